@@ -1,0 +1,1 @@
+// WindRose model: written next.

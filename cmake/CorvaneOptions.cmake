@@ -1,0 +1,33 @@
+# Compiler settings shared by every Corvane target.
+
+add_library(corvane_options INTERFACE)
+target_compile_options(corvane_options INTERFACE -Wall -Wextra -Wpedantic)
+if(CORVANE_WERROR)
+  target_compile_options(corvane_options INTERFACE -Werror)
+endif()
+target_compile_definitions(corvane_options INTERFACE $<$<CONFIG:Debug>:_GLIBCXX_ASSERTIONS>)
+
+if(CORVANE_SANITIZE)
+  if(CORVANE_SANITIZE MATCHES "thread" AND CORVANE_SANITIZE MATCHES "address")
+    message(FATAL_ERROR "CORVANE_SANITIZE: thread cannot be combined with address")
+  endif()
+  add_compile_options(-fsanitize=${CORVANE_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=${CORVANE_SANITIZE})
+endif()
+
+find_package(Threads REQUIRED)
+
+# corvane_library(NAME SOURCES... [LIBS ...]): a static library with the project's warnings.
+function(corvane_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_LIBS} PRIVATE corvane_options)
+endfunction()
+
+# corvane_program(NAME SOURCES... [LIBS ...]): an installed executable.
+function(corvane_program name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} corvane_options)
+endfunction()

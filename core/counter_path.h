@@ -1,0 +1,37 @@
+// Counter paths in the platform's form: "\\machine\Object(instance)\Counter".
+// Pure functions over text; any thread.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace corvane {
+
+struct CounterPath {
+  std::string machine;   // "\\host" with its leading backslashes, or empty for the local machine
+  std::string object;    // "Processor"
+  std::string instance;  // "0", "_Total"; empty when has_instance is false
+  bool has_instance = false;
+  std::string counter;   // "% Processor Time"
+
+  bool operator==(const CounterPath&) const = default;
+};
+
+// Splits a path into its parts. The instance is the text between the "(" after the object
+// name and the ")" right before the next backslash, so an instance may itself hold "(" or ")".
+// Returns nothing when the path has no object or no counter, or its parentheses do not close.
+std::optional<CounterPath> ParseCounterPath(std::string_view path);
+
+// The inverse of ParseCounterPath.
+std::string FormatCounterPath(const CounterPath& path);
+
+// The machine part as the collector finds it: when the path starts with two backslashes and a
+// third backslash follows later, the text before that third backslash (leading backslashes
+// included); otherwise empty.
+std::string_view MachinePart(std::string_view path);
+
+// Case-insensitive ASCII comparison, the way counter, object and instance names match.
+bool NamesEqual(std::string_view a, std::string_view b);
+
+}  // namespace corvane

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Corvane needs, only those that are missing.
+#   scripts/deps.sh build   what building and running needs
+#   scripts/deps.sh test    that plus what the tests and benchmarks use
+set -euo pipefail
+
+build_packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+                libcurl4-openssl-dev libsystemd-dev qt6-base-dev qt6-svg-dev)
+test_packages=(prometheus-node-exporter xvfb clang libclang-rt-14-dev)
+
+wanted=("${build_packages[@]}")
+if [ "${1:-build}" = test ]; then wanted+=("${test_packages[@]}"); fi
+
+missing=()
+for package in "${wanted[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ] || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+  as_root=()
+elif command -v sudo >/dev/null; then
+  as_root=(sudo)
+else
+  echo "Missing packages and neither root nor sudo: ${missing[*]}" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update -q
+"${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
