@@ -1,0 +1,14 @@
+// The counter provider the programs use: local paths from the running kernel and, where the
+// remote provider is built in, "\\host" paths from that host's Prometheus exporter.
+#pragma once
+
+#include <memory>
+
+#include "core/perf_data.h"
+
+namespace corvane {
+
+// A new provider; any thread may call it.
+std::unique_ptr<perf::Provider> MakeSystemProvider();
+
+}  // namespace corvane
