@@ -1,0 +1,230 @@
+#include "core/log_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <system_error>
+#include <thread>
+
+namespace corvane {
+namespace {
+
+constexpr int kLockTries = 200;  // 1 ms apart
+constexpr std::size_t kMaxTail = 64;
+
+std::string Describe(const std::string& path, std::string_view step, int err) {
+  std::string text = path;
+  text += ": ";
+  text += step;
+  text += ": ";
+  text += std::system_category().message(err);
+  return text;
+}
+
+// Holds flock(2) on a descriptor for a scope. Another Corvane process holds it only for one
+// write, so the wait is short; a foreign holder that never lets go costs a fifth of a second,
+// after which the write goes ahead unlocked rather than stalling the collector.
+class ScopedFileLock {
+ public:
+  explicit ScopedFileLock(int fd) : fd_(fd) {
+    for (int attempt = 0; attempt < kLockTries; ++attempt) {
+      if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+        locked_ = true;
+        return;
+      }
+      if (errno == EINTR) continue;
+      if (errno != EWOULDBLOCK) return;  // no locks here (ENOLCK): write unlocked
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+  ~ScopedFileLock() {
+    if (locked_) ::flock(fd_, LOCK_UN);
+  }
+  ScopedFileLock(const ScopedFileLock&) = delete;
+  ScopedFileLock& operator=(const ScopedFileLock&) = delete;
+
+ private:
+  int fd_;
+  bool locked_ = false;
+};
+
+// pwrite(2) may take part of the text (a file size limit, a signal); go on until all of it is
+// written or the system refuses.
+bool WriteAll(int fd, std::string_view text, off_t at, int* err) {
+  while (!text.empty()) {
+    const ssize_t n = ::pwrite(fd, text.data(), text.size(), at);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      *err = errno;
+      return false;
+    }
+    if (n == 0) {
+      *err = ENOSPC;
+      return false;
+    }
+    text.remove_prefix(static_cast<std::size_t>(n));
+    at += n;
+  }
+  return true;
+}
+
+bool EndsWith(int fd, off_t size, std::string_view tail) {
+  if (tail.size() > kMaxTail || size < static_cast<off_t>(tail.size())) return false;
+  char bytes[kMaxTail];
+  const off_t at = size - static_cast<off_t>(tail.size());
+  std::size_t got = 0;
+  while (got < tail.size()) {
+    const ssize_t n = ::pread(fd, bytes + got, tail.size() - got, at + static_cast<off_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    got += static_cast<std::size_t>(n);
+  }
+  return std::string_view(bytes, got) == tail;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+}  // namespace
+
+LogFile::~LogFile() { Close(); }
+
+void LogFile::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+LogFile::OpenResult LogFile::Open(const std::string& path, std::string* error) {
+  Close();
+  path_ = path;
+  constexpr int kFlags = O_RDWR | O_CLOEXEC | O_NOCTTY;
+  bool created = false;
+  int fd = ::open(path.c_str(), kFlags);
+  if (fd < 0) {
+    const int open_error = errno;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+      *error = Describe(path, "open", open_error);
+      return OpenResult::kCannotOpen;
+    }
+    fd = ::open(path.c_str(), kFlags | O_CREAT | O_EXCL, 0666);
+    if (fd >= 0) {
+      created = true;
+    } else if (errno == EEXIST) {
+      fd = ::open(path.c_str(), kFlags);  // another writer created it just now
+    }
+    if (fd < 0) {
+      *error = Describe(path, "create", errno);
+      return OpenResult::kCannotCreate;
+    }
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    // A FIFO or device in place of the log would block or swallow the collector's writes.
+    *error = Describe(path, "open", S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    ::close(fd);
+    return OpenResult::kCannotOpen;
+  }
+  fd_ = fd;
+  device_ = static_cast<std::uint64_t>(st.st_dev);
+  inode_ = static_cast<std::uint64_t>(st.st_ino);
+  return created ? OpenResult::kCreated : OpenResult::kOpened;
+}
+
+std::optional<std::int64_t> LogFile::SizeIfAt(const std::string& path) const {
+  if (fd_ < 0) return std::nullopt;
+  struct stat named {};
+  if (::stat(path.c_str(), &named) != 0) return std::nullopt;
+  if (static_cast<std::uint64_t>(named.st_dev) != device_ ||
+      static_cast<std::uint64_t>(named.st_ino) != inode_) {
+    return std::nullopt;
+  }
+  return static_cast<std::int64_t>(named.st_size);
+}
+
+bool LogFile::Write(std::string_view header, std::string_view tail, std::string_view text,
+                    std::string* error) {
+  if (fd_ < 0) {
+    *error = path_ + ": not open";
+    return false;
+  }
+  ScopedFileLock lock(fd_);
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) {
+    *error = Describe(path_, "stat", errno);
+    return false;
+  }
+  off_t size = st.st_size;
+  int err = 0;
+  if (size == 0 && !header.empty()) {
+    if (!WriteAll(fd_, header, 0, &err)) {
+      (void)::ftruncate(fd_, 0);
+      *error = Describe(path_, "write", err);
+      return false;
+    }
+    size = static_cast<off_t>(header.size());
+  }
+  if (text.empty()) return true;
+
+  const bool replace = !tail.empty() && EndsWith(fd_, size, tail);
+  const off_t at = replace ? size - static_cast<off_t>(tail.size()) : size;
+  if (!WriteAll(fd_, text, at, &err)) {
+    // Put back the tail that the text began to overwrite, then drop whatever grew past the
+    // old end, so the file reads exactly as before the attempt.
+    int restore_error = 0;
+    if (replace) (void)WriteAll(fd_, tail, at, &restore_error);
+    (void)::ftruncate(fd_, size);
+    *error = Describe(path_, "write", err);
+    return false;
+  }
+  const off_t end = at + static_cast<off_t>(text.size());
+  if (end < size) (void)::ftruncate(fd_, end);  // text shorter than the tail it replaced
+  return true;
+}
+
+std::optional<std::int64_t> LogFileSize(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  return static_cast<std::int64_t>(st.st_size);
+}
+
+bool MoveLogToBackup(const std::string& path, const std::string& backup, bool force,
+                     std::int64_t min_size, std::string* error) {
+  error->clear();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) {
+    if (errno == ENOENT) return false;
+    // Unreadable, so it cannot be locked; it can still be moved.
+    struct stat named {};
+    if (::stat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode) ||
+        (!force && named.st_size < min_size)) {
+      return false;
+    }
+    if (::rename(path.c_str(), backup.c_str()) == 0) return true;
+    *error = Describe(path, "rename to " + backup, errno);
+    return false;
+  }
+  bool moved = false;
+  {
+    ScopedFileLock lock(fd);
+    struct stat held {};
+    struct stat named {};
+    if (::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 && SameFile(held, named) &&
+        S_ISREG(held.st_mode) && (force || held.st_size >= min_size)) {
+      if (::rename(path.c_str(), backup.c_str()) == 0) {
+        moved = true;
+      } else {
+        *error = Describe(path, "rename to " + backup, errno);
+      }
+    }
+  }
+  ::close(fd);
+  return moved;
+}
+
+}  // namespace corvane
