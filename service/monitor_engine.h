@@ -1,0 +1,40 @@
+// What the service run asks of the monitoring engine, so that the run can be driven by the
+// real engine or by a test double. An adapter over the engine implements it.
+//
+// The service's main thread calls every operation; the engine's own collector thread runs
+// between Start and Stop.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace corvane::service {
+
+class MonitorEngine {
+ public:
+  virtual ~MonitorEngine() = default;
+
+  // Font, pens, the three value series and the default counters, settings applied.
+  virtual void SetUpNewProfile() = 0;
+  virtual void RemoveAllAxes() = 0;
+  // Reads a profile; false when it cannot be read. A loaded profile logs beside itself.
+  virtual bool Load(const std::string& profile_path) = 0;
+  // Sets the sampling interval through the engine's settings record.
+  virtual void SetInterval(int seconds) = 0;
+  // Logs go to the "Logs" folder beside `profile_path`, titled by its file name.
+  virtual void SetLogLocation(const std::string& profile_path, bool banner) = 0;
+  // Whether the profile logs at all, and the log file it writes then.
+  virtual bool IsLogging() = 0;
+  virtual std::string GetLogPath() = 0;
+  // Starts the collector without a window; false when it cannot.
+  virtual bool Start() = 0;
+  // Stops the collector; false when it did not stop within the engine's time limit (or was
+  // still starting), in which case the collector still runs and the engine must live on.
+  virtual bool Stop() = 0;
+};
+
+// Builds a non-interactive engine; nothing when it cannot.
+using EngineFactory = std::function<std::unique_ptr<MonitorEngine>()>;
+
+}  // namespace corvane::service

@@ -1,0 +1,41 @@
+// -install and -remove: the service's systemd unit, with the messages the console shows.
+// Main thread only.
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "platform/linux/host/host_status.h"
+#include "platform/linux/host/service_manager.h"
+#include "platform/linux/host/settings_store.h"
+
+namespace corvane::service {
+
+// The unit file's name in systemd's unit folder.
+inline constexpr std::string_view kUnitName = "corvane.service";
+// The service's settings key in the default user's hive; its "Profile" value names the
+// profile the service runs.
+inline constexpr std::string_view kServiceKey = "Software\\Quillfen\\Corvane\\Service";
+inline constexpr std::string_view kProfileValue = "Profile";
+
+struct InstallContext {
+  host::ServiceManager* manager = nullptr;      // not owned
+  host::SettingsStore* default_hive = nullptr;  // not owned
+  std::function<host::HostResult<std::string>()> program_path;
+  // How often -remove looks whether a stopping service has stopped.
+  std::chrono::milliseconds stop_poll{1000};
+  std::FILE* out = stdout;
+  std::FILE* err = stderr;
+};
+
+// Writes the unit (not enabled: the service starts on demand), creates the service's
+// settings key and has systemd reload.
+void InstallService(const InstallContext& context);
+
+// Stops the service when it runs, printing a dot per poll while it stops, deletes the unit
+// and has systemd reload.
+void RemoveService(const InstallContext& context);
+
+}  // namespace corvane::service

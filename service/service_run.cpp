@@ -1,0 +1,138 @@
+#include "service/service_run.h"
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+#include <thread>
+
+namespace corvane::service {
+namespace {
+
+using host::ServiceState;
+
+// The engine gives up on a stop after 5 s; together these allow about a minute, which the
+// remote provider's bounded time-outs never come near, before the run ends without it.
+constexpr int kStopAttempts = 12;
+constexpr auto kStopRetryPause = std::chrono::milliseconds(100);
+constexpr std::uint32_t kStopWaitHint = 6000;  // milliseconds, per attempt
+
+// A failure that has no message of its own: the console shows it, the service records it.
+void Complain(const ServiceRunContext& context, int code, const std::string& message) {
+  if (context.console) {
+    std::fprintf(context.err, "%s\n", message.c_str());
+    return;
+  }
+  errno = code;
+  context.events->Report(message);
+}
+
+std::string Absolute(const std::string& path) {
+  if (path.empty()) return path;
+  std::error_code error;
+  std::filesystem::path full = std::filesystem::absolute(path, error);
+  return error ? path : full.lexically_normal().string();
+}
+
+// Steps 1 to 6: false when a step failed and the run goes straight to stopping. `engine` and
+// `started` tell that step what there is to undo.
+bool RunSteps(const ServiceRunContext& context, std::unique_ptr<MonitorEngine>* engine,
+              bool* started) {
+  const auto report = [&] {
+    return context.status->Report(ServiceState::kStartPending, 0, kStartWaitHint);
+  };
+
+  // 1. The engine, without a window and silent.
+  *engine = context.make_engine();
+  if (!*engine) {
+    Complain(context, ENOMEM, "failed to build the monitoring engine");
+    return false;
+  }
+  if (!report()) return false;
+
+  // 2. The stop event belongs to the host: it exists before any signal is watched, so that
+  //    an interrupt that comes while the profile loads is kept rather than lost.
+  if (!report()) return false;
+
+  // 3. The profile: the setting, unless the command line names one.
+  std::string profile = context.read_profile_setting ? context.read_profile_setting() : "";
+  if (context.args.size() > 2) profile = context.args[2];
+  profile = Absolute(profile);
+  if (!report()) return false;
+
+  // 4. Load it.
+  (*engine)->SetUpNewProfile();
+  (*engine)->RemoveAllAxes();
+  const bool loaded = (*engine)->Load(profile);
+  if (!report()) return false;
+
+  // 5. Or run the default counters, logging as ServiceDefault. The log location is given as
+  //    a full path, so the current folder does not matter and stays as it is.
+  if (!loaded) {
+    (*engine)->SetUpNewProfile();
+    (*engine)->SetInterval(kFallbackInterval);
+    const std::string base = context.fallback_log_base();
+    std::error_code error;
+    std::filesystem::create_directories(base, error);
+    if (error) {
+      Complain(context, error.value(),
+               "cannot create the log folder " + base + ": " + error.message());
+    }
+    (*engine)->SetLogLocation((std::filesystem::path(base) / kFallbackProfile).string(), false);
+    if (context.console) {
+      std::fprintf(context.out, "Cannot read the profile \"%s\"; using the default counters.\n",
+                   profile.c_str());
+    }
+  }
+  if (context.console) {
+    if ((*engine)->IsLogging()) {
+      std::fprintf(context.out, "Activity log: %s\n", (*engine)->GetLogPath().c_str());
+    } else {
+      std::fprintf(context.out, "Activity log: off in this profile\n");
+    }
+    std::fflush(context.out);
+  }
+  if (!report()) return false;
+
+  // 6. Collect until told to stop.
+  *started = (*engine)->Start();
+  if (!*started) {
+    Complain(context, EAGAIN, "failed to start the collector");
+    return false;
+  }
+  if (!context.status->Report(ServiceState::kRunning, 0, 0)) return false;
+  context.stop->Wait();
+  return true;
+}
+
+}  // namespace
+
+RunOutcome RunService(const ServiceRunContext& context) {
+  std::unique_ptr<MonitorEngine> engine;
+  bool started = false;
+  RunSteps(context, &engine, &started);
+
+  // 7. Stop the collector, then destroy the engine; never destroy it under a running
+  //    collector. Stop refuses while the collector is still starting, so it is tried again.
+  if (engine && started) {
+    bool stopped = false;
+    for (int attempt = 0; attempt < kStopAttempts && !stopped; ++attempt) {
+      if (attempt > 0) {
+        if (!context.console) context.status->Report(ServiceState::kStopPending, 0, kStopWaitHint);
+        std::this_thread::sleep_for(kStopRetryPause);
+      }
+      stopped = engine->Stop();
+    }
+    if (!stopped) {
+      Complain(context, ETIMEDOUT, "failed to stop the collector");
+      // The collector still uses the engine: it is left to the end of the process.
+      static_cast<void>(engine.release());
+      return RunOutcome::kCollectorStuck;
+    }
+  }
+  engine.reset();
+  return RunOutcome::kStopped;
+}
+
+}  // namespace corvane::service

@@ -1,0 +1,195 @@
+#include "service/service_install.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "tests/host/test_support.h"
+
+namespace corvane::service {
+namespace {
+
+using host::HostResult;
+using testing_support::ReadFile;
+using testing_support::TempFolder;
+using testing_support::WriteFile;
+
+std::string ReadStream(std::FILE* stream) {
+  std::string text;
+  std::rewind(stream);
+  for (int c; (c = std::fgetc(stream)) != EOF;) text += static_cast<char>(c);
+  std::fseek(stream, 0, SEEK_END);  // writing may follow reading only after a seek
+  return text;
+}
+
+class ServiceInstallTest : public ::testing::Test {
+ protected:
+  ServiceInstallTest() { std::filesystem::create_directory(units_); }
+  ~ServiceInstallTest() override {
+    std::fclose(out_);
+    std::fclose(err_);
+  }
+
+  InstallContext Context() {
+    InstallContext context;
+    context.manager = &manager_;
+    context.default_hive = &hive_;
+    context.program_path = [this] { return program_; };
+    context.stop_poll = std::chrono::milliseconds(50);
+    context.out = out_;
+    context.err = err_;
+    return context;
+  }
+
+  // Output written since the last call. The stream itself stays: contexts hold it.
+  std::string Out() {
+    std::string text = ReadStream(out_);
+    std::string fresh = text.substr(read_);
+    read_ = text.size();
+    return fresh;
+  }
+
+  TempFolder folder_;
+  std::string units_ = folder_ / "units";
+  std::string unit_file_ = units_ + "/corvane.service";
+  host::ServiceManager manager_{{units_, ""}};
+  host::SettingsStore hive_{folder_ / "etc/registry.ini"};
+  HostResult<std::string> program_{"/opt/corvane/corvservice", {}};
+  std::FILE* out_ = std::tmpfile();
+  std::FILE* err_ = std::tmpfile();
+  std::size_t read_ = 0;  // bytes of out_ already returned by Out()
+};
+
+TEST_F(ServiceInstallTest, InstallsOnceAndRemoves) {
+  InstallService(Context());
+  EXPECT_EQ(Out(), "Service Corvane has been installed.\n");
+  const std::string unit = ReadFile(unit_file_);
+  EXPECT_NE(unit.find("\nExecStart=\"/opt/corvane/corvservice\"\n"), std::string::npos) << unit;
+  EXPECT_NE(unit.find("\"-/opt/corvane/Logs\""), std::string::npos) << unit;
+  EXPECT_NE(unit.find("Environment=\"CORVANE_DEFAULT_REGISTRY=" + (folder_ / "etc/registry.ini")),
+            std::string::npos)
+      << "the service reads the hive this install wrote";
+  EXPECT_TRUE(hive_.OpenKey(kServiceKey).ok()) << "the service's settings key is created";
+
+  InstallService(Context());
+  EXPECT_EQ(Out(), "CreateService failed:\n  File exists (0x11)\n");
+
+  RemoveService(Context());
+  EXPECT_EQ(Out(), "Service Corvane removed.\n");
+  EXPECT_FALSE(std::filesystem::exists(unit_file_));
+  EXPECT_TRUE(hive_.OpenKey(kServiceKey).ok()) << "removing leaves the settings alone";
+
+  RemoveService(Context());
+  EXPECT_EQ(Out(), "OpenService failed:\n  No such file or directory (0x2)\n");
+}
+
+TEST_F(ServiceInstallTest, RemovingAnEnabledServiceLeavesNoDanglingLink) {
+  InstallService(Context());
+  const std::filesystem::path wants = units_ + "/multi-user.target.wants";
+  std::filesystem::create_directory(wants);
+  std::filesystem::create_symlink(unit_file_, wants / "corvane.service");
+  WriteFile(wants / "other.service", "not a link: left alone");
+  Out();
+  RemoveService(Context());
+  EXPECT_EQ(Out(), "Service Corvane removed.\n");
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(wants / "corvane.service")));
+  EXPECT_TRUE(std::filesystem::exists(wants / "other.service"));
+}
+
+TEST_F(ServiceInstallTest, TheProfilesLogFolderMayBeWritten) {
+  ASSERT_TRUE(hive_.CreateKey(kServiceKey).ok());
+  ASSERT_TRUE(hive_.SetValue(kServiceKey, kProfileValue, "/home/ann/My Profiles/web.crvn").ok());
+  program_.value = "/usr/bin/corvservice";
+  InstallService(Context());
+  const std::string unit = ReadFile(unit_file_);
+  EXPECT_NE(unit.find("\nReadWritePaths=\"-/home/ann/My Profiles/Logs\"\n"), std::string::npos)
+      << "an installed program gets no Logs folder of its own\n"
+      << unit;
+}
+
+TEST_F(ServiceInstallTest, ReportsEachFailureWithTheSystemsReason) {
+  program_ = {"", host::HostStatus::Error(ENOENT, "readlink /proc/self/exe")};
+  InstallService(Context());
+  EXPECT_EQ(Out(), "Unable to install Corvane - No such file or directory (0x2)\n");
+
+  program_ = {"/opt/corvane/corvservice", {}};
+  host::ServiceManager nowhere({folder_ / "no-units", ""});
+  InstallContext context = Context();
+  context.manager = &nowhere;
+  InstallService(context);
+  EXPECT_EQ(Out(), "OpenSCManager failed:\n  No such file or directory (0x2)\n");
+  RemoveService(context);
+  EXPECT_EQ(Out(), "OpenSCManager failed:\n  No such file or directory (0x2)\n");
+  EXPECT_NE(ReadStream(err_).find(folder_ / "no-units"), std::string::npos)
+      << "the folder concerned is named on the error stream";
+
+  program_.value = "/opt/corvane\n[Service]\nExecStartPre=/bin/false/corvservice";
+  InstallService(Context());
+  EXPECT_EQ(Out(), "CreateService failed:\n  Invalid argument (0x16)\n");
+  EXPECT_FALSE(std::filesystem::exists(unit_file_));
+}
+
+TEST_F(ServiceInstallTest, ARunningServiceIsStoppedWithDotsBeforeItIsRemoved) {
+  // A systemctl whose stop takes a while, as a stop-pending service does.
+  const std::string systemctl = folder_ / "systemctl";
+  WriteFile(systemctl,
+            "#!/bin/sh\n"
+            "case \"$1\" in\n"
+            "  is-active) cat '" +
+                (folder_ / "state") +
+                "' ;;\n"
+                "  stop) sleep 0.4; echo inactive > '" +
+                (folder_ / "state") +
+                "' ;;\n"
+                "  daemon-reload) echo reloaded >> '" +
+                (folder_ / "reloads") +
+                "' ;;\n"
+                "esac\n");
+  chmod(systemctl.c_str(), 0755);
+  WriteFile(folder_ / "state", "active\n");
+  host::ServiceManager with_systemd({units_, systemctl});
+  InstallContext context = Context();
+  context.manager = &with_systemd;
+  InstallService(context);
+  Out();
+
+  RemoveService(context);
+  const std::string out = Out();
+  EXPECT_EQ(out.rfind("Stopping service Corvane.", 0), 0u) << out;
+  EXPECT_NE(out.find(".."), std::string::npos) << "a dot per poll while it stops: " << out;
+  const std::string tail = "\nService Corvane stopped.\nService Corvane removed.\n";
+  ASSERT_GE(out.size(), tail.size());
+  EXPECT_EQ(out.substr(out.size() - tail.size()), tail) << out;
+  EXPECT_EQ(ReadFile(folder_ / "reloads"), "reloaded\nreloaded\n") << "after install and remove";
+
+  // A service that is not running is removed without a word about stopping.
+  InstallService(context);
+  Out();
+  RemoveService(context);
+  EXPECT_EQ(Out(), "Service Corvane removed.\n");
+}
+
+TEST_F(ServiceInstallTest, AServiceThatWillNotStopIsReported) {
+  const std::string systemctl = folder_ / "systemctl";
+  WriteFile(systemctl,
+            "#!/bin/sh\n"
+            "case \"$1\" in\n"
+            "  is-active) echo active ;;\n"
+            "  stop) exit 1 ;;\n"
+            "esac\n");
+  chmod(systemctl.c_str(), 0755);
+  host::ServiceManager with_systemd({units_, systemctl});
+  InstallContext context = Context();
+  context.manager = &with_systemd;
+  InstallService(context);
+  Out();
+  RemoveService(context);
+  EXPECT_EQ(Out(),
+            "Stopping service Corvane.\nService Corvane failed to stop.\n"
+            "Service Corvane removed.\n");
+}
+
+}  // namespace
+}  // namespace corvane::service

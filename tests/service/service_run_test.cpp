@@ -1,0 +1,228 @@
+#include "service/service_run.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/host/test_support.h"
+
+namespace corvane::service {
+namespace {
+
+using host::EventLog;
+using host::StatusReporter;
+using host::StopEvent;
+using testing_support::NotifySocket;
+using testing_support::ScopedEnv;
+using testing_support::TempFolder;
+
+// What the fake engine was asked, kept apart from the engine so that it outlives it.
+struct EngineRecord {
+  std::vector<std::string> calls;
+  bool load_result = true;
+  bool start_result = true;
+  int stop_failures = 0;               // Stop answers false this many times first; -1: always
+  StopEvent* stop_on_start = nullptr;  // set once the collector "runs"
+  class FakeEngine* alive = nullptr;
+};
+
+class FakeEngine : public MonitorEngine {
+ public:
+  explicit FakeEngine(std::shared_ptr<EngineRecord> record) : record_(std::move(record)) {
+    record_->alive = this;
+  }
+  ~FakeEngine() override {
+    record_->calls.push_back("~");
+    record_->alive = nullptr;
+  }
+  void SetUpNewProfile() override { record_->calls.push_back("SetUpNewProfile"); }
+  void RemoveAllAxes() override { record_->calls.push_back("RemoveAllAxes"); }
+  bool Load(const std::string& path) override {
+    record_->calls.push_back("Load " + path);
+    return record_->load_result;
+  }
+  void SetInterval(int seconds) override {
+    record_->calls.push_back("SetInterval " + std::to_string(seconds));
+  }
+  void SetLogLocation(const std::string& path, bool banner) override {
+    log_path_ = std::filesystem::path(path).replace_extension().string() + "-log.html";
+    record_->calls.push_back("SetLogLocation " + path + (banner ? " banner" : " quiet"));
+  }
+  bool IsLogging() override { return true; }
+  std::string GetLogPath() override { return log_path_; }
+  bool Start() override {
+    record_->calls.push_back("Start");
+    if (record_->start_result && record_->stop_on_start != nullptr) record_->stop_on_start->Set();
+    return record_->start_result;
+  }
+  bool Stop() override {
+    record_->calls.push_back("Stop");
+    if (record_->stop_failures == 0) return true;
+    if (record_->stop_failures > 0) --record_->stop_failures;
+    return false;
+  }
+
+ private:
+  std::shared_ptr<EngineRecord> record_;
+  std::string log_path_ = "/profiles/Logs/x-log.html";
+};
+
+std::string ReadStream(std::FILE* stream) {
+  std::string text;
+  std::rewind(stream);
+  for (int c; (c = std::fgetc(stream)) != EOF;) text += static_cast<char>(c);
+  return text;
+}
+
+class ServiceRunTest : public ::testing::Test {
+ protected:
+  ServiceRunTest() { record_->stop_on_start = &stop_; }
+  ~ServiceRunTest() override {
+    delete record_->alive;  // an engine left to a stuck collector
+    std::fclose(out_);
+    std::fclose(err_);
+  }
+
+  ServiceRunContext Context(bool console) {
+    ServiceRunContext context;
+    context.console = console;
+    context.status = console ? &console_status_ : &service_status_;
+    context.events = console ? &console_events_ : &service_events_;
+    context.stop = &stop_;
+    context.make_engine = [record = record_] { return std::make_unique<FakeEngine>(record); };
+    context.read_profile_setting = [this] { return setting_; };
+    context.fallback_log_base = [this] { return fallback_base_; };
+    context.out = out_;
+    context.err = err_;
+    return context;
+  }
+
+  std::vector<std::string> Calls() const { return record_->calls; }
+
+  TempFolder folder_;
+  NotifySocket socket_{folder_ / "notify"};
+  ScopedEnv notify_{"NOTIFY_SOCKET", socket_.path()};
+  std::shared_ptr<EngineRecord> record_ = std::make_shared<EngineRecord>();
+  std::vector<std::string> events_;
+  EventLog service_events_{"Corvane", false,
+                           [this](std::string_view, std::string_view first, std::string_view text) {
+                             events_.push_back(std::string(first) + ": " + std::string(text));
+                           }};
+  EventLog console_events_{"Corvane", true};
+  StatusReporter service_status_{false, &service_events_};
+  StatusReporter console_status_{true, &console_events_};
+  StopEvent stop_;
+  std::string setting_ = "/profiles/x.crvn";
+  std::string fallback_base_ = folder_ / "state/corvane";
+  std::FILE* out_ = std::tmpfile();
+  std::FILE* err_ = std::tmpfile();
+};
+
+TEST_F(ServiceRunTest, RunsTheProfileOfTheSettingUntilStopped) {
+  EXPECT_EQ(RunService(Context(true)), RunOutcome::kStopped);
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"SetUpNewProfile", "RemoveAllAxes",
+                                               "Load /profiles/x.crvn", "Start", "Stop", "~"}));
+  EXPECT_EQ(ReadStream(out_), "Activity log: /profiles/Logs/x-log.html\n");
+}
+
+TEST_F(ServiceRunTest, TheThirdArgumentWinsAndIsMadeAbsolute) {
+  ServiceRunContext context = Context(true);
+  context.args = {"corvservice", "-run", "sub/../mine.crvn"};
+  RunService(context);
+  const std::string expected = (std::filesystem::current_path() / "mine.crvn").string();
+  EXPECT_EQ(Calls().at(2), "Load " + expected);
+}
+
+TEST_F(ServiceRunTest, WithoutArgumentOrSettingTheLoadIsTriedWithAnEmptyPath) {
+  setting_.clear();
+  ServiceRunContext context = Context(true);
+  context.args = {"corvservice", "-run"};
+  RunService(context);
+  EXPECT_EQ(Calls().at(2), "Load ");
+}
+
+TEST_F(ServiceRunTest, AnUnreadableProfileFallsBackOnTheDefaultCounters) {
+  record_->load_result = false;
+  EXPECT_EQ(RunService(Context(true)), RunOutcome::kStopped);
+  const std::string fallback = fallback_base_ + "/ServiceDefault.crvn";
+  EXPECT_EQ(Calls(),
+            (std::vector<std::string>{
+                "SetUpNewProfile", "RemoveAllAxes", "Load /profiles/x.crvn", "SetUpNewProfile",
+                "SetInterval 10", "SetLogLocation " + fallback + " quiet", "Start", "Stop", "~"}));
+  EXPECT_TRUE(std::filesystem::is_directory(fallback_base_)) << "the base folder is created";
+  EXPECT_EQ(ReadStream(out_),
+            "Cannot read the profile \"/profiles/x.crvn\"; using the default counters.\n"
+            "Activity log: " +
+                fallback_base_ + "/ServiceDefault-log.html\n");
+}
+
+TEST_F(ServiceRunTest, ReportsEveryStartStepThenRunning) {
+  EXPECT_EQ(RunService(Context(false)), RunOutcome::kStopped);
+  for (int check_point = 1; check_point <= 5; ++check_point) {
+    EXPECT_EQ(socket_.Receive(2000), "STATUS=Starting (check point " + std::to_string(check_point) +
+                                         ")\nEXTEND_TIMEOUT_USEC=3000000");
+  }
+  EXPECT_EQ(socket_.Receive(2000), "READY=1\nSTATUS=Running");
+  EXPECT_EQ(ReadStream(out_), "") << "the service prints nothing";
+  EXPECT_TRUE(events_.empty());
+}
+
+TEST_F(ServiceRunTest, AFailedReportSkipsToTheEnd) {
+  ScopedEnv nowhere("NOTIFY_SOCKET", folder_ / "nobody-listens");
+  EXPECT_EQ(RunService(Context(false)), RunOutcome::kStopped);
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"~"})) << "nothing loaded, nothing started";
+  EXPECT_EQ(events_, (std::vector<std::string>{"Corvane error: " + std::to_string(ENOENT) +
+                                               ": failed to report status"}));
+}
+
+TEST_F(ServiceRunTest, AnInterruptBeforeTheWaitIsNotLost) {
+  record_->stop_on_start = nullptr;
+  stop_.Set();  // Control-C while the profile was loading
+  EXPECT_EQ(RunService(Context(true)), RunOutcome::kStopped);
+  EXPECT_EQ(Calls().back(), "~");
+}
+
+TEST_F(ServiceRunTest, AStopThatGivesUpIsTriedAgain) {
+  record_->stop_failures = 2;
+  EXPECT_EQ(RunService(Context(false)), RunOutcome::kStopped);
+  const std::vector<std::string> calls = Calls();
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "Stop"), 3);
+  EXPECT_EQ(calls.back(), "~");
+  const std::vector<std::string> messages = socket_.ReceiveUntil("STOPPING=1", 2000);
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages.back(),
+            "STOPPING=1\nSTATUS=Stopping (check point 6)\nEXTEND_TIMEOUT_USEC=6000000")
+      << "systemd is asked to wait for each further attempt";
+}
+
+TEST_F(ServiceRunTest, ACollectorThatNeverStopsKeepsItsEngine) {
+  record_->stop_failures = -1;
+  EXPECT_EQ(RunService(Context(false)), RunOutcome::kCollectorStuck);
+  EXPECT_NE(record_->alive, nullptr) << "never destroyed under a running collector";
+  EXPECT_EQ(Calls().back(), "Stop");
+  EXPECT_EQ(events_, (std::vector<std::string>{"Corvane error: " + std::to_string(ETIMEDOUT) +
+                                               ": failed to stop the collector"}));
+}
+
+TEST_F(ServiceRunTest, ACollectorThatCannotStartIsNotWaitedFor) {
+  record_->start_result = false;
+  EXPECT_EQ(RunService(Context(true)), RunOutcome::kStopped);
+  const std::vector<std::string> calls = Calls();
+  EXPECT_EQ(calls.back(), "~");
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "Stop"), 0);
+  EXPECT_EQ(ReadStream(err_), "failed to start the collector\n");
+}
+
+TEST_F(ServiceRunTest, NoEngineNoRun) {
+  ServiceRunContext context = Context(true);
+  context.make_engine = [] { return std::unique_ptr<MonitorEngine>(); };
+  EXPECT_EQ(RunService(context), RunOutcome::kStopped);
+  EXPECT_EQ(ReadStream(err_), "failed to build the monitoring engine\n");
+}
+
+}  // namespace
+}  // namespace corvane::service
