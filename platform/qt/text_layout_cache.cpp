@@ -1,0 +1,39 @@
+#include "platform/qt/text_layout_cache.h"
+
+#include <QTransform>
+#include <algorithm>
+#include <utility>
+
+namespace corvane::qt {
+
+TextLayoutCache::FontTexts::FontTexts(const QFont& font)
+    : font_(font), key_(font.key()), metrics_(font) {}
+
+const TextLayoutCache::Entry& TextLayoutCache::FontTexts::Get(std::string_view text) {
+  const auto found = texts_.find(text);
+  if (found != texts_.end()) return found->second;
+  // Values change with every sample; rather than track which are stale, start again.
+  if (texts_.size() >= kTextsPerFont) texts_.clear();
+  const QString qt_text = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  Entry entry;
+  entry.text.setTextFormat(Qt::PlainText);  // a name like "<b>" is not markup
+  entry.text.setText(qt_text);
+  entry.text.prepare(QTransform(), font_);
+  entry.width = metrics_.horizontalAdvance(qt_text);
+  return texts_.emplace(std::string(text), std::move(entry)).first->second;
+}
+
+TextLayoutCache::FontTexts& TextLayoutCache::ForFont(const QFont& font) {
+  const QString key = font.key();
+  const auto found = std::find_if(fonts_.begin(), fonts_.end(),
+                                  [&](const auto& texts) { return texts->key_ == key; });
+  if (found != fonts_.end()) {
+    std::rotate(found, found + 1, fonts_.end());
+    return *fonts_.back();
+  }
+  if (fonts_.size() >= kFonts) fonts_.erase(fonts_.begin());
+  fonts_.push_back(std::make_unique<FontTexts>(font));
+  return *fonts_.back();
+}
+
+}  // namespace corvane::qt

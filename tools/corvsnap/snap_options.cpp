@@ -1,0 +1,89 @@
+#include "tools/corvsnap/snap_options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+namespace corvane::corvsnap {
+namespace {
+
+// A whole decimal number in [low, high], nothing else around it.
+std::optional<int> ParseBounded(std::string_view text, int low, int high) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < low || value > high) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+bool EndsWithPng(const std::filesystem::path& path) {
+  std::string extension = path.extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension == ".png";
+}
+
+ParsedOptions Failure(std::string error) {
+  ParsedOptions parsed;
+  parsed.error = std::move(error);
+  return parsed;
+}
+
+}  // namespace
+
+ParsedOptions ParseSnapOptions(const std::vector<std::string_view>& args) {
+  SnapOptions options;
+  std::vector<std::string_view> positional;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    if (arg == "-h" || arg == "--help") {
+      ParsedOptions parsed;
+      parsed.help = true;
+      return parsed;
+    }
+    if (arg == "--seconds" || arg == "--size") {
+      if (i + 1 == args.size()) return Failure(std::string(arg) + " needs a value");
+      const std::string_view value = args[++i];
+      if (arg == "--seconds") {
+        const std::optional<int> seconds = ParseBounded(value, 0, kMaxSeconds);
+        if (!seconds) {
+          return Failure("--seconds: \"" + std::string(value) + "\" is not a number of seconds " +
+                         "from 0 to " + std::to_string(kMaxSeconds));
+        }
+        options.seconds = *seconds;
+      } else {
+        const std::size_t x = value.find_first_of("xX");
+        const std::optional<int> width =
+            x == std::string_view::npos ? std::nullopt : ParseBounded(value.substr(0, x), 1, kMaxSide);
+        const std::optional<int> height =
+            x == std::string_view::npos ? std::nullopt : ParseBounded(value.substr(x + 1), 1, kMaxSide);
+        if (!width || !height) {
+          return Failure("--size: \"" + std::string(value) + "\" is not WxH with sides from 1 to " +
+                         std::to_string(kMaxSide));
+        }
+        options.width = *width;
+        options.height = *height;
+      }
+      continue;
+    }
+    if (arg.size() > 1 && arg.front() == '-') {
+      return Failure("unknown option \"" + std::string(arg) + "\"");
+    }
+    positional.push_back(arg);
+  }
+  if (positional.size() != 2) {
+    return Failure(positional.size() < 2 ? "PROFILE and OUTPUT are needed"
+                                         : "more than PROFILE and OUTPUT given");
+  }
+  if (positional[0] != "-") options.profile = std::filesystem::path(positional[0]);
+  if (positional[1].empty()) return Failure("OUTPUT is empty");
+  options.output = std::filesystem::path(positional[1]);
+  options.format = EndsWithPng(options.output) ? ImageFormat::kPng : ImageFormat::kSvg;
+
+  ParsedOptions parsed;
+  parsed.options = std::move(options);
+  return parsed;
+}
+
+}  // namespace corvane::corvsnap
