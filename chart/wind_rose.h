@@ -97,6 +97,9 @@ class WindRose {
   // closed. Clears the modified flag on success. Holds the lock throughout.
   // (chart/wind_rose_profile.cpp)
   virtual bool Load(const std::filesystem::path& path);
+  // Why the last Save or Load failed: the file, the step and the system's reason. Empty after
+  // one that succeeded. (chart/wind_rose_profile.cpp)
+  std::string GetLastProfileError() const;
 
   // ---- Axes. ----
 
@@ -307,6 +310,8 @@ class WindRose {
   int show_numbers_ = kDefaultShowNumbers;
   int show_values_ = kDefaultShowValues;
   int label_trunc_ = kDefaultLabelTrunc;
+
+  std::string profile_error_;  // set by Save and Load
 
   std::optional<Pen> axis_pen_;
   std::optional<Pen> grid_pen_;
