@@ -1,0 +1,119 @@
+#include "core/collector.h"
+
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+#include "core/collector_control.h"
+#include "core/collector_session.h"
+#include "core/counter_path.h"
+#include "core/engine.h"
+#include "core/engine_host.h"
+#include "core/sample_schedule.h"
+
+namespace corvane {
+namespace {
+
+// Opens the query and adds every axis's counter, connecting once to each machine the paths
+// name. False when the collector must go straight to its shutdown (a stop request, or an
+// interactive engine without a query).
+bool Connect(CollectorControl& control, Corvane& engine, CollectorSession& session) {
+  const bool has_window = engine.GetWindow() != nullptr;
+  if (control.RepaintAtStart() && has_window) engine.InvalidateWindow(true);
+  // Without a window nobody sees a status text.
+  const std::string_view format = has_window ? kConnectingFormat : std::string_view{};
+
+  if (session.OpenQuery() != perf::kOk && engine.IsInteractive()) {
+    engine.ShowMessage(EngineMessage{0, std::string(kCannotCreateQueryText)});
+    return false;
+  }
+
+  std::vector<std::string> tried;        // machine parts, compared exactly
+  std::vector<std::string> unreachable;  // in the order they failed
+  for (int i = 0; i < session.CounterCount(); ++i) {
+    std::string path = engine.GetCounterPath(i);
+    const std::string_view machine = MachinePart(path);
+    if (!machine.empty() && std::find(tried.begin(), tried.end(), machine) == tried.end()) {
+      if (!format.empty()) {
+        engine.SetStatusText(FormatConnecting(format, machine));
+        engine.InvalidateWindow(true);
+      }
+      tried.emplace_back(machine);
+      const perf::Status status = engine.GetProvider().ConnectMachine(machine);
+      if (control.StopRequested()) {
+        // The notice would otherwise stay on a stopped engine's window.
+        if (!format.empty()) engine.SetStatusText({});
+        return false;
+      }
+      if (status != perf::kOk) {
+        unreachable.emplace_back(machine);
+        path.clear();  // this axis gets no counter; later ones on the machine are still added
+      }
+    }
+    session.AddCounter(i, path);
+  }
+
+  if (!unreachable.empty() && engine.IsInteractive()) {
+    EngineMessage message;
+    message.string_id = string_id::kConnectionFailed;
+    message.text = std::string(kConnectionFailedText);
+    for (std::size_t i = 0; i < unreachable.size(); ++i) {
+      if (i > 0) message.text += '\n';
+      message.text += unreachable[i];
+    }
+    message.icon = MessageIcon::kError;
+    message.system_modal = true;
+    message.help_context = kConnectionHelpContext;
+    engine.ShowMessage(message);
+  }
+  engine.SetStatusText({});
+  return true;
+}
+
+void Sample(CollectorControl& control, Corvane& engine, CollectorSession& session) {
+  CollectorControl::PassFlags flags = control.TakePassFlags();
+  SampleSchedule schedule;
+  while (!flags.stop) {
+    const std::uint32_t now = TickMs();
+    const int interval = engine.GetInterval();
+    const SampleSchedule::Pass pass = schedule.BeginPass(now, interval, flags.resample);
+    if (pass.collect) session.Collect();
+    if (pass.read) {
+      session.StoreSample(engine);
+      engine.InvalidateWindow(true);
+    }
+    const std::uint32_t wait = schedule.MillisecondsToNextPass(TickMs(), interval);
+    if (wait > 0) control.WaitForWork(std::chrono::milliseconds(wait));
+    flags = control.TakePassFlags();
+  }
+}
+
+}  // namespace
+
+std::string FormatConnecting(std::string_view format, std::string_view machine) {
+  std::string text(format);
+  if (const auto at = text.find("%s"); at != std::string::npos) text.replace(at, 2, machine);
+  return text;
+}
+
+std::uint32_t TickMs() {
+  const auto now = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<std::uint32_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+void RunCollector(CollectorControl& control, Corvane& engine) {
+  int counters = 0;
+  const bool collecting =
+      control.EnterCollecting([&] { counters = engine.PrepareStatistics(); });
+
+  CollectorSession session(engine.GetProvider());
+  session.Prepare(counters);
+  if (collecting && Connect(control, engine, session)) Sample(control, engine, session);
+
+  engine.ReleaseStatistics();
+  session.Close();
+  control.Finish();
+}
+
+}  // namespace corvane

@@ -1,0 +1,188 @@
+// Helpers for the engine tests: a snapshot of an engine's axes, a window and a message sink
+// that record what the collector asks of them, a fixed screen, an in-memory profile writer, a
+// temporary folder and a bounded wait. The recorders are thread-safe; the rest is test-thread
+// only.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "chart/profile_writer.h"
+#include "core/counter_item.h"
+#include "core/engine.h"
+#include "core/engine_host.h"
+
+namespace corvane::testing_support {
+
+struct AxisInfo {
+  std::string name;
+  bool inverse = false;
+  double min = 0, max = 0, critical = 0, multiplier = 0;
+  std::string path;
+
+  bool operator==(const AxisInfo&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& out, const AxisInfo& a) {
+  return out << "{" << a.name << ", inverse " << a.inverse << ", " << a.min << "/" << a.max
+             << "/" << a.critical << " x" << a.multiplier << ", " << a.path << "}";
+}
+
+inline std::vector<AxisInfo> Axes(const Corvane& engine) {
+  std::vector<AxisInfo> axes;
+  for (int i = 0; i < engine.GetAxisCount(); ++i) {
+    AxisInfo a;
+    chart::Text name;
+    engine.GetAxisName(i, &name);
+    a.name = std::string(name.value_or("<none>"));
+    engine.GetAxisInverse(i, &a.inverse);
+    engine.GetAxisMin(i, &a.min);
+    engine.GetAxisMax(i, &a.max);
+    engine.GetAxisCritical(i, &a.critical);
+    engine.GetAxisMultiplier(i, &a.multiplier);
+    a.path = engine.GetCounterPath(i);
+    axes.push_back(a);
+  }
+  return axes;
+}
+
+inline std::vector<std::string> AxisNames(const Corvane& engine) {
+  std::vector<std::string> names;
+  for (const AxisInfo& a : Axes(engine)) names.push_back(a.name);
+  return names;
+}
+
+// Adds a plain axis (0..100, critical 80) carrying a counter path.
+inline bool AddCounterAxis(Corvane& engine, const std::string& name, const std::string& path,
+                           double max = 100, double critical = 80, double multiplier = 1,
+                           bool inverse = false) {
+  return engine.AddAxis(name, "", inverse, 0, max, critical, multiplier, new CounterItem(path));
+}
+
+class RecordingWindow : public EngineWindow {
+ public:
+  void Invalidate(bool erase) override {
+    std::lock_guard lock(mutex_);
+    calls_.push_back({erase, std::chrono::steady_clock::now()});
+  }
+  int Count() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(calls_.size());
+  }
+  std::vector<std::chrono::steady_clock::time_point> Times() const {
+    std::lock_guard lock(mutex_);
+    std::vector<std::chrono::steady_clock::time_point> times;
+    for (const Call& call : calls_) times.push_back(call.when);
+    return times;
+  }
+  bool AllErase() const {
+    std::lock_guard lock(mutex_);
+    for (const Call& call : calls_)
+      if (!call.erase) return false;
+    return true;
+  }
+
+ private:
+  struct Call {
+    bool erase;
+    std::chrono::steady_clock::time_point when;
+  };
+  mutable std::mutex mutex_;
+  std::vector<Call> calls_;
+};
+
+class RecordingSink : public MessageSink {
+ public:
+  void ShowMessage(const EngineMessage& message) override {
+    std::lock_guard lock(mutex_);
+    messages_.push_back(message);
+  }
+  std::vector<EngineMessage> Messages() const {
+    std::lock_guard lock(mutex_);
+    return messages_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<EngineMessage> messages_;
+};
+
+class FixedScreen : public ScreenInfo {
+ public:
+  explicit FixedScreen(ScreenSize size) : size_(size) {}
+  ScreenSize PrimaryScreenSize() const override { return size_; }
+
+ private:
+  ScreenSize size_;
+};
+
+// Records the lines a profile hook writes, in the file's own notation.
+class MemoryProfileWriter : public chart::ProfileWriter {
+ public:
+  bool WriteInteger(std::string_view key, std::int32_t value) override {
+    return Add(std::string(key) + "=" + std::to_string(value));
+  }
+  bool WriteText(std::string_view key, std::string_view value) override {
+    return Add(std::string(key) + "=" + std::string(value));
+  }
+  bool WriteReal(std::string_view key, double value) override {
+    char text[64];
+    std::snprintf(text, sizeof text, "%f", value);
+    return Add(std::string(key) + "=" + text);
+  }
+  bool WriteLine(std::string_view text) override { return Add(std::string(text)); }
+
+  std::vector<std::string> lines;
+  int fail_after = -1;  // lines accepted before every write fails; -1: never fails
+
+ private:
+  bool Add(std::string line) {
+    if (fail_after >= 0 && static_cast<int>(lines.size()) >= fail_after) return false;
+    lines.push_back(std::move(line));
+    return true;
+  }
+};
+
+// A fresh folder under the system's temporary folder, removed with its content at the end.
+class TempDir {
+ public:
+  TempDir() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = "corvane-engine-";
+    if (info != nullptr) name += std::string(info->test_suite_name()) + "-" + info->name();
+    name += "-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+    path_ = std::filesystem::temp_directory_path() / name;
+    std::filesystem::create_directories(path_);
+  }
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Polls `done` every 2 ms until it holds or `limit` has passed; returns its last answer.
+inline bool WaitFor(const std::function<bool()>& done,
+                    std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return done();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
+
+}  // namespace corvane::testing_support
