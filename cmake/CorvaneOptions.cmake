@@ -15,6 +15,16 @@ if(CORVANE_SANITIZE)
   add_link_options(-fsanitize=${CORVANE_SANITIZE})
 endif()
 
+# Fuzzing builds instrument every library for coverage and memory errors; the fuzz programs
+# add libFuzzer's main themselves.
+if(CORVANE_BUILD_FUZZERS)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "CORVANE_BUILD_FUZZERS needs clang (CMAKE_CXX_COMPILER=clang++)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 find_package(Threads REQUIRED)
 
 # corvane_library(NAME SOURCES... [LIBS ...]): a static library with the project's warnings.

@@ -8,8 +8,7 @@ cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCORVANE_BUILD_TESTS=OFF -DCORVANE_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build build/release -j "$(nproc)"
 
-# Until the service exists, the main job samples the standard counters with corvquery.
-exec build/release/tools/corvquery/corvquery --samples 5 --interval 2 \
-  '\Processor(_Total)\% Processor Time' '\Objects\Processes' '\Objects\Threads' \
-  '\Memory\% Committed Bytes In Use' '\Paging File(_Total)\% Usage' \
-  '\LogicalDisk(_Total)\% Free Space' '\PhysicalDisk(_Total)\% Disk Time' "$@"
+# The desktop program is not built yet, so the main job is the service in a console: it runs
+# the profile named in the settings store (or the one given as an argument), falls back to the
+# default counters, prints where its activity log goes, and stops on Ctrl+C.
+exec build/release/service/corvservice -run "$@"

@@ -27,4 +27,21 @@ run_suite build/asan -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=address,undefin
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 run_suite build/tsan -DCMAKE_BUILD_TYPE=Debug -DCORVANE_SANITIZE=thread \
   -DCORVANE_BUILD_GUI=OFF -DCORVANE_BUILD_BENCHMARKS=OFF
+# Each fuzz target runs for a short while from its seed corpus (copied, so the run's new inputs
+# stay out of the repository).
+fuzz_dir=build/fuzz
+cmake -S . -B "$fuzz_dir" -G Ninja -DCORVANE_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_COMPILER=clang++ -DCORVANE_BUILD_FUZZERS=ON -DCORVANE_BUILD_GUI=OFF \
+  -DCORVANE_BUILD_TESTS=OFF -DCORVANE_BUILD_BENCHMARKS=OFF
+cmake --build "$fuzz_dir" -j "$jobs"
+for fuzzer in "$fuzz_dir"/fuzz/*_fuzz; do
+  name=$(basename "$fuzzer" _fuzz)
+  corpus=$(mktemp -d)
+  cp -r "fuzz/corpus/$name/." "$corpus/" 2>/dev/null || true
+  echo "Fuzzing $name for ${CORVANE_FUZZ_SECONDS:-30} s"
+  "$fuzzer" -max_total_time="${CORVANE_FUZZ_SECONDS:-30}" -print_final_stats=1 "$corpus" 2>&1 | tail -n 3
+  status=${PIPESTATUS[0]}
+  rm -rf "$corpus"
+  [ "$status" -eq 0 ] || { echo "Fuzz target $name failed" >&2; exit 1; }
+done
 echo "All test suites passed."
