@@ -1,0 +1,55 @@
+#include "platform/linux/proc/instance_names.h"
+
+namespace corvane::local {
+namespace {
+
+char Substitute(char c) {
+  switch (c) {
+    case '(':
+      return '[';
+    case ')':
+      return ']';
+    case '\\':
+      return '_';
+    default:
+      return c;
+  }
+}
+
+char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool IsOctal(char c) { return c >= '0' && c <= '7'; }
+
+}  // namespace
+
+std::string InstanceName(std::string_view kernel_name) {
+  std::string name(kernel_name);
+  for (char& c : name) c = Substitute(c);
+  return name;
+}
+
+bool InstanceMatches(std::string_view kernel_name, std::string_view instance) {
+  if (kernel_name.size() != instance.size()) return false;
+  for (std::size_t i = 0; i < kernel_name.size(); ++i) {
+    if (Fold(Substitute(kernel_name[i])) != Fold(Substitute(instance[i]))) return false;
+  }
+  return true;
+}
+
+void UnescapeOctal(std::string_view text, std::string* out) {
+  out->clear();
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 3 < text.size() && IsOctal(text[i + 1]) && IsOctal(text[i + 2]) &&
+        IsOctal(text[i + 3])) {
+      const int code = (text[i + 1] - '0') * 64 + (text[i + 2] - '0') * 8 + (text[i + 3] - '0');
+      if (code < 256) {
+        out->push_back(static_cast<char>(code));
+        i += 3;
+        continue;
+      }
+    }
+    out->push_back(text[i]);
+  }
+}
+
+}  // namespace corvane::local
