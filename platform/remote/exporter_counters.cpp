@@ -1,0 +1,137 @@
+#include "platform/remote/exporter_counters.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "core/counter_path.h"
+#include "platform/remote/exporter_series.h"
+
+namespace corvane::remote {
+namespace {
+
+constexpr std::string_view kTotal = "_Total";
+
+char PathCharacter(char c) {
+  switch (c) {
+    case '(':
+      return '[';
+    case ')':
+      return ']';
+    case '\\':
+      return '_';
+    default:
+      return c;
+  }
+}
+
+}  // namespace
+
+ExporterKind RecogniseExporter(const ExporterPage& page) {
+  // Both exporters describe their own build and the success of each collector on every page,
+  // whatever collectors are enabled.
+  if (page.Has("node_exporter_build_info") || page.Has("node_scrape_collector_success"))
+    return ExporterKind::kNode;
+  if (page.Has("windows_exporter_build_info") || page.Has("windows_exporter_collector_success"))
+    return ExporterKind::kWindows;
+  return ExporterKind::kUnknown;
+}
+
+std::string_view ExporterName(ExporterKind kind) {
+  switch (kind) {
+    case ExporterKind::kNode:
+      return "node_exporter";
+    case ExporterKind::kWindows:
+      return "windows_exporter";
+    case ExporterKind::kUnknown:
+      break;
+  }
+  return "unknown exporter";
+}
+
+std::span<const ObjectDef> ObjectsOf(ExporterKind kind) {
+  switch (kind) {
+    case ExporterKind::kNode:
+      return NodeExporterObjects();
+    case ExporterKind::kWindows:
+      return WindowsExporterObjects();
+    case ExporterKind::kUnknown:
+      break;
+  }
+  return {};
+}
+
+const ObjectDef* FindObject(ExporterKind kind, std::string_view name) {
+  for (const ObjectDef& object : ObjectsOf(kind)) {
+    if (NamesEqual(object.name, name)) return &object;
+  }
+  return nullptr;
+}
+
+const CounterDef* FindCounter(const ObjectDef& object, std::string_view name) {
+  for (const CounterDef& counter : object.counters) {
+    if (NamesEqual(counter.name, name)) return &counter;
+  }
+  return nullptr;
+}
+
+bool Exposes(const ExporterPage& page, const CounterDef& counter) {
+  for (std::string_view need : counter.needs) {
+    if (need.empty()) break;
+    bool any = false;
+    while (!any && !need.empty()) {
+      const auto bar = need.find('|');
+      any = page.Has(need.substr(0, bar));
+      need = bar == std::string_view::npos ? std::string_view() : need.substr(bar + 1);
+    }
+    if (!any) return false;
+  }
+  return true;
+}
+
+perf::Status CheckInstance(const ExporterPage& page, const ObjectDef& object, bool has_instance,
+                           std::string_view instance) {
+  if (!object.has_instances) return has_instance ? perf::kNoInstance : perf::kOk;
+  if (!has_instance) return perf::kNoInstance;
+  if (NamesEqual(instance, kTotal)) return object.has_total ? perf::kOk : perf::kNoInstance;
+  std::vector<std::string> instances;
+  object.list_instances(page, &instances);
+  const bool found = std::any_of(instances.begin(), instances.end(), [&](const std::string& name) {
+    return IsInstance(name, instance);
+  });
+  return found ? perf::kOk : perf::kNoInstance;
+}
+
+std::string InstanceName(std::string_view label_value) {
+  std::string name(label_value);
+  std::transform(name.begin(), name.end(), name.begin(), PathCharacter);
+  return name;
+}
+
+bool IsInstance(std::string_view label_value, std::string_view instance) {
+  if (label_value.size() != instance.size()) return false;
+  for (std::size_t i = 0; i < instance.size(); ++i) {
+    const auto a = static_cast<unsigned char>(PathCharacter(label_value[i]));
+    const auto b = static_cast<unsigned char>(PathCharacter(instance[i]));
+    if (std::tolower(a) != std::tolower(b)) return false;
+  }
+  return true;
+}
+
+std::vector<std::string> DistinctLabelValues(const ExporterPage& page, std::string_view metric,
+                                             std::string_view label) {
+  std::vector<std::string> values;
+  std::string_view previous;
+  bool first = true;
+  for (const ExporterPage::Series& series : page.Find(metric)) {
+    const std::string_view value = page.LabelOf(series, label);
+    if (value.empty() || (!first && value == previous)) continue;
+    first = false;
+    previous = value;
+    std::string name = InstanceName(value);
+    if (std::find(values.begin(), values.end(), name) == values.end())
+      values.push_back(std::move(name));
+  }
+  return values;
+}
+
+}  // namespace corvane::remote

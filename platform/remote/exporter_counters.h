@@ -1,0 +1,79 @@
+// The counters a remote machine offers, read from one scrape of its exporter: which objects,
+// counters and instances node_exporter (Linux) and windows_exporter (Windows) pages give, and
+// how each counter's raw figures come out of a page.
+//
+// Immutable tables and pure functions over an ExporterPage; any thread.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/perf_data.h"
+#include "platform/remote/counter_formula.h"
+#include "platform/remote/exporter_page.h"
+
+namespace corvane::remote {
+
+enum class ExporterKind : std::uint8_t { kUnknown, kNode, kWindows };
+
+// Which exporter wrote the page, from the metrics every build of it writes about itself.
+ExporterKind RecogniseExporter(const ExporterPage& page);
+std::string_view ExporterName(ExporterKind kind);  // "node_exporter", "windows_exporter"
+
+// One scrape as the counters read it.
+struct ScrapeView {
+  const ExporterPage* page = nullptr;
+  double wall_time = 0;  // seconds since the epoch on this machine's clock, at the scrape
+};
+
+// The instance a counter path names. name is the path's text; total is set for "_Total".
+struct InstanceRef {
+  std::string_view name;
+  bool total = false;
+};
+
+struct CounterDef {
+  std::string_view name;  // English counter name, "% Processor Time"
+  Formula formula;
+  // Metrics the exporter must write for the counter to exist, each entry "a" or "a|b" for
+  // alternatives (newer and older names). Empty entries end the list.
+  std::string_view needs[4];
+  // The counter's raw figures for one instance; false when this page cannot give them.
+  bool (*extract)(const ScrapeView& scrape, const InstanceRef& instance, RawFigures* figures);
+};
+
+struct ObjectDef {
+  std::string_view name;  // English object name, "Processor"
+  bool has_instances = false;
+  bool has_total = false;  // "_Total" is offered after the instances
+  // The instances the page offers, in the exporter's order, without "_Total".
+  void (*list_instances)(const ExporterPage& page, std::vector<std::string>* instances) = nullptr;
+  std::span<const CounterDef> counters;
+};
+
+std::span<const ObjectDef> NodeExporterObjects();
+std::span<const ObjectDef> WindowsExporterObjects();
+std::span<const ObjectDef> ObjectsOf(ExporterKind kind);
+
+// Case-insensitive lookups, as counter paths match.
+const ObjectDef* FindObject(ExporterKind kind, std::string_view name);
+const CounterDef* FindCounter(const ObjectDef& object, std::string_view name);
+
+// Whether the page writes every metric the counter needs.
+bool Exposes(const ExporterPage& page, const CounterDef& counter);
+
+// Whether the object offers that instance on this page: one of its instances, "_Total" where
+// it has one, or no instance at all for an object without instances.
+perf::Status CheckInstance(const ExporterPage& page, const ObjectDef& object, bool has_instance,
+                           std::string_view instance);
+
+// An exporter's label value as a path's instance name: the characters a path cannot carry are
+// replaced, "(" by "[", ")" by "]" and "\" by "_".
+std::string InstanceName(std::string_view label_value);
+// Whether a label value, so replaced, is the instance, ignoring letter case. No allocation.
+bool IsInstance(std::string_view label_value, std::string_view instance);
+
+}  // namespace corvane::remote

@@ -1,0 +1,86 @@
+// Fetching exporter pages over HTTP or HTTPS with libcurl. An ExporterScrape is one URL with
+// its curl handle and the last page it fetched; a ScrapeRunner fetches several at once and
+// returns when each has finished or run out of time, so a dead host costs one time-out
+// whatever the number of hosts. Both belong to one thread. Nothing is passed to a shell.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "platform/remote/exporter_page.h"
+
+namespace corvane::remote {
+
+struct ScrapeOptions {
+  // Both bounds hold for a whole collection, since the machines are fetched side by side:
+  // together with the collector's 100 ms pass they stay inside Stop's 5-second wait.
+  std::chrono::milliseconds connect_timeout{2000};  // name lookup and TCP/TLS connection
+  std::chrono::milliseconds total_timeout{4000};    // the whole request
+  std::size_t max_page_bytes = 32u << 20;           // a larger page is refused
+  bool gzip = true;                                 // ask for a compressed page
+  std::string ca_file;  // PEM file of trusted certificates for HTTPS; empty: the system's
+};
+
+class ExporterScrape {
+ public:
+  ExporterScrape(std::string url, const ScrapeOptions& options);
+  ~ExporterScrape();
+  ExporterScrape(const ExporterScrape&) = delete;
+  ExporterScrape& operator=(const ExporterScrape&) = delete;
+
+  const std::string& url() const { return url_; }
+
+  // The result of the last run: whether a page was fetched (HTTP 200) and parsed, else why
+  // not ("http://h:9100/metrics: Connection refused").
+  bool ok() const { return ok_; }
+  const std::string& error() const { return error_; }
+  const ExporterPage& page() const { return *page_; }
+  // Hands the page over, leaving an empty one for the next run.
+  std::unique_ptr<ExporterPage> TakePage();
+  // When the exporter read its sources, estimated as halfway between the request being sent
+  // and the first byte of the answer: seconds on the steady clock.
+  double read_time() const { return read_time_; }
+
+ private:
+  friend class ScrapeRunner;
+  static std::size_t Write(char* data, std::size_t size, std::size_t count, void* self);
+  void Begin(double start_time);
+  void Finish(int curl_code);
+  void Fail(std::string reason);
+
+  std::string url_;
+  std::size_t max_page_bytes_;
+  void* easy_ = nullptr;     // CURL*
+  void* headers_ = nullptr;  // curl_slist*
+  std::unique_ptr<ExporterPage> page_;
+  std::unique_ptr<char[]> curl_error_;  // CURL_ERROR_SIZE bytes
+  bool too_large_ = false;
+  bool finished_ = false;
+  bool ok_ = false;
+  std::string error_;
+  double start_time_ = 0;
+  double read_time_ = 0;
+};
+
+class ScrapeRunner {
+ public:
+  ScrapeRunner();
+  ~ScrapeRunner();
+  ScrapeRunner(const ScrapeRunner&) = delete;
+  ScrapeRunner& operator=(const ScrapeRunner&) = delete;
+
+  // Fetches every scrape's URL at once. The runner keeps the connections open for the next
+  // run, so scraping the same hosts again costs no new connection.
+  void Run(std::span<ExporterScrape* const> scrapes, std::chrono::milliseconds total_timeout);
+
+ private:
+  void* multi_ = nullptr;  // CURLM*
+};
+
+// Seconds on the steady clock, the time base of read_time().
+double SteadySeconds();
+
+}  // namespace corvane::remote

@@ -1,0 +1,69 @@
+// The remote machines a provider has met: for each, whether connecting to it worked, which
+// exporter answers at which URL, the page of that connection (to check counters against and to
+// browse) and the last error. Any thread; the lock is never held during network I/O.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "core/perf_data.h"
+#include "platform/remote/exporter_counters.h"
+#include "platform/remote/exporter_page.h"
+#include "platform/remote/exporter_scrape.h"
+
+namespace corvane::remote {
+
+struct MachineInfo {
+  std::string url;  // "http://host:9100/metrics"
+  ExporterKind kind = ExporterKind::kUnknown;
+  std::shared_ptr<const ExporterPage> page;  // the last connection's page; shared, read-only
+  double page_time = 0;                      // steady-clock seconds of that page
+};
+
+class MachineDirectory {
+ public:
+  explicit MachineDirectory(ScrapeOptions options) : options_(std::move(options)) {}
+
+  const ScrapeOptions& options() const { return options_; }
+
+  // One scrape that must succeed and be recognised as node_exporter or windows_exporter
+  // output. Without a port in the machine part both exporters' ports are tried side by side,
+  // node_exporter's first. kCannotConnectMachine on failure (LastError says why), kInvalidPath
+  // for a machine part that is not an address.
+  perf::Status Connect(std::string_view machine, MachineInfo* info = nullptr);
+
+  // The machine as its last connection left it, connecting first when it was never tried.
+  // kNoMachine when that connection failed: a machine is tried once until Connect is called
+  // again.
+  perf::Status Find(std::string_view machine, MachineInfo* info);
+
+  // For browsing: the held page when it is at most two seconds old, else a new connection.
+  perf::Status Browse(std::string_view machine, MachineInfo* info);
+
+  // Records why a later scrape of a connected machine failed, for LastError; an empty error
+  // records that the last scrape worked.
+  void NoteScrapeError(const std::string& key, std::string error);
+
+  // Why the machine's last connection or scrape failed; empty when it did not.
+  std::string LastError(std::string_view machine) const;
+
+  // The directory's key of a machine part ("http://host:9100"), empty when it is not one.
+  static std::string KeyOf(std::string_view machine);
+
+ private:
+  struct Entry {
+    bool connected = false;
+    MachineInfo info;
+    std::string error;
+  };
+
+  const ScrapeOptions options_;
+  mutable std::mutex mutex_;
+  std::map<std::string, Entry, std::less<>> entries_;  // by KeyOf
+};
+
+}  // namespace corvane::remote

@@ -1,0 +1,147 @@
+#include "platform/remote/remote_query.h"
+
+#include <chrono>
+#include <cmath>
+#include <limits>
+
+#include "core/counter_path.h"
+#include "core/perf_names.h"
+
+namespace corvane::remote {
+namespace {
+
+constexpr std::string_view kTotal = "_Total";
+
+double WallSeconds() {
+  return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+RemoteQuery::RemoteQuery(std::shared_ptr<MachineDirectory> machines)
+    : machines_(std::move(machines)) {}
+
+std::size_t RemoteQuery::MachineSlot(const std::string& key, const MachineInfo& info) {
+  // Two spellings of one machine ("\\h" and "\\h:9100") reach the same URL and share a scrape.
+  for (std::size_t i = 0; i < slots_.size(); ++i) {
+    if (slots_[i].scrape->url() == info.url) return i;
+  }
+  Machine slot;
+  slot.key = key;
+  slot.kind = info.kind;
+  slot.scrape = std::make_unique<ExporterScrape>(info.url, machines_->options());
+  slots_.push_back(std::move(slot));
+  return slots_.size() - 1;
+}
+
+perf::Status RemoteQuery::AddCounter(std::string_view path, perf::CounterHandle* handle) {
+  *handle = perf::kNullCounter;
+  auto parsed = ParseCounterPath(path);
+  if (!parsed) return perf::kBadCounterName;
+  if (parsed->machine.empty()) return perf::kNoMachine;
+  if (!perf::ResolveNumericNames(&*parsed)) return perf::kNoCounter;
+
+  MachineInfo info;
+  if (const perf::Status status = machines_->Find(parsed->machine, &info); status != perf::kOk)
+    return status;
+  const ObjectDef* object = FindObject(info.kind, parsed->object);
+  if (object == nullptr) return perf::kNoObject;
+  const CounterDef* definition = FindCounter(*object, parsed->counter);
+  if (definition == nullptr || !Exposes(*info.page, *definition)) return perf::kNoCounter;
+  if (const perf::Status status =
+          CheckInstance(*info.page, *object, parsed->has_instance, parsed->instance);
+      status != perf::kOk)
+    return status;
+
+  Counter counter;
+  counter.machine = MachineSlot(MachineDirectory::KeyOf(parsed->machine), info);
+  counter.definition = definition;
+  counter.total = parsed->has_instance && NamesEqual(parsed->instance, kTotal);
+  counter.instance = std::move(parsed->instance);
+  ++slots_[counter.machine].counters;
+  counters_.push_back(std::move(counter));
+  *handle = static_cast<perf::CounterHandle>(counters_.size());
+  return perf::kOk;
+}
+
+RemoteQuery::Counter* RemoteQuery::Find(perf::CounterHandle handle) {
+  if (handle == perf::kNullCounter || handle > counters_.size()) return nullptr;
+  Counter* counter = &counters_[handle - 1];
+  return counter->removed ? nullptr : counter;
+}
+
+perf::Status RemoteQuery::RemoveCounter(perf::CounterHandle handle) {
+  Counter* counter = Find(handle);
+  if (counter == nullptr) return perf::kInvalidHandle;
+  counter->removed = true;
+  --slots_[counter->machine].counters;
+  return perf::kOk;
+}
+
+perf::Status RemoteQuery::Collect() {
+  runs_.clear();
+  for (Machine& slot : slots_) {
+    slot.scraped = false;
+    if (slot.counters > 0) runs_.push_back(slot.scrape.get());
+  }
+  if (runs_.empty()) return perf::kNoData;
+  runner_.Run(runs_, machines_->options().total_timeout);
+
+  const double wall_time = WallSeconds();
+  bool any = false;
+  for (Machine& slot : slots_) {
+    if (slot.counters == 0) continue;
+    const ExporterScrape& scrape = *slot.scrape;
+    if (!scrape.ok()) {
+      machines_->NoteScrapeError(slot.key, scrape.error());
+      continue;
+    }
+    const ExporterKind kind = RecogniseExporter(scrape.page());
+    if (kind != slot.kind) {
+      machines_->NoteScrapeError(slot.key, scrape.url() + ": the page is no longer " +
+                                               std::string(ExporterName(slot.kind)) + " output");
+      continue;
+    }
+    slot.scraped = true;
+    any = true;
+    machines_->NoteScrapeError(slot.key, {});
+    slot.host_time = std::numeric_limits<double>::quiet_NaN();
+    if (kind == ExporterKind::kNode) scrape.page().Value("node_time_seconds", &slot.host_time);
+  }
+
+  for (Counter& counter : counters_) {
+    if (counter.removed) continue;
+    const Machine& slot = slots_[counter.machine];
+    if (!slot.scraped) {
+      // The previous reading stays: the next good scrape gives a rate over both intervals.
+      counter.status = perf::kInvalidData;
+      continue;
+    }
+    const ScrapeView view{&slot.scrape->page(), wall_time};
+    Reading reading;
+    if (!counter.definition->extract(view, InstanceRef{counter.instance, counter.total},
+                                     &reading.figures)) {
+      counter.status = perf::kInvalidData;
+      counter.has_previous = false;
+      continue;
+    }
+    reading.time = slot.scrape->read_time();
+    reading.host_time = slot.host_time;
+    counter.status =
+        Evaluate(counter.definition->formula, counter.has_previous ? &counter.previous : nullptr,
+                 reading, &counter.value);
+    counter.previous = reading;
+    counter.has_previous = true;
+  }
+  return any ? perf::kOk : perf::kNoData;
+}
+
+perf::Status RemoteQuery::GetFormattedDouble(perf::CounterHandle handle, double* value) {
+  const Counter* counter = Find(handle);
+  if (counter == nullptr) return perf::kInvalidHandle;
+  if (counter->status != perf::kOk) return counter->status;
+  *value = counter->value;
+  return perf::kOk;
+}
+
+}  // namespace corvane::remote
