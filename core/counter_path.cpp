@@ -3,6 +3,20 @@
 #include <cctype>
 
 namespace corvane {
+namespace {
+
+char PathCharacter(char c) {
+  switch (c) {
+    case '(': return '[';
+    case ')': return ']';
+    case '\\': return '_';
+    default: return c;
+  }
+}
+
+char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
 
 std::string_view MachinePart(std::string_view path) {
   if (path.size() < 2 || path[0] != '\\' || path[1] != '\\') return {};
@@ -60,6 +74,21 @@ bool NamesEqual(std::string_view a, std::string_view b) {
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (std::tolower(static_cast<unsigned char>(a[i])) !=
         std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  }
+  return true;
+}
+
+std::string InstanceName(std::string_view source_name) {
+  std::string name(source_name);
+  for (char& c : name) c = PathCharacter(c);
+  return name;
+}
+
+bool InstanceMatches(std::string_view source_name, std::string_view instance) {
+  if (source_name.size() != instance.size()) return false;
+  for (std::size_t i = 0; i < instance.size(); ++i) {
+    if (FoldCase(PathCharacter(source_name[i])) != FoldCase(PathCharacter(instance[i])))
       return false;
   }
   return true;

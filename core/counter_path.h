@@ -34,4 +34,13 @@ std::string_view MachinePart(std::string_view path);
 // Case-insensitive ASCII comparison, the way counter, object and instance names match.
 bool NamesEqual(std::string_view a, std::string_view b);
 
+// A source's own name (a mount point, an interface, an exporter's label value) as the instance
+// of a counter path: the characters a path cannot carry are replaced, "(" by "[", ")" by "]"
+// and "\" by "_".
+std::string InstanceName(std::string_view source_name);
+
+// Whether a path's instance names that source: both sides go through the replacements, so a
+// path typed with the source's own "(" matches too; letter case is ignored. No allocation.
+bool InstanceMatches(std::string_view source_name, std::string_view instance);
+
 }  // namespace corvane

@@ -11,19 +11,6 @@ namespace {
 
 constexpr std::string_view kTotal = "_Total";
 
-char PathCharacter(char c) {
-  switch (c) {
-    case '(':
-      return '[';
-    case ')':
-      return ']';
-    case '\\':
-      return '_';
-    default:
-      return c;
-  }
-}
-
 }  // namespace
 
 ExporterKind RecogniseExporter(const ExporterPage& page) {
@@ -99,22 +86,6 @@ perf::Status CheckInstance(const ExporterPage& page, const ObjectDef& object, bo
     return IsInstance(name, instance);
   });
   return found ? perf::kOk : perf::kNoInstance;
-}
-
-std::string InstanceName(std::string_view label_value) {
-  std::string name(label_value);
-  std::transform(name.begin(), name.end(), name.begin(), PathCharacter);
-  return name;
-}
-
-bool IsInstance(std::string_view label_value, std::string_view instance) {
-  if (label_value.size() != instance.size()) return false;
-  for (std::size_t i = 0; i < instance.size(); ++i) {
-    const auto a = static_cast<unsigned char>(PathCharacter(label_value[i]));
-    const auto b = static_cast<unsigned char>(PathCharacter(instance[i]));
-    if (std::tolower(a) != std::tolower(b)) return false;
-  }
-  return true;
 }
 
 std::vector<std::string> DistinctLabelValues(const ExporterPage& page, std::string_view metric,

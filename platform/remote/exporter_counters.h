@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/counter_path.h"
 #include "core/perf_data.h"
 #include "platform/remote/counter_formula.h"
 #include "platform/remote/exporter_page.h"
@@ -70,10 +71,11 @@ bool Exposes(const ExporterPage& page, const CounterDef& counter);
 perf::Status CheckInstance(const ExporterPage& page, const ObjectDef& object, bool has_instance,
                            std::string_view instance);
 
-// An exporter's label value as a path's instance name: the characters a path cannot carry are
-// replaced, "(" by "[", ")" by "]" and "\" by "_".
-std::string InstanceName(std::string_view label_value);
-// Whether a label value, so replaced, is the instance, ignoring letter case. No allocation.
-bool IsInstance(std::string_view label_value, std::string_view instance);
+// Label values become path instances through corvane::InstanceName and match through
+// corvane::InstanceMatches (core/counter_path.h).
+using corvane::InstanceName;
+inline bool IsInstance(std::string_view label_value, std::string_view instance) {
+  return corvane::InstanceMatches(label_value, instance);
+}
 
 }  // namespace corvane::remote

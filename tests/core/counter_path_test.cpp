@@ -68,6 +68,22 @@ TEST(NamesEqual, IgnoresAsciiCaseOnly) {
   EXPECT_FALSE(NamesEqual("MS TCP Loopback", "MS TCP Loopback "));
 }
 
+TEST(InstanceName, ReplacesWhatAPathCannotCarry) {
+  struct Case {
+    const char* source;
+    const char* instance;
+  };
+  for (const Case& c : {Case{"eth0", "eth0"}, Case{"/mnt/a (old)", "/mnt/a [old]"},
+                        Case{"C:\\", "C:_"}, Case{"Intel(R) 82574L", "Intel[R] 82574L"}}) {
+    EXPECT_EQ(InstanceName(c.source), c.instance) << c.source;
+    EXPECT_TRUE(InstanceMatches(c.source, c.instance)) << "the replaced name matches";
+    EXPECT_TRUE(InstanceMatches(c.source, c.source)) << "the source's own spelling matches";
+  }
+  EXPECT_TRUE(InstanceMatches("ETH0", "eth0"));
+  EXPECT_FALSE(InstanceMatches("eth0", "eth1"));
+  EXPECT_FALSE(InstanceMatches("eth0", "eth0 "));
+}
+
 TEST(PerfNames, ResolvesTheCatalogueIndexes) {
   EXPECT_EQ(perf::EnglishName(perf::index::kProcessor), "Processor");
   EXPECT_EQ(perf::EnglishName(perf::index::kCommittedBytesInUse), "% Committed Bytes In Use");

@@ -3,38 +3,9 @@
 namespace corvane::local {
 namespace {
 
-char Substitute(char c) {
-  switch (c) {
-    case '(':
-      return '[';
-    case ')':
-      return ']';
-    case '\\':
-      return '_';
-    default:
-      return c;
-  }
-}
-
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool IsOctal(char c) { return c >= '0' && c <= '7'; }
 
 }  // namespace
-
-std::string InstanceName(std::string_view kernel_name) {
-  std::string name(kernel_name);
-  for (char& c : name) c = Substitute(c);
-  return name;
-}
-
-bool InstanceMatches(std::string_view kernel_name, std::string_view instance) {
-  if (kernel_name.size() != instance.size()) return false;
-  for (std::size_t i = 0; i < kernel_name.size(); ++i) {
-    if (Fold(Substitute(kernel_name[i])) != Fold(Substitute(instance[i]))) return false;
-  }
-  return true;
-}
 
 void UnescapeOctal(std::string_view text, std::string* out) {
   out->clear();

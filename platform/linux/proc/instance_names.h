@@ -6,14 +6,14 @@
 #include <string>
 #include <string_view>
 
+#include "core/counter_path.h"
+
 namespace corvane::local {
 
-// The name used as the instance of a counter path.
-std::string InstanceName(std::string_view kernel_name);
-
-// Whether a path's instance names this kernel object. Both sides go through the substitutions,
-// so a path typed with the kernel's own "(" also matches.
-bool InstanceMatches(std::string_view kernel_name, std::string_view instance);
+// Kernel names become path instances through corvane::InstanceName and match through
+// corvane::InstanceMatches (core/counter_path.h).
+using corvane::InstanceMatches;
+using corvane::InstanceName;
 
 // Undoes the octal escapes the kernel writes into mount points and swap file names (space as
 // "\040", tab "\011", newline "\012", backslash "\134"; fs/seq_file.c, seq_path/mangle_path).
