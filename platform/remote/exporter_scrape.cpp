@@ -1,18 +1,11 @@
 #include "platform/remote/exporter_scrape.h"
 
-#include <curl/curl.h>
-
 #include <cstring>
+
+#include "platform/remote/curl_library.h"
 
 namespace corvane::remote {
 namespace {
-
-// libcurl's global state is set up once per process, before the first handle; later calls
-// find it ready. It is never torn down: handles may live until exit.
-void EnsureCurl() {
-  static const CURLcode init = curl_global_init(CURL_GLOBAL_DEFAULT);
-  (void)init;
-}
 
 CURL* Easy(void* handle) { return static_cast<CURL*>(handle); }
 CURLM* Multi(void* handle) { return static_cast<CURLM*>(handle); }
@@ -28,44 +21,47 @@ ExporterScrape::ExporterScrape(std::string url, const ScrapeOptions& options)
       max_page_bytes_(options.max_page_bytes),
       page_(std::make_unique<ExporterPage>()),
       curl_error_(std::make_unique<char[]>(CURL_ERROR_SIZE)) {
-  EnsureCurl();
-  CURL* easy = curl_easy_init();
+  curl_ = CurlLibrary::Load(&curl_failure_);
+  if (curl_ == nullptr) return;
+  CURL* easy = curl_->easy_init();
   easy_ = easy;
   if (easy == nullptr) return;
+  const auto setopt = curl_->easy_setopt;
   // The text format, not OpenMetrics: windows_exporter would answer an OpenMetrics request in
   // that dialect.
-  headers_ = curl_slist_append(nullptr, "Accept: text/plain;version=0.0.4");
-  curl_easy_setopt(easy, CURLOPT_URL, url_.c_str());
-  curl_easy_setopt(easy, CURLOPT_PRIVATE, this);
-  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(headers_));
-  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &ExporterScrape::Write);
-  curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
-  curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, curl_error_.get());
+  headers_ = curl_->slist_append(nullptr, "Accept: text/plain;version=0.0.4");
+  setopt(easy, CURLOPT_URL, url_.c_str());
+  setopt(easy, CURLOPT_PRIVATE, this);
+  setopt(easy, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(headers_));
+  setopt(easy, CURLOPT_WRITEFUNCTION, &ExporterScrape::Write);
+  setopt(easy, CURLOPT_WRITEDATA, this);
+  setopt(easy, CURLOPT_ERRORBUFFER, curl_error_.get());
   // Signals cannot interrupt a name lookup in a program with threads; the threaded resolver
   // keeps the lookup inside the connect time-out instead. When that time-out ends a lookup,
   // libcurl would by default wait for the resolver thread, as long as the system's resolver
   // takes (tens of seconds with a dead DNS server); told to exit quickly it leaves the thread
   // to finish alone, and the collector returns within its time-out.
-  curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L);
-  curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
-                   static_cast<long>(options.connect_timeout.count()));
-  curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(options.total_timeout.count()));
-  curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+  setopt(easy, CURLOPT_NOSIGNAL, 1L);
+  setopt(easy, CURLOPT_QUICK_EXIT, 1L);
+  setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
+         static_cast<long>(options.connect_timeout.count()));
+  setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(options.total_timeout.count()));
+  setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+  setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
   // Exporters are scraped directly, as Prometheus does: a proxy from the environment would
   // see every host of the network and answer for dead ones.
-  curl_easy_setopt(easy, CURLOPT_PROXY, "");
-  curl_easy_setopt(easy, CURLOPT_USERAGENT, "Corvane");
-  curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE,
-                   static_cast<curl_off_t>(options.max_page_bytes));
-  if (options.gzip) curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "gzip");
-  if (!options.ca_file.empty()) curl_easy_setopt(easy, CURLOPT_CAINFO, options.ca_file.c_str());
+  setopt(easy, CURLOPT_PROXY, "");
+  setopt(easy, CURLOPT_USERAGENT, "Corvane");
+  setopt(easy, CURLOPT_MAXFILESIZE_LARGE,
+         static_cast<curl_off_t>(options.max_page_bytes));
+  if (options.gzip) setopt(easy, CURLOPT_ACCEPT_ENCODING, "gzip");
+  if (!options.ca_file.empty()) setopt(easy, CURLOPT_CAINFO, options.ca_file.c_str());
 }
 
 ExporterScrape::~ExporterScrape() {
-  if (easy_ != nullptr) curl_easy_cleanup(Easy(easy_));
-  curl_slist_free_all(static_cast<curl_slist*>(headers_));
+  if (curl_ == nullptr) return;
+  if (easy_ != nullptr) curl_->easy_cleanup(Easy(easy_));
+  curl_->slist_free_all(static_cast<curl_slist*>(headers_));
 }
 
 std::unique_ptr<ExporterPage> ExporterScrape::TakePage() {
@@ -111,15 +107,16 @@ void ExporterScrape::Finish(int curl_code) {
     return Fail("the page is larger than " + std::to_string(max_page_bytes_) + " bytes");
   if (code != CURLE_OK) {
     return Fail(curl_error_[0] != '\0' ? std::string(curl_error_.get())
-                                       : std::string(curl_easy_strerror(code)));
+                                       : std::string(curl_->easy_strerror(code)));
   }
+  const auto getinfo = curl_->easy_getinfo;
   long status = 0;
-  curl_easy_getinfo(Easy(easy_), CURLINFO_RESPONSE_CODE, &status);
+  getinfo(Easy(easy_), CURLINFO_RESPONSE_CODE, &status);
   if (status != 200) return Fail("HTTP status " + std::to_string(status));
   curl_off_t sent = 0;
   curl_off_t first_byte = 0;
-  curl_easy_getinfo(Easy(easy_), CURLINFO_PRETRANSFER_TIME_T, &sent);
-  curl_easy_getinfo(Easy(easy_), CURLINFO_STARTTRANSFER_TIME_T, &first_byte);
+  getinfo(Easy(easy_), CURLINFO_PRETRANSFER_TIME_T, &sent);
+  getinfo(Easy(easy_), CURLINFO_STARTTRANSFER_TIME_T, &first_byte);
   read_time_ = start_time_ + static_cast<double>(sent + first_byte) / 2e6;
   if (!page_->Index()) {
     const ParseError& parse = page_->error();
@@ -129,25 +126,36 @@ void ExporterScrape::Finish(int curl_code) {
   ok_ = true;
 }
 
-ScrapeRunner::ScrapeRunner() {
-  EnsureCurl();
-  multi_ = curl_multi_init();
-}
+ScrapeRunner::ScrapeRunner() = default;
 
 ScrapeRunner::~ScrapeRunner() {
-  if (multi_ != nullptr) curl_multi_cleanup(Multi(multi_));
+  if (multi_ != nullptr) curl_->multi_cleanup(Multi(multi_));
 }
 
 void ScrapeRunner::Run(std::span<ExporterScrape* const> scrapes,
                        std::chrono::milliseconds total_timeout) {
+  if (scrapes.empty()) return;
+  std::string load_failure;
+  if (curl_ == nullptr) {
+    curl_ = CurlLibrary::Load(&load_failure);
+    if (curl_ != nullptr) multi_ = curl_->multi_init();
+  }
   const double start = SteadySeconds();
   for (ExporterScrape* scrape : scrapes) {
     scrape->Begin(start);
+    if (scrape->curl_ == nullptr) {
+      scrape->Fail(scrape->curl_failure_);
+      continue;
+    }
+    if (curl_ == nullptr) {
+      scrape->Fail(load_failure);
+      continue;
+    }
     if (scrape->easy_ == nullptr || multi_ == nullptr) {
       scrape->Fail("libcurl could not create a transfer");
       continue;
     }
-    if (curl_multi_add_handle(Multi(multi_), Easy(scrape->easy_)) != CURLM_OK)
+    if (curl_->multi_add_handle(Multi(multi_), Easy(scrape->easy_)) != CURLM_OK)
       scrape->Fail("libcurl could not start the transfer");
   }
   // Each transfer ends by its own time-out; the deadline only guards against a transfer that
@@ -156,21 +164,21 @@ void ScrapeRunner::Run(std::span<ExporterScrape* const> scrapes,
   int running = 0;
   std::string unfinished = "no answer within the time-out";
   while (multi_ != nullptr) {
-    const CURLMcode performed = curl_multi_perform(Multi(multi_), &running);
-    if (performed != CURLM_OK) unfinished = curl_multi_strerror(performed);
+    const CURLMcode performed = curl_->multi_perform(Multi(multi_), &running);
+    if (performed != CURLM_OK) unfinished = curl_->multi_strerror(performed);
     int queued = 0;
-    while (CURLMsg* message = curl_multi_info_read(Multi(multi_), &queued)) {
+    while (CURLMsg* message = curl_->multi_info_read(Multi(multi_), &queued)) {
       if (message->msg != CURLMSG_DONE) continue;
       void* owner = nullptr;
-      curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &owner);
+      curl_->easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &owner);
       static_cast<ExporterScrape*>(owner)->Finish(message->data.result);
     }
     if (performed != CURLM_OK || running == 0 || SteadySeconds() > deadline) break;
-    curl_multi_poll(Multi(multi_), nullptr, 0, 100, nullptr);
+    curl_->multi_poll(Multi(multi_), nullptr, 0, 100, nullptr);
   }
   for (ExporterScrape* scrape : scrapes) {
-    if (scrape->easy_ == nullptr || multi_ == nullptr) continue;
-    curl_multi_remove_handle(Multi(multi_), Easy(scrape->easy_));
+    if (scrape->curl_ == nullptr || scrape->easy_ == nullptr || multi_ == nullptr) continue;
+    curl_->multi_remove_handle(Multi(multi_), Easy(scrape->easy_));
     if (!scrape->finished_) scrape->Fail(unfinished);
   }
 }

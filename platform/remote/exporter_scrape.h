@@ -1,4 +1,5 @@
-// Fetching exporter pages over HTTP or HTTPS with libcurl. An ExporterScrape is one URL with
+// Fetching exporter pages over HTTP or HTTPS with libcurl, which the first scrape loads (see
+// curl_library.h). An ExporterScrape is one URL with
 // its curl handle and the last page it fetched; a ScrapeRunner fetches several at once and
 // returns when each has finished or run out of time, so a dead host costs one time-out
 // whatever the number of hosts. Both belong to one thread. Nothing is passed to a shell.
@@ -13,6 +14,8 @@
 #include "platform/remote/exporter_page.h"
 
 namespace corvane::remote {
+
+class CurlLibrary;
 
 struct ScrapeOptions {
   // Both bounds hold for a whole collection, since the machines are fetched side by side:
@@ -53,6 +56,8 @@ class ExporterScrape {
 
   std::string url_;
   std::size_t max_page_bytes_;
+  const CurlLibrary* curl_ = nullptr;  // null when libcurl could not be loaded
+  std::string curl_failure_;           // then why
   void* easy_ = nullptr;     // CURL*
   void* headers_ = nullptr;  // curl_slist*
   std::unique_ptr<ExporterPage> page_;
@@ -72,12 +77,14 @@ class ScrapeRunner {
   ScrapeRunner(const ScrapeRunner&) = delete;
   ScrapeRunner& operator=(const ScrapeRunner&) = delete;
 
-  // Fetches every scrape's URL at once. The runner keeps the connections open for the next
+  // Fetches every scrape's URL at once; the first run with a scrape creates the transfers'
+  // set, so a runner that never fetches never touches libcurl. The runner keeps the connections open for the next
   // run, so scraping the same hosts again costs no new connection.
   void Run(std::span<ExporterScrape* const> scrapes, std::chrono::milliseconds total_timeout);
 
  private:
-  void* multi_ = nullptr;  // CURLM*
+  const CurlLibrary* curl_ = nullptr;
+  void* multi_ = nullptr;  // CURLM*, made by the first run
 };
 
 // Seconds on the steady clock, the time base of read_time().
