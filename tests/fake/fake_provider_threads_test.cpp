@@ -117,8 +117,12 @@ TEST(FakeProviderThreads, CollectorAndTestThreadShareTheProvider) {
   for (const auto& path : paths) provider.ScriptReadings(path, {Value(1), Value(2)}, AfterScript::kRepeat);
 
   std::atomic<bool> done{false};
+  std::atomic<bool> test_thread_running{false};
   std::atomic<int> bad_values{0};
   std::thread collector([&] {
+    // Start sampling only once the test thread is scripting, so the two really overlap however
+    // the scheduler orders them.
+    while (!test_thread_running) std::this_thread::yield();
     provider.ConnectMachine("\\\\remote");
     std::unique_ptr<perf::Query> query;
     if (provider.OpenQuery(&query) != perf::kOk) return;
@@ -144,6 +148,7 @@ TEST(FakeProviderThreads, CollectorAndTestThreadShareTheProvider) {
     const FakeCounts counts = provider.Counts();
     EXPECT_LE(counts.collect_calls, kPasses);
     ++observations;
+    test_thread_running = true;
     std::this_thread::yield();
   }
   collector.join();
