@@ -22,6 +22,8 @@
 #include "core/engine.h"
 #include "core/engine_host.h"
 
+#include "tests/support/temp_folder.h"
+
 namespace corvane::testing_support {
 
 struct AxisInfo {
@@ -153,26 +155,7 @@ class MemoryProfileWriter : public chart::ProfileWriter {
   }
 };
 
-// A fresh folder under the system's temporary folder, removed with its content at the end.
-class TempDir {
- public:
-  TempDir() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = "corvane-engine-";
-    if (info != nullptr) name += std::string(info->test_suite_name()) + "-" + info->name();
-    name += "-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
-    path_ = std::filesystem::temp_directory_path() / name;
-    std::filesystem::create_directories(path_);
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
+using TempDir = test_support::TempFolder;
 
 // Polls `done` every 2 ms until it holds or `limit` has passed; returns its last answer.
 inline bool WaitFor(const std::function<bool()>& done,

@@ -22,14 +22,14 @@ std::string WriteFakeSystemctl(const TempFolder& folder) {
   WriteFile(path,
             "#!/bin/sh\n"
             "echo \"$*\" >> '" +
-                (folder / "calls") +
+                (folder / "calls").string() +
                 "'\n"
                 "case \"$1\" in\n"
                 "  is-active) cat '" +
-                (folder / "state") +
+                (folder / "state").string() +
                 "'; exit 0 ;;\n"
                 "  stop) sleep 0.3; echo inactive > '" +
-                (folder / "state") +
+                (folder / "state").string() +
                 "' ;;\n"
                 "esac\n");
   chmod(path.c_str(), 0755);

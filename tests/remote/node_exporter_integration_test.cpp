@@ -21,6 +21,8 @@
 #include "tests/remote/node_exporter_process.h"
 #include "tests/remote/remote_fixtures.h"
 
+#include "tests/support/temp_folder.h"
+
 namespace corvane::remote {
 namespace {
 
@@ -242,28 +244,14 @@ TEST_F(NodeExporterTest, BrowsingTheExporterOffersTheLocalInstances) {
   EXPECT_NE(std::find(objects.begin(), objects.end(), "Objects"), objects.end());
 }
 
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "corvane-remote-XXXXXX");
-    path_ = ::mkdtemp(pattern.data()) != nullptr ? pattern : "";
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using ScratchFolder = test_support::TempFolder;
 
 TEST_F(NodeExporterTest, HttpsWithTheExportersCertificate) {
   ScratchFolder folder;
   ASSERT_FALSE(folder.path().empty());
   const std::string cert = testing::ExporterFixturePath("tls/exporter_cert.pem");
   const std::string key = testing::ExporterFixturePath("tls/exporter_key.pem");
-  const std::string config = folder.path() + "/web-config.yml";
+  const std::string config = (folder / "web-config.yml").string();
   std::ofstream(config) << "tls_server_config:\n  cert_file: " << cert << "\n  key_file: " << key
                         << "\n";
   StartExporter({"--web.config.file=" + config});

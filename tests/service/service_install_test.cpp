@@ -68,7 +68,8 @@ TEST_F(ServiceInstallTest, InstallsOnceAndRemoves) {
   const std::string unit = ReadFile(unit_file_);
   EXPECT_NE(unit.find("\nExecStart=\"/opt/corvane/corvservice\"\n"), std::string::npos) << unit;
   EXPECT_NE(unit.find("\"-/opt/corvane/Logs\""), std::string::npos) << unit;
-  EXPECT_NE(unit.find("Environment=\"CORVANE_DEFAULT_REGISTRY=" + (folder_ / "etc/registry.ini")),
+  const std::string registry = (folder_ / "etc/registry.ini").string();
+  EXPECT_NE(unit.find("Environment=\"CORVANE_DEFAULT_REGISTRY=" + registry),
             std::string::npos)
       << "the service reads the hive this install wrote";
   EXPECT_TRUE(hive_.OpenKey(kServiceKey).ok()) << "the service's settings key is created";
@@ -138,13 +139,13 @@ TEST_F(ServiceInstallTest, ARunningServiceIsStoppedWithDotsBeforeItIsRemoved) {
             "#!/bin/sh\n"
             "case \"$1\" in\n"
             "  is-active) cat '" +
-                (folder_ / "state") +
+                (folder_ / "state").string() +
                 "' ;;\n"
                 "  stop) sleep 0.4; echo inactive > '" +
-                (folder_ / "state") +
+                (folder_ / "state").string() +
                 "' ;;\n"
                 "  daemon-reload) echo reloaded >> '" +
-                (folder_ / "reloads") +
+                (folder_ / "reloads").string() +
                 "' ;;\n"
                 "esac\n");
   chmod(systemctl.c_str(), 0755);
