@@ -75,4 +75,12 @@ class DrawingSurface {
   virtual void DrawText(Point top_left, std::string_view text) = 0;
 };
 
+// The colour rule every surface follows in SetTextColour and SetBackColour: stores `colour` in
+// *current unless it is kNoColour, and returns the colour that was there before.
+inline Colour ExchangeColour(Colour* current, Colour colour) {
+  const Colour previous = *current;
+  if (colour != kNoColour) *current = colour;
+  return previous;
+}
+
 }  // namespace corvane::chart

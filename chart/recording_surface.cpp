@@ -33,15 +33,13 @@ FontSpec RecordingSurface::SelectFont(const FontSpec& font) {
 }
 
 Colour RecordingSurface::SetTextColour(Colour colour) {
-  const Colour previous = text_colour_;
-  if (colour != kNoColour) text_colour_ = colour;
+  const Colour previous = ExchangeColour(&text_colour_, colour);
   Record(RecordedCall::Kind::kTextColour).colour = colour;
   return previous;
 }
 
 Colour RecordingSurface::SetBackColour(Colour colour) {
-  const Colour previous = back_colour_;
-  if (colour != kNoColour) back_colour_ = colour;
+  const Colour previous = ExchangeColour(&back_colour_, colour);
   Record(RecordedCall::Kind::kBackColour).colour = colour;
   return previous;
 }

@@ -122,15 +122,11 @@ FontSpec SvgSurface::SelectFont(const FontSpec& font) {
 }
 
 Colour SvgSurface::SetTextColour(Colour colour) {
-  const Colour previous = text_colour_;
-  if (colour != kNoColour) text_colour_ = colour;
-  return previous;
+  return ExchangeColour(&text_colour_, colour);
 }
 
 Colour SvgSurface::SetBackColour(Colour colour) {
-  const Colour previous = back_colour_;
-  if (colour != kNoColour) back_colour_ = colour;
-  return previous;
+  return ExchangeColour(&back_colour_, colour);
 }
 
 TextBackground SvgSurface::SetTextBackground(TextBackground mode) {

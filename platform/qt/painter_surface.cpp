@@ -119,15 +119,11 @@ chart::FontSpec PainterSurface::SelectFont(const chart::FontSpec& font) {
 }
 
 chart::Colour PainterSurface::SetTextColour(chart::Colour colour) {
-  const chart::Colour previous = text_colour_;
-  if (colour != chart::kNoColour) text_colour_ = colour;
-  return previous;
+  return chart::ExchangeColour(&text_colour_, colour);
 }
 
 chart::Colour PainterSurface::SetBackColour(chart::Colour colour) {
-  const chart::Colour previous = back_colour_;
-  if (colour != chart::kNoColour) back_colour_ = colour;
-  return previous;
+  return chart::ExchangeColour(&back_colour_, colour);
 }
 
 chart::TextBackground PainterSurface::SetTextBackground(chart::TextBackground mode) {

@@ -55,6 +55,11 @@ struct ObjectDef {
   std::span<const CounterDef> counters;
 };
 
+// The instance lister of an object that offers none (or only "_Total").
+inline void ListNoInstances(const ExporterPage&, std::vector<std::string>* instances) {
+  instances->clear();
+}
+
 std::span<const ObjectDef> NodeExporterObjects();
 std::span<const ObjectDef> WindowsExporterObjects();
 std::span<const ObjectDef> ObjectsOf(ExporterKind kind);

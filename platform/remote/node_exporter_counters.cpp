@@ -249,8 +249,6 @@ bool SwapUsage(const ScrapeView& s, const InstanceRef&, RawFigures* f) {
   return true;
 }
 
-void ListNoInstances(const ExporterPage&, std::vector<std::string>* out) { out->clear(); }
-
 constexpr CounterDef kPagingFileCounters[] = {
     {"% Usage",
      Formula::kUsageFraction,

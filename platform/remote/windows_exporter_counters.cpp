@@ -19,8 +19,6 @@ using Series = ExporterPage::Series;
 
 constexpr std::string_view kTotal = "_Total";
 
-void ListNoInstances(const ExporterPage&, std::vector<std::string>* out) { out->clear(); }
-
 void ListLabel(const ExporterPage& page, std::string_view metric, std::string_view label,
                std::vector<std::string>* out) {
   *out = DistinctLabelValues(page, metric, label);
