@@ -94,4 +94,16 @@ bool InstanceMatches(std::string_view source_name, std::string_view instance) {
   return true;
 }
 
+std::string RewriteCounterMachine(std::string_view path, std::string_view computer) {
+  if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
+    const std::size_t k = path.find('\\', 2);
+    if (k != std::string_view::npos) path.remove_prefix(k);
+  }
+  if (computer.empty()) return std::string(path);
+  std::string result;
+  result.reserve(2 + computer.size() + path.size());
+  result.append("\\\\").append(computer).append(path);
+  return result;
+}
+
 }  // namespace corvane

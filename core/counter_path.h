@@ -39,6 +39,11 @@ bool NamesEqual(std::string_view a, std::string_view b);
 // and "\" by "_".
 std::string InstanceName(std::string_view source_name);
 
+// Points a path at another computer: the machine part ("\\host", up to the third backslash) is
+// removed when there is one, then "\\" + computer is put in front unless computer is empty.
+// A path "\\host" without a third backslash keeps its text. The computer is used as typed.
+std::string RewriteCounterMachine(std::string_view path, std::string_view computer);
+
 // Whether a path's instance names that source: both sides go through the replacements, so a
 // path typed with the source's own "(" matches too; letter case is ignored. No allocation.
 bool InstanceMatches(std::string_view source_name, std::string_view instance);

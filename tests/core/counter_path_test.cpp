@@ -100,3 +100,29 @@ TEST(PerfNames, ResolvesTheCatalogueIndexes) {
 
 }  // namespace
 }  // namespace corvane
+
+TEST(RewriteCounterMachine, ReplacesAddsOrRemovesTheMachinePart) {
+  struct Case {
+    const char* path;
+    const char* computer;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {R"(\Processor(0)\% Processor Time)", "srv1", R"(\\srv1\Processor(0)\% Processor Time)"},
+      {R"(\\srv1\Memory\% Committed Bytes In Use)", "192.0.2.10",
+       R"(\\192.0.2.10\Memory\% Committed Bytes In Use)"},
+      {R"(\\srv1\Processor(0)\% Processor Time)", "", R"(\Processor(0)\% Processor Time)"},
+      {R"(\Processor(0)\% Processor Time)", "", R"(\Processor(0)\% Processor Time)"},
+      {R"(\\srv1)", "", R"(\\srv1)"},
+      {R"(\\srv1)", "srv2", R"(\\srv2\\srv1)"},
+      {R"(\Memory\Available Bytes)", R"(\\srv3)", R"(\\\\srv3\Memory\Available Bytes)"},
+      {"", "", ""},
+      {"", "srv1", R"(\\srv1)"},
+      {R"(\\)", "", R"(\\)"},
+      {R"(\\host:9100\System\Processes)", "other", R"(\\other\System\Processes)"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(corvane::RewriteCounterMachine(c.path, c.computer), c.expected)
+        << "path " << c.path << ", computer \"" << c.computer << '"';
+  }
+}

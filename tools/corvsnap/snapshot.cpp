@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "chart/svg_surface.h"
+#include "core/engine_picture.h"
 
 namespace corvane::corvsnap {
 namespace {
@@ -53,11 +54,7 @@ bool SampleAndDraw(Corvane& engine, std::chrono::milliseconds duration,
 }
 
 void DrawSnapshot(Corvane& engine, chart::DrawingSurface& surface, int width, int height) {
-  const chart::Rect rect{0, 0, width, height};
-  surface.FillRect(rect, engine.GetSettings().BackColor);
-  const chart::TextBackground previous = surface.SetTextBackground(chart::TextBackground::kTransparent);
-  engine.Draw(surface, rect);
-  surface.SetTextBackground(previous);
+  DrawWholePicture(engine, surface, chart::Rect{0, 0, width, height});
 }
 
 std::string RenderSvg(Corvane& engine, int width, int height) {

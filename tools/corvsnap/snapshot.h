@@ -27,9 +27,7 @@ bool PrepareEngine(Corvane& engine, const std::optional<std::filesystem::path>& 
 bool SampleAndDraw(Corvane& engine, std::chrono::milliseconds duration,
                    const std::function<bool(std::string* error)>& draw, std::string* error);
 
-// The whole picture as the window shows it: the rectangle filled with the profile's
-// BackColor, then the engine's drawing (the status text or the chart) with text drawn
-// transparently.
+// The whole picture as the window shows it (DrawWholePicture) over width x height pixels.
 void DrawSnapshot(Corvane& engine, chart::DrawingSurface& surface, int width, int height);
 
 // The picture as an SVG document of width x height pixels.
