@@ -12,6 +12,9 @@ install(TARGETS corvservice RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The other programs are defined in folders configured after this one, so their rules are
 # added once the whole tree is read.
 function(corvane_install_other_programs)
+  # The deferred call runs in the top directory's scope, which lacks the plain (non-cache)
+  # variables GNUInstallDirs set above, such as CMAKE_INSTALL_DATADIR.
+  include(GNUInstallDirs)
   foreach(program Corvane corvscreen corvquery)
     if(TARGET ${program})
       install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
