@@ -7,13 +7,14 @@
 #include <QIcon>
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPixmap>
 #include <QPolygonF>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QtMath>
+#include <cmath>
+#include <utility>
 
 #include "desktop/help/help_targets.h"
 #include "desktop/help/static_link.h"
@@ -23,7 +24,8 @@ namespace {
 
 constexpr int kIconSize = 48;
 
-// A small wind rose, for a program that has not set a window icon of its own.
+// A small wind rose, for a program that has not set a window icon of its own: eight axes,
+// a grid ring, the red critical border and the current (yellow) and average (green) lines.
 QPixmap PaintedIcon(int size) {
   QPixmap pixmap(size, size);
   pixmap.fill(Qt::transparent);
@@ -35,18 +37,25 @@ QPixmap PaintedIcon(int size) {
   painter.setBrush(Qt::black);
   painter.drawEllipse(centre, radius, radius);
   painter.setBrush(Qt::NoBrush);
+  constexpr int kAxes = 8;
+  const auto along = [&](int axis, double reach) {
+    const double angle = axis * 2 * M_PI / kAxes;
+    return centre + QPointF(std::sin(angle), -std::cos(angle)) * radius * reach;
+  };
   painter.setPen(QPen(QColor(128, 128, 128), 1));
-  painter.drawEllipse(centre, radius * 0.5, radius * 0.5);
-  painter.setPen(QPen(Qt::red, 1));
+  for (int i = 0; i < kAxes; ++i) painter.drawLine(centre, along(i, 0.95));
+  painter.drawEllipse(centre, radius * 0.45, radius * 0.45);
+  painter.setPen(QPen(QColor(255, 0, 0), 1));
   painter.drawEllipse(centre, radius * 0.8, radius * 0.8);
-  const double reach[] = {0.9, 0.55, 0.7, 0.35, 0.6, 0.45};
-  QPolygonF rose;
-  for (int i = 0; i < 6; ++i) {
-    const double angle = i * 2 * M_PI / 6;
-    rose << centre + QPointF(std::sin(angle), -std::cos(angle)) * radius * reach[i];
+  const double current[kAxes] = {0.95, 0.9, 0.55, 0.3, 0.5, 0.25, 0.6, 0.4};
+  const double average[kAxes] = {0.7, 0.75, 0.45, 0.25, 0.4, 0.2, 0.5, 0.3};
+  for (const auto& [reach, colour] :
+       {std::pair{average, QColor(0, 204, 0)}, std::pair{current, QColor(255, 255, 0)}}) {
+    QPolygonF line;
+    for (int i = 0; i < kAxes; ++i) line << along(i, reach[i]);
+    painter.setPen(QPen(colour, size / 32.0));
+    painter.drawPolygon(line);
   }
-  painter.setPen(QPen(QColor(255, 255, 0), size / 24.0));
-  painter.drawPolygon(rose);
   return pixmap;
 }
 
@@ -61,6 +70,9 @@ QPixmap ProgramIcon() {
 CAboutDlg::CAboutDlg(QWidget* main_window, QWidget* parent)
     : QDialog(parent), link_(new CStaticLink(tr("Corvane manual"), this)) {
   setWindowTitle(tr("About Corvane"));
+  // A fixed box: a title and a close button, nothing to maximise or minimise.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
 
   auto* icon = new QLabel(this);
   icon->setPixmap(ProgramIcon());

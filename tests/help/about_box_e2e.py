@@ -80,7 +80,8 @@ def start_display(processes, env):
     processes.start(["openbox"], env=env, stderr=subprocess.DEVNULL)
     # openbox is up once it owns the window manager selection.
     wait_for(lambda: subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env,
-                                    capture_output=True, text=True).stdout.count("window id"),
+                                    stderr=subprocess.STDOUT, stdout=subprocess.PIPE,
+                                    text=True).stdout.count("window id"),
              10, "openbox")
 
 
@@ -103,9 +104,11 @@ def inner(probe, screenshot):
     root = tempfile.mkdtemp(prefix="corvane-about-e2e-")
     try:
         env = dict(os.environ)
+        # openbox finds its theme through the machine's XDG folders, so it starts before the
+        # test's own folders are put in place.
+        start_display(processes, env)
         xdg, recorded = recording_desktop(root)
         env.update(xdg)
-        start_display(processes, env)
         processes.start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=env,
                         stderr=subprocess.DEVNULL)
         env.update(QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
@@ -181,7 +184,8 @@ def main():
         if shutil.which(tool) is None:
             print("missing " + tool)
             return 77  # skipped
-    return subprocess.run(["dbus-run-session", "--", sys.executable, os.path.abspath(__file__),
+    # pyatspi comes with the system's Python.
+    return subprocess.run(["dbus-run-session", "--", "/usr/bin/python3", os.path.abspath(__file__),
                            "--inner", probe, screenshot], start_new_session=False).returncode
 
 
