@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 
 #include "desktop/help/default_application.h"
 #include "tests/support/temp_folder.h"
@@ -22,6 +23,8 @@ struct ExecCase {
   const char* name;
   const char* file_line;  // as written in the file, after "Exec="
   std::optional<Args> expected;
+  // Test names and failure messages show the case by its name.
+  friend void PrintTo(const ExecCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ExpandExecTest : public ::testing::TestWithParam<ExecCase> {};

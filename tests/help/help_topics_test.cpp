@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 
 #include "tests/support/temp_folder.h"
 
@@ -17,6 +18,8 @@ struct ContextCase {
   std::uint32_t context;  // as the framework sends it
   std::string_view page;
   std::string_view anchor;
+  // Test names and failure messages show the case by its name.
+  friend void PrintTo(const ContextCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class HelpTopicTest : public ::testing::TestWithParam<ContextCase> {};

@@ -24,17 +24,8 @@ namespace {
 
 using help_test::RecordingOpener;
 
-class HelpWidgetsTest : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    if (QApplication::instance() != nullptr) return;
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "help_widgets_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-  }
-};
+// The QApplication comes from the test program's main.
+class HelpWidgetsTest : public ::testing::Test {};
 
 // Runs answer on the next modal dialog of the given type once it shows, from the event loop
 // of whatever modal call the test makes next.
