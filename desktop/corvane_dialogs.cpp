@@ -2,6 +2,9 @@
 
 #include <QDialog>
 
+#include "desktop/help/about_dlg.h"
+#include "desktop/help/help_operation.h"
+
 namespace corvane::desktop {
 
 // Dialogs not yet in this build answer as if the user pressed Cancel.
@@ -18,8 +21,13 @@ bool CorvaneDialogs::RunLogSettings(Corvane&, QWidget*) { return false; }
 
 void CorvaneDialogs::RunSystemOptions(QWidget*) {}
 
-void CorvaneDialogs::ShowAbout(QWidget*) {}
+void CorvaneDialogs::ShowAbout(QWidget* main_window) {
+  CAboutDlg about(main_window, main_window);
+  about.exec();
+}
 
-void CorvaneDialogs::ShowHelp(std::uint32_t, QWidget*) {}
+void CorvaneDialogs::ShowHelp(std::uint32_t context, QWidget* parent) {
+  corvane::desktop::ShowHelp(context, parent);
+}
 
 }  // namespace corvane::desktop
