@@ -184,6 +184,9 @@ def main():
         if shutil.which(tool) is None:
             print("missing " + tool)
             return 77  # skipped
+    if subprocess.run(["/usr/bin/python3", "-c", "import pyatspi"]).returncode != 0:
+        print("missing python3-pyatspi")
+        return 77
     # pyatspi comes with the system's Python.
     return subprocess.run(["dbus-run-session", "--", "/usr/bin/python3", os.path.abspath(__file__),
                            "--inner", probe, screenshot], start_new_session=False).returncode
