@@ -1,9 +1,9 @@
 // A process that saves one file over and over until it is killed, for the crash tests:
-//   atomic_saver profile|bytes TARGET [named]
+//   atomic_saver profile|bytes TARGET FIRST [named]
 // "profile" saves two different wind-rose profiles in turn through the chart's own Save;
-// "bytes" writes two 70 KB files in turn through files::WriteFileAtomically. "named" forces the
-// named temporary file. `atomic_saver reference KIND FOLDER` writes both versions as "a" and
-// "b" into FOLDER once, for the test to compare with.
+// "bytes" writes two 70 KB files in turn through files::WriteFileAtomically, starting with
+// version FIRST (0 or 1). "named" forces the named temporary file. `atomic_saver reference KIND
+// FOLDER` writes both versions as "a" and "b" into FOLDER once, for the test to compare with.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -52,16 +52,16 @@ int main(int argc, char** argv) {
     const fs::path folder = argv[3];
     return Save(argv[2], folder / "a", 0) && Save(argv[2], folder / "b", 1) ? 0 : 1;
   }
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: atomic_saver profile|bytes TARGET [named]\n");
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: atomic_saver profile|bytes TARGET FIRST [named]\n");
     return 2;
   }
   const std::string kind = argv[1];
   const fs::path target = argv[2];
-  if (argc > 3 && std::strcmp(argv[3], "named") == 0) {
+  if (argc > 4 && std::strcmp(argv[4], "named") == 0) {
     corvane::files::AtomicFile::ForceNamedTemporaries(true);
   }
-  for (int version = 0;; version ^= 1) {
+  for (int version = std::strcmp(argv[3], "1") == 0 ? 1 : 0;; version ^= 1) {
     if (!Save(kind, target, version)) return 1;
   }
 }
