@@ -20,10 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 using test_support::TempFolder;
 
-std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+std::string Read(const fs::path& path) { return test_support::ReadWholeFile(path); }
 
 void Put(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;

@@ -27,10 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 using test_support::TempFolder;
 
-std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+std::string Read(const fs::path& path) { return test_support::ReadWholeFile(path); }
 
 pid_t Spawn(std::vector<std::string> args) {
   args.insert(args.begin(), ATOMIC_SAVER);
