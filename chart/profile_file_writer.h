@@ -1,9 +1,8 @@
-// ProfileFileWriter: writes one profile file atomically. Owns a temporary file beside the
-// profile (same folder, so the final rename(2) never crosses a file system) and its
-// descriptor. Lines gather in memory and reach the temporary file in large writes; Commit
-// flushes them, syncs the file to disk, renames it over the profile and syncs the folder.
+// ProfileFileWriter: writes one profile file atomically through files::AtomicFile, which owns
+// the new file until it replaces the profile (see files/atomic_file.h). Lines gather in memory
+// and reach the new file in large writes; Commit flushes them and puts the file in place.
 // Until Commit succeeds the old profile is untouched; a writer destroyed or abandoned before
-// that removes its temporary file.
+// that leaves no file behind.
 //
 // Bytes on disk: every line ends in CR LF, text passes through as it is (UTF-8 on Linux),
 // integers in signed decimal, reals as "%f" (six decimals, '.' whatever the locale).
@@ -22,6 +21,7 @@
 #include <string_view>
 
 #include "chart/profile_writer.h"
+#include "files/atomic_file.h"
 
 namespace corvane::chart {
 
@@ -60,10 +60,11 @@ class ProfileFileWriter final : public ProfileWriter {
   bool Append(std::string_view key, std::string_view separator, std::string_view value);
   bool Flush();
   bool Fail(const std::filesystem::path& file, std::string_view step, int system_error);
+  bool FailWith(std::string error);
 
   std::filesystem::path target_;  // the file that is replaced (a link resolved)
-  std::filesystem::path temp_;    // empty while none exists
-  int fd_ = -1;
+  files::AtomicFile file_;
+  bool open_ = false;   // file_ holds the new profile
   std::string buffer_;  // bytes not yet written to fd_
   bool failed_ = false;
   std::string error_;

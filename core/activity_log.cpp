@@ -125,6 +125,7 @@ bool ActivityLog::WriteBanner(const LogSettings& settings, std::span<const LogAx
     return Fail(std::move(error));
   }
   banner_pending_ = false;
+  Succeeded();
   return true;
 }
 
@@ -257,6 +258,7 @@ bool ActivityLog::WriteRow(const LogSettings& settings, std::span<const LogAxis>
   }
   // Rows since the last open; wraps to 1, not 0, which would count as a first row again.
   row_count_ = row_count_ == INT32_MAX ? 1 : row_count_ + 1;
+  Succeeded();
   return true;
 }
 
@@ -282,7 +284,22 @@ void ActivityLog::ResetCounters(std::size_t counters) {
 
 bool ActivityLog::Fail(std::string error) {
   last_error_ = std::move(error);
+  if (!failing_) {
+    failing_ = true;
+    // The texts end in the system's reason: "<path>: <step>: No space left on device".
+    const std::size_t colon = last_error_.rfind(": ");
+    if (status_ != nullptr) {
+      status_->LogFailing(path_,
+                          colon == std::string::npos ? last_error_ : last_error_.substr(colon + 2));
+    }
+  }
   return false;
+}
+
+void ActivityLog::Succeeded() {
+  if (!failing_) return;
+  failing_ = false;
+  if (status_ != nullptr) status_->LogRecovered(path_);
 }
 
 }  // namespace corvane

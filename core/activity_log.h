@@ -10,7 +10,9 @@
 // Failures. Opening a file that exists but cannot be written calls the message sink with
 // "Cannot write to file: " and the path; everything else (a missing or read-only folder, a
 // failed rename, a full disk) is silent towards the user, leaves the file as it was and is
-// reported only through the result and last_error(), so the collector simply goes on.
+// reported only through the result and last_error(), so the collector simply goes on. A status
+// sink, when set, hears once that the log started failing (with the system's reason) and once
+// that a banner or row reached the file again.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +22,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/engine_host.h"
 #include "core/log_file.h"
 #include "core/log_time.h"
 #include "core/log_types.h"
@@ -66,6 +69,12 @@ class ActivityLog {
 
   void Close();
 
+  // Who hears of the log's failures and recoveries; nullptr: no one. The sink must outlive the
+  // log or be replaced first.
+  void SetStatusSink(LogStatusSink* sink) { status_ = sink; }
+  // Whether the last write that was due failed and none has succeeded since.
+  bool failing() const { return failing_; }
+
   // Sizes the per-counter memory for `counters` counters, all zero and available, and sets the
   // row counter to 0. Called when the engine prepares its statistics.
   void ResetCounters(std::size_t counters);
@@ -98,9 +107,12 @@ class ActivityLog {
   void CheckFile(const LogSettings& settings, std::span<const LogAxis> axes);
   bool Html() const { return format_ != 1; }
   bool Fail(std::string error);
+  void Succeeded();
 
   LocalClock clock_;
   MessageSink message_;
+  LogStatusSink* status_ = nullptr;
+  bool failing_ = false;
   LogFile file_;
 
   bool has_location_ = false;

@@ -74,7 +74,7 @@ void Sample(CollectorControl& control, Corvane& engine, CollectorSession& sessio
   CollectorControl::PassFlags flags = control.TakePassFlags();
   SampleSchedule schedule;
   while (!flags.stop) {
-    const std::uint32_t now = TickMs();
+    const std::uint32_t now = engine.CollectorTick();
     const int interval = engine.GetInterval();
     const SampleSchedule::Pass pass = schedule.BeginPass(now, interval, flags.resample);
     if (pass.collect) session.Collect();
@@ -82,7 +82,7 @@ void Sample(CollectorControl& control, Corvane& engine, CollectorSession& sessio
       session.StoreSample(engine);
       engine.InvalidateWindow(true);
     }
-    const std::uint32_t wait = schedule.MillisecondsToNextPass(TickMs(), interval);
+    const std::uint32_t wait = schedule.MillisecondsToNextPass(engine.CollectorTick(), interval);
     if (wait > 0) control.WaitForWork(std::chrono::milliseconds(wait));
     flags = control.TakePassFlags();
   }
@@ -104,8 +104,7 @@ std::uint32_t TickMs() {
 
 void RunCollector(CollectorControl& control, Corvane& engine) {
   int counters = 0;
-  const bool collecting =
-      control.EnterCollecting([&] { counters = engine.PrepareStatistics(); });
+  const bool collecting = control.EnterCollecting([&] { counters = engine.PrepareStatistics(); });
 
   CollectorSession session(engine.GetProvider());
   session.Prepare(counters);

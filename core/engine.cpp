@@ -14,8 +14,6 @@
 namespace corvane {
 namespace {
 
-constexpr std::chrono::milliseconds kStopTimeout{5000};
-
 ScreenSize ScreenOf(const EngineHost& host) {
   return host.screen != nullptr ? host.screen->PrimaryScreenSize() : kNoScreenSize;
 }
@@ -36,14 +34,14 @@ int PenWidth(std::int32_t bold) { return bold != 0 ? 2 : 1; }
 
 }  // namespace
 
-Corvane::Corvane(perf::Provider& provider, bool interactive, EngineHost host,
-                 LocalClock log_clock)
+Corvane::Corvane(perf::Provider& provider, bool interactive, EngineHost host, LocalClock log_clock)
     : WindRose(kAxisCapacity, kSeriesCapacity),
       provider_(provider),
       interactive_(interactive),
       host_(host),
       settings_(DefaultSettings(ScreenOf(host))),
       log_(std::move(log_clock), LogMessageSink(interactive, host.messages)) {
+  log_.SetStatusSink(host.log_status);
   log_axes_.reserve(kAxisCapacity);
   LocalizeStandardPaths(provider_);
 }
@@ -186,7 +184,7 @@ bool Corvane::Stop() {
     case CollectorControl::StopRequest::kRefused:
       return false;
     case CollectorControl::StopRequest::kRequested:
-      if (!control.WaitUntilStopped(this, kStopTimeout)) return false;
+      if (!control.WaitUntilStopped(this, stop_limit_)) return false;
       break;
     case CollectorControl::StopRequest::kNotRunning:
       break;
@@ -197,6 +195,12 @@ bool Corvane::Stop() {
 }
 
 void Corvane::RequestResample() { CollectorControl::Instance().RequestResample(); }
+
+void Corvane::SetStopLimit(std::chrono::milliseconds limit) { stop_limit_ = limit; }
+
+void Corvane::SetCollectorClock(TickSource tick) { tick_ = std::move(tick); }
+
+std::uint32_t Corvane::CollectorTick() const { return tick_ ? tick_() : TickMs(); }
 
 void Corvane::ClearWindow() {
   chart::ChartLock lock(*this);

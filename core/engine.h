@@ -15,8 +15,10 @@
 // long that takes (providers bound their calls), so the thread never outlives the engine.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -107,13 +109,24 @@ class Corvane : public chart::WindRose {
   bool Start(EngineWindow* window, bool repaint_at_start);
   // True at once when this engine's collector does not run; false at once when a stop is
   // already requested or the collector is still starting. Otherwise asks it to stop and waits
-  // up to 5000 ms: true when it ended, false when it did not (it runs on; the destructor, a
-  // later Start or Stop still reclaim the thread once it ends).
+  // up to 5000 ms (see SetStopLimit): true when it ended, false when it did not (it runs on; the
+  // destructor, a later Start or Stop still reclaim the thread once it ends).
   bool Stop();
   // The collector takes a sample at once (within one pass) and restarts its interval there.
   void RequestResample();
   // The collector stops invalidating the window; afterwards the window may be destroyed.
   void ClearWindow();
+
+  // The collector's timing, for tests that must not wait for real seconds. Set before Start.
+  // The longest Stop waits (5000 ms unless set):
+  void SetStopLimit(std::chrono::milliseconds limit);
+  // The millisecond tick the collector's schedule reads (TickMs unless set; empty: TickMs).
+  // Called on the collector thread. The collector still sleeps up to the time it computes,
+  // so a test that moves its clock on wakes it (CollectorControl::Wake).
+  using TickSource = std::function<std::uint32_t()>;
+  void SetCollectorClock(TickSource tick);
+  // The collector thread's reading of that tick.
+  std::uint32_t CollectorTick() const;
 
   // ---- Status text and drawing. ----
 
@@ -159,6 +172,8 @@ class Corvane : public chart::WindRose {
   std::string GetLogPath() const;
   // What the log's last failure was (file, step, system reason); empty when none.
   std::string GetLogError() const;
+  // Replaces the host's log status sink (EngineHost::log_status); nullptr: no one hears.
+  void SetLogStatusSink(LogStatusSink* sink);
 
   // ---- For the collector thread. ----
 
@@ -188,6 +203,10 @@ class Corvane : public chart::WindRose {
   ActivityLog log_;
   std::vector<LogAxis> log_axes_;  // one per axis, rebuilt from the chart for every log call
   std::thread collector_;          // the thread Start created, until it is joined
+
+  // Set before Start, read by Stop and the collector thread (Start orders the two).
+  std::chrono::milliseconds stop_limit_{5000};
+  TickSource tick_;
 };
 
 }  // namespace corvane

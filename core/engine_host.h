@@ -49,11 +49,11 @@ enum class MessageIcon {
 
 // One message of an interactive engine, as the desktop shows it in a message box.
 struct EngineMessage {
-  int string_id = 0;        // the string table id the text starts with; 0 for a literal text
-  std::string text;         // the whole text, ready to show
+  int string_id = 0;  // the string table id the text starts with; 0 for a literal text
+  std::string text;   // the whole text, ready to show
   MessageIcon icon = MessageIcon::kNone;
   bool system_modal = false;
-  int help_context = 0;     // 0: no Help button
+  int help_context = 0;  // 0: no Help button
 };
 
 // Shows an interactive engine's messages. Called from the collector thread and from the
@@ -84,11 +84,25 @@ class ScreenInfo {
   virtual ScreenSize PrimaryScreenSize() const = 0;
 };
 
+// Told when the activity log stops reaching its file and when it reaches it again: once per
+// change, never once per sample, so a host can put it in its system log or status bar. `reason`
+// is the system's text, such as "No space left on device". Called with the engine's lock held,
+// on the collector thread or the thread that calls the engine: an implementation writes a line
+// or queues the news to its window's thread and returns. Must outlive the engine.
+class LogStatusSink {
+ public:
+  virtual ~LogStatusSink() = default;
+  virtual void LogFailing(const std::string& log_path, const std::string& reason) = 0;
+  virtual void LogRecovered(const std::string& log_path) = 0;
+};
+
 // The services a host lends its engine at construction; a null member means the host has none:
-// no messages are shown, and the screen counts as kNoScreenSize.
+// no messages are shown, the screen counts as kNoScreenSize, and a failing log is told to no
+// one (the screen saver's way).
 struct EngineHost {
   MessageSink* messages = nullptr;
   const ScreenInfo* screen = nullptr;
+  LogStatusSink* log_status = nullptr;
 };
 
 }  // namespace corvane

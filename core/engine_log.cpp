@@ -49,8 +49,7 @@ bool Corvane::WriteLogBanner() {
 
 bool Corvane::CleanLog() {
   chart::ChartLock lock(*this);
-  return log_.Clean(CurrentLogSettings(),
-                    RefreshLogAxes(static_cast<std::size_t>(GetAxisCount())));
+  return log_.Clean(CurrentLogSettings(), RefreshLogAxes(static_cast<std::size_t>(GetAxisCount())));
 }
 
 std::string Corvane::GetLogPath() const {
@@ -61,6 +60,11 @@ std::string Corvane::GetLogPath() const {
 std::string Corvane::GetLogError() const {
   chart::ChartLock lock(*this);
   return log_.last_error();
+}
+
+void Corvane::SetLogStatusSink(LogStatusSink* sink) {
+  chart::ChartLock lock(*this);
+  log_.SetStatusSink(sink);
 }
 
 }  // namespace corvane

@@ -2,18 +2,21 @@
 # Builds Corvane with warnings as errors and runs the whole test suite, then runs it again under
 # AddressSanitizer with UndefinedBehaviorSanitizer, and under ThreadSanitizer.
 #   scripts/test.sh            everything
-#   scripts/test.sh --quick    the plain build only
+#   scripts/test.sh --quick    the plain build only, without the tests labelled slow (those
+#                              that wait for real seconds)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/deps.sh test
 
 jobs=$(nproc)
+ctest_filter=()
+if [ "${1:-}" = --quick ]; then ctest_filter=(--label-exclude slow); fi
 run_suite() {  # run_suite BUILD_DIR [cmake options...]
   local dir=$1; shift
   cmake -S . -B "$dir" -G Ninja -DCORVANE_WERROR=ON "$@"
   cmake --build "$dir" -j "$jobs"
-  ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 300
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 300 "${ctest_filter[@]}"
 }
 
 run_suite build/ci -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -34,6 +34,8 @@ bool CorvaneEngineAdapter::Start() { return engine_.Start(/*window=*/nullptr, fa
 
 bool CorvaneEngineAdapter::Stop() { return engine_.Stop(); }
 
+void CorvaneEngineAdapter::SetLogStatusSink(LogStatusSink* sink) { engine_.SetLogStatusSink(sink); }
+
 std::unique_ptr<MonitorEngine> MakeCorvaneEngine() {
   return std::make_unique<CorvaneEngineAdapter>(MakeSystemProvider());
 }

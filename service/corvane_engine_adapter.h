@@ -24,6 +24,7 @@ class CorvaneEngineAdapter : public MonitorEngine {
   std::string GetLogPath() override;
   bool Start() override;
   bool Stop() override;
+  void SetLogStatusSink(LogStatusSink* sink) override;
 
  private:
   std::unique_ptr<perf::Provider> provider_;  // declared before the engine: destroyed after it

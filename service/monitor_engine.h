@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "core/engine_host.h"
+
 namespace corvane::service {
 
 class MonitorEngine {
@@ -32,6 +34,9 @@ class MonitorEngine {
   // Stops the collector; false when it did not stop within the engine's time limit (or was
   // still starting), in which case the collector still runs and the engine must live on.
   virtual bool Stop() = 0;
+  // Who hears that the activity log fails or works again; nullptr: no one. An engine that
+  // cannot tell ignores it.
+  virtual void SetLogStatusSink(LogStatusSink* sink) { static_cast<void>(sink); }
 };
 
 // Builds a non-interactive engine; nothing when it cannot.

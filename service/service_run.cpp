@@ -7,6 +7,8 @@
 #include <system_error>
 #include <thread>
 
+#include "service/log_status_reporter.h"
+
 namespace corvane::service {
 namespace {
 
@@ -38,7 +40,7 @@ std::string Absolute(const std::string& path) {
 // Steps 1 to 6: false when a step failed and the run goes straight to stopping. `engine` and
 // `started` tell that step what there is to undo.
 bool RunSteps(const ServiceRunContext& context, std::unique_ptr<MonitorEngine>* engine,
-              bool* started) {
+              LogStatusReporter* log_status, bool* started) {
   const auto report = [&] {
     return context.status->Report(ServiceState::kStartPending, 0, kStartWaitHint);
   };
@@ -49,6 +51,7 @@ bool RunSteps(const ServiceRunContext& context, std::unique_ptr<MonitorEngine>* 
     Complain(context, ENOMEM, "failed to build the monitoring engine");
     return false;
   }
+  (*engine)->SetLogStatusSink(log_status);
   if (!report()) return false;
 
   // 2. The stop event belongs to the host: it exists before any signal is watched, so that
@@ -109,9 +112,12 @@ bool RunSteps(const ServiceRunContext& context, std::unique_ptr<MonitorEngine>* 
 }  // namespace
 
 RunOutcome RunService(const ServiceRunContext& context) {
+  // Made before the engine, which tells it of the log's failures until it is destroyed.
+  auto log_status =
+      std::make_unique<LogStatusReporter>(context.console, context.events, context.err);
   std::unique_ptr<MonitorEngine> engine;
   bool started = false;
-  RunSteps(context, &engine, &started);
+  RunSteps(context, &engine, log_status.get(), &started);
 
   // 7. Stop the collector, then destroy the engine; never destroy it under a running
   //    collector. Stop refuses while the collector is still starting, so it is tried again.
@@ -128,6 +134,7 @@ RunOutcome RunService(const ServiceRunContext& context) {
       Complain(context, ETIMEDOUT, "failed to stop the collector");
       // The collector still uses the engine: it is left to the end of the process.
       static_cast<void>(engine.release());
+      static_cast<void>(log_status.release());
       return RunOutcome::kCollectorStuck;
     }
   }

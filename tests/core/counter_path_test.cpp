@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/perf_names.h"
+#include "tests/support/case_name.h"
 
 namespace corvane {
 namespace {
@@ -43,10 +44,13 @@ INSTANTIATE_TEST_SUITE_P(
                   "Threads"},
         ParseCase{"\\LogicalDisk(/)\\% Free Space", "", "LogicalDisk", true, "/", "% Free Space"},
         // An instance may hold parentheses of its own: it ends at the ")" before the backslash.
-        ParseCase{"\\Network Interface(Intel(R) 1)\\Bytes Total/sec", "", "Network Interface",
-                  true, "Intel(R) 1", "Bytes Total/sec"},
+        ParseCase{"\\Network Interface(Intel(R) 1)\\Bytes Total/sec", "", "Network Interface", true,
+                  "Intel(R) 1", "Bytes Total/sec"},
         ParseCase{"\\238(_Total)\\6", "", "238", true, "_Total", "6"},
-        ParseCase{"\\Paging File()\\% Usage", "", "Paging File", true, "", "% Usage"}));
+        ParseCase{"\\Paging File()\\% Usage", "", "Paging File", true, "", "% Usage"}),
+    [](const testing::TestParamInfo<ParseCase>& info) {
+      return test_support::CaseName(info.param.text);
+    });
 
 TEST(ParseCounterPath, RefusesMalformedPaths) {
   for (const char* text : {"", "Memory", "\\Memory", "\\Memory\\", "\\(0)\\X", "\\Processor(0\\X",

@@ -4,15 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/collector_control.h"
 #include "core/engine.h"
+#include "core/sample_schedule.h"
 #include "platform/fake/fake_provider.h"
 #include "tests/engine/engine_test_support.h"
 
@@ -93,8 +96,8 @@ class CollectorTest : public ::testing::Test {
 
 TEST_F(CollectorTest, SamplesReachTheSeriesAndTheWindow) {
   // The first collection only primes the rate counters; readings start with the second.
-  fake_.ScriptReadings("\\A\\x", {fake::Value(999), fake::Value(10), fake::Value(20),
-                                  fake::Value(30)});
+  fake_.ScriptReadings("\\A\\x",
+                       {fake::Value(999), fake::Value(10), fake::Value(20), fake::Value(30)});
   fake_.ScriptValue("\\A\\y", 50);
   ASSERT_TRUE(AddCounterAxis(engine_, "x", "\\A\\x"));
   ASSERT_TRUE(AddCounterAxis(engine_, "y", "\\A\\y", 100, 40));
@@ -170,8 +173,7 @@ TEST_F(CollectorTest, StopRefusesWhileTheCollectorIsStarting) {
 }
 
 TEST_F(CollectorTest, FailedReadingsAreUnavailableForThatPassOnly) {
-  fake_.ScriptReadings("\\A\\x", {fake::Value(0), fake::Value(5), fake::Failure(),
-                                  fake::Value(7)});
+  fake_.ScriptReadings("\\A\\x", {fake::Value(0), fake::Value(5), fake::Failure(), fake::Value(7)});
   fake_.ScriptValue("\\A\\y", 1);
   AddCounterAxis(engine_, "x", "\\A\\x");
   AddCounterAxis(engine_, "y", "\\A\\y");
@@ -239,8 +241,8 @@ TEST_F(CollectorTest, UnreachableMachinesAreListedOnce) {
   EXPECT_EQ(fake_.ConnectCount("\\\\bad"), 1);
   EXPECT_EQ(fake_.ConnectCount("\\\\worse"), 1);
   // The first axis naming an unreachable machine gets no counter; later ones keep their path.
-  EXPECT_EQ(fake_.AddedPaths(), (std::vector<std::string>{"", "\\\\good\\X\\2", "\\\\bad\\X\\3",
-                                                          "", "\\\\bad\\X\\5"}));
+  EXPECT_EQ(fake_.AddedPaths(),
+            (std::vector<std::string>{"", "\\\\good\\X\\2", "\\\\bad\\X\\3", "", "\\\\bad\\X\\5"}));
   const std::vector<EngineMessage> messages = sink_.Messages();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].string_id, 61213);
@@ -289,37 +291,56 @@ TEST_F(CollectorTest, InteractiveEngineWithoutAQueryTellsAndEnds) {
   EXPECT_TRUE(engine_.Stop());
 }
 
-TEST_F(CollectorTest, StopGivesUpOnASlowConnectionAfterFiveSeconds) {
-  fake_.ScriptConnect("\\\\slow", perf::kOk, kSlow);
-  fake_.ScriptValue("\\\\slow\\X\\1", 4);
-  auto engine = std::make_unique<Corvane>(fake_, true, EngineHost{&sink_, nullptr});
-  Configure(*engine);
+// Stop waits out its limit for a collector stuck in a connection, then gives up; the
+// collector ends by itself once the connection returns. `limit`: the engine's own when empty.
+void ExpectStopGivesUpOnASlowConnection(fake::FakeProvider& fake, RecordingSink& sink,
+                                        RecordingWindow& window,
+                                        std::optional<std::chrono::milliseconds> limit) {
+  fake.ScriptConnect("\\\\slow", perf::kOk, kSlow);
+  fake.ScriptValue("\\\\slow\\X\\1", 4);
+  auto engine = std::make_unique<Corvane>(fake, true, EngineHost{&sink, nullptr});
+  if (limit) engine->SetStopLimit(*limit);
+  engine->SetUpNewProfile();
+  engine->RemoveAllAxes();
+  CorvaneSettings settings = engine->GetSettings();
+  settings.LogMode = log_mode::kOff;
+  settings.Interval = 120;
+  engine->SetSettings(settings);
   AddCounterAxis(*engine, "x", "\\\\slow\\X\\1");
-  ASSERT_TRUE(engine->Start(&window_, false));
-  ASSERT_TRUE(WaitFor([&] { return fake_.Counts().calls_in_delay == 1; }));
+  ASSERT_TRUE(engine->Start(&window, false));
+  ASSERT_TRUE(WaitFor([&] { return fake.Counts().calls_in_delay == 1; }));
   EXPECT_EQ(engine->GetStatusText(),
             "Connecting to \\\\slow\n\nThis may take some time.\n\nPlease wait...");
-  EXPECT_GE(window_.Count(), 1);
+  EXPECT_GE(window.Count(), 1);
 
   const auto begin = std::chrono::steady_clock::now();
   EXPECT_FALSE(engine->Stop());
-  EXPECT_GE(std::chrono::steady_clock::now() - begin, 5000ms);
+  EXPECT_GE(std::chrono::steady_clock::now() - begin, limit.value_or(5000ms));
   // The collector runs on; a stop is pending, so another Stop and a Start are refused.
   EXPECT_TRUE(CollectorRunning());
   EXPECT_FALSE(engine->Stop());
-  EXPECT_FALSE(engine->Start(&window_, false));
+  EXPECT_FALSE(engine->Start(&window, false));
 
   // Once the connection returns, the pending stop ends the collector without a sample, and
   // the connection notice does not stay behind.
-  fake_.ReleaseDelays();
+  fake.ReleaseDelays();
   ASSERT_TRUE(WaitFor([] { return !CollectorRunning(); }));
   EXPECT_EQ(engine->GetStatusText(), "");
   EXPECT_TRUE(AllUnavailable(*engine));
   EXPECT_TRUE(engine->Stop());  // reclaims the thread that ran on
-  const fake::FakeCounts counts = fake_.Counts();
+  const fake::FakeCounts counts = fake.Counts();
   EXPECT_EQ(counts.collect_calls, 0);
   EXPECT_EQ(counts.QueriesOpen(), 0);
   EXPECT_EQ(counts.LiveCounters(), 0);
+}
+
+TEST_F(CollectorTest, StopGivesUpOnASlowConnectionAfterItsLimit) {
+  ExpectStopGivesUpOnASlowConnection(fake_, sink_, window_, 200ms);
+}
+
+// The same with the engine's own five seconds, in real time (labelled slow).
+TEST_F(CollectorTest, StopGivesUpOnASlowConnectionAfterFiveSeconds) {
+  ExpectStopGivesUpOnASlowConnection(fake_, sink_, window_, std::nullopt);
 }
 
 TEST_F(CollectorTest, WithoutAWindowNoStatusTextIsShown) {
@@ -381,6 +402,29 @@ TEST_F(CollectorTest, AShorterIntervalAppliesWithoutWaitingOutTheLongOne) {
   EXPECT_TRUE(WaitFor([&] { return engine_.GetSampleCount() >= 2; }, 5s));
 }
 
+TEST_F(CollectorTest, TheIntervalRunsOnTheCollectorsClock) {
+  std::atomic<std::uint32_t> now{5000};
+  engine_.SetCollectorClock([&now] { return now.load(); });
+  fake_.ScriptValue("\\A\\x", 1);
+  AddCounterAxis(engine_, "x", "\\A\\x");
+  ASSERT_TRUE(engine_.Start(nullptr, false));
+  ASSERT_TRUE(WaitFor([&] { return fake_.Counts().collect_calls == 1; })) << "no priming";
+  // The first readings come one pass after the priming collection, by this clock.
+  now += SampleSchedule::kPassMs;
+  CollectorControl::Instance().Wake();
+  WaitForFirstSample(engine_);
+  EXPECT_EQ(engine_.GetSampleCount(), 1);
+  // 120 s on this clock, and no more: the second sample comes at the first pass after them,
+  // long before 120 real seconds.
+  now += 120'000;
+  CollectorControl::Instance().Wake();
+  now += SampleSchedule::kPassMs;
+  CollectorControl::Instance().Wake();
+  EXPECT_TRUE(WaitFor([&] { return engine_.GetSampleCount() == 2; }));
+  EXPECT_EQ(fake_.Counts().collect_calls, 3);
+}
+
+// In real time (labelled slow), with the engine's own clock.
 TEST_F(CollectorTest, SamplesAreNeverCloserThanTheInterval) {
   Configure(engine_, 1);
   fake_.ScriptValue("\\A\\x", 1);
@@ -418,8 +462,8 @@ TEST_F(CollectorTest, AForgottenWindowIsNoLongerInvalidated) {
 
 TEST_F(CollectorTest, EverySampleReachesTheActivityLog) {
   testing_support::TempDir dir;
-  fake_.ScriptReadings("\\A\\x", {fake::Value(0), fake::Value(1.5), fake::Failure(),
-                                  fake::Value(2)});
+  fake_.ScriptReadings("\\A\\x",
+                       {fake::Value(0), fake::Value(1.5), fake::Failure(), fake::Value(2)});
   AddCounterAxis(engine_, "x,y", "\\A\\x");
   CorvaneSettings s = engine_.GetSettings();
   s.LogMode = log_mode::kEveryUpdate;

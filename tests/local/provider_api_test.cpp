@@ -9,6 +9,7 @@
 #include "core/perf_data.h"
 #include "platform/linux/proc/local_provider.h"
 #include "tests/local/proc_tree.h"
+#include "tests/support/case_name.h"
 
 namespace corvane::local {
 namespace {
@@ -68,7 +69,10 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"", perf::kBadCounterName},
         PathCase{"Memory\\Available Bytes", perf::kBadCounterName},
         PathCase{"\\Processor(0\\% Processor Time", perf::kBadCounterName},
-        PathCase{"\\Memory\\", perf::kBadCounterName}));
+        PathCase{"\\Memory\\", perf::kBadCounterName}),
+    [](const ::testing::TestParamInfo<PathCase>& info) {
+      return test_support::NumberedCaseName(info, info.param.path);
+    });
 
 TEST(LocalProvider, ConnectsOnlyTheLocalMachine) {
   const auto provider = MakeLocalProvider();

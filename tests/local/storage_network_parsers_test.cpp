@@ -8,6 +8,7 @@
 #include "platform/linux/proc/netdev_parser.h"
 #include "platform/linux/proc/volume_filter.h"
 #include "tests/local/fixture_text.h"
+#include "tests/support/case_name.h"
 
 namespace corvane::local {
 namespace {
@@ -71,7 +72,11 @@ INSTANTIATE_TEST_SUITE_P(
         FilterCase{"ext4", 8, "/dev/something", false},
         FilterCase{"ext4", 8, "/var/lib/docker/volumes/x", false},
         FilterCase{"xfs", 253, "/var/lib/containers/storage/overlay", false},
-        FilterCase{"ext4", 8, "/runner", true}, FilterCase{"ext4", 8, "/system", true}));
+        FilterCase{"ext4", 8, "/runner", true}, FilterCase{"ext4", 8, "/system", true}),
+    [](const ::testing::TestParamInfo<FilterCase>& info) {
+      return test_support::CaseName(std::string(info.param.fstype) + " on " +
+                                    info.param.mount_point);
+    });
 
 TEST(SelectVolumes, OneVolumePerDeviceWithTheShortestMountPoint) {
   MountinfoSnapshot mounts;

@@ -42,6 +42,56 @@ class FileSizeLimit {
   sighandler_t previous_handler_{};
 };
 
+// Every change the log reports, as "failing: <reason>" and "recovered", with the log's path.
+class RecordingStatus : public LogStatusSink {
+ public:
+  void LogFailing(const std::string& log_path, const std::string& reason) override {
+    changes.push_back("failing: " + reason);
+    paths.push_back(log_path);
+  }
+  void LogRecovered(const std::string& log_path) override {
+    changes.push_back("recovered");
+    paths.push_back(log_path);
+  }
+  std::vector<std::string> changes;
+  std::vector<std::string> paths;
+};
+
+TEST_F(LogTest, AFailingLogIsReportedOnceWithItsReasonAndOnceWhenItRecovers) {
+  RecordingStatus status;
+  log_.SetStatusSink(&status);
+  settings_.mode = 2;
+  Start({Axis("Load")});
+  ASSERT_TRUE(Row({10}));
+  EXPECT_TRUE(status.changes.empty()) << "a log that works is not news";
+  {
+    FileSizeLimit full(std::filesystem::file_size(HtmlPath()) + 20);
+    for (double value : {20, 30, 40, 50}) EXPECT_FALSE(Row({value}));
+    EXPECT_TRUE(log_.failing());
+  }
+  EXPECT_EQ(status.changes, std::vector<std::string>{"failing: File too large"});
+  ASSERT_TRUE(Row({10}));  // what the log last holds: mode 2 writes no row
+  EXPECT_TRUE(log_.failing()) << "a row not written proves nothing about the disk";
+  EXPECT_EQ(status.changes.size(), 1U);
+  ASSERT_TRUE(Row({60}));
+  EXPECT_FALSE(log_.failing());
+  EXPECT_EQ(status.changes, (std::vector<std::string>{"failing: File too large", "recovered"}));
+  EXPECT_EQ(status.paths, std::vector<std::string>(2, HtmlPath().string()));
+
+  // A second failure is news again, and so is a log that cannot even be opened.
+  {
+    FileSizeLimit full(std::filesystem::file_size(HtmlPath()));
+    EXPECT_FALSE(Row({70}));
+  }
+  ASSERT_TRUE(Row({80}));
+  log_.SetLocation((folder_.path() / "missing" / "P.crvn").string());
+  EXPECT_FALSE(log_.Open(settings_, false));
+  EXPECT_FALSE(Row({90}));
+  EXPECT_EQ(status.changes, (std::vector<std::string>{"failing: File too large", "recovered",
+                                                      "failing: File too large", "recovered",
+                                                      "failing: No such file or directory"}));
+}
+
 TEST_F(LogTest, FolderThatCannotExistFailsSilently) {
   // A regular file where the profile's folder should be: creating "Logs" fails, even for root.
   const auto not_a_folder = folder_.path() / "not-a-folder";

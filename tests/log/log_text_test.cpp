@@ -10,6 +10,7 @@
 #include "core/log_time.h"
 #include "core/log_types.h"
 #include "log_test_support.h"
+#include "tests/support/case_name.h"
 
 namespace corvane {
 namespace {
@@ -32,7 +33,10 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(TimeCase{kHtmlBannerTimePattern, "on Saturday, December 07, 2024 at 20:35:09"},
                     TimeCase{kCsvBannerTimePattern, "Saturday 12/07/2024 at 20:35:09"},
                     TimeCase{kRowDatePattern, "12/07"}, TimeCase{kRowTimePattern, "20:35:09"},
-                    TimeCase{"100%% %A%B", "100% SaturdayDecember"}));
+                    TimeCase{"100%% %A%B", "100% SaturdayDecember"}),
+    [](const testing::TestParamInfo<TimeCase>& info) {
+      return test_support::CaseName(info.param.expected);
+    });
 
 TEST(LogTime, EmptyWhenTheTimeIsMissingInvalidOrTooLong) {
   char buffer[kLogTimeBufferSize];

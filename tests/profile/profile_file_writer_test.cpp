@@ -123,17 +123,23 @@ TEST(ProfileFileWriterTest, ReplacesTheOldFileKeepingItsModeAndNoTemporaryFile) 
 }
 
 TEST(ProfileFileWriterTest, AnUncommittedWriterLeavesTheOldFile) {
-  TempFolder folder;
-  const fs::path path = folder / "p.crvn";
-  WriteBytes(path, "old");
-  {
-    ProfileFileWriter writer;
-    ASSERT_TRUE(writer.Open(path));
-    writer.WriteLine(std::string(200000, 'z'));  // large enough to reach the temporary file
-    EXPECT_EQ(folder.Names().size(), 2U);
+  // The unnamed new file never shows in the folder; the named one only while it is written.
+  for (const bool named : {false, true}) {
+    SCOPED_TRACE(named ? "named temporary file" : "unnamed temporary file");
+    files::AtomicFile::ForceNamedTemporaries(named);
+    TempFolder folder;
+    const fs::path path = folder / "p.crvn";
+    WriteBytes(path, "old");
+    {
+      ProfileFileWriter writer;
+      ASSERT_TRUE(writer.Open(path));
+      writer.WriteLine(std::string(200000, 'z'));  // large enough to reach the temporary file
+      EXPECT_EQ(folder.Names().size(), named ? 2U : 1U);
+    }
+    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_EQ(folder.Names(), std::set<std::string>{"p.crvn"});
   }
-  EXPECT_EQ(ReadBytes(path), "old");
-  EXPECT_EQ(folder.Names(), std::set<std::string>{"p.crvn"});
+  files::AtomicFile::ForceNamedTemporaries(false);
 }
 
 TEST(ProfileFileWriterTest, OpenFailuresNameTheFileAndReason) {

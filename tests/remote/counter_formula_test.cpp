@@ -5,6 +5,8 @@
 #include <limits>
 #include <optional>
 
+#include "tests/support/case_name.h"
+
 namespace corvane::remote {
 namespace {
 
@@ -72,7 +74,10 @@ INSTANTIATE_TEST_SUITE_P(
                     At(1, 1.02, 1), 100},
         FormulaCase{"the rest of the time", Formula::kRestOfTime, At(0, 5, 1), At(2, 5.5, 1), 75},
         FormulaCase{"a disk appeared between the scrapes", Formula::kShareOfTime, At(0, 5, 1),
-                    At(2, 6, 2), std::nullopt}));
+                    At(2, 6, 2), std::nullopt}),
+    [](const ::testing::TestParamInfo<FormulaCase>& info) {
+      return test_support::CaseName(info.param.what);
+    });
 
 TEST(SecondsBetween, PrefersTheHostsClockWhenItAgrees) {
   // The exporter read its sources 1.0 s apart by its own clock; network delays made this

@@ -10,6 +10,7 @@
 #include "platform/remote/counter_formula.h"
 #include "platform/remote/exporter_page.h"
 #include "tests/remote/remote_fixtures.h"
+#include "tests/support/case_name.h"
 
 namespace corvane::remote {
 namespace {
@@ -62,6 +63,13 @@ struct CounterCase {
 
 void PrintTo(const CounterCase& c, std::ostream* out) {
   *out << c.object << "(" << c.instance.value_or("-") << ")\\" << c.counter;
+}
+
+std::string CounterCaseName(const ::testing::TestParamInfo<CounterCase>& info) {
+  const CounterCase& c = info.param;
+  // A counter may be listed twice, with instances that differ only in case or punctuation.
+  return test_support::NumberedCaseName(
+      info, std::string(c.object) + " " + c.instance.value_or("") + " " + c.counter);
 }
 
 void Expect(const Outcome& outcome, const CounterCase& c) {
@@ -163,7 +171,8 @@ INSTANTIATE_TEST_SUITE_P(
         CounterCase{"Network Interface", "Current Bandwidth", kNic, perf::kOk, 1e9},
         CounterCase{"Network Interface", "Current Bandwidth", "isatap.corp.example", perf::kOk,
                     100000},
-        CounterCase{"Network Interface", "Bytes Total/sec", "_Total", perf::kNoInstance, 0}));
+        CounterCase{"Network Interface", "Bytes Total/sec", "_Total", perf::kNoInstance, 0}),
+    CounterCaseName);
 
 TEST(WindowsExporterCounters, RatesHaveNoValueOnTheFirstScrape) {
   ExporterPage page;
@@ -225,7 +234,10 @@ INSTANTIATE_TEST_SUITE_P(
                       // zram0 is a compressed RAM device, not a disk
                       Instances{"PhysicalDisk", {"vda"}}, Instances{"LogicalDisk", {"/"}},
                       // ifb0 and ifb1 are down; Debian's exporter leaves lo out of netdev
-                      Instances{"Network Interface", {"eth0"}}, Instances{"Paging File", {}}));
+                      Instances{"Network Interface", {"eth0"}}, Instances{"Paging File", {}}),
+    [](const ::testing::TestParamInfo<Instances>& info) {
+      return test_support::CaseName(info.param.object);
+    });
 
 TEST(WindowsExporterInstances, ProcessorsAreNumberedInTheExportersOrder) {
   ExporterPage page;
@@ -277,7 +289,8 @@ INSTANTIATE_TEST_SUITE_P(
         CounterCase{"Network Interface", "Current Bandwidth", "ifb0", perf::kNoInstance, 0},
         CounterCase{"PhysicalDisk", "% Disk Time", "zram0", perf::kNoInstance, 0},
         CounterCase{"System", "% Registry Quota In Use", std::nullopt, perf::kNoCounter, 0},
-        CounterCase{"Server", "Server Sessions", std::nullopt, perf::kNoObject, 0}));
+        CounterCase{"Server", "Server Sessions", std::nullopt, perf::kNoObject, 0}),
+    CounterCaseName);
 
 TEST(NodeExporterCounters, ProcessesCollectorGivesProcessesAndThreads) {
   ExporterPage page;
@@ -476,7 +489,8 @@ INSTANTIATE_TEST_SUITE_P(
         CounterCase{"Network Interface", "Bytes Sent/sec", "eth0", perf::kOk, 1000},
         CounterCase{"Network Interface", "Current Bandwidth", "eth0", perf::kOk, 1e9},
         CounterCase{"Network Interface", "Bytes Total/sec", "wlan0", perf::kOk, 0},
-        CounterCase{"Network Interface", "Bytes Total/sec", "docker0", perf::kNoInstance, 0}));
+        CounterCase{"Network Interface", "Bytes Total/sec", "docker0", perf::kNoInstance, 0}),
+    CounterCaseName);
 
 TEST(NodeExporterInstances, ProcessorsGoByNumberAndVolumesByDevice) {
   ExporterPage page;

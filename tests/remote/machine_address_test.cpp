@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/case_name.h"
+
 namespace corvane::remote {
 namespace {
 
@@ -43,7 +45,10 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"\\\\http://web01:9100", "http://web01:9100", 9100,
                     "http://web01:9100/metrics"},
         AddressCase{"\\\\my_host-2:65535", "http://my_host-2:65535", 65535,
-                    "http://my_host-2:65535/metrics"}));
+                    "http://my_host-2:65535/metrics"}),
+    [](const ::testing::TestParamInfo<AddressCase>& info) {
+      return test_support::CaseName(info.param.machine);
+    });
 
 TEST(MachineAddress, RefusesWhatCouldSmuggleTextIntoTheUrl) {
   for (const char* machine : {"",

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/remote/remote_fixtures.h"
+#include "tests/support/case_name.h"
 
 namespace corvane::remote {
 namespace {
@@ -96,7 +97,10 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"a -Inf\n", "a", {}, -kInf}, LineCase{"a Inf\n", "a", {}, kInf},
         LineCase{"a 1 1700000000123\n", "a", {}, 1, true, 1700000000123},
         LineCase{"a 1 -5\n", "a", {}, 1, true, -5},
-        LineCase{"a{b=\"c\"} 1 1700000000123 \n", "a", {{"b", "c"}}, 1, true, 1700000000123}));
+        LineCase{"a{b=\"c\"} 1 1700000000123 \n", "a", {{"b", "c"}}, 1, true, 1700000000123}),
+    [](const ::testing::TestParamInfo<LineCase>& info) {
+      return test_support::NumberedCaseName(info, info.param.page);
+    });
 
 TEST(ExpositionParser, SkipsCommentsHelpTypeAndEmptyLines) {
   const auto samples = ParseAll(
@@ -193,7 +197,10 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenCase{"# HELP\n", 1, "HELP line"},
         BrokenCase{ManyLabels(33), 1, "more than 32 labels"},
         // An escaped value must fit the parser's unescape buffer; it never grows.
-        BrokenCase{"a{b=\"" + std::string(5000, 'x') + "\\n\"} 1\n", 1, "too long"}));
+        BrokenCase{"a{b=\"" + std::string(5000, 'x') + "\\n\"} 1\n", 1, "too long"}),
+    [](const ::testing::TestParamInfo<BrokenCase>& info) {
+      return test_support::NumberedCaseName(info, info.param.page);
+    });
 
 TEST(ExpositionParser, ThirtyTwoLabelsFit) {
   const auto samples = ParseAll(ManyLabels(32));
@@ -237,7 +244,10 @@ INSTANTIATE_TEST_SUITE_P(Exporters, RecordedPageTest,
                          ::testing::Values(RecordedPage{"node_exporter_1.5.0.prom", 507},
                                            RecordedPage{"node_exporter_1.5.0_processes.prom", 518},
                                            RecordedPage{"windows_exporter_0.31_a.prom", 102},
-                                           RecordedPage{"windows_exporter_0.25.prom", 36}));
+                                           RecordedPage{"windows_exporter_0.25.prom", 36}),
+                         [](const ::testing::TestParamInfo<RecordedPage>& info) {
+                           return test_support::CaseName(info.param.file);
+                         });
 
 TEST(ExpositionParser, NodeExporterPageValues) {
   const auto samples = ParseAll(testing::ReadExporterFixture("node_exporter_1.5.0.prom"));

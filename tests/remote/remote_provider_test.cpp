@@ -11,6 +11,7 @@
 
 #include "tests/remote/fake_exporter.h"
 #include "tests/remote/remote_fixtures.h"
+#include "tests/support/case_name.h"
 
 namespace corvane::remote {
 namespace {
@@ -99,7 +100,10 @@ INSTANTIATE_TEST_SUITE_P(
         FailedConnection{"a page cut short", "node_scrape_collector_success 1\nnode_load1 0.2", 200,
                          "line 2: the page ends inside a line"},
         FailedConnection{"a broken page", "node_scrape_collector_success{a=\"\\q\"} 1\n", 200,
-                         "line 1: unknown escape"}));
+                         "line 1: unknown escape"}),
+    [](const ::testing::TestParamInfo<FailedConnection>& info) {
+      return test_support::CaseName(info.param.what);
+    });
 
 TEST_F(RemoteProviderTest, RefusesAPageLargerThanTheLimit) {
   RemoteProviderOptions options = ShortTimeouts();

@@ -39,10 +39,18 @@ TEST(SnapOptions, SoundCommandLines) {
   const Case cases[] = {
       {{"-", "rose.svg"}, true, ImageFormat::kSvg, 5, 800, 600},
       {{"p.crvn", "out/Rose.PNG"}, false, ImageFormat::kPng, 5, 800, 600},
-      {{"p.crvn", "rose", "--seconds", "0", "--size", "320x240"}, false, ImageFormat::kSvg, 0, 320,
+      {{"p.crvn", "rose", "--seconds", "0", "--size", "320x240"},
+       false,
+       ImageFormat::kSvg,
+       0,
+       320,
        240},
-      {{"--size", "16384X1", "--seconds", "86400", "p.crvn", "r.png"}, false, ImageFormat::kPng,
-       86400, 16384, 1},
+      {{"--size", "16384X1", "--seconds", "86400", "p.crvn", "r.png"},
+       false,
+       ImageFormat::kPng,
+       86400,
+       16384,
+       1},
   };
   for (const Case& c : cases) {
     const ParsedOptions parsed = ParseSnapOptions(c.args);
@@ -54,7 +62,8 @@ TEST(SnapOptions, SoundCommandLines) {
     EXPECT_EQ(options.width, c.width);
     EXPECT_EQ(options.height, c.height);
   }
-  EXPECT_EQ(ParseSnapOptions({"p.crvn", "r.svg"}).options->profile, std::filesystem::path("p.crvn"));
+  EXPECT_EQ(ParseSnapOptions({"p.crvn", "r.svg"}).options->profile,
+            std::filesystem::path("p.crvn"));
   EXPECT_TRUE(ParseSnapOptions({"a", "--help"}).help);
 }
 
@@ -93,8 +102,8 @@ class SnapRun : public ::testing::Test {
     Corvane writer(provider_, false);
     writer.SetUpNewProfile();
     writer.RemoveAllAxes();
-    EXPECT_TRUE(writer.AddAxis("Answer", "", false, 0.0, 100.0, 80.0, 1.0,
-                               new CounterItem("\\A\\x")));
+    EXPECT_TRUE(
+        writer.AddAxis("Answer", "", false, 0.0, 100.0, 80.0, 1.0, new CounterItem("\\A\\x")));
     CorvaneSettings settings = writer.GetSettings();
     settings.Interval = 1;
     settings.TextColor = 0x00FF00;
@@ -126,8 +135,7 @@ TEST_F(SnapRun, SamplesTheProfileAndWritesItsRoseWithoutTouchingItsLog) {
   EXPECT_NE(svg.find("<rect x=\"0\" y=\"0\" width=\"300\" height=\"200\" fill=\"#000000\"/>"),
             std::string::npos);
   // "Answer" is 7543 font units wide: 44 px at 12 px.
-  EXPECT_NE(svg.find("fill=\"#00ff00\" textLength=\"44\">Answer</text>"), std::string::npos)
-      << svg;
+  EXPECT_NE(svg.find("fill=\"#00ff00\" textLength=\"44\">Answer</text>"), std::string::npos) << svg;
   EXPECT_NE(svg.find(">42 </text>"), std::string::npos) << svg;  // the average
   EXPECT_FALSE(std::filesystem::exists(folder_.path() / "Logs"));
   // Only the profile and the picture: no temporary file left behind.
@@ -150,7 +158,7 @@ TEST_F(SnapRun, FailuresNameTheFileAndTheReason) {
       {{missing, "rose.svg", "--seconds", "0"}, kExitFailure, {"cannot load profile", missing}},
       {{profile, no_folder, "--seconds", "0"},
        kExitFailure,
-       {"cannot create", no_folder, "No such file or directory"}},
+       {"cannot write", no_folder, "No such file or directory"}},
       {{profile, "rose.png", "--seconds", "0"}, kExitFailure, {"built without Qt"}},
       {{profile}, kExitUsage, {"PROFILE and OUTPUT are needed", "usage: corvsnap"}},
   };
@@ -180,11 +188,12 @@ TEST(SnapFiles, WritingReplacesTheWholeFile) {
   TempFolder folder;
   const std::filesystem::path path = folder.path() / "rose.svg";
   std::string error;
-  ASSERT_TRUE(WriteFileAtomically(path, std::string(1000, 'x'), &error)) << error;
-  ASSERT_TRUE(WriteFileAtomically(path, "short", &error)) << error;
+  ASSERT_TRUE(WritePicture(path, std::string(1000, 'x'), &error)) << error;
+  ASSERT_TRUE(WritePicture(path, "short", &error)) << error;
   EXPECT_EQ(ReadFile(path), "short");
-  EXPECT_FALSE(WriteFileAtomically(folder.path(), "x", &error));  // a folder is in the way
-  EXPECT_NE(error.find("cannot rename"), std::string::npos) << error;
+  EXPECT_FALSE(WritePicture(folder.path(), "x", &error));  // a folder is in the way
+  EXPECT_NE(error.find("cannot write " + folder.path().string() + ": rename"), std::string::npos)
+      << error;
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()),
                           std::filesystem::directory_iterator()),
             1);

@@ -30,13 +30,13 @@ bool WritePngSnapshot(Corvane& engine, const SnapOptions& options, std::string* 
   buffer.open(QIODevice::WriteOnly);
   QImageWriter writer(&buffer, "png");
   if (!writer.write(image)) {
-    *error = "cannot encode " + options.output.string() + " as PNG: " +
-             writer.errorString().toStdString();
+    *error = "cannot encode " + options.output.string() +
+             " as PNG: " + writer.errorString().toStdString();
     return false;
   }
-  return WriteFileAtomically(options.output,
-                             std::string_view(png.constData(), static_cast<std::size_t>(png.size())),
-                             error);
+  return WritePicture(options.output,
+                      std::string_view(png.constData(), static_cast<std::size_t>(png.size())),
+                      error);
 }
 
 }  // namespace corvane::corvsnap

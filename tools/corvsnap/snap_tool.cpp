@@ -21,8 +21,8 @@ int RunSnapshot(const SnapOptions& options, perf::Provider& provider, const PngW
   }
   const auto draw = [&](std::string* draw_error) {
     if (options.format == ImageFormat::kPng) return png(engine, options, draw_error);
-    return WriteFileAtomically(options.output, RenderSvg(engine, options.width, options.height),
-                               draw_error);
+    return WritePicture(options.output, RenderSvg(engine, options.width, options.height),
+                        draw_error);
   };
   if (!SampleAndDraw(engine, std::chrono::seconds(options.seconds), draw, &error)) {
     err << "corvsnap: " << error << '\n';

@@ -33,9 +33,8 @@ void DrawSnapshot(Corvane& engine, chart::DrawingSurface& surface, int width, in
 // The picture as an SVG document of width x height pixels.
 std::string RenderSvg(Corvane& engine, int width, int height);
 
-// Writes `bytes` to a temporary file beside `path` and renames it into place. False with the
-// path and the system's reason; the temporary file is removed then.
-bool WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                         std::string* error);
+// Replaces the picture at `path` by `bytes` in one step (files::AtomicFile). False with
+// "cannot write ", the path, the step and the system's reason; nothing is left behind then.
+bool WritePicture(const std::filesystem::path& path, std::string_view bytes, std::string* error);
 
 }  // namespace corvane::corvsnap

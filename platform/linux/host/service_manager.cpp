@@ -8,38 +8,20 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "files/atomic_file.h"
+
 namespace corvane::host {
 namespace {
 
-HostStatus WriteNewFile(const std::string& folder, const std::string& path, std::string_view text) {
-  // Written under a temporary name and then linked to its own: link() fails when the unit
-  // exists, so an existing unit is never overwritten and no reader sees a half-written one.
-  std::string temp = folder + "/.corvane-unit.XXXXXX";
-  const int fd = mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return HostStatus::Error(errno, "create a temporary file in " + folder);
-  HostStatus status;
-  std::string_view rest = text;
-  while (status.ok() && !rest.empty()) {
-    const ssize_t put = write(fd, rest.data(), rest.size());
-    if (put < 0 && errno == EINTR) continue;
-    if (put < 0) {
-      status = HostStatus::Error(errno, "write " + temp);
-    } else {
-      rest.remove_prefix(static_cast<std::size_t>(put));
-    }
-  }
-  if (status.ok() && fchmod(fd, 0644) != 0) status = HostStatus::Error(errno, "chmod " + temp);
-  if (status.ok() && fsync(fd) != 0) status = HostStatus::Error(errno, "fsync " + temp);
-  if (close(fd) != 0 && status.ok()) status = HostStatus::Error(errno, "close " + temp);
-  if (status.ok() && link(temp.c_str(), path.c_str()) != 0) status = HostStatus::Error(errno, path);
-  unlink(temp.c_str());
-  if (!status.ok()) return status;
-  const int folder_fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder_fd >= 0) {
-    fsync(folder_fd);  // best effort: the unit is in place either way
-    close(folder_fd);
-  }
-  return {};
+// An existing unit is never overwritten, and no reader sees a half-written one.
+HostStatus WriteNewFile(const std::string& path, std::string_view text) {
+  files::AtomicFileOptions options;
+  options.replace = false;
+  options.mode = 0644;
+  options.exact_mode = true;
+  files::AtomicFile writer;
+  if (writer.Open(path, options) && writer.Write(text) && writer.Commit()) return {};
+  return HostStatus::Error(writer.error_code(), writer.error_context());
 }
 
 }  // namespace
@@ -83,7 +65,7 @@ HostStatus ServiceManager::OpenUnit(std::string_view unit) const {
 }
 
 HostStatus ServiceManager::CreateUnit(std::string_view unit, std::string_view text) {
-  return WriteNewFile(options_.unit_folder, UnitPath(unit), text);
+  return WriteNewFile(UnitPath(unit), text);
 }
 
 HostStatus ServiceManager::DeleteUnit(std::string_view unit) {

@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "files/atomic_file.h"
 #include "platform/linux/host/ini_document.h"
 
 namespace corvane::host {
@@ -127,45 +128,16 @@ HostResult<IniDocument> ReadHive(const std::string& file) {
   return result;
 }
 
-HostStatus WriteAll(int fd, std::string_view text, const std::string& what) {
-  while (!text.empty()) {
-    const ssize_t put = ::write(fd, text.data(), text.size());
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      return HostStatus::Error(errno, "write " + what);
-    }
-    text.remove_prefix(static_cast<std::size_t>(put));
-  }
-  return {};
-}
-
-// Replaces `file` by `text`: temporary file in the same folder, fsync, rename, fsync of the
-// folder so that the rename itself survives a crash.
-HostStatus ReplaceFile(int folder_fd, const std::string& folder, const std::string& file,
-                       std::string_view text) {
-  mode_t mode = 0644;
-  struct stat old {};
-  if (::stat(file.c_str(), &old) == 0) mode = old.st_mode & 07777;
-
-  const std::string base = file.substr(file.rfind('/') + 1);
-  std::string temp = (folder == "/" ? "" : folder) + "/." + base + ".XXXXXX";
-  Fd fd(::mkostemp(temp.data(), O_CLOEXEC));
-  if (fd.get() < 0) return HostStatus::Error(errno, "create a temporary file in " + folder);
-
-  HostStatus status = WriteAll(fd.get(), text, temp);
-  if (status.ok() && ::fchmod(fd.get(), mode) != 0)
-    status = HostStatus::Error(errno, "chmod " + temp);
-  if (status.ok() && ::fsync(fd.get()) != 0) status = HostStatus::Error(errno, "fsync " + temp);
-  if (status.ok() && ::close(fd.release()) != 0) status = HostStatus::Error(errno, "close " + temp);
-  if (status.ok() && ::rename(temp.c_str(), file.c_str()) != 0) {
-    status = HostStatus::Error(errno, "rename " + temp + " to " + file);
-  }
-  if (!status.ok()) {
-    ::unlink(temp.c_str());
-    return status;
-  }
-  if (::fsync(folder_fd) != 0) return HostStatus::Error(errno, "fsync " + folder);
-  return {};
+// Replaces `file` by `text` so that a crash leaves the old hive or the new one, never a mix. A
+// new hive is 0644 whatever the umask: the service reads the default user's settings.
+HostStatus ReplaceFile(const std::string& file, std::string_view text) {
+  files::AtomicFileOptions options;
+  options.mode = 0644;
+  options.exact_mode = true;
+  options.keep_attributes = true;
+  files::AtomicFile writer;
+  if (writer.Open(file, options) && writer.Write(text) && writer.Commit()) return {};
+  return HostStatus::Error(writer.error_code(), writer.error_context());
 }
 
 // Reads the hive under the folder's lock, lets `change` edit it and writes it back when the
@@ -189,7 +161,7 @@ HostStatus Modify(const std::string& file, const std::function<HostStatus(IniDoc
   if (HostStatus changed = change(&hive.value); !changed.ok()) return changed;
   const std::string after = hive.value.Serialize();
   if (after == before && ::access(file.c_str(), F_OK) == 0) return {};
-  return ReplaceFile(folder_fd.get(), folder, file, after);  // closing folder_fd unlocks
+  return ReplaceFile(file, after);  // closing folder_fd unlocks
 }
 
 HostResult<std::string> Normalized(std::string_view key, const std::string& file) {
