@@ -11,7 +11,46 @@ namespace {
 
 constexpr std::string_view kTotal = "_Total";
 
+const CounterSource* SourceOf(const ObjectSource& object, CounterId id) {
+  for (const CounterSource& source : object.counters) {
+    if (source.id == id) return &source;
+  }
+  return nullptr;
+}
+
+const ObjectSource* SourceOf(std::initializer_list<ObjectSource> sources, ObjectId id) {
+  for (const ObjectSource& source : sources) {
+    if (source.id == id) return &source;
+  }
+  return nullptr;
+}
+
 }  // namespace
+
+ExporterObjectTable::ExporterObjectTable(std::initializer_list<ObjectSource> sources) {
+  // Every counter first, so that the objects' spans point into storage that no longer moves.
+  std::vector<std::size_t> ends;
+  for (const StandardObject& standard : StandardObjects()) {
+    const ObjectSource* object = SourceOf(sources, standard.id);
+    if (object == nullptr) continue;
+    for (const StandardCounter& counter : standard.counters) {
+      if (const CounterSource* source = SourceOf(*object, counter.id))
+        counters_.push_back(CounterDef{*source, counter.name});
+    }
+    ends.push_back(counters_.size());
+  }
+  std::size_t begin = 0;
+  for (const StandardObject& standard : StandardObjects()) {
+    const ObjectSource* object = SourceOf(sources, standard.id);
+    if (object == nullptr) continue;
+    const std::size_t end = ends[objects_.size()];
+    objects_.push_back(
+        ObjectDef{standard.name, standard.instances != InstanceKind::kNone,
+                  standard.instances == InstanceKind::kWithTotal, object->list_instances,
+                  std::span<const CounterDef>(counters_).subspan(begin, end - begin)});
+    begin = end;
+  }
+}
 
 ExporterKind RecogniseExporter(const ExporterPage& page) {
   // Both exporters describe their own build and the success of each collector on every page,

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 
 #include "core/counter_path.h"
 #include "core/perf_data.h"
+#include "core/standard_objects.h"
 #include "platform/remote/counter_formula.h"
 #include "platform/remote/exporter_page.h"
 
@@ -36,14 +38,35 @@ struct InstanceRef {
   bool total = false;
 };
 
-struct CounterDef {
-  std::string_view name;  // English counter name, "% Processor Time"
+// One exporter's way to a standard counter (core/standard_objects.h).
+struct CounterSource {
+  CounterId id;
   Formula formula;
   // Metrics the exporter must write for the counter to exist, each entry "a" or "a|b" for
   // alternatives (newer and older names). Empty entries end the list.
   std::string_view needs[4];
   // The counter's raw figures for one instance; false when this page cannot give them.
   bool (*extract)(const ScrapeView& scrape, const InstanceRef& instance, RawFigures* figures);
+};
+
+// A counter as a remote machine offers it: the standard name and the exporter's source.
+struct CounterDef : CounterSource {
+  std::string_view name;  // English counter name, "% Processor Time"
+};
+
+// The instance lister of an object that offers none (or only "_Total").
+inline void ListNoInstances(const ExporterPage&, std::vector<std::string>* instances) {
+  instances->clear();
+}
+
+// One exporter's way to a standard object: how the page lists its instances, and the sources
+// of its counters. A counter of the object without a source here is not offered; sources of
+// other objects' counters are passed over, so objects that share counters share one list.
+struct ObjectSource {
+  ObjectId id;
+  // The instances the page offers, in the exporter's order, without "_Total".
+  void (*list_instances)(const ExporterPage& page, std::vector<std::string>* instances);
+  std::span<const CounterSource> counters;
 };
 
 struct ObjectDef {
@@ -55,10 +78,20 @@ struct ObjectDef {
   std::span<const CounterDef> counters;
 };
 
-// The instance lister of an object that offers none (or only "_Total").
-inline void ListNoInstances(const ExporterPage&, std::vector<std::string>* instances) {
-  instances->clear();
-}
+// The objects one exporter offers: the standard objects that have a source, in the standard
+// order, each with the counters that have one. Built once; immutable after, any thread.
+class ExporterObjectTable {
+ public:
+  explicit ExporterObjectTable(std::initializer_list<ObjectSource> sources);
+  ExporterObjectTable(const ExporterObjectTable&) = delete;
+  ExporterObjectTable& operator=(const ExporterObjectTable&) = delete;
+
+  std::span<const ObjectDef> objects() const { return objects_; }
+
+ private:
+  std::vector<CounterDef> counters_;
+  std::vector<ObjectDef> objects_;
+};
 
 std::span<const ObjectDef> NodeExporterObjects();
 std::span<const ObjectDef> WindowsExporterObjects();

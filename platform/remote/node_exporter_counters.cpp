@@ -88,14 +88,16 @@ void ListProcessors(const ExporterPage& page, std::vector<std::string>* out) {
   });
 }
 
-constexpr CounterDef kProcessorCounters[] = {
-    {"% Processor Time", Formula::kTimeShare, {kCpuSeconds}, ProcessorTime},
-    {"% User Time", Formula::kTimeShare, {kCpuSeconds}, UserTime},
-    {"% Privileged Time", Formula::kTimeShare, {kCpuSeconds}, PrivilegedTime},
-    {"% Interrupt Time", Formula::kTimeShare, {kCpuSeconds}, InterruptTime},
-    {"% Idle Time", Formula::kTimeShare, {kCpuSeconds}, IdleTime},
-    {"Interrupts/sec", Formula::kRate, {"node_intr_total"}, InterruptsPerSec},
+constexpr CounterSource kProcessorSources[] = {
+    {CounterId::kProcessorTime, Formula::kTimeShare, {kCpuSeconds}, ProcessorTime},
+    {CounterId::kUserTime, Formula::kTimeShare, {kCpuSeconds}, UserTime},
+    {CounterId::kPrivilegedTime, Formula::kTimeShare, {kCpuSeconds}, PrivilegedTime},
+    {CounterId::kInterruptTime, Formula::kTimeShare, {kCpuSeconds}, InterruptTime},
+    {CounterId::kIdleTime, Formula::kTimeShare, {kCpuSeconds}, IdleTime},
+    {CounterId::kInterruptsPerSec, Formula::kRate, {"node_intr_total"}, InterruptsPerSec},
 };
+
+constexpr ObjectSource kProcessorObject{ObjectId::kProcessor, ListProcessors, kProcessorSources};
 
 // ---- Objects and System ----
 
@@ -137,24 +139,25 @@ bool SystemUpTime(const ScrapeView& s, const InstanceRef&, RawFigures* f) {
   return true;
 }
 
-constexpr CounterDef kProcessCounters[] = {
-    {"Processes", Formula::kValue, {"node_processes_pids"}, Processes},
-    {"Threads", Formula::kValue, {"node_processes_threads"}, Threads},
-};
-
-constexpr CounterDef kSystemCounters[] = {
-    {"Processes", Formula::kValue, {"node_processes_pids"}, Processes},
-    {"Threads", Formula::kValue, {"node_processes_threads"}, Threads},
-    {"Context Switches/sec", Formula::kRate, {"node_context_switches_total"}, ContextSwitches},
-    {"Processor Queue Length",
+constexpr CounterSource kSystemSources[] = {
+    {CounterId::kProcesses, Formula::kValue, {"node_processes_pids"}, Processes},
+    {CounterId::kThreads, Formula::kValue, {"node_processes_threads"}, Threads},
+    {CounterId::kContextSwitchesPerSec,
+     Formula::kRate,
+     {"node_context_switches_total"},
+     ContextSwitches},
+    {CounterId::kProcessorQueueLength,
      Formula::kValue,
      {"node_procs_running", kCpuSeconds},
      ProcessorQueueLength},
-    {"System Up Time",
+    {CounterId::kSystemUpTime,
      Formula::kValue,
      {"node_time_seconds", "node_boot_time_seconds"},
      SystemUpTime},
 };
+
+constexpr ObjectSource kSystemObject{ObjectId::kSystem, ListNoInstances, kSystemSources};
+constexpr ObjectSource kObjectsObject{ObjectId::kObjects, ListNoInstances, kSystemSources};
 
 // ---- Memory: /proc/meminfo in bytes, /proc/vmstat in counts. ----
 
@@ -215,26 +218,40 @@ bool PageFaultsPerSec(const ScrapeView& s, const InstanceRef&, RawFigures* f) {
   return s.page->Value("node_vmstat_pgfault", &f->a);
 }
 
-constexpr CounterDef kMemoryCounters[] = {
-    {"% Committed Bytes In Use",
+constexpr CounterSource kMemorySources[] = {
+    {CounterId::kCommittedBytesInUse,
      Formula::kFraction,
      {"node_memory_Committed_AS_bytes", "node_memory_MemTotal_bytes",
       "node_memory_SwapTotal_bytes"},
      CommittedInUse},
-    {"Committed Bytes", Formula::kValue, {"node_memory_Committed_AS_bytes"}, CommittedBytes},
-    {"Commit Limit",
+    {CounterId::kCommittedBytes,
+     Formula::kValue,
+     {"node_memory_Committed_AS_bytes"},
+     CommittedBytes},
+    {CounterId::kCommitLimit,
      Formula::kValue,
      {"node_memory_MemTotal_bytes", "node_memory_SwapTotal_bytes"},
      CommitLimit},
-    {"Available Bytes", Formula::kValue, {"node_memory_MemAvailable_bytes"}, AvailableBytes},
-    {"Available MBytes", Formula::kValue, {"node_memory_MemAvailable_bytes"}, AvailableMBytes},
-    {"Cache Bytes",
+    {CounterId::kAvailableBytes,
+     Formula::kValue,
+     {"node_memory_MemAvailable_bytes"},
+     AvailableBytes},
+    {CounterId::kAvailableMBytes,
+     Formula::kValue,
+     {"node_memory_MemAvailable_bytes"},
+     AvailableMBytes},
+    {CounterId::kCacheBytes,
      Formula::kValue,
      {"node_memory_Cached_bytes", "node_memory_Buffers_bytes"},
      CacheBytes},
-    {"Pages/sec", Formula::kRate, {"node_vmstat_pgmajfault", "node_vmstat_pswpout"}, PagesPerSec},
-    {"Page Faults/sec", Formula::kRate, {"node_vmstat_pgfault"}, PageFaultsPerSec},
+    {CounterId::kPagesPerSec,
+     Formula::kRate,
+     {"node_vmstat_pgmajfault", "node_vmstat_pswpout"},
+     PagesPerSec},
+    {CounterId::kPageFaultsPerSec, Formula::kRate, {"node_vmstat_pgfault"}, PageFaultsPerSec},
 };
+
+constexpr ObjectSource kMemoryObject{ObjectId::kMemory, ListNoInstances, kMemorySources};
 
 // ---- Paging File: node_exporter 1.5 writes swap totals only, so "_Total" is the instance. ----
 
@@ -249,12 +266,15 @@ bool SwapUsage(const ScrapeView& s, const InstanceRef&, RawFigures* f) {
   return true;
 }
 
-constexpr CounterDef kPagingFileCounters[] = {
-    {"% Usage",
+constexpr CounterSource kPagingFileSources[] = {
+    {CounterId::kUsage,
      Formula::kUsageFraction,
      {"node_memory_SwapTotal_bytes", "node_memory_SwapFree_bytes"},
      SwapUsage},
 };
+
+constexpr ObjectSource kPagingFileObject{ObjectId::kPagingFile, ListNoInstances,
+                                         kPagingFileSources};
 
 // ---- LogicalDisk: node_filesystem_*{device,fstype,mountpoint} (statfs of each mount). ----
 // The exporter already leaves out pseudo file systems and system mount points. As locally, a
@@ -355,18 +375,26 @@ void ListVolumes(const ExporterPage& page, std::vector<std::string>* out) {
   }
 }
 
-constexpr CounterDef kLogicalDiskCounters[] = {
-    {"% Free Space", Formula::kFraction, {kFsSize, "node_filesystem_avail_bytes"}, FreeSpace},
-    {"Free Megabytes", Formula::kValue, {kFsSize, "node_filesystem_avail_bytes"}, FreeMegabytes},
-    {"Disk Read Bytes/sec",
+constexpr CounterSource kLogicalDiskSources[] = {
+    {CounterId::kFreeSpace,
+     Formula::kFraction,
+     {kFsSize, "node_filesystem_avail_bytes"},
+     FreeSpace},
+    {CounterId::kFreeMegabytes,
+     Formula::kValue,
+     {kFsSize, "node_filesystem_avail_bytes"},
+     FreeMegabytes},
+    {CounterId::kDiskReadBytesPerSec,
      Formula::kRate,
      {kFsSize, "node_disk_read_bytes_total"},
      VolumeReadBytes},
-    {"Disk Write Bytes/sec",
+    {CounterId::kDiskWriteBytesPerSec,
      Formula::kRate,
      {kFsSize, "node_disk_written_bytes_total"},
      VolumeWriteBytes},
 };
+
+constexpr ObjectSource kLogicalDiskObject{ObjectId::kLogicalDisk, ListVolumes, kLogicalDiskSources};
 
 // ---- PhysicalDisk: node_disk_*{device} (/proc/diskstats). ----
 // Whole disks only, as locally: the exporter drops most partitions, loop and ram devices, but
@@ -446,20 +474,26 @@ void ListDisks(const ExporterPage& page, std::vector<std::string>* out) {
   std::erase_if(*out, [](const std::string& name) { return !IsPhysicalDisk(name); });
 }
 
-constexpr CounterDef kPhysicalDiskCounters[] = {
-    {"% Disk Time", Formula::kShareOfTime, {kDiskBusy}, DiskBusy},
-    {"% Idle Time", Formula::kRestOfTime, {kDiskBusy}, DiskBusy},
-    {"Disk Bytes/sec",
+constexpr CounterSource kPhysicalDiskSources[] = {
+    {CounterId::kDiskTime, Formula::kShareOfTime, {kDiskBusy}, DiskBusy},
+    {CounterId::kDiskIdleTime, Formula::kRestOfTime, {kDiskBusy}, DiskBusy},
+    {CounterId::kDiskBytesPerSec,
      Formula::kRate,
      {"node_disk_read_bytes_total", "node_disk_written_bytes_total"},
      DiskBytes},
-    {"Disk Reads/sec", Formula::kRate, {"node_disk_reads_completed_total"}, DiskReads},
-    {"Disk Writes/sec", Formula::kRate, {"node_disk_writes_completed_total"}, DiskWrites},
-    {"Avg. Disk Queue Length",
+    {CounterId::kDiskReadsPerSec, Formula::kRate, {"node_disk_reads_completed_total"}, DiskReads},
+    {CounterId::kDiskWritesPerSec,
+     Formula::kRate,
+     {"node_disk_writes_completed_total"},
+     DiskWrites},
+    {CounterId::kAvgDiskQueueLength,
      Formula::kRate,
      {"node_disk_io_time_weighted_seconds_total"},
      DiskQueue},
 };
+
+constexpr ObjectSource kPhysicalDiskObject{ObjectId::kPhysicalDisk, ListDisks,
+                                           kPhysicalDiskSources};
 
 // ---- Network Interface: node_network_*{device} (/proc/net/dev and /sys/class/net). ----
 // Interfaces whose operstate is "down" are left out, as locally; Debian's exporter leaves out
@@ -509,28 +543,23 @@ void ListInterfaces(const ExporterPage& page, std::vector<std::string>* out) {
   });
 }
 
-constexpr CounterDef kNetworkCounters[] = {
-    {"Bytes Total/sec", Formula::kRate, {kReceived, kSent}, BytesTotal},
-    {"Bytes Received/sec", Formula::kRate, {kReceived}, BytesReceived},
-    {"Bytes Sent/sec", Formula::kRate, {kSent}, BytesSent},
-    {"Current Bandwidth", Formula::kValue, {"node_network_speed_bytes"}, CurrentBandwidth},
+constexpr CounterSource kNetworkSources[] = {
+    {CounterId::kBytesTotalPerSec, Formula::kRate, {kReceived, kSent}, BytesTotal},
+    {CounterId::kBytesReceivedPerSec, Formula::kRate, {kReceived}, BytesReceived},
+    {CounterId::kBytesSentPerSec, Formula::kRate, {kSent}, BytesSent},
+    {CounterId::kCurrentBandwidth, Formula::kValue, {"node_network_speed_bytes"}, CurrentBandwidth},
 };
 
-// Registry quota and server sessions have no source on Linux: "System" has no such counter
-// and there is no "Server" object.
-constexpr ObjectDef kObjects[] = {
-    {"Processor", true, true, ListProcessors, kProcessorCounters},
-    {"Memory", false, false, ListNoInstances, kMemoryCounters},
-    {"Paging File", true, true, ListNoInstances, kPagingFileCounters},
-    {"LogicalDisk", true, true, ListVolumes, kLogicalDiskCounters},
-    {"PhysicalDisk", true, true, ListDisks, kPhysicalDiskCounters},
-    {"Network Interface", true, false, ListInterfaces, kNetworkCounters},
-    {"System", false, false, ListNoInstances, kSystemCounters},
-    {"Objects", false, false, ListNoInstances, kProcessCounters},
-};
+constexpr ObjectSource kNetworkObject{ObjectId::kNetworkInterface, ListInterfaces, kNetworkSources};
 
 }  // namespace
 
-std::span<const ObjectDef> NodeExporterObjects() { return kObjects; }
+std::span<const ObjectDef> NodeExporterObjects() {
+  static const ExporterObjectTable table{
+      kProcessorObject,    kMemoryObject,  kPagingFileObject, kLogicalDiskObject,
+      kPhysicalDiskObject, kNetworkObject, kSystemObject,     kObjectsObject,
+  };
+  return table.objects();
+}
 
 }  // namespace corvane::remote

@@ -116,14 +116,19 @@ void ListProcessors(const ExporterPage& page, std::vector<std::string>* out) {
   for (std::size_t i = 0; i < cores.size(); ++i) out->push_back(std::to_string(i));
 }
 
-constexpr CounterDef kProcessorCounters[] = {
-    {"% Processor Time", Formula::kTimeShare, {kCpuTime}, ProcessorTime},
-    {"% User Time", Formula::kTimeShare, {kCpuTime}, UserTime},
-    {"% Privileged Time", Formula::kTimeShare, {kCpuTime}, PrivilegedTime},
-    {"% Interrupt Time", Formula::kTimeShare, {kCpuTime}, InterruptTime},
-    {"% Idle Time", Formula::kTimeShare, {kCpuTime}, IdleTime},
-    {"Interrupts/sec", Formula::kRate, {"windows_cpu_interrupts_total"}, InterruptsPerSec},
+constexpr CounterSource kProcessorSources[] = {
+    {CounterId::kProcessorTime, Formula::kTimeShare, {kCpuTime}, ProcessorTime},
+    {CounterId::kUserTime, Formula::kTimeShare, {kCpuTime}, UserTime},
+    {CounterId::kPrivilegedTime, Formula::kTimeShare, {kCpuTime}, PrivilegedTime},
+    {CounterId::kInterruptTime, Formula::kTimeShare, {kCpuTime}, InterruptTime},
+    {CounterId::kIdleTime, Formula::kTimeShare, {kCpuTime}, IdleTime},
+    {CounterId::kInterruptsPerSec,
+     Formula::kRate,
+     {"windows_cpu_interrupts_total"},
+     InterruptsPerSec},
 };
+
+constexpr ObjectSource kProcessorObject{ObjectId::kProcessor, ListProcessors, kProcessorSources};
 
 // ---- Objects and System ----
 
@@ -154,28 +159,26 @@ bool SystemUpTime(const ScrapeView& s, const InstanceRef&, RawFigures* f) {
 
 constexpr std::string_view kProcessesMetric = "windows_system_processes|windows_os_processes";
 
-constexpr CounterDef kProcessCounters[] = {
-    {"Processes", Formula::kValue, {kProcessesMetric}, Processes},
-    {"Threads", Formula::kValue, {"windows_system_threads"}, Threads},
-};
-
-constexpr CounterDef kSystemCounters[] = {
-    {"Processes", Formula::kValue, {kProcessesMetric}, Processes},
-    {"Threads", Formula::kValue, {"windows_system_threads"}, Threads},
-    {"Context Switches/sec",
+constexpr CounterSource kSystemSources[] = {
+    {CounterId::kProcesses, Formula::kValue, {kProcessesMetric}, Processes},
+    {CounterId::kThreads, Formula::kValue, {"windows_system_threads"}, Threads},
+    {CounterId::kContextSwitchesPerSec,
      Formula::kRate,
      {"windows_system_context_switches_total"},
      ContextSwitches},
-    {"Processor Queue Length",
+    {CounterId::kProcessorQueueLength,
      Formula::kValue,
      {"windows_system_processor_queue_length"},
      ProcessorQueueLength},
-    {"System Up Time",
+    {CounterId::kSystemUpTime,
      Formula::kValue,
      {"windows_system_boot_time_timestamp|windows_system_boot_time_timestamp_seconds|"
       "windows_system_system_up_time"},
      SystemUpTime},
 };
+
+constexpr ObjectSource kSystemObject{ObjectId::kSystem, ListNoInstances, kSystemSources};
+constexpr ObjectSource kObjectsObject{ObjectId::kObjects, ListNoInstances, kSystemSources};
 
 // ---- Memory (the memory collector, default since v0.29). ----
 
@@ -208,19 +211,36 @@ bool PageFaultsPerSec(const ScrapeView& s, const InstanceRef&, RawFigures* f) {
   return s.page->Value("windows_memory_page_faults_total", &f->a);
 }
 
-constexpr CounterDef kMemoryCounters[] = {
-    {"% Committed Bytes In Use",
+constexpr CounterSource kMemorySources[] = {
+    {CounterId::kCommittedBytesInUse,
      Formula::kFraction,
      {"windows_memory_committed_bytes", "windows_memory_commit_limit"},
      CommittedInUse},
-    {"Committed Bytes", Formula::kValue, {"windows_memory_committed_bytes"}, CommittedBytes},
-    {"Commit Limit", Formula::kValue, {"windows_memory_commit_limit"}, CommitLimit},
-    {"Available Bytes", Formula::kValue, {"windows_memory_available_bytes"}, AvailableBytes},
-    {"Available MBytes", Formula::kValue, {"windows_memory_available_bytes"}, AvailableMBytes},
-    {"Cache Bytes", Formula::kValue, {"windows_memory_cache_bytes"}, CacheBytes},
-    {"Pages/sec", Formula::kRate, {"windows_memory_swap_page_operations_total"}, PagesPerSec},
-    {"Page Faults/sec", Formula::kRate, {"windows_memory_page_faults_total"}, PageFaultsPerSec},
+    {CounterId::kCommittedBytes,
+     Formula::kValue,
+     {"windows_memory_committed_bytes"},
+     CommittedBytes},
+    {CounterId::kCommitLimit, Formula::kValue, {"windows_memory_commit_limit"}, CommitLimit},
+    {CounterId::kAvailableBytes,
+     Formula::kValue,
+     {"windows_memory_available_bytes"},
+     AvailableBytes},
+    {CounterId::kAvailableMBytes,
+     Formula::kValue,
+     {"windows_memory_available_bytes"},
+     AvailableMBytes},
+    {CounterId::kCacheBytes, Formula::kValue, {"windows_memory_cache_bytes"}, CacheBytes},
+    {CounterId::kPagesPerSec,
+     Formula::kRate,
+     {"windows_memory_swap_page_operations_total"},
+     PagesPerSec},
+    {CounterId::kPageFaultsPerSec,
+     Formula::kRate,
+     {"windows_memory_page_faults_total"},
+     PageFaultsPerSec},
 };
+
+constexpr ObjectSource kMemoryObject{ObjectId::kMemory, ListNoInstances, kMemorySources};
 
 // ---- Paging File: the pagefile collector per file (v0.30+, off by default), or the os
 // collector's totals of older versions. ----
@@ -247,13 +267,16 @@ void ListPagingFiles(const ExporterPage& page, std::vector<std::string>* out) {
   ListLabel(page, "windows_pagefile_limit_bytes", "file", out);
 }
 
-constexpr CounterDef kPagingFileCounters[] = {
-    {"% Usage",
+constexpr CounterSource kPagingFileSources[] = {
+    {CounterId::kUsage,
      Formula::kUsageFraction,
      {"windows_pagefile_limit_bytes|windows_os_paging_limit_bytes",
       "windows_pagefile_free_bytes|windows_os_paging_free_bytes"},
      PagingUsage},
 };
+
+constexpr ObjectSource kPagingFileObject{ObjectId::kPagingFile, ListPagingFiles,
+                                         kPagingFileSources};
 
 // ---- LogicalDisk: windows_logical_disk_*{volume}. Sizes are whole MiB (the exporter derives
 // them from Free Megabytes and the base of % Free Space). ----
@@ -281,18 +304,20 @@ void ListVolumes(const ExporterPage& page, std::vector<std::string>* out) {
   ListLabel(page, kVolumeSize, "volume", out);
 }
 
-constexpr CounterDef kLogicalDiskCounters[] = {
-    {"% Free Space", Formula::kFraction, {kVolumeFree, kVolumeSize}, FreeSpace},
-    {"Free Megabytes", Formula::kValue, {kVolumeFree}, FreeMegabytes},
-    {"Disk Read Bytes/sec",
+constexpr CounterSource kLogicalDiskSources[] = {
+    {CounterId::kFreeSpace, Formula::kFraction, {kVolumeFree, kVolumeSize}, FreeSpace},
+    {CounterId::kFreeMegabytes, Formula::kValue, {kVolumeFree}, FreeMegabytes},
+    {CounterId::kDiskReadBytesPerSec,
      Formula::kRate,
      {"windows_logical_disk_read_bytes_total"},
      VolumeReadBytes},
-    {"Disk Write Bytes/sec",
+    {CounterId::kDiskWriteBytesPerSec,
      Formula::kRate,
      {"windows_logical_disk_write_bytes_total"},
      VolumeWriteBytes},
 };
+
+constexpr ObjectSource kLogicalDiskObject{ObjectId::kLogicalDisk, ListVolumes, kLogicalDiskSources};
 
 // ---- PhysicalDisk: windows_physical_disk_*{disk} (default since v0.24). ----
 // % Disk Time is utilisation, as for Linux hosts: the share of time the disk was not idle.
@@ -336,20 +361,26 @@ void ListDisks(const ExporterPage& page, std::vector<std::string>* out) {
   ListLabel(page, kDiskIdle, "disk", out);
 }
 
-constexpr CounterDef kPhysicalDiskCounters[] = {
-    {"% Disk Time", Formula::kRestOfTime, {kDiskIdle}, DiskIdle},
-    {"% Idle Time", Formula::kShareOfTime, {kDiskIdle}, DiskIdle},
-    {"Disk Bytes/sec",
+constexpr CounterSource kPhysicalDiskSources[] = {
+    {CounterId::kDiskTime, Formula::kRestOfTime, {kDiskIdle}, DiskIdle},
+    {CounterId::kDiskIdleTime, Formula::kShareOfTime, {kDiskIdle}, DiskIdle},
+    {CounterId::kDiskBytesPerSec,
      Formula::kRate,
      {"windows_physical_disk_read_bytes_total", "windows_physical_disk_write_bytes_total"},
      DiskBytes},
-    {"Disk Reads/sec", Formula::kRate, {"windows_physical_disk_reads_total"}, DiskReads},
-    {"Disk Writes/sec", Formula::kRate, {"windows_physical_disk_writes_total"}, DiskWrites},
-    {"Avg. Disk Queue Length",
+    {CounterId::kDiskReadsPerSec, Formula::kRate, {"windows_physical_disk_reads_total"}, DiskReads},
+    {CounterId::kDiskWritesPerSec,
+     Formula::kRate,
+     {"windows_physical_disk_writes_total"},
+     DiskWrites},
+    {CounterId::kAvgDiskQueueLength,
      Formula::kRate,
      {"windows_physical_disk_read_seconds_total", "windows_physical_disk_write_seconds_total"},
      DiskQueue},
 };
+
+constexpr ObjectSource kPhysicalDiskObject{ObjectId::kPhysicalDisk, ListDisks,
+                                           kPhysicalDiskSources};
 
 // ---- Network Interface: windows_net_*{nic}; no "_Total", as on Windows. ----
 
@@ -379,31 +410,29 @@ void ListInterfaces(const ExporterPage& page, std::vector<std::string>* out) {
   ListLabel(page, "windows_net_bytes_total", "nic", out);
 }
 
-constexpr CounterDef kNetworkCounters[] = {
-    {"Bytes Total/sec", Formula::kRate, {"windows_net_bytes_total"}, BytesTotal},
-    {"Bytes Received/sec", Formula::kRate, {"windows_net_bytes_received_total"}, BytesReceived},
-    {"Bytes Sent/sec", Formula::kRate, {"windows_net_bytes_sent_total"}, BytesSent},
-    {"Current Bandwidth",
+constexpr CounterSource kNetworkSources[] = {
+    {CounterId::kBytesTotalPerSec, Formula::kRate, {"windows_net_bytes_total"}, BytesTotal},
+    {CounterId::kBytesReceivedPerSec,
+     Formula::kRate,
+     {"windows_net_bytes_received_total"},
+     BytesReceived},
+    {CounterId::kBytesSentPerSec, Formula::kRate, {"windows_net_bytes_sent_total"}, BytesSent},
+    {CounterId::kCurrentBandwidth,
      Formula::kValue,
      {"windows_net_current_bandwidth_bytes"},
      CurrentBandwidth},
 };
 
-// Registry quota and server sessions are not among the default collectors; they are not
-// offered rather than guessed.
-constexpr ObjectDef kObjects[] = {
-    {"Processor", true, true, ListProcessors, kProcessorCounters},
-    {"Memory", false, false, ListNoInstances, kMemoryCounters},
-    {"Paging File", true, true, ListPagingFiles, kPagingFileCounters},
-    {"LogicalDisk", true, true, ListVolumes, kLogicalDiskCounters},
-    {"PhysicalDisk", true, true, ListDisks, kPhysicalDiskCounters},
-    {"Network Interface", true, false, ListInterfaces, kNetworkCounters},
-    {"System", false, false, ListNoInstances, kSystemCounters},
-    {"Objects", false, false, ListNoInstances, kProcessCounters},
-};
+constexpr ObjectSource kNetworkObject{ObjectId::kNetworkInterface, ListInterfaces, kNetworkSources};
 
 }  // namespace
 
-std::span<const ObjectDef> WindowsExporterObjects() { return kObjects; }
+std::span<const ObjectDef> WindowsExporterObjects() {
+  static const ExporterObjectTable table{
+      kProcessorObject,    kMemoryObject,  kPagingFileObject, kLogicalDiskObject,
+      kPhysicalDiskObject, kNetworkObject, kSystemObject,     kObjectsObject,
+  };
+  return table.objects();
+}
 
 }  // namespace corvane::remote

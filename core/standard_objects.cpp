@@ -1,11 +1,11 @@
-#include "platform/linux/proc/local_objects.h"
+#include "core/standard_objects.h"
 
 #include "core/counter_path.h"
 
-namespace corvane::local {
+namespace corvane {
 namespace {
 
-constexpr CounterInfo kProcessorCounters[] = {
+constexpr StandardCounter kProcessorCounters[] = {
     {"% Processor Time", CounterId::kProcessorTime},
     {"% User Time", CounterId::kUserTime},
     {"% Privileged Time", CounterId::kPrivilegedTime},
@@ -14,7 +14,7 @@ constexpr CounterInfo kProcessorCounters[] = {
     {"Interrupts/sec", CounterId::kInterruptsPerSec},
 };
 
-constexpr CounterInfo kMemoryCounters[] = {
+constexpr StandardCounter kMemoryCounters[] = {
     {"% Committed Bytes In Use", CounterId::kCommittedBytesInUse},
     {"Committed Bytes", CounterId::kCommittedBytes},
     {"Commit Limit", CounterId::kCommitLimit},
@@ -25,19 +25,19 @@ constexpr CounterInfo kMemoryCounters[] = {
     {"Page Faults/sec", CounterId::kPageFaultsPerSec},
 };
 
-constexpr CounterInfo kPagingFileCounters[] = {
+constexpr StandardCounter kPagingFileCounters[] = {
     {"% Usage", CounterId::kUsage},
     {"% Usage Peak", CounterId::kUsagePeak},
 };
 
-constexpr CounterInfo kLogicalDiskCounters[] = {
+constexpr StandardCounter kLogicalDiskCounters[] = {
     {"% Free Space", CounterId::kFreeSpace},
     {"Free Megabytes", CounterId::kFreeMegabytes},
     {"Disk Read Bytes/sec", CounterId::kDiskReadBytesPerSec},
     {"Disk Write Bytes/sec", CounterId::kDiskWriteBytesPerSec},
 };
 
-constexpr CounterInfo kPhysicalDiskCounters[] = {
+constexpr StandardCounter kPhysicalDiskCounters[] = {
     {"% Disk Time", CounterId::kDiskTime},
     {"% Idle Time", CounterId::kDiskIdleTime},
     {"Disk Bytes/sec", CounterId::kDiskBytesPerSec},
@@ -46,15 +46,16 @@ constexpr CounterInfo kPhysicalDiskCounters[] = {
     {"Avg. Disk Queue Length", CounterId::kAvgDiskQueueLength},
 };
 
-constexpr CounterInfo kNetworkCounters[] = {
+constexpr StandardCounter kNetworkCounters[] = {
     {"Bytes Total/sec", CounterId::kBytesTotalPerSec},
     {"Bytes Received/sec", CounterId::kBytesReceivedPerSec},
     {"Bytes Sent/sec", CounterId::kBytesSentPerSec},
     {"Current Bandwidth", CounterId::kCurrentBandwidth},
 };
 
-// "% Registry Quota In Use" has no Linux source and is deliberately absent.
-constexpr CounterInfo kSystemCounters[] = {
+// "% Registry Quota In Use" has no source on Linux, and the Windows exporter's default
+// collectors do not give it: it is not offered rather than made up.
+constexpr StandardCounter kSystemCounters[] = {
     {"Processes", CounterId::kProcesses},
     {"Threads", CounterId::kThreads},
     {"Context Switches/sec", CounterId::kContextSwitchesPerSec},
@@ -62,13 +63,13 @@ constexpr CounterInfo kSystemCounters[] = {
     {"System Up Time", CounterId::kSystemUpTime},
 };
 
-constexpr CounterInfo kObjectsCounters[] = {
+constexpr StandardCounter kObjectsCounters[] = {
     {"Processes", CounterId::kProcesses},
     {"Threads", CounterId::kThreads},
 };
 
-// "Server" (sessions of the SMB server) has no kernel source and is deliberately absent.
-constexpr ObjectInfo kObjects[] = {
+// "Server" (the sessions of an SMB server) has no kernel source and is left out likewise.
+constexpr StandardObject kObjects[] = {
     {"Processor", ObjectId::kProcessor, InstanceKind::kWithTotal, kProcessorCounters},
     {"Memory", ObjectId::kMemory, InstanceKind::kNone, kMemoryCounters},
     {"Paging File", ObjectId::kPagingFile, InstanceKind::kWithTotal, kPagingFileCounters},
@@ -82,20 +83,20 @@ constexpr ObjectInfo kObjects[] = {
 
 }  // namespace
 
-std::span<const ObjectInfo> LocalObjects() { return kObjects; }
+std::span<const StandardObject> StandardObjects() { return kObjects; }
 
-const ObjectInfo* FindObject(std::string_view name) {
-  for (const ObjectInfo& object : kObjects) {
+const StandardObject* FindStandardObject(std::string_view name) {
+  for (const StandardObject& object : kObjects) {
     if (NamesEqual(object.name, name)) return &object;
   }
   return nullptr;
 }
 
-const CounterInfo* FindCounter(const ObjectInfo& object, std::string_view name) {
-  for (const CounterInfo& counter : object.counters) {
+const StandardCounter* FindStandardCounter(const StandardObject& object, std::string_view name) {
+  for (const StandardCounter& counter : object.counters) {
     if (NamesEqual(counter.name, name)) return &counter;
   }
   return nullptr;
 }
 
-}  // namespace corvane::local
+}  // namespace corvane
