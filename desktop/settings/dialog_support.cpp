@@ -1,0 +1,60 @@
+#include "desktop/settings/dialog_support.h"
+
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStyle>
+#include <QWidget>
+#include <chrono>
+#include <thread>
+
+#include "core/engine.h"
+#include "core/engine_host.h"
+
+namespace corvane::desktop {
+
+void CentreOnDesktop(QWidget* dialog) {
+  QScreen* screen =
+      dialog->screen() != nullptr ? dialog->screen() : QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  dialog->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, dialog->size(),
+                                          screen->availableGeometry()));
+}
+
+bool ReadIntegerField(QWidget* dialog, QLineEdit* field, int low, int high, int* value) {
+  bool is_number = false;
+  const QString text = field->text().trimmed();
+  const qlonglong number = text.toLongLong(&is_number);
+  QString problem;
+  if (!is_number) {
+    problem = QString::fromLatin1(kNotAnInteger);
+  } else if (number < low || number > high) {
+    problem = QString::fromLatin1(kIntegerOutOfRange).arg(low).arg(high);
+  } else {
+    *value = static_cast<int>(number);
+    return true;
+  }
+  QMessageBox::warning(dialog, QString::fromLatin1(kAppTitle), problem);
+  field->setFocus(Qt::OtherFocusReason);
+  field->selectAll();
+  return false;
+}
+
+bool StopCollector(Corvane& engine) {
+  using namespace std::chrono_literals;
+  const auto give_up = std::chrono::steady_clock::now() + 5000ms;
+  while (!engine.Stop()) {
+    if (std::chrono::steady_clock::now() >= give_up) return false;
+    std::this_thread::sleep_for(10ms);
+  }
+  return true;
+}
+
+void ShowCannotStopCollector(QWidget* parent) {
+  QMessageBox::warning(parent, QString::fromLatin1(kAppTitle),
+                       QString::fromUtf8(kCannotStopCollectorText.data(),
+                                         static_cast<int>(kCannotStopCollectorText.size())));
+}
+
+}  // namespace corvane::desktop

@@ -1,0 +1,137 @@
+#include "desktop/settings/log_settings.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "desktop/settings/dialog_support.h"
+
+namespace corvane::desktop {
+namespace {
+
+struct Radio {
+  int id;
+  const char* label;
+};
+
+// In tab order, which is the order of the radio indexes (the ids are not).
+constexpr Radio kModes[] = {
+    {1030, "Nothing"}, {1028, "Everything"}, {1029, "Value Changes"}, {1033, "State Changes"}};
+constexpr Radio kFormats[] = {{1031, "HTML"}, {1032, "CSV"}};
+
+template <std::size_t N>
+QButtonGroup* AddRadios(const Radio (&radios)[N], QGroupBox* group, QBoxLayout* layout) {
+  auto* buttons = new QButtonGroup(group);
+  for (std::size_t i = 0; i < N; ++i) {
+    auto* radio = new QRadioButton(QString::fromLatin1(radios[i].label), group);
+    radio->setObjectName(QStringLiteral("radio%1").arg(radios[i].id));
+    buttons->addButton(radio, static_cast<int>(i));
+    layout->addWidget(radio);
+  }
+  return buttons;
+}
+
+void Check(QButtonGroup* group, int index) {
+  if (QAbstractButton* radio = group->button(index)) radio->setChecked(true);
+}
+
+}  // namespace
+
+CLogSettings::CLogSettings(Corvane& engine, HelpRequest help, QWidget* parent)
+    : QDialog(parent), engine_(engine), help_(std::move(help)) {
+  setWindowTitle(QStringLiteral("Log Settings - Corvane"));
+  const CorvaneSettings settings = engine_.GetSettings();
+  mode_ = settings.LogMode;
+  format_ = settings.LogFormat;
+  size_limit_ = settings.LogFileSize;
+
+  auto* layout = new QVBoxLayout(this);
+  auto* groups = new QHBoxLayout;
+  groups->addWidget(CreateModeGroup());
+  groups->addWidget(CreateFormatGroup(), 0, Qt::AlignTop);
+  layout->addLayout(groups);
+  layout->addWidget(CreateSizeRow());
+  layout->addWidget(CreateButtons());
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  Check(modes_, mode_);
+  Check(formats_, format_);
+  size_->setText(QString::number(size_limit_));
+}
+
+QWidget* CLogSettings::CreateModeGroup() {
+  auto* group = new QGroupBox(QStringLiteral(" Report about "), this);
+  modes_ = AddRadios(kModes, group, new QVBoxLayout(group));
+  return group;
+}
+
+QWidget* CLogSettings::CreateFormatGroup() {
+  auto* group = new QGroupBox(QStringLiteral(" Log format "), this);
+  formats_ = AddRadios(kFormats, group, new QVBoxLayout(group));
+  return group;
+}
+
+QWidget* CLogSettings::CreateSizeRow() {
+  auto* row = new QWidget(this);
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* label = new QLabel(QStringLiteral("File size limit:"), row);
+  size_ = new QLineEdit(row);
+  size_->setObjectName(QStringLiteral("edit1026"));
+  size_->setMaximumWidth(80);
+  label->setBuddy(size_);
+  layout->addWidget(label);
+  layout->addWidget(size_);
+  layout->addWidget(new QLabel(QStringLiteral("KBytes"), row));
+  layout->addStretch();
+  return row;
+}
+
+QWidget* CLogSettings::CreateButtons() {
+  auto* row = new QWidget(this);
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* ok = new QPushButton(QStringLiteral("OK"), row);
+  auto* cancel = new QPushButton(QStringLiteral("Cancel"), row);
+  auto* help = new QPushButton(QStringLiteral("Help"), row);
+  ok->setDefault(true);
+  layout->addStretch();
+  for (QPushButton* button : {ok, cancel, help}) layout->addWidget(button);
+  connect(ok, &QPushButton::clicked, this, &CLogSettings::accept);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(help, &QPushButton::clicked, this, [this] {
+    if (help_) help_(kDialogId);
+  });
+  return row;
+}
+
+void CLogSettings::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!centred_) {
+    centred_ = true;
+    CentreOnDesktop(this);
+  }
+}
+
+void CLogSettings::accept() {
+  int size = 0;
+  if (!ReadIntegerField(this, size_, kMinSize, kMaxSize, &size)) return;
+  mode_ = modes_->checkedId();
+  format_ = formats_->checkedId();
+  size_limit_ = size;
+
+  CorvaneSettings settings = engine_.GetSettings();
+  if (mode_ >= 0) settings.LogMode = mode_;
+  if (format_ >= 0) settings.LogFormat = format_;
+  settings.LogFileSize = size_limit_;
+  engine_.SetSettings(settings);
+  QDialog::accept();
+}
+
+}  // namespace corvane::desktop

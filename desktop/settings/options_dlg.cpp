@@ -1,0 +1,196 @@
+#include "desktop/settings/options_dlg.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "desktop/settings/dialog_support.h"
+#include "desktop/settings/up_down_edit.h"
+
+namespace corvane::desktop {
+namespace {
+
+constexpr int kPercentPerItem = 10;
+constexpr int kListItems = 11;  // "none", "10" ... "100"
+
+QComboBox* MakePercentList(QWidget* parent) {
+  auto* list = new QComboBox(parent);
+  list->addItem(QStringLiteral("none"));
+  for (int i = 1; i < kListItems; ++i) list->addItem(QString::number(i * kPercentPerItem));
+  return list;
+}
+
+QLabel* MakeNote(const char* text, QWidget* parent) {
+  auto* note = new QLabel(QString::fromLatin1(text), parent);
+  note->setWordWrap(true);
+  note->setEnabled(false);  // greyed, like a hint
+  return note;
+}
+
+// A field with its label, and its note below it across the group.
+void AddField(QGridLayout* grid, int row, const char* label, QWidget* field, const char* note,
+              QWidget* parent) {
+  auto* caption = new QLabel(QString::fromLatin1(label), parent);
+  caption->setBuddy(field);
+  grid->addWidget(caption, row * 2, 0);
+  grid->addWidget(field, row * 2, 1);
+  grid->addWidget(MakeNote(note, parent), row * 2 + 1, 0, 1, 3);
+}
+
+}  // namespace
+
+COptionsDlg::COptionsDlg(Corvane& engine, EngineWindow* window, HelpRequest help, QWidget* parent)
+    : QDialog(parent), engine_(engine), window_(window), help_(std::move(help)) {
+  setWindowTitle(QStringLiteral("Preferences - Corvane"));
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(CreateMonitoringGroup());
+  layout->addWidget(CreateGraphGroup());
+  layout->addWidget(CreateTruncationGroup());
+  layout->addWidget(CreateButtons());
+  resize(440, sizeHint().height());
+
+  LoadFromEngine();
+
+  connect(interval_->Edit(), &QLineEdit::textChanged, this, &COptionsDlg::EnableApply);
+  connect(history_->Edit(), &QLineEdit::textChanged, this, &COptionsDlg::EnableApply);
+  connect(critical_range_, &QComboBox::currentIndexChanged, this, &COptionsDlg::EnableApply);
+  connect(grid_step_, &QComboBox::currentIndexChanged, this, &COptionsDlg::EnableApply);
+  connect(truncation_, &QButtonGroup::idClicked, this, &COptionsDlg::EnableApply);
+}
+
+QWidget* COptionsDlg::CreateMonitoringGroup() {
+  auto* group = new QGroupBox(QStringLiteral(" Monitoring settings "), this);
+  auto* grid = new QGridLayout(group);
+  interval_ = new UpDownEdit(group);
+  interval_->setObjectName(QStringLiteral("edit1013"));
+  interval_->setAttribute(Qt::WA_Hover);  // highlights under the mouse
+  history_ = new UpDownEdit(group);
+  history_->setObjectName(QStringLiteral("edit1015"));
+  AddField(grid, 0, "Update interval: ", interval_,
+           "Timeout in seconds the program will wait between updates of counter values.", group);
+  AddField(grid, 1, "History items: ", history_,
+           "The number of last collected values for evaluating the average counter value.", group);
+  grid->setColumnStretch(2, 1);
+  return group;
+}
+
+QWidget* COptionsDlg::CreateGraphGroup() {
+  auto* group = new QGroupBox(QStringLiteral(" Graph characteristics "), this);
+  auto* grid = new QGridLayout(group);
+  critical_range_ = MakePercentList(group);
+  critical_range_->setObjectName(QStringLiteral("list1016"));
+  grid_step_ = MakePercentList(group);
+  grid_step_->setObjectName(QStringLiteral("list1017"));
+  AddField(grid, 0, "Critical range: ", critical_range_,
+           "The border on the graph in percentage to separate normal and critical values.", group);
+  AddField(grid, 1, "Grid step: ", grid_step_,
+           "The step in percents for centric circles creating a grid in the field of values.",
+           group);
+  grid->setColumnStretch(2, 1);
+  return group;
+}
+
+QWidget* COptionsDlg::CreateTruncationGroup() {
+  auto* group = new QGroupBox(QStringLiteral("Truncation of text in labels "), this);
+  auto* row = new QHBoxLayout(group);
+  truncation_ = new QButtonGroup(group);
+  const char* labels[] = {"no truncation", "truncate in the end", "truncate in front"};
+  for (int i = 0; i < 3; ++i) {
+    auto* radio = new QRadioButton(QString::fromLatin1(labels[i]), group);
+    radio->setObjectName(QStringLiteral("radio%1").arg(1020 + i));
+    truncation_->addButton(radio, i);
+    row->addWidget(radio);
+  }
+  return group;
+}
+
+QWidget* COptionsDlg::CreateButtons() {
+  auto* row = new QWidget(this);
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* ok = new QPushButton(QStringLiteral("OK"), row);
+  auto* cancel = new QPushButton(QStringLiteral("Cancel"), row);
+  apply_ = new QPushButton(QStringLiteral("Apply"), row);
+  auto* help = new QPushButton(QStringLiteral("Help"), row);
+  ok->setDefault(true);
+  layout->addStretch();
+  for (QPushButton* button : {ok, cancel, apply_, help}) layout->addWidget(button);
+
+  connect(ok, &QPushButton::clicked, this, &COptionsDlg::accept);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(apply_, &QPushButton::clicked, this, &COptionsDlg::OnApply);
+  connect(help, &QPushButton::clicked, this, [this] {
+    if (help_) help_(kDialogId);
+  });
+  return row;
+}
+
+void COptionsDlg::LoadFromEngine() {
+  initialising_ = true;
+  if (QAbstractButton* radio = truncation_->button(engine_.GetLabelTrunc())) {
+    radio->setChecked(true);
+  }
+  history_->SetRange(kMinHistory, kMaxHistory);
+  interval_->SetRange(kMinInterval, kMaxInterval);
+  const CorvaneSettings settings = engine_.GetSettings();
+  history_->SetPosition(settings.History);
+  interval_->SetPosition(settings.Interval);
+  critical_range_->setCurrentIndex(engine_.GetCriticalBorder() / kPercentPerItem);
+  grid_step_->setCurrentIndex(engine_.GetGridStep() / kPercentPerItem);
+  apply_->setEnabled(false);
+  initialising_ = false;
+}
+
+void COptionsDlg::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!centred_) {
+    centred_ = true;
+    CentreOnDesktop(this);
+  }
+}
+
+void COptionsDlg::EnableApply() {
+  if (!initialising_) apply_->setEnabled(true);
+}
+
+bool COptionsDlg::ReadFields(int* history, int* interval) {
+  return ReadIntegerField(this, history_->Edit(), kMinHistory, kMaxHistory, history) &&
+         ReadIntegerField(this, interval_->Edit(), kMinInterval, kMaxInterval, interval);
+}
+
+void COptionsDlg::ApplyValues(int history, int interval) {
+  CorvaneSettings settings = engine_.GetSettings();
+  settings.History = history;
+  settings.Interval = interval;
+  engine_.SetSettings(settings);
+  engine_.SetGridStep(kPercentPerItem * grid_step_->currentIndex());
+  engine_.SetCriticalBorder(kPercentPerItem * critical_range_->currentIndex());
+  engine_.SetLabelTrunc(std::max(truncation_->checkedId(), 0));
+}
+
+void COptionsDlg::OnApply() {
+  int history = 0;
+  int interval = 0;
+  if (!ReadFields(&history, &interval)) return;
+  ApplyValues(history, interval);
+  if (window_ != nullptr) window_->Invalidate(true);
+  apply_->setEnabled(false);
+}
+
+void COptionsDlg::accept() {
+  int history = 0;
+  int interval = 0;
+  if (!ReadFields(&history, &interval)) return;
+  ApplyValues(history, interval);
+  QDialog::accept();
+}
+
+}  // namespace corvane::desktop

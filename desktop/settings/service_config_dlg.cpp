@@ -1,0 +1,86 @@
+#include "desktop/settings/service_config_dlg.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "desktop/settings/dialog_support.h"
+
+namespace corvane::desktop {
+
+CServiceConfigDlg::CServiceConfigDlg(QString profile, bool logon, bool current_user,
+                                     QWidget* parent)
+    : QDialog(parent), profile_(std::move(profile)), logon_(logon), current_user_(current_user) {
+  setWindowTitle(QStringLiteral("System Configuration Options"));
+  auto* layout = new QVBoxLayout(this);
+
+  auto* saver = new QGroupBox(QStringLiteral("Screen saver options"), this);
+  auto* saver_layout = new QVBoxLayout(saver);
+  current_user_box_ =
+      new QCheckBox(QStringLiteral("Use as a screen saver for current user"), saver);
+  logon_box_ = new QCheckBox(QStringLiteral("Use as a screen saver at logon"), saver);
+  saver_layout->addWidget(current_user_box_);
+  saver_layout->addWidget(logon_box_);
+  layout->addWidget(saver);
+
+  auto* service = new QGroupBox(QStringLiteral("Load profile on service start-up"), this);
+  auto* service_layout = new QHBoxLayout(service);
+  path_ = new QLineEdit(service);
+  path_->setObjectName(QStringLiteral("edit1000"));
+  path_->setMinimumWidth(280);
+  auto* browse = new QPushButton(QStringLiteral("Browse..."), service);
+  service_layout->addWidget(path_);
+  service_layout->addWidget(browse);
+  layout->addWidget(service);
+
+  auto* buttons = new QHBoxLayout;
+  auto* ok = new QPushButton(QStringLiteral("OK"), this);
+  auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+  ok->setDefault(true);
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  layout->addLayout(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  path_->setText(profile_);
+  current_user_box_->setChecked(current_user_);
+  logon_box_->setChecked(logon_);
+
+  connect(browse, &QPushButton::clicked, this, &CServiceConfigDlg::OnBrowse);
+  connect(ok, &QPushButton::clicked, this, &CServiceConfigDlg::accept);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void CServiceConfigDlg::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!centred_) {
+    centred_ = true;
+    CentreOnDesktop(this);
+  }
+}
+
+void CServiceConfigDlg::OnBrowse() {
+  profile_ = path_->text();
+  // The field's text is the starting folder; an empty field leaves the platform's default.
+  const QString chosen = QFileDialog::getOpenFileName(
+      this, QStringLiteral("Browse Corvane Profiles"), profile_,
+      QStringLiteral("Corvane Profiles (*.crvn);;All Files (*.*)"), nullptr, QFileDialog::ReadOnly);
+  if (chosen.isEmpty()) return;
+  profile_ = QFileInfo(chosen).absoluteFilePath();
+  path_->setText(profile_);
+}
+
+void CServiceConfigDlg::accept() {
+  profile_ = path_->text();
+  logon_ = logon_box_->isChecked();
+  current_user_ = current_user_box_->isChecked();
+  QDialog::accept();
+}
+
+}  // namespace corvane::desktop

@@ -1,0 +1,51 @@
+#include "desktop/settings/system_options.h"
+
+#include <string>
+#include <vector>
+
+#include "desktop/settings/service_config_dlg.h"
+#include "platform/linux/host/settings_store.h"
+#include "platform/linux/privileged/privileged_write_prompt.h"
+
+namespace corvane::desktop {
+namespace {
+
+using host::Hive;
+using host::SettingsStore;
+using host::StoreWrite;
+
+constexpr const char* kServiceKey = "Software\\Quillfen\\Corvane\\Service";
+constexpr const char* kDesktopKey = "Control Panel\\Desktop";
+
+std::string ReadValue(Hive hive, const char* key, const char* name) {
+  host::HostResult<std::string> value = SettingsStore(hive).QueryValue(key, name);
+  return value.ok() ? value.value : std::string();
+}
+
+}  // namespace
+
+bool NamesCorvscreen(std::string_view value) { return value.ends_with(kSaverFile); }
+
+void RunSystemOptions(QWidget* parent, HelpRequest) {
+  const std::string profile = ReadValue(Hive::kDefaultUser, kServiceKey, "Profile");
+  const bool logon = NamesCorvscreen(ReadValue(Hive::kDefaultUser, kDesktopKey, "SCRNSAVE.EXE"));
+  const bool current = NamesCorvscreen(ReadValue(Hive::kCurrentUser, kDesktopKey, "SCRNSAVE.EXE"));
+
+  CServiceConfigDlg dialog(QString::fromStdString(profile), logon, current, parent);
+  if (dialog.exec() != QDialog::Accepted) return;
+
+  std::vector<StoreWrite> writes;
+  const std::string chosen = dialog.profile().toStdString();
+  if (chosen != profile) writes.push_back({Hive::kDefaultUser, kServiceKey, "Profile", chosen});
+  if (dialog.logon() != logon) {
+    writes.push_back({Hive::kDefaultUser, kDesktopKey, "SCRNSAVE.EXE",
+                      dialog.logon() ? std::string(kSaverFile) : "logon.scr"});
+  }
+  if (dialog.current_user() != current) {
+    writes.push_back({Hive::kCurrentUser, kDesktopKey, "SCRNSAVE.EXE",
+                      dialog.current_user() ? std::string(kSaverFile) : "scrnsave.scr"});
+  }
+  if (!writes.empty()) host::WriteStoreValuesAsking(parent, QStringLiteral("Corvane"), writes);
+}
+
+}  // namespace corvane::desktop

@@ -1,0 +1,206 @@
+#include "desktop/settings/wizard_add_dlg.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/catalogue.h"
+#include "desktop/settings/dialog_support.h"
+
+namespace corvane::desktop {
+
+const std::array<CWizardAddDlg::CounterBox, 12> CWizardAddDlg::kCounterBoxes = {{
+    {1048, "CPU utilization", true, SC_CPU},
+    {1043, "Total number of processes", true, SC_PROCESSES},
+    {1042, "Total number of threads", true, SC_THREADS},
+    {1039, "Physical memory usage", true, SC_MEMORY},
+    {1040, "Virtual memory usage", true, SC_VIRTUAL_MEMORY},
+    {1041, "Registry space usage", false, SC_REGISTRY},
+    {1049, "Total disk space usage", true, SC_TOTAL_DISK_SPACE},
+    {1047, "Each disk space usage", false, SC_EACH_DISK_SPACE},
+    {1038, "Total hard drive accessing time", true, SC_TOTAL_DRIVE_TIME},
+    {1037, "Each hard drive accessing time", false, SC_EACH_DRIVE_TIME},
+    {1044, "Network utilization", false, SC_NETWORK},
+    {1045, "Total number of server sessions", false, SC_SESSIONS},
+}};
+
+// Three columns: which lines are drawn, which are bold, what the chart shows besides.
+const std::array<CWizardAddDlg::VisualBox, 9> CWizardAddDlg::kVisualBoxes = {{
+    {1051, "Current values (yellow)", true},
+    {1052, "Average values (green)", true},
+    {1053, "Maximal values (cyan)", false},
+    {1054, "Bold current line", false},
+    {1059, "Bold average line", true},
+    {1060, "Bold maximal line", false},
+    {1055, "Axis names", true},
+    {1057, "Measured values", true},
+    {1058, "Grid circles", true},
+}};
+
+namespace {
+
+enum VisualIndex {
+  kCurrent,
+  kAverage,
+  kMaximal,
+  kBoldCurrent,
+  kBoldAverage,
+  kBoldMaximal,
+  kNames,
+  kValues,
+  kGrid
+};
+
+constexpr int kGridStepChecked = 20;  // percent
+
+QCheckBox* MakeBox(int id, const char* label, bool checked, QWidget* parent) {
+  auto* box = new QCheckBox(QString::fromLatin1(label), parent);
+  box->setObjectName(QStringLiteral("check%1").arg(id));
+  box->setChecked(checked);
+  return box;
+}
+
+}  // namespace
+
+CWizardAddDlg::CWizardAddDlg(Corvane& engine, EngineWindow* window, HelpRequest help,
+                             QWidget* parent)
+    : QDialog(parent), engine_(engine), window_(window), help_(std::move(help)) {
+  setWindowTitle(QStringLiteral("Create Monitoring Profile - Corvane Wizard"));
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(CreateCounterGroup());
+  layout->addWidget(CreateVisualGroup());
+  layout->addWidget(CreateButtons());
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QWidget* CWizardAddDlg::CreateCounterGroup() {
+  auto* group = new QGroupBox(
+      QStringLiteral("Select what you want to monitor. For more options press Counters button."),
+      this);
+  auto* grid = new QGridLayout(group);
+  const int rows = static_cast<int>(kCounterBoxes.size() + 1) / 2;
+  for (std::size_t i = 0; i < kCounterBoxes.size(); ++i) {
+    const CounterBox& spec = kCounterBoxes[i];
+    QCheckBox* box = MakeBox(spec.id, spec.label, spec.initially, group);
+    counter_boxes_[i] = box;
+    grid->addWidget(box, static_cast<int>(i) % rows, static_cast<int>(i) / rows);
+    connect(box, &QCheckBox::clicked, this, [this, box] { OnCounterClicked(box); });
+  }
+  return group;
+}
+
+QWidget* CWizardAddDlg::CreateVisualGroup() {
+  auto* group = new QGroupBox(QStringLiteral("Visual effects to begin with"), this);
+  auto* grid = new QGridLayout(group);
+  for (std::size_t i = 0; i < kVisualBoxes.size(); ++i) {
+    const VisualBox& spec = kVisualBoxes[i];
+    QCheckBox* box = MakeBox(spec.id, spec.label, spec.initially, group);
+    visual_boxes_[i] = box;
+    grid->addWidget(box, static_cast<int>(i) % 3, static_cast<int>(i) / 3);
+    connect(box, &QCheckBox::clicked, this, &CWizardAddDlg::OnVisualClicked);
+  }
+  return group;
+}
+
+QWidget* CWizardAddDlg::CreateButtons() {
+  auto* row = new QWidget(this);
+  auto* layout = new QHBoxLayout(row);
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* ok = new QPushButton(QStringLiteral("OK"), row);
+  auto* cancel = new QPushButton(QStringLiteral("Cancel"), row);
+  auto* counters = new QPushButton(QStringLiteral("Counters..."), row);
+  auto* help = new QPushButton(QStringLiteral("Help"), row);
+  ok->setDefault(true);
+  layout->addStretch();
+  for (QPushButton* button : {ok, cancel, counters, help}) layout->addWidget(button);
+
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancel, &QPushButton::clicked, this, &CWizardAddDlg::reject);
+  connect(counters, &QPushButton::clicked, this, [this] { done(kCountersResult); });
+  connect(help, &QPushButton::clicked, this, [this] {
+    if (help_) help_(kDialogId);
+  });
+  return row;
+}
+
+QCheckBox* CWizardAddDlg::Box(int id) const {
+  for (std::size_t i = 0; i < kCounterBoxes.size(); ++i) {
+    if (kCounterBoxes[i].id == id) return counter_boxes_[i];
+  }
+  for (std::size_t i = 0; i < kVisualBoxes.size(); ++i) {
+    if (kVisualBoxes[i].id == id) return visual_boxes_[i];
+  }
+  return nullptr;
+}
+
+std::uint32_t CWizardAddDlg::CounterMask() const {
+  std::uint32_t mask = 0;
+  for (std::size_t i = 0; i < kCounterBoxes.size(); ++i) {
+    if (counter_boxes_[i]->isChecked()) mask |= kCounterBoxes[i].flag;
+  }
+  return mask;
+}
+
+void CWizardAddDlg::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!centred_) {
+    centred_ = true;
+    CentreOnDesktop(this);
+  }
+}
+
+void CWizardAddDlg::OnCounterClicked(QCheckBox* box) {
+  if (!StopCollector(engine_)) {
+    // The collector is still busy (a slow remote machine): the chart keeps its counters, so
+    // the box goes back to what the chart shows.
+    box->setChecked(!box->isChecked());
+    ShowCannotStopCollector(this);
+    return;
+  }
+  AddStandardCounters(false, CounterMask(), engine_);
+  StartMonitoring();
+}
+
+void CWizardAddDlg::OnVisualClicked() {
+  auto on = [this](int index) { return visual_boxes_[index]->isChecked() ? 1 : 0; };
+  CorvaneSettings settings = engine_.GetSettings();
+  settings.ShowCurrent = on(kCurrent);
+  settings.ShowAverage = on(kAverage);
+  settings.ShowMax = on(kMaximal);
+  settings.BoldCur = on(kBoldCurrent);
+  settings.BoldAvg = on(kBoldAverage);
+  settings.BoldMax = on(kBoldMaximal);
+  engine_.SetSettings(settings);
+  engine_.ApplySettingsToChart();
+  engine_.SetShowNames(on(kNames));
+  engine_.SetShowValues(on(kValues));
+  engine_.SetGridStep(kGridStepChecked * on(kGrid));
+  RedrawViews();
+}
+
+void CWizardAddDlg::reject() {
+  if (StopCollector(engine_)) {
+    AddStandardCounters(true, SC_DEFAULT, engine_);
+    engine_.ResetToDefaults();
+    StartMonitoring();
+  } else {
+    ShowCannotStopCollector(this);  // the profile keeps what the clicks made of it
+  }
+  QDialog::reject();
+}
+
+void CWizardAddDlg::StartMonitoring() {
+  engine_.SetStatusText("Loading...");
+  engine_.ApplySettingsToChart();
+  engine_.Start(window_, false);
+  RedrawViews();
+}
+
+void CWizardAddDlg::RedrawViews() {
+  if (window_ != nullptr) window_->Invalidate(true);
+}
+
+}  // namespace corvane::desktop
