@@ -374,8 +374,8 @@ void CCountersDlg::OnComputer() {
 
 void CCountersDlg::OnApply() {
   if (!StoreFields()) return;
-  ApplyToChart();
-  apply_button_->setEnabled(false);
+  // A collector that would not stop leaves Apply enabled, so the user can try again.
+  if (ApplyToChart()) apply_button_->setEnabled(false);
 }
 
 void CCountersDlg::EnableApply() { apply_button_->setEnabled(true); }
