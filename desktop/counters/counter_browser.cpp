@@ -60,6 +60,7 @@ CCounterBrowser::CCounterBrowser(perf::Provider& provider, AddCallback add, bool
   SetBusy(false, QString());
   UpdateAddButton();
   BrowseMachine();
+  object_list_->setFocus();
 }
 
 CCounterBrowser::~CCounterBrowser() = default;
