@@ -40,7 +40,7 @@ class RemoteProvider final : public perf::Provider {
 
   // Why the machine's last connection or scrape failed, with the URL and the system's or the
   // server's reason; empty when it did not fail.
-  std::string MachineError(std::string_view machine) const;
+  std::string MachineError(std::string_view machine) const override;
 
  private:
   std::shared_ptr<MachineDirectory> machines_;

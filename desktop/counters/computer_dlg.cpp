@@ -1,0 +1,78 @@
+#include "desktop/counters/computer_dlg.h"
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <utility>
+
+#include "desktop/counters/dialog_ids.h"
+#include "desktop/counters/dialog_placement.h"
+
+namespace corvane::desktop {
+
+CComputerDlg::CComputerDlg(HelpRequest help, QWidget* parent)
+    : QDialog(parent), help_(std::move(help)) {
+  setObjectName(QStringLiteral("dialog_132"));
+  setWindowTitle(tr("Monitor Remote Host - Corvane"));
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(CreateConnectGroup());
+  layout->addWidget(CreateButtons());
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  connect(ok_button_, &QPushButton::clicked, this, &CComputerDlg::accept);
+  connect(cancel_button_, &QPushButton::clicked, this, &CComputerDlg::reject);
+  connect(help_button_, &QPushButton::clicked, this, [this] {
+    if (help_) help_(dialog_id::kComputerDialog);
+  });
+  computer_edit_->setFocus();
+}
+
+QWidget* CComputerDlg::CreateConnectGroup() {
+  auto* group = new QGroupBox(tr(" Connect to "), this);
+  auto* grid = new QGridLayout(group);
+  auto* label = new QLabel(tr("Computer: "), group);
+  computer_edit_ = new QLineEdit(group);
+  computer_edit_->setObjectName(QStringLiteral("edit_1005"));
+  computer_edit_->setAccessibleName(tr("Computer"));
+  computer_edit_->setMinimumWidth(260);
+  label->setBuddy(computer_edit_);
+  auto* hint = new QLabel(
+      tr("Specify the name or IP address of computer on the network. It will update all "
+         "counters of this profile to point to that machine. For switching to the local box "
+         "leave the field blank."),
+      group);
+  hint->setWordWrap(true);
+  grid->addWidget(label, 0, 0);
+  grid->addWidget(computer_edit_, 0, 1);
+  grid->addWidget(hint, 1, 0, 1, 2);
+  return group;
+}
+
+QWidget* CComputerDlg::CreateButtons() {
+  auto* box = new QDialogButtonBox(this);
+  ok_button_ = box->addButton(tr("OK"), QDialogButtonBox::AcceptRole);
+  cancel_button_ = box->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
+  help_button_ = box->addButton(tr("Help"), QDialogButtonBox::HelpRole);
+  ok_button_->setObjectName(QStringLiteral("button_1"));
+  cancel_button_->setObjectName(QStringLiteral("button_2"));
+  help_button_->setObjectName(QStringLiteral("button_9"));
+  ok_button_->setDefault(true);
+  return box;
+}
+
+void CComputerDlg::accept() {
+  computer_name_ = computer_edit_->text();
+  QDialog::accept();
+}
+
+void CComputerDlg::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  CentreOnScreen(this);
+}
+
+}  // namespace corvane::desktop

@@ -1,0 +1,43 @@
+// CComputerDlg: asks for the computer whose counters a profile is to read ("Monitor Remote
+// Host - Corvane"). The field starts empty at every opening; OK returns its text exactly as
+// typed, an empty text meaning the local machine. The caller rewrites its counter paths with
+// RewriteCounterMachine. GUI thread only.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include "desktop/help_request.h"
+
+class QLineEdit;
+class QPushButton;
+
+namespace corvane::desktop {
+
+class CComputerDlg : public QDialog {
+  Q_OBJECT
+
+ public:
+  CComputerDlg(HelpRequest help, QWidget* parent);
+
+  // The name entered, as typed (no trimming); valid after exec() returned Accepted.
+  QString ComputerName() const { return computer_name_; }
+
+  void accept() override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  QWidget* CreateConnectGroup();
+  QWidget* CreateButtons();
+
+  HelpRequest help_;
+  QString computer_name_;
+  QLineEdit* computer_edit_ = nullptr;
+  QPushButton* ok_button_ = nullptr;
+  QPushButton* cancel_button_ = nullptr;
+  QPushButton* help_button_ = nullptr;
+};
+
+}  // namespace corvane::desktop

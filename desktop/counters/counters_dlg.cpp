@@ -1,0 +1,412 @@
+#include "desktop/counters/counters_dlg.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <cmath>
+#include <utility>
+
+#include "core/counter_path.h"
+#include "core/engine.h"
+#include "core/engine_host.h"
+#include "desktop/counters/computer_dlg.h"
+#include "desktop/counters/counter_browser.h"
+#include "desktop/counters/dialog_ids.h"
+#include "desktop/counters/dialog_placement.h"
+#include "desktop/counters/hscroll_list_box.h"
+
+namespace corvane::desktop {
+namespace {
+
+const char kNotANumber[] = "Please enter a number.";
+const char kNegative[] = "All range values must be positive numbers.";
+const char kMaxBelowMin[] = "Maximal value should be more than minimal value.";
+const char kCriticalOutside[] =
+    "Critical value should be in between of minimal and maximal values.";
+const char kTooMany[] = "Exceeded maximal number of counters.";
+
+QString NumberText(double value) { return QString::number(value, 'g', 15); }
+
+// A field's text as a finite number, blanks around it allowed.
+bool ParseNumber(const QString& text, double* value) {
+  bool ok = false;
+  const double parsed = QLocale::c().toDouble(text.trimmed(), &ok);
+  if (!ok || !std::isfinite(parsed)) return false;
+  *value = parsed;
+  return true;
+}
+
+QPushButton* NewButton(const QString& text, const char* name, QWidget* parent) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(QLatin1String(name));
+  button->setAutoDefault(false);
+  return button;
+}
+
+QLineEdit* NewEdit(const char* name, const QString& accessible, QWidget* parent) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(QLatin1String(name));
+  edit->setAccessibleName(accessible);
+  return edit;
+}
+
+}  // namespace
+
+CCountersDlg::CCountersDlg(Corvane& engine, EngineWindow* window, HelpRequest help, QWidget* parent)
+    : QDialog(parent), engine_(engine), window_(window), help_(std::move(help)) {
+  setObjectName(QStringLiteral("dialog_130"));
+  setWindowTitle(tr("Performance Counters - Corvane"));
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(CreateListGroup(), 1);
+  layout->addWidget(CreateSelectedGroup());
+  layout->addWidget(CreateButtons());
+  ConnectSignals();
+  resize(620, 520);
+
+  // Opening: the working copy from the chart, the first counter current.
+  entries_ = LoadWorkingCopy(engine_);
+  current_ = entries_.empty() ? -1 : 0;
+  FillList();
+  structure_changed_ = false;
+  skip_next_store_ = true;
+  SelectionChanged();
+  apply_button_->setEnabled(false);
+  list_->setFocus();
+}
+
+QWidget* CCountersDlg::CreateListGroup() {
+  auto* group = new QGroupBox(tr(" List of monitoring counters "), this);
+  auto* grid = new QGridLayout(group);
+  list_ = new CHScrollListBox(group);
+  list_->setObjectName(QStringLiteral("list_1000"));
+  list_->setAccessibleName(tr("List of monitoring counters"));
+  add_button_ = NewButton(tr(" Add..."), "button_14", group);
+  delete_button_ = NewButton(tr("Delete"), "button_12", group);
+  clear_button_ = NewButton(tr("Clear All"), "button_13", group);
+  up_button_ = NewButton(tr(" Up "), "button_15", group);
+  down_button_ = NewButton(tr(" Down "), "button_1003", group);
+  costly_check_ = new QCheckBox(
+      tr("Include costly objects when browsing performance counters on adding"), group);
+  costly_check_->setObjectName(QStringLiteral("check_1018"));
+
+  auto* buttons = new QVBoxLayout;
+  for (QPushButton* button : {add_button_, delete_button_, clear_button_, up_button_, down_button_})
+    buttons->addWidget(button);
+  buttons->addStretch(1);
+  grid->addWidget(list_, 0, 0);
+  grid->addLayout(buttons, 0, 1);
+  grid->addWidget(costly_check_, 1, 0, 1, 2);
+  grid->setColumnStretch(0, 1);
+  return group;
+}
+
+QWidget* CCountersDlg::CreateSelectedGroup() {
+  auto* group = new QGroupBox(tr(" Selected counter "), this);
+  auto* grid = new QGridLayout(group);
+  label_edit_ = NewEdit("edit_1001", tr("Axis label"), group);
+  min_edit_ = NewEdit("edit_1005", tr("Min value"), group);
+  max_edit_ = NewEdit("edit_1007", tr("Max value"), group);
+  critical_edit_ = NewEdit("edit_1008", tr("Critical value"), group);
+  scale_edit_ = NewEdit("edit_1009", tr("Scale"), group);
+  inverse_check_ = new QCheckBox(tr("Inverse"), group);
+  inverse_check_->setObjectName(QStringLiteral("check_1048"));
+
+  const auto add_row = [&](int row, int column, const QString& text, QWidget* field) {
+    auto* label = new QLabel(text, group);
+    label->setBuddy(field);
+    grid->addWidget(label, row, column);
+    grid->addWidget(field, row, column + 1);
+  };
+  add_row(0, 0, tr("Axis label: "), label_edit_);
+  grid->removeWidget(label_edit_);
+  grid->addWidget(label_edit_, 0, 1, 1, 3);
+  add_row(1, 0, tr("Min value: "), min_edit_);
+  add_row(1, 2, tr("Max value: "), max_edit_);
+  add_row(2, 0, tr("Critical value: "), critical_edit_);
+  add_row(2, 2, tr("Scale: "), scale_edit_);
+  grid->addWidget(inverse_check_, 3, 1);
+  grid->setColumnStretch(1, 1);
+  grid->setColumnStretch(3, 1);
+  return group;
+}
+
+QWidget* CCountersDlg::CreateButtons() {
+  auto* row = new QWidget(this);
+  auto* buttons = new QHBoxLayout(row);
+  buttons->setContentsMargins(0, 0, 0, 0);
+  ok_button_ = NewButton(tr("OK"), "button_1", row);
+  ok_button_->setDefault(true);
+  ok_button_->setAutoDefault(true);
+  cancel_button_ = NewButton(tr("Cancel"), "button_2", row);
+  computer_button_ = NewButton(tr("Computer..."), "button_1004", row);
+  apply_button_ = NewButton(tr("Apply"), "button_17", row);
+  help_button_ = NewButton(tr("Help"), "button_9", row);
+  buttons->addWidget(computer_button_);
+  buttons->addStretch(1);
+  for (QPushButton* button : {ok_button_, cancel_button_, apply_button_, help_button_})
+    buttons->addWidget(button);
+  return row;
+}
+
+void CCountersDlg::ConnectSignals() {
+  connect(list_, &QListWidget::currentRowChanged, this, [this] {
+    if (!filling_) SelectionChanged();
+  });
+  connect(add_button_, &QPushButton::clicked, this, &CCountersDlg::OnAdd);
+  connect(delete_button_, &QPushButton::clicked, this, &CCountersDlg::OnDelete);
+  connect(clear_button_, &QPushButton::clicked, this, &CCountersDlg::OnClearAll);
+  connect(up_button_, &QPushButton::clicked, this, &CCountersDlg::OnUp);
+  connect(down_button_, &QPushButton::clicked, this, &CCountersDlg::OnDown);
+  connect(computer_button_, &QPushButton::clicked, this, &CCountersDlg::OnComputer);
+  connect(apply_button_, &QPushButton::clicked, this, &CCountersDlg::OnApply);
+  connect(help_button_, &QPushButton::clicked, this, &CCountersDlg::OnHelp);
+  connect(ok_button_, &QPushButton::clicked, this, &CCountersDlg::accept);
+  connect(cancel_button_, &QPushButton::clicked, this, &CCountersDlg::reject);
+  for (QLineEdit* edit : {label_edit_, min_edit_, max_edit_, critical_edit_, scale_edit_})
+    connect(edit, &QLineEdit::textEdited, this, &CCountersDlg::EnableApply);
+  connect(inverse_check_, &QCheckBox::clicked, this, &CCountersDlg::EnableApply);
+}
+
+void CCountersDlg::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  CentreOnScreen(this);
+}
+
+// ---- List and fields.
+
+void CCountersDlg::FillList() {
+  filling_ = true;
+  list_->ResetContent();
+  for (std::size_t i = 0; i < entries_.size(); ++i)
+    list_->AddString(QStringLiteral("%1. ").arg(i + 1) + QString::fromStdString(entries_[i].path));
+  if (current_ >= 0) list_->setCurrentRow(current_);
+  filling_ = false;
+  structure_changed_ = true;
+  EnableApply();
+  const bool any = list_->count() > 0;
+  delete_button_->setEnabled(any);
+  clear_button_->setEnabled(any);
+  computer_button_->setEnabled(any);
+  WriteMembers();
+}
+
+void CCountersDlg::LoadFields() {
+  if (current_ < 0) {
+    label_.clear();
+    min_ = 0;
+    max_ = 100;
+    critical_ = 80;
+    multiplier_ = 1;
+    inverse_ = false;
+  } else {
+    const CounterEntry& entry = entries_[static_cast<std::size_t>(current_)];
+    label_ = QString::fromStdString(entry.label);
+    min_ = entry.min;
+    max_ = entry.max;
+    critical_ = entry.critical;
+    multiplier_ = entry.multiplier;
+    inverse_ = entry.inverse;
+  }
+  WriteMembers();
+}
+
+void CCountersDlg::WriteMembers() {
+  label_edit_->setText(label_);
+  min_edit_->setText(NumberText(min_));
+  max_edit_->setText(NumberText(max_));
+  critical_edit_->setText(NumberText(critical_));
+  scale_edit_->setText(NumberText(multiplier_));
+  inverse_check_->setChecked(inverse_);
+  costly_check_->setChecked(costly_);
+}
+
+bool CCountersDlg::StoreFields() {
+  if (current_ < 0 || current_ >= static_cast<int>(entries_.size())) return true;
+  if (!ReadAndValidate()) return false;
+  CounterEntry& entry = entries_[static_cast<std::size_t>(current_)];
+  const auto replace = [this](auto& stored, const auto& field) {
+    if (stored == field) return;
+    stored = field;
+    attributes_changed_ = true;
+  };
+  replace(entry.label, label_.toStdString());
+  replace(entry.min, min_);
+  replace(entry.max, max_);
+  replace(entry.critical, critical_);
+  replace(entry.multiplier, multiplier_);
+  replace(entry.inverse, inverse_);
+  WriteMembers();
+  return true;
+}
+
+bool CCountersDlg::ReadAndValidate() {
+  double min = 0;
+  double max = 0;
+  double critical = 0;
+  double scale = 0;
+  if (!ParseNumber(min_edit_->text(), &min)) return Complain(tr(kNotANumber), min_edit_), false;
+  if (min < 0) return Complain(tr(kNegative), min_edit_), false;
+  if (!ParseNumber(max_edit_->text(), &max)) return Complain(tr(kNotANumber), max_edit_), false;
+  if (max < 0) return Complain(tr(kNegative), max_edit_), false;
+  if (max < min) return Complain(tr(kMaxBelowMin), max_edit_), false;
+  if (!ParseNumber(critical_edit_->text(), &critical))
+    return Complain(tr(kNotANumber), critical_edit_), false;
+  if (critical < 0) return Complain(tr(kNegative), critical_edit_), false;
+  if (critical < min || critical > max)
+    return Complain(tr(kCriticalOutside), critical_edit_), false;
+  if (!ParseNumber(scale_edit_->text(), &scale))
+    return Complain(tr(kNotANumber), scale_edit_), false;
+  // Measured values are divided by the scale, so 0 is refused with the negative ones.
+  if (scale <= 0) return Complain(tr(kNegative), scale_edit_), false;
+  min_ = min;
+  max_ = max;
+  critical_ = critical;
+  label_ = label_edit_->text();
+  multiplier_ = scale;
+  costly_ = costly_check_->isChecked();
+  inverse_ = inverse_check_->isChecked();
+  return true;
+}
+
+void CCountersDlg::Complain(const QString& text, QLineEdit* field) {
+  QMessageBox::warning(this, tr("Corvane"), text);
+  field->setFocus();
+  field->selectAll();
+}
+
+void CCountersDlg::SelectionChanged() {
+  if (!skip_next_store_) StoreFields();  // a refused edit is dropped: the selection still moves
+  skip_next_store_ = false;
+  current_ = list_->currentRow();
+  if (current_ >= static_cast<int>(entries_.size())) current_ = -1;
+  UpdateMoveButtons();
+  LoadFields();
+}
+
+void CCountersDlg::UpdateMoveButtons() {
+  const int count = static_cast<int>(entries_.size());
+  if (count < 2) {
+    up_button_->setEnabled(false);
+    down_button_->setEnabled(false);
+    return;
+  }
+  up_button_->setEnabled(current_ > 0);
+  down_button_->setEnabled(current_ >= 0 && current_ < count - 1);
+}
+
+// ---- Buttons.
+
+void CCountersDlg::OnAdd() {
+  if (!StoreFields()) return;
+  if (static_cast<int>(entries_.size()) >= kMaxCounters) {
+    QMessageBox::warning(this, tr("Corvane"), tr(kTooMany));
+    return;
+  }
+  CCounterBrowser browser(
+      engine_.GetProvider(), [this](const std::string& path) { return AddCounter(path); },
+      costly_check_->isChecked(), this);
+  browser.exec();
+}
+
+bool CCountersDlg::AddCounter(const std::string& path) {
+  if (static_cast<int>(entries_.size()) >= kMaxCounters || path.empty()) return false;
+  entries_.push_back(NewCounterEntry(path));
+  current_ = static_cast<int>(entries_.size()) - 1;
+  FillList();
+  LoadFields();
+  SelectionChanged();
+  return true;
+}
+
+void CCountersDlg::OnDelete() {
+  if (!StoreFields()) return;
+  const int row = list_->currentRow();
+  if (row < 0 || row >= static_cast<int>(entries_.size())) return;
+  entries_.erase(entries_.begin() + row);
+  const int count = static_cast<int>(entries_.size());
+  current_ = count == 0 ? -1 : (row >= count ? count - 1 : row);
+  FillList();
+  LoadFields();
+  SelectionChanged();
+}
+
+void CCountersDlg::OnClearAll() {
+  if (!StoreFields()) return;
+  entries_.clear();
+  current_ = -1;
+  FillList();
+  LoadFields();
+  SelectionChanged();
+}
+
+void CCountersDlg::OnUp() { Move(-1); }
+void CCountersDlg::OnDown() { Move(+1); }
+
+void CCountersDlg::Move(int offset) {
+  if (!StoreFields()) return;
+  const int row = list_->currentRow();
+  const int neighbour = row + offset;
+  if (row < 0 || neighbour < 0 || neighbour >= static_cast<int>(entries_.size())) return;
+  std::swap(entries_[static_cast<std::size_t>(row)], entries_[static_cast<std::size_t>(neighbour)]);
+  current_ = neighbour;
+  FillList();
+  SelectionChanged();
+  WriteMembers();
+}
+
+void CCountersDlg::OnComputer() {
+  if (!StoreFields()) return;
+  CComputerDlg dialog(help_, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const std::string computer = dialog.ComputerName().toStdString();
+  for (CounterEntry& entry : entries_) entry.path = RewriteCounterMachine(entry.path, computer);
+  FillList();
+  LoadFields();
+}
+
+void CCountersDlg::OnApply() {
+  if (!StoreFields()) return;
+  // A collector that would not stop leaves Apply enabled, so the user can try again.
+  if (ApplyToChart()) apply_button_->setEnabled(false);
+}
+
+void CCountersDlg::EnableApply() { apply_button_->setEnabled(true); }
+
+void CCountersDlg::OnHelp() {
+  if (help_) help_(dialog_id::kCountersDialog);
+}
+
+void CCountersDlg::accept() {
+  StoreFields();
+  if (!ReadAndValidate()) return;
+  ApplyToChart();
+  QDialog::accept();
+}
+
+bool CCountersDlg::ApplyToChart() {
+  switch (ApplyWorkingCopy(engine_, window_, entries_, structure_changed_, attributes_changed_)) {
+    case ApplyOutcome::kCannotStop:
+      QMessageBox::warning(
+          this, tr("Corvane"),
+          QString::fromUtf8(kCannotStopCollectorText.data(),
+                            static_cast<qsizetype>(kCannotStopCollectorText.size())));
+      return false;
+    case ApplyOutcome::kRebuilt:
+      structure_changed_ = false;
+      return true;
+    case ApplyOutcome::kUpdated:
+    case ApplyOutcome::kNothing:
+      return true;
+  }
+  return true;
+}
+
+}  // namespace corvane::desktop
