@@ -1,6 +1,11 @@
 #include "desktop/corvane_dialogs.h"
 
+#include <QColorDialog>
+#include <QDesktopServices>
 #include <QDialog>
+#include <QFileDialog>
+
+#include "desktop/command_ids.h"
 
 namespace corvane::desktop {
 
@@ -21,5 +26,34 @@ void CorvaneDialogs::RunSystemOptions(QWidget*) {}
 void CorvaneDialogs::ShowAbout(QWidget*) {}
 
 void CorvaneDialogs::ShowHelp(std::uint32_t, QWidget*) {}
+
+std::optional<QString> CorvaneDialogs::AskOpenPath(QWidget* parent) {
+  const QString path = QFileDialog::getOpenFileName(parent, QObject::tr("Open"), QString(),
+                                                    QObject::tr(text::kFilter));
+  if (path.isEmpty()) return std::nullopt;
+  return path;
+}
+
+std::optional<QString> CorvaneDialogs::AskSavePath(const QString& proposed, QWidget* parent) {
+  QFileDialog dialog(parent, QObject::tr("Save As"), proposed, QObject::tr(text::kFilter));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(QString(text::kExtension).mid(1));
+  dialog.selectFile(proposed);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().first();
+}
+
+std::optional<QColor> CorvaneDialogs::ChooseColour(const QColor& initial,
+                                                   const QList<QColor>& custom_colours,
+                                                   QWidget* parent) {
+  for (int i = 0; i < custom_colours.size() && i < QColorDialog::customCount(); ++i) {
+    if (custom_colours[i].isValid()) QColorDialog::setCustomColor(i, custom_colours[i]);
+  }
+  const QColor colour = QColorDialog::getColor(initial, parent);
+  if (!colour.isValid()) return std::nullopt;
+  return colour;
+}
+
+bool CorvaneDialogs::OpenUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
 
 }  // namespace corvane::desktop
