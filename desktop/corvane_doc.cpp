@@ -73,11 +73,14 @@ QList<QColor> CustomColours(ColourSetting which) {
 }  // namespace
 
 void PlaceWindow(QWidget& window, const QRect& rect) {
-  const QSize size(rect.right() - rect.left(), rect.bottom() - rect.top());
+  const QSize size = rect.size();
   if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
     window.resize(size);
   } else {
-    window.setGeometry(QRect(QPoint(rect.left(), rect.top()), size));
+    // The stored corner is the frame's, the size the client area's, as the save check takes
+    // them, so a profile keeps its window however wide the window manager's frame is.
+    window.move(rect.left(), rect.top());
+    window.resize(size);
   }
 }
 
@@ -246,8 +249,10 @@ bool CCorvaneDoc::SaveDocument(const QString& path) {
 bool CCorvaneDoc::IsModified() {
   const bool modified = modified_ || engine_.IsModified();
   if (main_window_) {
-    const QRect r = main_window_->geometry();
-    const int left = r.x(), top = r.y(), right = r.x() + r.width(), bottom = r.y() + r.height();
+    const QPoint corner = main_window_->pos();
+    const QSize size = main_window_->size();
+    const int left = corner.x(), top = corner.y();
+    const int right = left + size.width(), bottom = top + size.height();
     // A minimised window keeps no rectangle worth storing; one hidden in the tray keeps its
     // last visible one.
     if (!main_window_->isMinimized() && bottom > 0 && right > 0 && bottom > top && right > left) {

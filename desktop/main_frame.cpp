@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QWindow>
@@ -23,6 +24,9 @@
 #include "desktop/document_dialogs.h"
 #include "desktop/machine_settings.h"
 #include "desktop/web_links.h"
+
+// The icon lives in the desktop library's resources, which a static library must register.
+static void InitDesktopResources() { Q_INIT_RESOURCE(corvane); }
 
 namespace corvane::desktop {
 namespace {
@@ -77,6 +81,7 @@ constexpr ColourCommand kColourCommands[] = {
 
 CMainFrame::CMainFrame(CCorvaneDoc& document, DocumentDialogs& dialogs, MachineSettings& machine)
     : document_(document), dialogs_(dialogs), machine_(machine), tray_clicks_(ProcessMilliseconds) {
+  InitDesktopResources();
   setWindowIcon(QIcon(QStringLiteral(":/corvane/corvane.svg")));
   view_ = new CCorvaneView(document_, this);
   setCentralWidget(view_);
