@@ -1,11 +1,13 @@
 #include "desktop/corvane_dialogs.h"
 
 #include <QColorDialog>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
 
 #include "desktop/command_ids.h"
+#include "desktop/help/about_dlg.h"
+#include "desktop/help/help_operation.h"
+#include "desktop/help/html_opener.h"
 
 namespace corvane::desktop {
 
@@ -23,9 +25,14 @@ bool CorvaneDialogs::RunLogSettings(Corvane&, QWidget*) { return false; }
 
 void CorvaneDialogs::RunSystemOptions(QWidget*) {}
 
-void CorvaneDialogs::ShowAbout(QWidget*) {}
+void CorvaneDialogs::ShowAbout(QWidget* main_window) {
+  CAboutDlg about(main_window, main_window);
+  about.exec();
+}
 
-void CorvaneDialogs::ShowHelp(std::uint32_t, QWidget*) {}
+void CorvaneDialogs::ShowHelp(std::uint32_t context, QWidget* parent) {
+  desktop::ShowHelp(context, parent);
+}
 
 std::optional<QString> CorvaneDialogs::AskOpenPath(QWidget* parent) {
   const QString path = QFileDialog::getOpenFileName(parent, QObject::tr("Open"), QString(),
@@ -54,6 +61,6 @@ std::optional<QColor> CorvaneDialogs::ChooseColour(const QColor& initial,
   return colour;
 }
 
-bool CorvaneDialogs::OpenUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
+bool CorvaneDialogs::OpenUrl(const QUrl& url) { return OpenLink(url); }
 
 }  // namespace corvane::desktop

@@ -14,6 +14,7 @@
 #include "core/counter_item.h"
 #include "core/counter_path.h"
 #include "desktop/command_ids.h"
+#include "desktop/help/help_topics.h"
 
 namespace corvane::desktop {
 namespace {
@@ -92,8 +93,10 @@ CCorvaneDoc::CCorvaneDoc(perf::Provider& provider, DocumentDialogs& dialogs,
       machine_(machine),
       flags_(flags),
       engine_(provider, /*interactive=*/true, EngineHost{&sink_, &screen_}) {
-  sink_.SetHelpHandler(
-      [this](std::uint32_t context, QWidget* parent) { dialogs_.ShowHelp(context, parent); });
+  // A message box's Help button sends its help id with the message base, as the help expects.
+  sink_.SetHelpHandler([this](std::uint32_t context, QWidget* parent) {
+    dialogs_.ShowHelp(MessageHelpContext(context), parent);
+  });
   engine_.SetUpNewProfile();
 }
 

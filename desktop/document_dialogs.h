@@ -34,6 +34,8 @@ class DocumentDialogs {
   virtual bool RunLogSettings(Corvane& engine, QWidget* parent) = 0;
   virtual void RunSystemOptions(QWidget* parent) = 0;
   virtual void ShowAbout(QWidget* main_window) = 0;
+  // `context` as the framework sends it: 0 for the contents, else with its dialog or message
+  // base (DialogHelpContext, MessageHelpContext).
   virtual void ShowHelp(std::uint32_t context, QWidget* parent) = 0;
 
   // ---- The desktop's common dialogs and its default handler for files and pages. ----

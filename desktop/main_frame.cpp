@@ -22,8 +22,8 @@
 #include "desktop/corvane_doc.h"
 #include "desktop/corvane_view.h"
 #include "desktop/document_dialogs.h"
+#include "desktop/help/help_targets.h"
 #include "desktop/machine_settings.h"
-#include "desktop/web_links.h"
 
 // The icon lives in the desktop library's resources, which a static library must register.
 static void InitDesktopResources() { Q_INIT_RESOURCE(corvane); }
@@ -426,7 +426,7 @@ void CMainFrame::OnCommand(int id) {
       return dialogs_.ShowHelp(0, this);
     case cmd::kWebsite:
     case cmd::kContactUs: {
-      const QUrl page = id == cmd::kWebsite ? WebsiteUrl() : ContactUrl();
+      const QUrl page = id == cmd::kWebsite ? WebsiteTarget() : ContactTarget();
       if (!page.isEmpty()) dialogs_.OpenUrl(page);
       return;
     }
