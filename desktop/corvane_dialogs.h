@@ -17,6 +17,11 @@ class CorvaneDialogs final : public DocumentDialogs {
   void RunSystemOptions(QWidget* parent) override;
   void ShowAbout(QWidget* main_window) override;
   void ShowHelp(std::uint32_t context, QWidget* parent) override;
+  std::optional<QString> AskOpenPath(QWidget* parent) override;
+  std::optional<QString> AskSavePath(const QString& proposed, QWidget* parent) override;
+  std::optional<QColor> ChooseColour(const QColor& initial, const QList<QColor>& custom_colours,
+                                     QWidget* parent) override;
+  bool OpenUrl(const QUrl& url) override;
 };
 
 }  // namespace corvane::desktop

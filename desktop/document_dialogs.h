@@ -3,7 +3,10 @@
 // GUI thread only. `engine` and `window` must outlive the call.
 #pragma once
 
+#include <QColor>
+#include <QList>
 #include <QString>
+#include <QUrl>
 #include <cstdint>
 #include <optional>
 
@@ -31,7 +34,23 @@ class DocumentDialogs {
   virtual bool RunLogSettings(Corvane& engine, QWidget* parent) = 0;
   virtual void RunSystemOptions(QWidget* parent) = 0;
   virtual void ShowAbout(QWidget* main_window) = 0;
+  // `context` as the framework sends it: 0 for the contents, else with its dialog or message
+  // base (DialogHelpContext, MessageHelpContext).
   virtual void ShowHelp(std::uint32_t context, QWidget* parent) = 0;
+
+  // ---- The desktop's common dialogs and its default handler for files and pages. ----
+
+  // A profile to open, from the file dialog with the profile filter; nullopt on Cancel.
+  virtual std::optional<QString> AskOpenPath(QWidget* parent) = 0;
+  // Where to save the profile, proposed as `proposed`; nullopt on Cancel.
+  virtual std::optional<QString> AskSavePath(const QString& proposed, QWidget* parent) = 0;
+  // The colour dialog with `initial` preselected and the 16 custom colours set (invalid
+  // entries leave a slot as it is); nullopt on Cancel.
+  virtual std::optional<QColor> ChooseColour(const QColor& initial,
+                                             const QList<QColor>& custom_colours,
+                                             QWidget* parent) = 0;
+  // Opens a file or page with the desktop's default handler; false when that failed.
+  virtual bool OpenUrl(const QUrl& url) = 0;
 };
 
 }  // namespace corvane::desktop

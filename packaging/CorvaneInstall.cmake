@@ -3,6 +3,8 @@
 #   bin/corvservice, bin/Corvane, bin/corvscreen (and bin/corvquery)
 #   share/corvane/Help/            the help pages
 #   share/applications/corvane.desktop
+#   share/icons/hicolor/scalable/apps/corvane.svg   the program's icon, a small wind rose
+#   share/mime/packages/corvane.xml                 the .crvn profile type the entry opens
 # The service's unit is not installed: "corvservice -install" writes it with the program's
 # path. Included once, from service/CMakeLists.txt.
 include(GNUInstallDirs)
@@ -12,8 +14,7 @@ install(TARGETS corvservice RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The other programs are defined in folders configured after this one, so their rules are
 # added once the whole tree is read.
 function(corvane_install_other_programs)
-  # The deferred call runs in the top directory's scope, which lacks the plain (non-cache)
-  # variables GNUInstallDirs set above, such as CMAKE_INSTALL_DATADIR.
+  # Deferred calls run in the top folder's scope, which has not read GNUInstallDirs.
   include(GNUInstallDirs)
   foreach(program Corvane corvscreen corvquery)
     if(TARGET ${program})
@@ -23,6 +24,25 @@ function(corvane_install_other_programs)
   if(TARGET Corvane)
     install(FILES ${PROJECT_SOURCE_DIR}/packaging/corvane.desktop
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    install(FILES ${PROJECT_SOURCE_DIR}/packaging/corvane.svg
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+    install(FILES ${PROJECT_SOURCE_DIR}/packaging/corvane-mime.xml
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME corvane.xml)
+    # The desktop's caches learn the new type and icon; skipped in packaging (DESTDIR), where
+    # the package's own triggers do it.
+    install(CODE [[
+      if(NOT DEFINED ENV{DESTDIR} OR "$ENV{DESTDIR}" STREQUAL "")
+        set(share "${CMAKE_INSTALL_PREFIX}/share")
+        find_program(update_mime update-mime-database)
+        if(update_mime)
+          execute_process(COMMAND ${update_mime} "${share}/mime" OUTPUT_QUIET ERROR_QUIET)
+        endif()
+        find_program(update_desktop update-desktop-database)
+        if(update_desktop)
+          execute_process(COMMAND ${update_desktop} "${share}/applications" OUTPUT_QUIET ERROR_QUIET)
+        endif()
+      endif()
+    ]])
   endif()
   if(IS_DIRECTORY ${PROJECT_SOURCE_DIR}/desktop/Help)
     install(DIRECTORY ${PROJECT_SOURCE_DIR}/desktop/Help

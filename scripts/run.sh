@@ -8,7 +8,11 @@ cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCORVANE_BUILD_TESTS=OFF -DCORVANE_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build build/release -j "$(nproc)"
 
-# The desktop program is not built yet, so the main job is the service in a console: it runs
-# the profile named in the settings store (or the one given as an argument), falls back to the
-# default counters, prints where its activity log goes, and stops on Ctrl+C.
+# With a display (X11 or Wayland) the main job is the desktop program on its last profile (or
+# the one given as an argument). Without one it is the service in a console: it runs the profile
+# named in the settings store (or the one given), falls back to the default counters, prints
+# where its activity log goes, and stops on Ctrl+C.
+if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
+  exec build/release/desktop/Corvane "$@"
+fi
 exec build/release/service/corvservice -run "$@"

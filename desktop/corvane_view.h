@@ -1,0 +1,40 @@
+// CCorvaneView: the live wind rose, filling the main frame's client area. Paints the engine's
+// whole picture (BackColor, then the status text or the chart) and keeps nothing else: it
+// repaints when the collector or a command invalidates it. It takes no mouse input, so every
+// click, drag, double-click and right-click on the diagram reaches the main frame.
+// GUI thread only; the document must outlive the view.
+#pragma once
+
+#include <QWidget>
+
+#include "platform/qt/qt_engine_window.h"
+#include "platform/qt/text_layout_cache.h"
+
+namespace corvane::desktop {
+
+class CCorvaneDoc;
+
+class CCorvaneView final : public QWidget {
+  Q_OBJECT
+
+ public:
+  CCorvaneView(CCorvaneDoc& document, QWidget* parent);
+
+  // The window the collector repaints after every sample.
+  qt::QtEngineWindow& engine_window() { return engine_window_; }
+  // Paint events carried out (for tests and measurements).
+  int paint_count() const { return paint_count_; }
+
+  QSize sizeHint() const override { return {400, 300}; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  CCorvaneDoc& document_;
+  qt::QtEngineWindow engine_window_;
+  qt::TextLayoutCache text_cache_;  // the labels' layouts, kept from paint to paint
+  int paint_count_ = 0;
+};
+
+}  // namespace corvane::desktop

@@ -1,0 +1,58 @@
+// MachineSettings: the desktop program's values in the current user's settings store: the
+// recent-file list ("Recent File List", File1..File4, File1 the latest) and the counter that
+// names new profiles ("Settings", "NewFileNum"); and the folder new profiles are put in.
+// Every call reads or writes the store at once, so the screen saver sees File1 as soon as a
+// profile is opened or saved. Failed writes are ignored (the defaults stay). GUI thread.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <filesystem>
+#include <optional>
+
+#include "platform/linux/host/settings_store.h"
+
+namespace corvane::desktop {
+
+inline constexpr char kRecentFileListKey[] = "Software\\Quillfen\\Corvane\\Recent File List";
+inline constexpr char kSettingsKey[] = "Software\\Quillfen\\Corvane\\Settings";
+inline constexpr int kRecentFileCount = 4;
+
+// Where new profiles go: the program folder while it is writable and not a system folder
+// (under /usr or /opt), else `documents`/Corvane. Pure: does not create anything.
+std::filesystem::path ChooseProfileFolder(const std::filesystem::path& program_folder,
+                                          bool program_folder_writable,
+                                          const std::filesystem::path& documents);
+
+class MachineSettings {
+ public:
+  MachineSettings(host::SettingsStore store, std::filesystem::path profile_folder);
+
+  // "File1" of the recent-file list; nothing when the key or the value is missing.
+  std::optional<QString> LastProfile() const;
+  // The list as stored, File1 first, missing or empty entries left out.
+  QStringList RecentFiles() const;
+  // Puts `path` first; an entry with the same text moves up; at most four are kept.
+  void AddRecentFile(const QString& path);
+  // Drops an entry (a recent file that no longer opens).
+  void RemoveRecentFile(const QString& path);
+
+  // Reads "NewFileNum" as n (missing or not a number: 0), writes n + 1 back and returns
+  // folder/MyProfile<n+1>.crvn, the number left out when it is 1. The folder is created when
+  // it does not exist yet.
+  QString NewProfileName();
+
+  const std::filesystem::path& profile_folder() const { return profile_folder_; }
+
+ private:
+  void WriteRecentFiles(const QStringList& files);
+
+  host::SettingsStore store_;
+  std::filesystem::path profile_folder_;
+};
+
+// The settings of the running program: the current user's store and the folder chosen from
+// the program's folder and the user's documents folder.
+MachineSettings MachineSettingsForThisProgram();
+
+}  // namespace corvane::desktop

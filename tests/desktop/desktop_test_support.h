@@ -1,0 +1,151 @@
+// Helpers for the desktop tests: scripted dialogs that answer at once and record what they
+// were asked, a program under test (fake provider, settings in a temporary folder) and an
+// answerer for the program's own message boxes. GUI (test) thread only.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "core/engine.h"
+#include "desktop/corvane_app.h"
+#include "desktop/document_dialogs.h"
+#include "platform/fake/fake_provider.h"
+#include "tests/support/temp_folder.h"
+
+namespace corvane::desktop::testing {
+
+struct ScriptedDialogs final : DocumentDialogs {
+  int wizard_result = QDialog::Rejected;
+  int wizard_runs = 0;
+  bool counters_ok = false;
+  int counters_runs = 0;
+  std::function<void(Corvane&)> counters_change;  // what "OK" in the counters dialog does
+  std::optional<QString> computer;
+  int computer_asks = 0;
+  std::optional<QString> open_path;
+  std::optional<QString> save_path;
+  std::optional<QColor> colour;
+  QColor colour_initial;
+  QList<QColor> colour_custom;
+  std::function<void(Corvane&)> log_settings_change;
+  int log_settings_runs = 0;
+  QList<QUrl> opened_urls;
+  QList<std::uint32_t> help_contexts;
+
+  int RunWizard(Corvane&, EngineWindow*, QWidget*) override {
+    ++wizard_runs;
+    return wizard_result;
+  }
+  bool RunCounters(Corvane& engine, EngineWindow*, QWidget*) override {
+    ++counters_runs;
+    if (counters_ok && counters_change) counters_change(engine);
+    return counters_ok;
+  }
+  std::optional<QString> AskComputer(QWidget*) override {
+    ++computer_asks;
+    return computer;
+  }
+  bool RunPreferences(Corvane&, EngineWindow*, QWidget*) override { return false; }
+  bool RunLogSettings(Corvane& engine, QWidget*) override {
+    ++log_settings_runs;
+    if (log_settings_change) log_settings_change(engine);
+    return static_cast<bool>(log_settings_change);
+  }
+  void RunSystemOptions(QWidget*) override {}
+  void ShowAbout(QWidget*) override {}
+  void ShowHelp(std::uint32_t context, QWidget*) override { help_contexts.append(context); }
+  std::optional<QString> AskOpenPath(QWidget*) override { return open_path; }
+  std::optional<QString> AskSavePath(const QString&, QWidget*) override { return save_path; }
+  std::optional<QColor> ChooseColour(const QColor& initial, const QList<QColor>& custom,
+                                     QWidget*) override {
+    colour_initial = initial;
+    colour_custom = custom;
+    return colour;
+  }
+  bool OpenUrl(const QUrl& url) override {
+    opened_urls.append(url);
+    return true;
+  }
+};
+
+// Presses `button` on every message box the program shows while the object lives, and keeps
+// the boxes' texts.
+class BoxAnswerer {
+ public:
+  explicit BoxAnswerer(QMessageBox::StandardButton button) : button_(button) {
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr || box->isHidden()) return;
+      texts_.append(box->text());
+      titles_.append(box->windowTitle());
+      if (QAbstractButton* b = box->button(button_)) {
+        b->click();
+      } else {
+        box->reject();
+      }
+    });
+    timer_.start(5);
+  }
+  const QStringList& texts() const { return texts_; }
+  const QStringList& titles() const { return titles_; }
+
+ private:
+  QMessageBox::StandardButton button_;
+  QTimer timer_;
+  QStringList texts_;
+  QStringList titles_;
+};
+
+// One program: a fake provider, scripted dialogs, the user's settings and new profiles in a
+// temporary folder.
+class DesktopFixture : public ::testing::Test {
+ protected:
+  std::filesystem::path ProfileFolder() const { return temp_ / "profiles"; }
+  std::string RegistryFile() const { return (temp_ / "registry.ini").string(); }
+  MachineSettings Machine() const {
+    return MachineSettings(host::SettingsStore(RegistryFile()), ProfileFolder());
+  }
+  QString InFolder(const char* name) const {
+    return QString::fromStdString((ProfileFolder() / name).string());
+  }
+
+  // Starts the program; false when its start-up failed.
+  bool StartProgram(const QStringList& arguments = {}) {
+    app_ = std::make_unique<CCorvaneApp>(provider_, dialogs_, Machine());
+    return app_->InitInstance(arguments);
+  }
+  void StopProgram() { app_.reset(); }
+
+  CCorvaneApp& app() { return *app_; }
+  CMainFrame& frame() { return app_->frame(); }
+  CCorvaneDoc& doc() { return app_->document(); }
+  Corvane& engine() { return app_->document().engine(); }
+
+  // The settings of a profile file, read by an engine of its own.
+  CorvaneSettings SettingsInFile(const QString& path) {
+    Corvane probe(provider_, false);
+    probe.SetUpNewProfile();
+    EXPECT_TRUE(probe.chart::WindRose::Load(path.toStdString())) << path.toStdString();
+    return probe.GetSettings();
+  }
+
+  void TearDown() override {
+    provider_.ReleaseDelays();
+    app_.reset();
+  }
+
+  test_support::TempFolder temp_;
+  fake::FakeProvider provider_;
+  ScriptedDialogs dialogs_;
+  std::unique_ptr<CCorvaneApp> app_;
+};
+
+}  // namespace corvane::desktop::testing

@@ -1,0 +1,83 @@
+// The engine's Qt services: repaint requests from another thread and messages as boxes.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWidget>
+#include <thread>
+
+#include "platform/qt/qt_engine_window.h"
+#include "platform/qt/qt_message_sink.h"
+
+namespace corvane::qt {
+namespace {
+
+class PaintCounter : public QWidget {
+ public:
+  int paints = 0;
+
+ protected:
+  void paintEvent(QPaintEvent*) override { ++paints; }
+};
+
+TEST(QtEngineWindowTest, ABurstOfRequestsFromAnotherThreadCostsOnePaint) {
+  PaintCounter widget;
+  widget.resize(100, 100);
+  widget.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
+  QTest::qWait(20);
+  const int before = widget.paints;
+  auto* window = new QtEngineWindow(&widget);
+  std::thread collector([&] {
+    for (int i = 0; i < 500; ++i) window->Invalidate(true);
+  });
+  collector.join();
+  QTRY_COMPARE(window->DeliveredRequests(), 1);
+  QTRY_COMPARE(widget.paints, before + 1);
+  // A later request is not swallowed.
+  std::thread([&] { window->Invalidate(true); }).join();
+  QTRY_COMPARE(window->DeliveredRequests(), 2);
+}
+
+TEST(QtMessageSinkTest, MessagesFromAnotherThreadBecomeBoxesAndHelpReachesTheHandler) {
+  QWidget main_window;
+  main_window.show();
+  QtMessageSink sink;
+  sink.SetParentWindow(&main_window);
+  std::vector<std::uint32_t> contexts;
+  sink.SetHelpHandler([&](std::uint32_t context, QWidget*) { contexts.push_back(context); });
+  QList<QMessageBox*> boxes;
+  QObject::connect(&sink, &QtMessageSink::messageShown,
+                   [&](QMessageBox* box) { boxes.append(box); });
+
+  EngineMessage failed;
+  failed.string_id = string_id::kConnectionFailed;
+  failed.text = "Connection failed.\nsrv9";
+  failed.icon = MessageIcon::kError;
+  failed.system_modal = true;
+  failed.help_context = kConnectionHelpContext;
+  std::thread collector([&] {
+    sink.ShowMessage(failed);
+    sink.ShowMessage(EngineMessage{0, "Plain"});
+  });
+  collector.join();
+  QTRY_COMPARE(boxes.size(), 2);
+
+  QMessageBox* box = boxes[0];
+  EXPECT_EQ(box->windowTitle(), QStringLiteral("Corvane"));
+  EXPECT_EQ(box->text(), QStringLiteral("Connection failed.\nsrv9"));
+  EXPECT_EQ(box->icon(), QMessageBox::Critical);
+  EXPECT_EQ(box->windowModality(), Qt::ApplicationModal);
+  ASSERT_NE(box->button(QMessageBox::Help), nullptr);
+  box->button(QMessageBox::Help)->click();
+  EXPECT_EQ(contexts, std::vector<std::uint32_t>{200});
+
+  EXPECT_EQ(boxes[1]->button(QMessageBox::Help), nullptr);
+  EXPECT_EQ(boxes[1]->windowModality(), Qt::WindowModal);
+  boxes[1]->button(QMessageBox::Ok)->click();
+}
+
+}  // namespace
+}  // namespace corvane::qt
