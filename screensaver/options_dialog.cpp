@@ -73,15 +73,15 @@ QWidget* ScreensaverOptionsDialog::CreateHeader() {
   auto* row = new QHBoxLayout(header);
   row->setContentsMargins(0, 0, 0, 0);
   auto* icon = new QLabel(header);
-  const QIcon themed = QIcon::fromTheme("utilities-system-monitor",
-                                        style()->standardIcon(QStyle::SP_ComputerIcon));
+  const QIcon themed =
+      QIcon::fromTheme("utilities-system-monitor", style()->standardIcon(QStyle::SP_ComputerIcon));
   icon->setPixmap(themed.pixmap(32, 32));
   row->addWidget(icon);
-  auto* about = new QLabel(
-      tr("Corvane %1 screen saver: the live wind rose of a monitoring profile\n"
-         "Released %2")
-          .arg(QStringLiteral(CORVANE_VERSION), QStringLiteral(CORVANE_RELEASE_DATE)),
-      header);
+  auto* about =
+      new QLabel(tr("Corvane %1 screen saver: the live wind rose of a monitoring profile\n"
+                    "Released %2")
+                     .arg(QStringLiteral(CORVANE_VERSION), QStringLiteral(CORVANE_RELEASE_DATE)),
+                 header);
   about->setObjectName("about");
   row->addWidget(about, 1);
   return header;
@@ -105,8 +105,8 @@ QGroupBox* ScreensaverOptionsDialog::CreateSettingsGroup() {
   auto* grid = new QGridLayout(group);
   area_size_ = NumberBox(group, "areaSize");
   timeout_ = NumberBox(group, "timeout");
-  grid->addWidget(RightAligned("Percentage of screen area used by graph (1-100):", area_size_, group),
-                  0, 0);
+  grid->addWidget(
+      RightAligned("Percentage of screen area used by graph (1-100):", area_size_, group), 0, 0);
   grid->addWidget(area_size_, 0, 1);
   grid->addWidget(
       RightAligned("Time interval in seconds for changing position (1-100):", timeout_, group), 1,

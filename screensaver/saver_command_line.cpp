@@ -108,9 +108,10 @@ SaverCommand ParseSaverCommandLine(const std::vector<std::string_view>& args,
         if (handle.empty() && i + 1 < args.size()) handle = args[++i];
         const std::optional<std::uint32_t> id = ParseWindowId(handle);
         if (!id) {
-          return Error("/" + std::string(1, sw->letter) + (handle.empty() ? " needs a window id"
-                                                           : " takes a window id, not \"" +
-                                                                 std::string(handle) + "\""));
+          return Error("/" + std::string(1, sw->letter) +
+                       (handle.empty()
+                            ? " needs a window id"
+                            : " takes a window id, not \"" + std::string(handle) + "\""));
         }
         command.mode = sw->letter == 'a' ? SaverMode::kPassword : SaverMode::kPreview;
         command.window = *id;

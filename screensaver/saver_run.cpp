@@ -47,8 +47,8 @@ std::string DisplayName() {
 int RunSaverWindow(const SaverCommand& command, int& argc, char** argv) {
   // The host's SIGTERM may come at any moment, even before the window exists; the watcher
   // blocks the signals before any other thread starts, so that every thread inherits it.
-  host::HostResult<std::unique_ptr<host::SignalWatcher>> watcher = host::SignalWatcher::Start(
-      {SIGTERM, SIGINT, SIGHUP}, [](int) {
+  host::HostResult<std::unique_ptr<host::SignalWatcher>> watcher =
+      host::SignalWatcher::Start({SIGTERM, SIGINT, SIGHUP}, [](int) {
         if (ExitGuard* guard = g_exit_guard.load()) {
           guard->RequestExit(kExitOk);
         } else {
@@ -101,11 +101,12 @@ int RunSaverWindow(const SaverCommand& command, int& argc, char** argv) {
   engine.SetUpNewProfile();
   LoadScreensaverProfile(engine, settings.profile_path);
 
-  std::mt19937 random(static_cast<std::uint32_t>(
-      std::chrono::system_clock::now().time_since_epoch().count()));
-  SaverView view(engine, window,
-                 ChartPlacement(settings.area_size, settings.timeout, [&random] { return random(); }),
-                 full_screen);
+  std::mt19937 random(
+      static_cast<std::uint32_t>(std::chrono::system_clock::now().time_since_epoch().count()));
+  SaverView view(
+      engine, window,
+      ChartPlacement(settings.area_size, settings.timeout, [&random] { return random(); }),
+      full_screen);
   QObject::connect(&view, &SaverView::finished, &app, [&guard] { guard.RequestExit(kExitOk); });
   view.Start();
   if (!engine.Start(&view, /*repaint_at_start=*/false)) {

@@ -108,10 +108,10 @@ void SaverView::Redraw() {
   if (frame_.isNull() || finished_) return;
   ++redraws_;
   const chart::Rect& r = placement_.rect();
-  const QRect target = placement_.visible() && placement_.chart_width() > 0 &&
-                               placement_.chart_height() > 0
-                           ? QRect(r.left, r.top, r.right - r.left, r.bottom - r.top)
-                           : QRect();
+  const QRect target =
+      placement_.visible() && placement_.chart_width() > 0 && placement_.chart_height() > 0
+          ? QRect(r.left, r.top, r.right - r.left, r.bottom - r.top)
+          : QRect();
   const QRect was = shown_;
   {
     QPainter painter(&frame_);

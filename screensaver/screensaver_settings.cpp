@@ -11,9 +11,9 @@ std::string Clip(std::string text, std::size_t limit) {
   return text;
 }
 
-host::HostStatus SetValues(host::SettingsStore& store, std::string_view key,
-                           std::initializer_list<std::pair<std::string_view, std::string_view>>
-                               values) {
+host::HostStatus SetValues(
+    host::SettingsStore& store, std::string_view key,
+    std::initializer_list<std::pair<std::string_view, std::string_view>> values) {
   if (!store.OpenKey(key).ok()) {
     if (host::HostStatus created = store.CreateKey(key); !created.ok()) return created;
   }
@@ -85,8 +85,9 @@ host::HostStatus WriteScreensaverValues(host::SettingsStore& store,
 
 host::HostStatus WriteLogonScreensaver(host::SettingsStore& default_user,
                                        const ScreensaverSettings& settings) {
-  host::HostStatus desktop = SetValues(
-      default_user, kDesktopKey, {{"SCRNSAVE.EXE", kScreensaverProgram}, {"ScreenSaveActive", "1"}});
+  host::HostStatus desktop =
+      SetValues(default_user, kDesktopKey,
+                {{"SCRNSAVE.EXE", kScreensaverProgram}, {"ScreenSaveActive", "1"}});
   if (!desktop.ok()) return desktop;
   return WriteScreensaverValues(default_user, settings);
 }

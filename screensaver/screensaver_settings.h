@@ -19,15 +19,15 @@ inline constexpr std::string_view kDesktopKey = "Control Panel\\Desktop";
 // The name hosts know the screen saver by: its program's bare file name.
 inline constexpr std::string_view kScreensaverProgram = "corvscreen";
 
-inline constexpr int kDefaultAreaSize = 50;  // percent
-inline constexpr int kDefaultTimeout = 20;   // seconds
-inline constexpr std::size_t kMaxNumberText = 23;   // characters kept of AreaSize and Timeout
+inline constexpr int kDefaultAreaSize = 50;          // percent
+inline constexpr int kDefaultTimeout = 20;           // seconds
+inline constexpr std::size_t kMaxNumberText = 23;    // characters kept of AreaSize and Timeout
 inline constexpr std::size_t kMaxProfilePath = 259;  // characters kept of the profile path
 
 struct ScreensaverSettings {
   std::string profile_path;
-  int area_size = 0;  // percent of the screen's width and height; 1..100 when valid
-  int timeout = 0;    // seconds in one place; 1..100 when valid
+  int area_size = 0;           // percent of the screen's width and height; 1..100 when valid
+  int timeout = 0;             // seconds in one place; 1..100 when valid
   std::string area_size_text;  // as stored, for the options dialog
   std::string timeout_text;
 

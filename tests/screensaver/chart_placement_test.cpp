@@ -31,6 +31,8 @@ struct SizeCase {
   int max_left, max_top;  // inclusive bounds of the top-left corner after a move
 };
 
+void PrintTo(const SizeCase& c, std::ostream* out) { *out << c.name; }
+
 class ChartSizeTest : public testing::TestWithParam<SizeCase> {};
 
 TEST_P(ChartSizeTest, SizeCentreAndMoves) {

@@ -19,6 +19,8 @@ struct Case {
   std::uint32_t owner = 0;
 };
 
+void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
+
 class SaverCommandLineTest : public testing::TestWithParam<Case> {};
 
 TEST_P(SaverCommandLineTest, Parses) {
@@ -50,13 +52,22 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"RootWithVariable", {"-root"}, "0x1e00007", SaverMode::kHostWindow, 0x1e00007},
         Case{"RootTwoDashes", {"--root"}, "0x1e00007", SaverMode::kHostWindow, 0x1e00007},
         Case{"RootWithoutVariable", {"-root"}, nullptr, SaverMode::kHostWindow, 0},
-        Case{"WindowIdDecimal", {"-window-id", "31457287"}, nullptr, SaverMode::kHostWindow,
+        Case{"WindowIdDecimal",
+             {"-window-id", "31457287"},
+             nullptr,
+             SaverMode::kHostWindow,
              31457287},
-        Case{"WindowIdHexTwoDashes", {"--window-id", "0X1E00007"}, nullptr,
-             SaverMode::kHostWindow, 0x1e00007},
+        Case{"WindowIdHexTwoDashes",
+             {"--window-id", "0X1E00007"},
+             nullptr,
+             SaverMode::kHostWindow,
+             0x1e00007},
         Case{"WindowIdEquals", {"--window-id=0x10"}, nullptr, SaverMode::kHostWindow, 16},
-        Case{"WindowIdBeatsVariable", {"-window-id", "0x20", "-root"}, "0x30",
-             SaverMode::kHostWindow, 0x20},
+        Case{"WindowIdBeatsVariable",
+             {"-window-id", "0x20", "-root"},
+             "0x30",
+             SaverMode::kHostWindow,
+             0x20},
         Case{"VariableAloneMeansHost", {}, "0x40", SaverMode::kHostWindow, 0x40},
         Case{"HelpLong", {"--help"}, nullptr, SaverMode::kHelp},
         Case{"PreviewWithoutWindow", {"/p"}, nullptr, SaverMode::kError},

@@ -28,8 +28,7 @@ std::string PixelFormat::Unsupported() const {
     return "the window's visual has a colour map (" + std::to_string(depth) +
            " bits); only true-colour visuals are supported";
   }
-  if (bits_per_pixel != 8 && bits_per_pixel != 16 && bits_per_pixel != 24 &&
-      bits_per_pixel != 32) {
+  if (bits_per_pixel != 8 && bits_per_pixel != 16 && bits_per_pixel != 24 && bits_per_pixel != 32) {
     return "the window's pixels have " + std::to_string(bits_per_pixel) +
            " bits; only 8, 16, 24 and 32 are supported";
   }
@@ -41,7 +40,8 @@ std::string PixelFormat::Unsupported() const {
 }
 
 std::size_t PixelFormat::BytesPerRow(int width) const {
-  const std::size_t bits = static_cast<std::size_t>(width) * static_cast<std::size_t>(bits_per_pixel);
+  const std::size_t bits =
+      static_cast<std::size_t>(width) * static_cast<std::size_t>(bits_per_pixel);
   const std::size_t pad = static_cast<std::size_t>(scanline_pad);
   return (bits + pad - 1) / pad * pad / 8;
 }

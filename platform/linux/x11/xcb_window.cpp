@@ -94,16 +94,15 @@ XcbWindow::Opened XcbWindow::CreateFullScreen(const std::string& title,
   window->window_ = xcb_generate_id(connection);
   window->own_ = true;
   // The root window spans the whole virtual screen, every monitor included.
-  const std::uint32_t values[] = {
-      s->black_pixel, 1,
-      XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_KEY_PRESS |
-          XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_POINTER_MOTION,
-      window->cursor_};
-  xcb_create_window(connection, s->root_depth, window->window_, s->root, 0, 0,
-                    s->width_in_pixels, s->height_in_pixels, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                    s->root_visual,
-                    XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK | XCB_CW_CURSOR,
-                    values);
+  const std::uint32_t values[] = {s->black_pixel, 1,
+                                  XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_STRUCTURE_NOTIFY |
+                                      XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_BUTTON_PRESS |
+                                      XCB_EVENT_MASK_POINTER_MOTION,
+                                  window->cursor_};
+  xcb_create_window(
+      connection, s->root_depth, window->window_, s->root, 0, 0, s->width_in_pixels,
+      s->height_in_pixels, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, s->root_visual,
+      XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK | XCB_CW_CURSOR, values);
   xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window->window_, XCB_ATOM_WM_NAME,
                       XCB_ATOM_STRING, 8, static_cast<std::uint32_t>(title.size()), title.data());
   static constexpr char kClass[] = "corvscreen\0Corvscreen";
@@ -192,11 +191,11 @@ bool XcbWindow::Describe(std::string* error) {
 void XcbWindow::GrabInput() {
   // Another client may hold a grab for a moment (a menu closing); try for about a second.
   for (int attempt = 0; attempt < 20; ++attempt) {
-    xcb_grab_keyboard_reply_t* keyboard = xcb_grab_keyboard_reply(
-        connection_,
-        xcb_grab_keyboard(connection_, 1, window_, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC,
-                          XCB_GRAB_MODE_ASYNC),
-        nullptr);
+    xcb_grab_keyboard_reply_t* keyboard =
+        xcb_grab_keyboard_reply(connection_,
+                                xcb_grab_keyboard(connection_, 1, window_, XCB_CURRENT_TIME,
+                                                  XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                                nullptr);
     const bool ok = keyboard != nullptr && keyboard->status == XCB_GRAB_STATUS_SUCCESS;
     std::free(keyboard);
     if (ok) break;
@@ -205,10 +204,9 @@ void XcbWindow::GrabInput() {
   }
   std::free(xcb_grab_pointer_reply(
       connection_,
-      xcb_grab_pointer(connection_, 1, window_,
-                       XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_POINTER_MOTION,
-                       XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, cursor_,
-                       XCB_CURRENT_TIME),
+      xcb_grab_pointer(
+          connection_, 1, window_, XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_POINTER_MOTION,
+          XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, cursor_, XCB_CURRENT_TIME),
       nullptr));
 }
 
@@ -222,7 +220,8 @@ void XcbWindow::Put(std::span<const std::uint32_t> frame, int stride, int x, int
   const std::size_t row_bytes = format_.BytesPerRow(w);
   // A request may carry at most the server's maximum length (in 4-byte units, large with the
   // BIG-REQUESTS extension that XCB enables); big frames go in strips of rows.
-  const std::size_t limit = static_cast<std::size_t>(xcb_get_maximum_request_length(connection_)) * 4;
+  const std::size_t limit =
+      static_cast<std::size_t>(xcb_get_maximum_request_length(connection_)) * 4;
   const std::size_t header = sizeof(xcb_put_image_request_t) + 8;
   const int rows_per_put =
       static_cast<int>(std::clamp<std::size_t>((limit - header) / row_bytes, 1, 1 << 16));
@@ -230,8 +229,9 @@ void XcbWindow::Put(std::span<const std::uint32_t> frame, int stride, int x, int
     const int rows = std::min(rows_per_put, y + h - top);
     packed_.resize(row_bytes * static_cast<std::size_t>(rows));
     for (int r = 0; r < rows; ++r) {
-      const std::size_t start = static_cast<std::size_t>(top + r) * static_cast<std::size_t>(stride) +
-                                static_cast<std::size_t>(x);
+      const std::size_t start =
+          static_cast<std::size_t>(top + r) * static_cast<std::size_t>(stride) +
+          static_cast<std::size_t>(x);
       format_.PackRow(frame.subspan(start, static_cast<std::size_t>(w)),
                       packed_.data() + row_bytes * static_cast<std::size_t>(r));
     }
