@@ -1,0 +1,37 @@
+// The one place every command of the desktop program opens its dialogs. The program passes
+// CorvaneDialogs (the real dialogs); tests pass a scripted implementation that answers at once.
+// GUI thread only. `engine` and `window` must outlive the call.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+class QWidget;
+
+namespace corvane {
+class Corvane;
+class EngineWindow;
+}  // namespace corvane
+
+namespace corvane::desktop {
+
+inline constexpr int kWizardCountersResult = 18;  // the wizard ended with its "Counters..." button
+
+class DocumentDialogs {
+ public:
+  virtual ~DocumentDialogs() = default;
+  // QDialog::Accepted, QDialog::Rejected or kWizardCountersResult.
+  virtual int RunWizard(Corvane& engine, EngineWindow* window, QWidget* parent) = 0;
+  // true when OK was pressed (the dialog has applied its result to the chart).
+  virtual bool RunCounters(Corvane& engine, EngineWindow* window, QWidget* parent) = 0;
+  // the computer name as typed; nullopt on Cancel.
+  virtual std::optional<QString> AskComputer(QWidget* parent) = 0;
+  virtual bool RunPreferences(Corvane& engine, EngineWindow* window, QWidget* parent) = 0;
+  virtual bool RunLogSettings(Corvane& engine, QWidget* parent) = 0;
+  virtual void RunSystemOptions(QWidget* parent) = 0;
+  virtual void ShowAbout(QWidget* main_window) = 0;
+  virtual void ShowHelp(std::uint32_t context, QWidget* parent) = 0;
+};
+
+}  // namespace corvane::desktop

@@ -1,0 +1,64 @@
+#include "desktop/help/help_operation.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QString>
+#include <system_error>
+
+#include "desktop/help/help_topics.h"
+
+namespace corvane::desktop {
+namespace {
+
+constexpr char kCannotReadFile[] = "Cannot read file: ";
+
+bool IsFile(const std::filesystem::path& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error);
+}
+
+}  // namespace
+
+QUrl HelpPageUrl(const std::filesystem::path& page, std::string_view anchor) {
+  QUrl url = QUrl::fromLocalFile(QString::fromStdString(page.string()));
+  if (anchor.starts_with('#')) anchor.remove_prefix(1);
+  if (!anchor.empty()) url.setFragment(QString::fromUtf8(anchor.data(), anchor.size()));
+  return url;
+}
+
+HelpOutcome OpenHelp(std::uint32_t context, const std::filesystem::path& program_folder,
+                     HtmlOpener& opener) {
+  const HelpTopic topic = HelpTopicFor(context);
+  const std::filesystem::path page = FindHelpFolder(program_folder) / topic.page;
+  // A page that is not there has no program to open it, whatever the desktop offers.
+  if (!IsFile(page)) return {false, kCannotReadFile + page.string()};
+  switch (opener.Open(HelpPageUrl(page, topic.anchor))) {
+    case OpenResult::kOpened:
+      return {true, {}};
+    case OpenResult::kNoHandler:
+      return {false, kCannotReadFile + page.string()};
+    case OpenResult::kStartFailed:
+      break;
+  }
+  return {false, kCannotReadFile + BuildHelpArgument(page.string(), topic.anchor)};
+}
+
+std::filesystem::path ProgramFolder() {
+  return QCoreApplication::applicationDirPath().toStdString();
+}
+
+std::filesystem::path HelpFolder() { return FindHelpFolder(ProgramFolder()); }
+
+void ShowHelp(std::uint32_t context, QWidget* parent) {
+  const HelpOutcome outcome = OpenHelp(context, ProgramFolder(), CurrentHtmlOpener());
+  if (outcome.opened) return;
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Corvane"),
+                  QString::fromStdString(outcome.message), QMessageBox::Ok, parent);
+  box.exec();
+}
+
+HelpRequest HelpRequestFor(QWidget* parent) {
+  return [parent](std::uint32_t page) { ShowHelp(DialogHelpContext(page), parent); };
+}
+
+}  // namespace corvane::desktop

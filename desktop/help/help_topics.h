@@ -1,0 +1,69 @@
+// Which help page answers a help request, and where the pages are: the table of help contexts,
+// the removal of the base the framework adds to a context, the argument that names a page and
+// its anchor, and the Help folder of a program. Pure functions of their arguments apart from
+// FindHelpFolder, which looks at the file system; any thread.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace corvane::desktop {
+
+// A dialog's Help button sends its dialog id plus this base; a message box its help id plus
+// kMessageHelpBase. Help -> Contents sends 0.
+inline constexpr std::uint32_t kDialogHelpBase = 0x20000;
+inline constexpr std::uint32_t kMessageHelpBase = 0x30000;
+
+// The contexts that have a page of their own.
+inline constexpr std::uint32_t kHelpWizard = 106;            // profile wizard
+inline constexpr std::uint32_t kHelpCounters = 130;          // counters dialog
+inline constexpr std::uint32_t kHelpRemoteHost = 132;        // remote host dialog
+inline constexpr std::uint32_t kHelpPreferences = 133;       // preferences dialog
+inline constexpr std::uint32_t kHelpLogSettings = 146;       // log settings dialog
+inline constexpr std::uint32_t kHelpConnectionFailed = 200;  // "Connection failed..." message
+
+inline constexpr std::string_view kHelpStartPage = "help.html";
+
+struct HelpTopic {
+  std::string_view page;    // file name in the Help folder
+  std::string_view anchor;  // "#new", or empty for the top of the page
+  friend bool operator==(const HelpTopic&, const HelpTopic&) = default;
+};
+
+struct HelpTableRow {
+  std::uint32_t context;  // without base
+  HelpTopic topic;
+};
+
+// Every context with a page of its own; any other context opens the start page.
+std::span<const HelpTableRow> HelpTable();
+
+// The context as sent by the framework, with its base removed in unsigned 32-bit arithmetic:
+// 0x20000 off, and a further 0x10000 when the rest is still above 0x10000.
+std::uint32_t ReduceHelpContext(std::uint32_t context);
+
+// The page and anchor for a context as sent by the framework (base included).
+HelpTopic HelpTopicFor(std::uint32_t context);
+
+// What a dialog's Help button and a message box's Help button send for their ids.
+constexpr std::uint32_t DialogHelpContext(std::uint32_t dialog_id) {
+  return dialog_id + kDialogHelpBase;
+}
+constexpr std::uint32_t MessageHelpContext(std::uint32_t help_id) {
+  return help_id + kMessageHelpBase;
+}
+
+// The page as one quoted argument: a double quote, "file:///", the path, the anchor and a
+// closing double quote, every backslash turned into a forward slash. This is the text the
+// "Cannot read file: " message shows when the handler could not be started.
+std::string BuildHelpArgument(std::string_view page_path, std::string_view anchor);
+
+// The Help folder of a program in program_folder: "Help" beside the program (a build tree),
+// else "../share/corvane/Help" from the program's folder (an installed program). When neither
+// exists, the one beside the program, so that a message names where the pages belong.
+std::filesystem::path FindHelpFolder(const std::filesystem::path& program_folder);
+
+}  // namespace corvane::desktop
