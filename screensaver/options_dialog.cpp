@@ -17,6 +17,9 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
+
+#include "platform/linux/privileged/privileged_write_prompt.h"
 
 namespace corvane::screensaver {
 namespace {
@@ -182,27 +185,14 @@ void ScreensaverOptionsDialog::CheckAndSave() {
 }
 
 bool ScreensaverOptionsDialog::SaveLogonScreensaver(const ScreensaverSettings& settings) {
+  if (elevated_) return elevated_(this, settings);
   const host::HostStatus direct = WriteLogonScreensaver(default_user_, settings);
   if (direct.ok()) return true;
-  const QString reason = QString::fromStdString(direct.Message());
-  if (elevated_) {
-    const QMessageBox::StandardButton answer = QMessageBox::question(
-        this, tr("Corvane"),
-        tr("The screen saver at logon is set in %1, which this user may not change:\n%2\n\n"
-           "Set it with administrator rights?")
-            .arg(QString::fromStdString(default_user_.file()), reason),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-    if (answer != QMessageBox::Yes) return false;
-    const host::HostStatus raised = elevated_(settings);
-    if (raised.ok()) return true;
-    Tell(tr("The screen saver at logon was not set.\n\n%1")
-             .arg(QString::fromStdString(raised.Message())));
-    return false;
-  }
   Tell(tr("The screen saver at logon was not set: %1 cannot be written.\n%2\n\n"
           "Your own settings are saved. Clear the check box to close, or ask an administrator "
           "to run these options.")
-           .arg(QString::fromStdString(default_user_.file()), reason));
+           .arg(QString::fromStdString(default_user_.file()),
+                QString::fromStdString(direct.Message())));
   return false;
 }
 
@@ -211,11 +201,30 @@ void ScreensaverOptionsDialog::Tell(const QString& text) {
   box.exec();
 }
 
+std::vector<host::StoreWrite> LogonWrites(const ScreensaverSettings& settings) {
+  const auto value = [](std::string_view key, std::string_view name, std::string_view text) {
+    return host::StoreWrite{host::Hive::kDefaultUser, std::string(key), std::string(name),
+                            std::string(text), /*create_key=*/true};
+  };
+  return {value(kDesktopKey, "SCRNSAVE.EXE", kScreensaverProgram),
+          value(kDesktopKey, "ScreenSaveActive", "1"),
+          value(kScreenSaverKey, "Profile", settings.profile_path),
+          value(kScreenSaverKey, "AreaSize", settings.area_size_text),
+          value(kScreenSaverKey, "Timeout", settings.timeout_text)};
+}
+
 int RunOptionsDialog(unsigned /*owner*/) {
   // A foreign window cannot own a Qt dialog; the dialog opens on its own, in front.
   host::SettingsStore user(host::Hive::kCurrentUser);
   host::SettingsStore default_user(host::Hive::kDefaultUser);
-  ScreensaverOptionsDialog dialog(user, default_user);
+  // The default user's store belongs to root: the same asking, elevated write as the desktop
+  // program's system options.
+  const auto elevated = [](QWidget* parent, const ScreensaverSettings& settings) {
+    const std::vector<host::StoreWrite> writes = LogonWrites(settings);
+    return host::WriteStoreValuesAsking(parent, QObject::tr("Corvane"), writes) ==
+           host::PromptedWrite::kWritten;
+  };
+  ScreensaverOptionsDialog dialog(user, default_user, elevated);
   dialog.exec();
   return 0;
 }

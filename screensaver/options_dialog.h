@@ -9,6 +9,9 @@
 
 #include <QDialog>
 #include <functional>
+#include <vector>
+
+#include "platform/linux/privileged/privileged_store_write.h"
 
 #include "platform/linux/host/host_status.h"
 #include "platform/linux/host/settings_store.h"
@@ -35,9 +38,11 @@ class ScreensaverOptionsDialog : public QDialog {
   Q_OBJECT
 
  public:
-  // Writes the logon screen saver with more rights than this process has (the system's
-  // elevation prompt); empty when the system offers none.
-  using ElevatedWrite = std::function<host::HostStatus(const ScreensaverSettings&)>;
+  // Writes the logon screen saver into the default user's store, offering administrator
+  // rights where the store cannot be written and telling the user about every failure; true
+  // when it was written. Empty: the dialog writes `default_user` directly and says why a
+  // write failed.
+  using ElevatedWrite = std::function<bool(QWidget* parent, const ScreensaverSettings&)>;
 
   ScreensaverOptionsDialog(host::SettingsStore& user, host::SettingsStore& default_user,
                            ElevatedWrite elevated = {}, QWidget* parent = nullptr);
@@ -72,5 +77,8 @@ class ScreensaverOptionsDialog : public QDialog {
 // Shows the dialog over the user's and the default user's stores. `owner` is the window that
 // asked for it (0: none). The program's exit status.
 int RunOptionsDialog(unsigned owner);
+
+// The default user's values the logon check writes, keys created where missing.
+std::vector<host::StoreWrite> LogonWrites(const ScreensaverSettings& settings);
 
 }  // namespace corvane::screensaver

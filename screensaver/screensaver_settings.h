@@ -16,8 +16,8 @@ inline constexpr std::string_view kScreenSaverKey = "Software\\Quillfen\\Corvane
 inline constexpr std::string_view kRecentFileListKey =
     "Software\\Quillfen\\Corvane\\Recent File List";
 inline constexpr std::string_view kDesktopKey = "Control Panel\\Desktop";
-// The name hosts know the screen saver by: its program's bare file name.
-inline constexpr std::string_view kScreensaverProgram = "corvscreen";
+// The name the logon desktop's "SCRNSAVE.EXE" holds, the same the desktop program writes.
+inline constexpr std::string_view kScreensaverProgram = "corvscreen.scr";
 
 inline constexpr int kDefaultAreaSize = 50;          // percent
 inline constexpr int kDefaultTimeout = 20;           // seconds

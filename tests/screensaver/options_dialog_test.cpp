@@ -188,7 +188,7 @@ TEST_F(OptionsDialogTest, LogonCheckWritesTheDefaultUsersStore) {
   QTest::mouseClick(dialog_->findChild<QCheckBox*>(), Qt::LeftButton);
   Press(QDialogButtonBox::Ok);
   EXPECT_EQ(dialog_->result(), QDialog::Accepted);
-  EXPECT_EQ(default_user_.QueryValue(kDesktopKey, "SCRNSAVE.EXE").value, "corvscreen");
+  EXPECT_EQ(default_user_.QueryValue(kDesktopKey, "SCRNSAVE.EXE").value, "corvscreen.scr");
   EXPECT_EQ(default_user_.QueryValue(kDesktopKey, "ScreenSaveActive").value, "1");
   const ScreensaverSettings logon = ReadScreensaverSettings(default_user_);
   EXPECT_EQ(logon.profile_path, profile_);
@@ -212,30 +212,32 @@ TEST_F(OptionsDialogTest, UnwritableLogonStoreIsToldNeverDropped) {
   EXPECT_EQ(UserValue("AreaSize"), "30");  // the user's own choice is kept
 }
 
-TEST_F(OptionsDialogTest, ElevationIsOfferedWhenTheStoreIsNotWritable) {
-  std::ofstream(folder_ / "etc") << "not a folder";
-  default_user_ = SettingsStore((folder_ / "etc" / "registry.ini").string());
-  std::vector<ScreensaverSettings> elevated;
-  Open([&](const ScreensaverSettings& s) {
-    elevated.push_back(s);
-    return host::HostStatus();
-  });
-  Fill(profile_, "30", "10");
-  dialog_->findChild<QCheckBox*>()->click();
-  QTimer yes;
-  std::string question;
-  QObject::connect(&yes, &QTimer::timeout, [&] {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      question = box->text().toStdString();
-      box->button(QMessageBox::Yes)->click();
-    }
-  });
-  yes.start(10);
-  Press(QDialogButtonBox::Ok);
-  EXPECT_NE(question.find("administrator"), std::string::npos) << question;
-  ASSERT_EQ(elevated.size(), 1u);
-  EXPECT_EQ(elevated[0].area_size_text, "30");
-  EXPECT_EQ(dialog_->result(), QDialog::Accepted);
+TEST_F(OptionsDialogTest, LogonGoesThroughTheElevatedWriterWhenGiven) {
+  for (const bool written : {true, false}) {
+    std::vector<ScreensaverSettings> asked;
+    Open([&](QWidget*, const ScreensaverSettings& s) {
+      asked.push_back(s);
+      return written;
+    });
+    Fill(profile_, "30", "10");
+    dialog_->findChild<QCheckBox*>()->click();
+    Press(QDialogButtonBox::Ok);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].area_size_text, "30");
+    EXPECT_EQ(asked[0].profile_path, profile_);
+    // Not written: the dialog stays open with the choice still made.
+    EXPECT_EQ(dialog_->isVisible(), !written);
+  }
+}
+
+TEST(LogonWritesTest, EveryValueMayBeWrittenWithAdministratorRights) {
+  const ScreensaverSettings settings{"/home/ann/A.crvn", 50, 20, "050", "20"};
+  const std::vector<host::StoreWrite> writes = LogonWrites(settings);
+  ASSERT_EQ(writes.size(), 5u);
+  for (const host::StoreWrite& write : writes) {
+    EXPECT_TRUE(host::MayWriteElevated(write)) << write.key << " " << write.name;
+  }
+  EXPECT_EQ(writes[3].value, "050");
 }
 
 TEST_F(OptionsDialogTest, BrowsePutsTheChosenFileIntoThePathBox) {

@@ -93,7 +93,7 @@ TEST_F(ScreensaverSettingsTest, LogonScreensaverWritesDesktopKeyAndValues) {
   SettingsStore store((folder_ / "default.ini").string());
   ScreensaverSettings s{"/p/A.crvn", 60, 9, "60", "9"};
   ASSERT_TRUE(WriteLogonScreensaver(store, s).ok());
-  EXPECT_EQ(store.QueryValue(kDesktopKey, "SCRNSAVE.EXE").value, "corvscreen");
+  EXPECT_EQ(store.QueryValue(kDesktopKey, "SCRNSAVE.EXE").value, "corvscreen.scr");
   EXPECT_EQ(store.QueryValue(kDesktopKey, "ScreenSaveActive").value, "1");
   EXPECT_EQ(store.QueryValue(kScreenSaverKey, "Timeout").value, "9");
 }
