@@ -295,6 +295,19 @@ def window_id_part(env, home, display):
         xcb.close()
 
 
+def full_screen_part(env):
+    saver = start([CORVSCREEN, "/s"], env)
+    time.sleep(4)
+    shot = screenshot(env, "full-screen.png")
+    w, h, _, _ = lit_box(shot)
+    check(150 < w <= 511 and 150 < h <= 374, f"/s draws the chart on black ({w}x{h})")
+    second = subprocess.run([CORVSCREEN, "/s"], env=env, capture_output=True, timeout=10)
+    check(second.returncode == 0 and saver.poll() is None,
+          "a second /s brings the first forward and ends; the first runs on")
+    subprocess.run(["xdotool", "key", "space"], env=env, check=True)
+    check(gone_within(saver.pid, 1.0), "a key ends the full-screen screen saver")
+
+
 def main():
     os.makedirs(SHOTS, exist_ok=True)
     PR_SET_CHILD_SUBREAPER = 36
@@ -312,6 +325,7 @@ def main():
             start(["openbox"], env)
             xscreensaver_part(env, home, env["DISPLAY"])
             window_id_part(env, home, env["DISPLAY"])
+            full_screen_part(env)
         finally:
             for process in reversed(started):
                 if process.poll() is None:
