@@ -50,3 +50,24 @@ function(corvane_install_other_programs)
   endif()
 endfunction()
 cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL corvane_install_other_programs)
+
+# The screen saver as a hack for the Linux screen-saver hosts:
+#   libexec/xscreensaver/corvscreen                 where XScreenSaver looks for hacks
+#   share/xscreensaver/config/corvscreen.xml        its entry in XScreenSaver's settings
+#   share/applications/screensavers/corvscreen.desktop   for xfce4- and mate-screensaver
+# bin/corvscreen (above) opens the options with "corvscreen /c".
+function(corvane_install_screensaver)
+  if(NOT TARGET corvscreen)
+    return()
+  endif()
+  set(hack_dir ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
+  install(TARGETS corvscreen RUNTIME DESTINATION ${hack_dir})
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/corvscreen.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
+  set(CORVSCREEN_HACK ${CMAKE_INSTALL_FULL_LIBEXECDIR}/xscreensaver/corvscreen)
+  configure_file(${PROJECT_SOURCE_DIR}/packaging/corvscreen.desktop.in
+                 ${PROJECT_BINARY_DIR}/packaging/corvscreen.desktop @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/packaging/corvscreen.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications/screensavers)
+endfunction()
+cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL corvane_install_screensaver)

@@ -1,0 +1,272 @@
+// The options dialog as a user meets it: typing into its boxes and pressing its buttons on
+// Qt's offscreen platform, over real store files in a temporary folder.
+#include "screensaver/options_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+
+#include "tests/support/temp_folder.h"
+
+namespace corvane::screensaver {
+namespace {
+
+using host::SettingsStore;
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "options_dialog_test";
+  static char* argv[] = {name, nullptr};
+  static const bool offscreen = setenv("QT_QPA_PLATFORM", "offscreen", 1) == 0;
+  static QApplication app(argc, argv);
+  (void)offscreen;
+  return app;
+}
+
+// Answers every message box that opens while it lives with OK, keeping its text.
+class MessageCatcher {
+ public:
+  MessageCatcher() {
+    timer_.setInterval(10);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        texts_.push_back(box->text().toStdString());
+        box->button(QMessageBox::Ok)->click();
+      }
+    });
+    timer_.start();
+  }
+  const std::vector<std::string>& texts() const { return texts_; }
+
+ private:
+  QTimer timer_;
+  std::vector<std::string> texts_;
+};
+
+class OptionsDialogTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    std::ofstream(folder_ / "Profile.crvn") << "profile\n";
+    profile_ = (folder_ / "Profile.crvn").string();
+  }
+
+  void Open(ScreensaverOptionsDialog::ElevatedWrite elevated = {}) {
+    dialog_ = std::make_unique<ScreensaverOptionsDialog>(user_, default_user_, std::move(elevated));
+    dialog_->show();
+    QApplication::setActiveWindow(dialog_.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog_.get()));
+  }
+  QLineEdit* Box(const char* name) { return dialog_->findChild<QLineEdit*>(name); }
+  void Type(const char* name, const std::string& text) {
+    QLineEdit* box = Box(name);
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, QString::fromStdString(text));
+  }
+  void Fill(const std::string& path, const std::string& area, const std::string& timeout) {
+    Type("profilePath", path);
+    Type("areaSize", area);
+    Type("timeout", timeout);
+  }
+  void Press(QDialogButtonBox::StandardButton which) {
+    QTest::mouseClick(dialog_->findChild<QDialogButtonBox*>()->button(which), Qt::LeftButton);
+  }
+  std::string UserValue(const char* name) { return user_.QueryValue(kScreenSaverKey, name).value; }
+
+  test_support::TempFolder folder_;
+  std::string profile_;
+  SettingsStore user_{(folder_ / "user.ini").string()};
+  SettingsStore default_user_{(folder_ / "default.ini").string()};
+  std::unique_ptr<ScreensaverOptionsDialog> dialog_;
+};
+
+TEST_F(OptionsDialogTest, ShowsTitleAndStoredTexts) {
+  ScreensaverSettings stored{"/somewhere/A.crvn", 0, 0, "050", "7"};
+  ASSERT_TRUE(WriteScreensaverValues(user_, stored).ok());
+  Open();
+  EXPECT_EQ(dialog_->windowTitle().toStdString(), kOptionsTitle);
+  EXPECT_EQ(Box("profilePath")->text().toStdString(), "/somewhere/A.crvn");
+  EXPECT_EQ(Box("areaSize")->text().toStdString(), "050");
+  EXPECT_EQ(Box("timeout")->text().toStdString(), "7");
+  EXPECT_FALSE(dialog_->findChild<QCheckBox*>()->isChecked());
+}
+
+TEST_F(OptionsDialogTest, DigitsOnlyInNumberBoxes) {
+  Open();
+  Type("areaSize", "4a-2");
+  EXPECT_EQ(Box("areaSize")->text().toStdString(), "42");
+}
+
+struct RefusalCase {
+  const char* name;
+  bool valid_path;
+  const char* area;
+  const char* timeout;
+  const char* message;  // empty: the path message
+  const char* focus;
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* out) { *out << c.name; }
+
+class OptionsRefusalTest : public OptionsDialogTest,
+                           public testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(OptionsRefusalTest, ShowsOneMessageFocusesTheBoxWritesNothing) {
+  const RefusalCase& c = GetParam();
+  Open();
+  const std::string path = c.valid_path ? profile_ : (folder_ / "missing.crvn").string();
+  Fill(path, c.area, c.timeout);
+  MessageCatcher catcher;
+  Press(QDialogButtonBox::Ok);
+  const std::string expected =
+      *c.message != '\0' ? std::string(c.message) : std::string(kInvalidPathText) + path;
+  EXPECT_EQ(catcher.texts(), std::vector<std::string>{expected});
+  EXPECT_TRUE(dialog_->isVisible());
+  EXPECT_EQ(dialog_->focusWidget(), Box(c.focus));
+  EXPECT_FALSE(user_.OpenKey(kScreenSaverKey).ok());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OptionsRefusalTest,
+    testing::Values(RefusalCase{"MissingPath", false, "50", "20", "", "profilePath"},
+                    RefusalCase{"PathBeforeArea", false, "0", "0", "", "profilePath"},
+                    RefusalCase{"AreaZero", true, "0", "20", kAreaRangeText, "areaSize"},
+                    RefusalCase{"AreaOverHundred", true, "101", "20", kAreaRangeText, "areaSize"},
+                    RefusalCase{"AreaBeforeTimeout", true, "101", "0", kAreaRangeText, "areaSize"},
+                    RefusalCase{"TimeoutZero", true, "50", "0", kTimeoutRangeText, "timeout"},
+                    RefusalCase{"TimeoutEmpty", true, "50", "", kTimeoutRangeText, "timeout"},
+                    RefusalCase{"TimeoutOverHundred", true, "50", "101", kTimeoutRangeText,
+                                "timeout"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(OptionsDialogTest, LimitsAndAFolderAreAcceptedTextsStoredAsTyped) {
+  struct Accepted {
+    std::string path, area, timeout;
+  };
+  for (const Accepted& a :
+       {Accepted{profile_, "1", "100"}, Accepted{folder_.path().string(), "100", "1"},
+        Accepted{profile_, "050", "20"}}) {
+    Open();
+    Fill(a.path, a.area, a.timeout);
+    MessageCatcher catcher;
+    Press(QDialogButtonBox::Ok);
+    EXPECT_TRUE(catcher.texts().empty()) << catcher.texts().front();
+    EXPECT_EQ(dialog_->result(), QDialog::Accepted);
+    EXPECT_EQ(UserValue("Profile"), a.path);
+    EXPECT_EQ(UserValue("AreaSize"), a.area);
+    EXPECT_EQ(UserValue("Timeout"), a.timeout);
+  }
+  EXPECT_EQ(ReadScreensaverSettings(user_).area_size, 50);
+  EXPECT_FALSE(default_user_.OpenKey(kScreenSaverKey).ok());  // the check box was clear
+}
+
+TEST_F(OptionsDialogTest, CancelAfterChangesWritesNothing) {
+  Open();
+  Fill(profile_, "30", "10");
+  dialog_->findChild<QCheckBox*>()->click();
+  Press(QDialogButtonBox::Cancel);
+  EXPECT_EQ(dialog_->result(), QDialog::Rejected);
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "user.ini"));
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "default.ini"));
+}
+
+TEST_F(OptionsDialogTest, LogonCheckWritesTheDefaultUsersStore) {
+  Open();
+  Fill(profile_, "30", "10");
+  QTest::mouseClick(dialog_->findChild<QCheckBox*>(), Qt::LeftButton);
+  Press(QDialogButtonBox::Ok);
+  EXPECT_EQ(dialog_->result(), QDialog::Accepted);
+  EXPECT_EQ(default_user_.QueryValue(kDesktopKey, "SCRNSAVE.EXE").value, "corvscreen.scr");
+  EXPECT_EQ(default_user_.QueryValue(kDesktopKey, "ScreenSaveActive").value, "1");
+  const ScreensaverSettings logon = ReadScreensaverSettings(default_user_);
+  EXPECT_EQ(logon.profile_path, profile_);
+  EXPECT_EQ(logon.area_size_text, "30");
+  EXPECT_EQ(logon.timeout_text, "10");
+}
+
+TEST_F(OptionsDialogTest, UnwritableLogonStoreIsToldNeverDropped) {
+  std::ofstream(folder_ / "etc") << "not a folder";
+  default_user_ = SettingsStore((folder_ / "etc" / "registry.ini").string());
+  Open();
+  Fill(profile_, "30", "10");
+  dialog_->findChild<QCheckBox*>()->click();
+  MessageCatcher catcher;
+  Press(QDialogButtonBox::Ok);
+  ASSERT_EQ(catcher.texts().size(), 1u);
+  EXPECT_NE(catcher.texts()[0].find((folder_ / "etc" / "registry.ini").string()), std::string::npos)
+      << catcher.texts()[0];
+  EXPECT_NE(catcher.texts()[0].find("Not a directory"), std::string::npos) << catcher.texts()[0];
+  EXPECT_TRUE(dialog_->isVisible());
+  EXPECT_EQ(UserValue("AreaSize"), "30");  // the user's own choice is kept
+}
+
+TEST_F(OptionsDialogTest, LogonGoesThroughTheElevatedWriterWhenGiven) {
+  for (const bool written : {true, false}) {
+    std::vector<ScreensaverSettings> asked;
+    Open([&](QWidget*, const ScreensaverSettings& s) {
+      asked.push_back(s);
+      return written;
+    });
+    Fill(profile_, "30", "10");
+    dialog_->findChild<QCheckBox*>()->click();
+    Press(QDialogButtonBox::Ok);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].area_size_text, "30");
+    EXPECT_EQ(asked[0].profile_path, profile_);
+    // Not written: the dialog stays open with the choice still made.
+    EXPECT_EQ(dialog_->isVisible(), !written);
+  }
+}
+
+TEST(LogonWritesTest, EveryValueMayBeWrittenWithAdministratorRights) {
+  const ScreensaverSettings settings{"/home/ann/A.crvn", 50, 20, "050", "20"};
+  const std::vector<host::StoreWrite> writes = LogonWrites(settings);
+  ASSERT_EQ(writes.size(), 5u);
+  for (const host::StoreWrite& write : writes) {
+    EXPECT_TRUE(host::MayWriteElevated(write)) << write.key << " " << write.name;
+  }
+  EXPECT_EQ(writes[3].value, "050");
+}
+
+TEST_F(OptionsDialogTest, BrowsePutsTheChosenFileIntoThePathBox) {
+  Open();
+  Type("profilePath", folder_.path().string());
+  QTimer chooser;
+  QObject::connect(&chooser, &QTimer::timeout, [&] {
+    if (auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+      EXPECT_EQ(files->windowTitle().toStdString(), "Browse Corvane Profiles");
+      files->selectFile(QString::fromStdString(profile_));
+      QMetaObject::invokeMethod(files, "accept");
+    }
+  });
+  chooser.start(10);
+  for (QPushButton* button : dialog_->findChildren<QPushButton*>()) {
+    if (button->text() == "Browse...") QTest::mouseClick(button, Qt::LeftButton);
+  }
+  EXPECT_EQ(Box("profilePath")->text().toStdString(), profile_);
+}
+
+TEST_F(OptionsDialogTest, WaylandSessionIsNamedInTheDialog) {
+  setenv("XDG_SESSION_TYPE", "wayland", 1);
+  Open();
+  EXPECT_TRUE(dialog_->findChild<QLabel*>("waylandNote")->isVisible());
+  setenv("XDG_SESSION_TYPE", "x11", 1);
+  Open();
+  EXPECT_FALSE(dialog_->findChild<QLabel*>("waylandNote")->isVisible());
+  unsetenv("XDG_SESSION_TYPE");
+}
+
+}  // namespace
+}  // namespace corvane::screensaver
