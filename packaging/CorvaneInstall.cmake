@@ -1,6 +1,6 @@
 # Install rules for the three programs, the desktop program's help pages and its desktop
 # entry, in the places Linux users look for them (GNUInstallDirs):
-#   bin/corvservice, bin/Corvane, bin/corvscreen (and bin/corvquery)
+#   bin/corvservice, bin/Corvane, bin/corvscreen (and bin/corvquery, bin/corvsnap)
 #   share/corvane/Help/            the help pages
 #   share/applications/corvane.desktop
 # The service's unit is not installed: "corvservice -install" writes it with the program's
@@ -12,7 +12,7 @@ install(TARGETS corvservice RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The other programs are defined in folders configured after this one, so their rules are
 # added once the whole tree is read.
 function(corvane_install_other_programs)
-  foreach(program Corvane corvscreen corvquery)
+  foreach(program Corvane corvscreen corvquery corvsnap)
     if(TARGET ${program})
       install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     endif()
