@@ -15,8 +15,10 @@
 // means missing (code kTextMissing) and an empty view is a present, empty text. Never build a
 // Text from a null const char*.
 //
-// Bodies that live elsewhere: Save and Load in chart/wind_rose_profile.cpp, DrawChart in
-// chart/wind_rose_draw.cpp.
+// Where the bodies live: axes in chart/wind_rose_axes.cpp, series and values in
+// chart/wind_rose_series.cpp, display settings, pens, font and colours in
+// chart/wind_rose_settings.cpp, Save and Load in chart/wind_rose_profile.cpp, DrawChart in
+// chart/wind_rose_draw.cpp, the rest in chart/wind_rose.cpp.
 #pragma once
 
 #include <cstdint>
@@ -285,6 +287,25 @@ class WindRose {
   bool Fail(ChartError error) const;
   bool AxisExists(int index) const;
   bool SeriesExists(int series) const;
+  // The shape of the per-axis, per-series and per-value accessors: under the lock, checks the
+  // indexes (kIndexOutOfRange), then calls body with the record (OnValue: the stored value and
+  // its axis). A body that returns nothing succeeds; one that returns bool has called Succeed
+  // or Fail itself. Self is WindRose or const WindRose, so one helper serves getters and
+  // setters. (chart/wind_rose_access.h)
+  template <typename Self, typename Body>
+  static bool OnAxis(Self* self, int index, Body body);
+  template <typename Self, typename Body>
+  static bool OnSeries(Self* self, int series, Body body);
+  template <typename Self, typename Body>
+  static bool OnValue(Self* self, int axis, int series, Body body);
+  template <typename Self, typename Body, typename... Records>
+  static bool Finish(Self* self, Body& body, Records&... records);
+  // A copy of one of the chart's fields, read under the lock.
+  template <typename T>
+  T Locked(const T& field) const {
+    Guard guard(lock_);
+    return field;
+  }
   // Shared body of the three scale setters; `valid` tells whether the axis accepts the value.
   template <typename Check>
   bool SetAxisScale(int index, double value, double AxisRecord::*field, Check valid);

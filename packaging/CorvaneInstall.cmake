@@ -1,6 +1,6 @@
 # Install rules for the three programs, the desktop program's help pages and its desktop
 # entry, in the places Linux users look for them (GNUInstallDirs):
-#   bin/corvservice, bin/Corvane, bin/corvscreen (and bin/corvquery)
+#   bin/corvservice, bin/Corvane, bin/corvscreen (and bin/corvquery, bin/corvsnap)
 #   share/corvane/Help/            the help pages
 #   share/applications/corvane.desktop
 #   share/icons/hicolor/scalable/apps/corvane.svg   the program's icon, a small wind rose
@@ -16,7 +16,7 @@ install(TARGETS corvservice RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 function(corvane_install_other_programs)
   # Deferred calls run in the top folder's scope, which has not read GNUInstallDirs.
   include(GNUInstallDirs)
-  foreach(program Corvane corvscreen corvquery)
+  foreach(program Corvane corvscreen corvquery corvsnap)
     if(TARGET ${program})
       install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     endif()

@@ -152,12 +152,10 @@ int ServiceMain(const std::vector<std::string>& args, const EngineFactory& make_
       host::ServiceManager manager(host::ServiceManagerOptions::FromEnvironment());
       host::SettingsStore hive(host::Hive::kDefaultUser);
       const InstallContext context = MakeInstallContext(&manager, &hive);
-      if (command == ServiceCommand::kInstall) {
-        InstallService(context);
-      } else {
-        RemoveService(context);
-      }
-      return 0;
+      // A package script or a provisioning task sees the failure in the exit status.
+      const bool done =
+          command == ServiceCommand::kInstall ? InstallService(context) : RemoveService(context);
+      return done ? 0 : 1;
     }
     case ServiceCommand::kRun:
       ConsoleRun(args, make_engine);

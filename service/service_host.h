@@ -10,7 +10,8 @@
 
 namespace corvane::service {
 
-// The process's exit status, which is 0 in every case.
+// The process's exit status: 1 when -install or -remove failed, else 0 (a run, in the
+// console or under systemd, reports its troubles in the log and the status instead).
 int ServiceMain(const std::vector<std::string>& args, const EngineFactory& make_engine);
 
 }  // namespace corvane::service

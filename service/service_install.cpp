@@ -51,44 +51,45 @@ host::UnitFileOptions UnitOptions(const InstallContext& context, const std::stri
 
 }  // namespace
 
-void InstallService(const InstallContext& context) {
+bool InstallService(const InstallContext& context) {
   const std::string name(kServiceName);
   HostResult<std::string> program = context.program_path();
   if (!program.ok()) {
     std::fprintf(context.out, "Unable to install %s - %s\n", name.c_str(),
                  ErrorText(program.status.code()).c_str());
-    return;
+    return false;
   }
   if (HostStatus open = context.manager->Open(); !open.ok()) {
     std::fprintf(context.out, "OpenSCManager failed:\n  %s\n", ErrorText(open.code()).c_str());
     Detail(context, open);
-    return;
+    return false;
   }
   HostResult<std::string> unit = host::MakeUnitFile(UnitOptions(context, program.value));
   HostStatus created = unit.ok() ? context.manager->CreateUnit(kUnitName, unit.value) : unit.status;
   if (!created.ok()) {
     std::fprintf(context.out, "CreateService failed:\n  %s\n", ErrorText(created.code()).c_str());
     Detail(context, created);
-    return;
+    return false;
   }
   if (HostStatus key = context.default_hive->CreateKey(kServiceKey); !key.ok()) {
     Detail(context, key);
   }
   if (HostStatus reload = context.manager->Reload(); !reload.ok()) Detail(context, reload);
   std::fprintf(context.out, "Service %s has been installed.\n", name.c_str());
+  return true;
 }
 
-void RemoveService(const InstallContext& context) {
+bool RemoveService(const InstallContext& context) {
   const std::string name(kServiceName);
   if (HostStatus open = context.manager->Open(); !open.ok()) {
     std::fprintf(context.out, "OpenSCManager failed:\n  %s\n", ErrorText(open.code()).c_str());
     Detail(context, open);
-    return;
+    return false;
   }
   if (HostStatus unit = context.manager->OpenUnit(kUnitName); !unit.ok()) {
     std::fprintf(context.out, "OpenService failed:\n  %s\n", ErrorText(unit.code()).c_str());
     Detail(context, unit);
-    return;
+    return false;
   }
 
   if (context.manager->systemd()) {
@@ -123,10 +124,11 @@ void RemoveService(const InstallContext& context) {
   if (HostStatus deleted = context.manager->DeleteUnit(kUnitName); !deleted.ok()) {
     std::fprintf(context.out, "DeleteService failed:\n  %s\n", ErrorText(deleted.code()).c_str());
     Detail(context, deleted);
-    return;
+    return false;
   }
   std::fprintf(context.out, "Service %s removed.\n", name.c_str());
   if (HostStatus reload = context.manager->Reload(); !reload.ok()) Detail(context, reload);
+  return true;
 }
 
 }  // namespace corvane::service

@@ -31,11 +31,12 @@ struct InstallContext {
 };
 
 // Writes the unit (not enabled: the service starts on demand), creates the service's
-// settings key and has systemd reload.
-void InstallService(const InstallContext& context);
+// settings key and has systemd reload. True when the unit was written (a settings key or a
+// reload that failed is reported but does not undo the install).
+bool InstallService(const InstallContext& context);
 
 // Stops the service when it runs, printing a dot per poll while it stops, deletes the unit
-// and has systemd reload.
-void RemoveService(const InstallContext& context);
+// and has systemd reload. True when the unit was deleted.
+bool RemoveService(const InstallContext& context);
 
 }  // namespace corvane::service

@@ -83,7 +83,9 @@ bool RunSteps(const ServiceRunContext& context, std::unique_ptr<MonitorEngine>* 
                "cannot create the log folder " + base + ": " + error.message());
     }
     (*engine)->SetLogLocation((std::filesystem::path(base) / kFallbackProfile).string(), false);
-    if (context.console) {
+    if (context.console && profile.empty()) {
+      std::fprintf(context.out, "No profile is configured; using the default counters.\n");
+    } else if (context.console) {
       std::fprintf(context.out, "Cannot read the profile \"%s\"; using the default counters.\n",
                    profile.c_str());
     }

@@ -27,9 +27,11 @@ using testing_support::WriteFile;
 
 const std::string kProfileFixture = std::string(CORVANE_FIXTURES_DIR) + "/service/objects.crvn";
 
-bool ExitedWithZero(const std::optional<int>& status) {
-  return status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0;
+bool ExitedWith(const std::optional<int>& status, int code) {
+  return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
 }
+
+bool ExitedWithZero(const std::optional<int>& status) { return ExitedWith(status, 0); }
 
 bool HasRows(const std::string& log) {
   return ReadFile(log).find("<tr bgcolor=") != std::string::npos;
@@ -49,9 +51,11 @@ class CorvserviceTest : public ::testing::Test {
             {"XDG_STATE_HOME", folder_ / "state"}};
   }
 
-  std::string Run(const std::vector<std::string>& args) {
+  // The program's output; its exit status must be `exit_code`.
+  std::string Run(const std::vector<std::string>& args, int exit_code = 0) {
     ProgramRun run(program_, args, Env(), folder_.path());
-    EXPECT_TRUE(ExitedWithZero(run.Wait()));
+    EXPECT_TRUE(ExitedWith(run.Wait(), exit_code))
+        << "corvservice " << testing::PrintToString(args);
     return ReadFile(run.out_file());
   }
 
@@ -80,13 +84,14 @@ TEST_F(CorvserviceTest, InstallsAndRemovesItsUnit) {
   EXPECT_NE(ReadFile(folder_ / "etc/registry.ini").find("[Software\\Quillfen\\Corvane\\Service]"),
             std::string::npos);
 
-  EXPECT_EQ(Run({"-install"}), "CreateService failed:\n  File exists (0x11)\n");
+  // A failure is printed and seen by scripts in the exit status.
+  EXPECT_EQ(Run({"-install"}, 1), "CreateService failed:\n  File exists (0x11)\n");
   EXPECT_EQ(Run({"-Remove"}), "Service Corvane removed.\n");
   EXPECT_FALSE(std::filesystem::exists(units_ + "/corvane.service"));
-  EXPECT_EQ(Run({"/remove"}), "OpenService failed:\n  No such file or directory (0x2)\n");
+  EXPECT_EQ(Run({"/remove"}, 1), "OpenService failed:\n  No such file or directory (0x2)\n");
 
   std::filesystem::remove(units_);
-  EXPECT_EQ(Run({"-install"}), "OpenSCManager failed:\n  No such file or directory (0x2)\n");
+  EXPECT_EQ(Run({"-install"}, 1), "OpenSCManager failed:\n  No such file or directory (0x2)\n");
 }
 
 // Control-C and Control-Break stop the console run the same way.

@@ -69,8 +69,7 @@ TEST_F(ServiceInstallTest, InstallsOnceAndRemoves) {
   EXPECT_NE(unit.find("\nExecStart=\"/opt/corvane/corvservice\"\n"), std::string::npos) << unit;
   EXPECT_NE(unit.find("\"-/opt/corvane/Logs\""), std::string::npos) << unit;
   const std::string registry = (folder_ / "etc/registry.ini").string();
-  EXPECT_NE(unit.find("Environment=\"CORVANE_DEFAULT_REGISTRY=" + registry),
-            std::string::npos)
+  EXPECT_NE(unit.find("Environment=\"CORVANE_DEFAULT_REGISTRY=" + registry), std::string::npos)
       << "the service reads the hive this install wrote";
   EXPECT_TRUE(hive_.OpenKey(kServiceKey).ok()) << "the service's settings key is created";
 
@@ -84,6 +83,34 @@ TEST_F(ServiceInstallTest, InstallsOnceAndRemoves) {
 
   RemoveService(Context());
   EXPECT_EQ(Out(), "OpenService failed:\n  No such file or directory (0x2)\n");
+}
+
+TEST_F(ServiceInstallTest, TheOutcomeSaysWhetherTheUnitWasWrittenOrDeleted) {
+  host::ServiceManager nowhere({folder_ / "no-units", ""});
+  struct Step {
+    const char* what;
+    bool install;  // else remove
+    bool no_units_folder;
+    bool expected;
+  };
+  const Step steps[] = {
+      {"first install", true, false, true},
+      {"install over an existing unit", true, false, false},
+      {"remove", false, false, true},
+      {"remove a missing unit", false, false, false},
+      {"install without a unit folder", true, true, false},
+      {"remove without a unit folder", false, true, false},
+  };
+  for (const Step& step : steps) {
+    InstallContext context = Context();
+    if (step.no_units_folder) context.manager = &nowhere;
+    const bool done = step.install ? InstallService(context) : RemoveService(context);
+    EXPECT_EQ(done, step.expected) << step.what << ": " << Out();
+  }
+
+  program_ = {"", host::HostStatus::Error(ENOENT, "readlink /proc/self/exe")};
+  EXPECT_FALSE(InstallService(Context())) << "no program path";
+  EXPECT_FALSE(std::filesystem::exists(unit_file_));
 }
 
 TEST_F(ServiceInstallTest, RemovingAnEnabledServiceLeavesNoDanglingLink) {
@@ -186,7 +213,7 @@ TEST_F(ServiceInstallTest, AServiceThatWillNotStopIsReported) {
   context.manager = &with_systemd;
   InstallService(context);
   Out();
-  RemoveService(context);
+  EXPECT_TRUE(RemoveService(context)) << "the unit is deleted all the same";
   EXPECT_EQ(Out(),
             "Stopping service Corvane.\nService Corvane failed to stop.\n"
             "Service Corvane removed.\n");

@@ -160,6 +160,17 @@ TEST_F(ServiceRunTest, AnUnreadableProfileFallsBackOnTheDefaultCounters) {
                 fallback_base_ + "/ServiceDefault-log.html\n");
 }
 
+TEST_F(ServiceRunTest, WithNoProfileConfiguredTheConsoleSaysSo) {
+  setting_.clear();
+  record_->load_result = false;
+  ServiceRunContext context = Context(true);
+  context.args = {"corvservice", "-run"};
+  EXPECT_EQ(RunService(context), RunOutcome::kStopped);
+  EXPECT_EQ(ReadStream(out_), "No profile is configured; using the default counters.\n"
+                              "Activity log: " +
+                                  fallback_base_ + "/ServiceDefault-log.html\n");
+}
+
 TEST_F(ServiceRunTest, ReportsEveryStartStepThenRunning) {
   EXPECT_EQ(RunService(Context(false)), RunOutcome::kStopped);
   for (int check_point = 1; check_point <= 5; ++check_point) {

@@ -1,6 +1,6 @@
-// The service's error events, which stand in for the platform's event log: syslog with the
-// identity of the event source (facility daemon, priority error), where journald picks them
-// up. One event is two lines: "<source> error: <code>" and the message; a note is one line.
+// The service's error events in the system log: syslog with the identity of the event source
+// (facility daemon, priority error), where journald picks them up. One event is two lines:
+// "<source> error: <code>" and the message; a note is one line.
 //
 // Any thread: the saved code is atomic and syslog(3) is thread-safe.
 #pragma once

@@ -1,6 +1,6 @@
-// Stands in for the service control dispatcher: the process belongs to systemd when systemd
-// started it, which it tells by NOTIFY_SOCKET (a notify unit) or INVOCATION_ID (every unit)
-// in the environment. Main thread only.
+// Runs the service body when systemd started the process, which systemd tells by
+// NOTIFY_SOCKET (a notify unit) or INVOCATION_ID (every unit) in the environment. Main thread
+// only.
 #pragma once
 
 #include <functional>

@@ -1,5 +1,5 @@
-// Stands in for the service control manager: unit files in systemd's unit folder, and
-// systemctl for reloading, stopping and querying, run only when systemd runs the machine.
+// The service's systemd unit: the unit file in systemd's unit folder, and systemctl for
+// reloading, stopping and querying, run only when systemd runs the machine.
 //
 //   unit folder  $CORVANE_UNIT_DIR, else /etc/systemd/system
 //   systemctl    $CORVANE_SYSTEMCTL when set (empty: do not talk to systemd, as when

@@ -1,5 +1,5 @@
-// The settings store that stands in for the registry: one INI file per hive (format in
-// ini_document.h), a section per key path, string values.
+// The settings store: one INI file per hive (format in ini_document.h), a section per key
+// path, string values.
 //
 //   kCurrentUser  (HKEY_CURRENT_USER):  $CORVANE_USER_REGISTRY, else
 //                 ${XDG_CONFIG_HOME:-$HOME/.config}/Quillfen/Corvane/registry.ini

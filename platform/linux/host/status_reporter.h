@@ -1,5 +1,4 @@
-// The service's status reports, which stand in for the service control manager's status
-// record: sd_notify(3) messages to systemd.
+// The service's status reports to systemd: sd_notify(3) messages.
 //
 //   start pending  STATUS=Starting (check point N), EXTEND_TIMEOUT_USEC=<wait hint>
 //   running        READY=1, STATUS=Running
