@@ -93,8 +93,8 @@ class CollectorTest : public ::testing::Test {
 
 TEST_F(CollectorTest, SamplesReachTheSeriesAndTheWindow) {
   // The first collection only primes the rate counters; readings start with the second.
-  fake_.ScriptReadings("\\A\\x", {fake::Value(999), fake::Value(10), fake::Value(20),
-                                  fake::Value(30)});
+  fake_.ScriptReadings("\\A\\x",
+                       {fake::Value(999), fake::Value(10), fake::Value(20), fake::Value(30)});
   fake_.ScriptValue("\\A\\y", 50);
   ASSERT_TRUE(AddCounterAxis(engine_, "x", "\\A\\x"));
   ASSERT_TRUE(AddCounterAxis(engine_, "y", "\\A\\y", 100, 40));
@@ -170,8 +170,7 @@ TEST_F(CollectorTest, StopRefusesWhileTheCollectorIsStarting) {
 }
 
 TEST_F(CollectorTest, FailedReadingsAreUnavailableForThatPassOnly) {
-  fake_.ScriptReadings("\\A\\x", {fake::Value(0), fake::Value(5), fake::Failure(),
-                                  fake::Value(7)});
+  fake_.ScriptReadings("\\A\\x", {fake::Value(0), fake::Value(5), fake::Failure(), fake::Value(7)});
   fake_.ScriptValue("\\A\\y", 1);
   AddCounterAxis(engine_, "x", "\\A\\x");
   AddCounterAxis(engine_, "y", "\\A\\y");
@@ -224,6 +223,22 @@ TEST_F(CollectorTest, ConnectsOncePerDistinctMachine) {
     EXPECT_EQ(SeriesAt(engine_, i, Corvane::kCurrentSeries).value, i) << i;
 }
 
+TEST_F(CollectorTest, AllMachinesAreConnectedInOneCall) {
+  // Eight machines that take long to answer: side by side they cost the longest delay once.
+  std::vector<std::string> machines;
+  for (int i = 0; i < 8; ++i) {
+    machines.push_back("\\\\m" + std::to_string(i));
+    fake_.ScriptConnect(machines.back(), perf::kCannotConnectMachine, 50ms);
+    AddCounterAxis(engine_, machines.back(), machines.back() + "\\X\\1");
+  }
+  ASSERT_TRUE(engine_.Start(&window_, false));
+  WaitForFirstSample(engine_);
+  EXPECT_EQ(fake_.ConnectBatches(), (std::vector<std::vector<std::string>>{machines}));
+  const std::vector<EngineMessage> messages = sink_.Messages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(messages[0].text.ends_with("\\\\m6\n\\\\m7")) << messages[0].text;
+}
+
 TEST_F(CollectorTest, UnreachableMachinesAreListedOnce) {
   fake_.ScriptConnect("\\\\bad", perf::kCannotConnectMachine);
   fake_.ScriptConnect("\\\\worse", perf::kNoMachine);
@@ -239,8 +254,8 @@ TEST_F(CollectorTest, UnreachableMachinesAreListedOnce) {
   EXPECT_EQ(fake_.ConnectCount("\\\\bad"), 1);
   EXPECT_EQ(fake_.ConnectCount("\\\\worse"), 1);
   // The first axis naming an unreachable machine gets no counter; later ones keep their path.
-  EXPECT_EQ(fake_.AddedPaths(), (std::vector<std::string>{"", "\\\\good\\X\\2", "\\\\bad\\X\\3",
-                                                          "", "\\\\bad\\X\\5"}));
+  EXPECT_EQ(fake_.AddedPaths(),
+            (std::vector<std::string>{"", "\\\\good\\X\\2", "\\\\bad\\X\\3", "", "\\\\bad\\X\\5"}));
   const std::vector<EngineMessage> messages = sink_.Messages();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].string_id, 61213);
@@ -418,8 +433,8 @@ TEST_F(CollectorTest, AForgottenWindowIsNoLongerInvalidated) {
 
 TEST_F(CollectorTest, EverySampleReachesTheActivityLog) {
   testing_support::TempDir dir;
-  fake_.ScriptReadings("\\A\\x", {fake::Value(0), fake::Value(1.5), fake::Failure(),
-                                  fake::Value(2)});
+  fake_.ScriptReadings("\\A\\x",
+                       {fake::Value(0), fake::Value(1.5), fake::Failure(), fake::Value(2)});
   AddCounterAxis(engine_, "x,y", "\\A\\x");
   CorvaneSettings s = engine_.GetSettings();
   s.LogMode = log_mode::kEveryUpdate;
