@@ -28,27 +28,44 @@ bool Connect(CollectorControl& control, Corvane& engine, CollectorSession& sessi
     return false;
   }
 
-  std::vector<std::string> tried;        // machine parts, compared exactly
-  std::vector<std::string> unreachable;  // in the order they failed
+  // The distinct machine parts (compared exactly), connected all at once: machines that do
+  // not answer cost one time-out together rather than one each.
+  std::vector<std::string> tried;
+  for (int i = 0; i < session.CounterCount(); ++i) {
+    const std::string path = engine.GetCounterPath(i);
+    const std::string_view machine = MachinePart(path);
+    if (!machine.empty() && std::find(tried.begin(), tried.end(), machine) == tried.end())
+      tried.emplace_back(machine);
+  }
+  std::vector<perf::Status> statuses(tried.size(), perf::kOk);
+  if (!tried.empty()) {
+    if (!format.empty()) {
+      std::string names;
+      for (const std::string& machine : tried) names += (names.empty() ? "" : ", ") + machine;
+      engine.SetStatusText(FormatConnecting(format, names));
+      engine.InvalidateWindow(true);
+    }
+    engine.GetProvider().ConnectMachines(tried, statuses);
+    if (control.StopRequested()) {
+      // The notice would otherwise stay on a stopped engine's window.
+      if (!format.empty()) engine.SetStatusText({});
+      return false;
+    }
+  }
+
+  std::vector<std::string> unreachable;  // in the order the paths name them
+  std::vector<bool> named(tried.size(), false);
   for (int i = 0; i < session.CounterCount(); ++i) {
     std::string path = engine.GetCounterPath(i);
     const std::string_view machine = MachinePart(path);
-    if (!machine.empty() && std::find(tried.begin(), tried.end(), machine) == tried.end()) {
-      if (!format.empty()) {
-        engine.SetStatusText(FormatConnecting(format, machine));
-        engine.InvalidateWindow(true);
-      }
-      tried.emplace_back(machine);
-      const perf::Status status = engine.GetProvider().ConnectMachine(machine);
-      if (control.StopRequested()) {
-        // The notice would otherwise stay on a stopped engine's window.
-        if (!format.empty()) engine.SetStatusText({});
-        return false;
-      }
-      if (status != perf::kOk) {
-        unreachable.emplace_back(machine);
+    if (!machine.empty()) {
+      const std::size_t at =
+          static_cast<std::size_t>(std::find(tried.begin(), tried.end(), machine) - tried.begin());
+      if (!named[at] && statuses[at] != perf::kOk) {
+        unreachable.push_back(tried[at]);
         path.clear();  // this axis gets no counter; later ones on the machine are still added
       }
+      named[at] = true;
     }
     session.AddCounter(i, path);
   }
@@ -77,7 +94,7 @@ void Sample(CollectorControl& control, Corvane& engine, CollectorSession& sessio
     const std::uint32_t now = engine.CollectorTick();
     const int interval = engine.GetInterval();
     const SampleSchedule::Pass pass = schedule.BeginPass(now, interval, flags.resample);
-    if (pass.collect) session.Collect();
+    if (pass.collect) session.Collect(CollectTimeLimit(interval));
     if (pass.read) {
       session.StoreSample(engine);
       engine.InvalidateWindow(true);
@@ -89,6 +106,13 @@ void Sample(CollectorControl& control, Corvane& engine, CollectorSession& sessio
 }
 
 }  // namespace
+
+std::chrono::milliseconds CollectTimeLimit(int interval_s) {
+  // Three quarters of the interval leave the rest for the local counters, the log row and the
+  // next pass, so a sample is written every interval however slow a machine is.
+  const int clamped = std::clamp(interval_s, kMinInterval, kMaxInterval);
+  return std::chrono::milliseconds(clamped * 750);
+}
 
 std::string FormatConnecting(std::string_view format, std::string_view machine) {
   std::string text(format);

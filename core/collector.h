@@ -5,6 +5,7 @@
 // Threads: RunCollector is the body of the thread Corvane::Start creates; nothing else calls it.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -21,6 +22,9 @@ void RunCollector(CollectorControl& control, Corvane& engine);
 // The connect status text: `format` with its "%s" replaced by the machine name (the name is
 // never read as a format itself). Empty when the format is empty.
 std::string FormatConnecting(std::string_view format, std::string_view machine);
+
+// How long one collection may wait for slow machines at an interval of `interval_s` seconds.
+std::chrono::milliseconds CollectTimeLimit(int interval_s);
 
 // A monotonic millisecond tick; wraps after 49.7 days.
 std::uint32_t TickMs();

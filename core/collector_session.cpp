@@ -21,8 +21,10 @@ void CollectorSession::AddCounter(int slot, std::string_view path) {
   if (query_->AddCounter(path, &handle) != perf::kOk) handle = perf::kNullCounter;
 }
 
-void CollectorSession::Collect() {
-  if (query_ != nullptr) query_->Collect();
+void CollectorSession::Collect(std::chrono::milliseconds limit) {
+  if (query_ == nullptr) return;
+  query_->SetCollectTimeLimit(limit);
+  query_->Collect();
 }
 
 void CollectorSession::StoreSample(Corvane& engine) {

@@ -7,6 +7,7 @@
 // the chart lock while the provider collects or connects.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -32,9 +33,9 @@ class CollectorSession {
   // Adds the counter of a path into handle slot `slot`; the result is not needed, a failed add
   // leaves the null handle. Does nothing without a query.
   void AddCounter(int slot, std::string_view path);
-  // Collects the query (blocks in the provider; no lock held). The result is not needed:
-  // a failed collection makes every reading of the pass fail.
-  void Collect();
+  // Collects the query (blocks in the provider at most about `limit`; no lock held). The result
+  // is not needed: a failed collection makes every reading of the pass fail.
+  void Collect(std::chrono::milliseconds limit = std::chrono::milliseconds::max());
   // Reads every counter and stores it in the engine (SetValue, or SetUnavailable when the
   // reading fails), then ends the sample. Holds the engine's lock throughout, so a drawing
   // never shows half a sample; the provider is only asked for values already collected.

@@ -1,6 +1,9 @@
 #include "platform/routing_provider.h"
 
 #include <array>
+#include <chrono>
+#include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -32,11 +35,16 @@ class RoutingQuery final : public perf::Query {
       if (const perf::Status status = provider->OpenQuery(&query); status != perf::kOk)
         return status;
       if (!query) return perf::kMemoryAllocationFailure;
+      if (limit_) query->SetCollectTimeLimit(*limit_);
       queries_[route] = std::move(query);
     }
     perf::CounterHandle inner = perf::kNullCounter;
-    if (const perf::Status status = queries_[route]->AddCounter(path, &inner); status != perf::kOk)
+    if (const perf::Status status = queries_[route]->AddCounter(path, &inner);
+        status != perf::kOk) {
+      last_error_ = queries_[route]->LastError();
       return status;
+    }
+    last_error_.clear();
     routes_.push_back(Entry{route, inner});
     ++counters_[route];
     *handle = static_cast<perf::CounterHandle>(routes_.size());
@@ -52,15 +60,35 @@ class RoutingQuery final : public perf::Query {
     return status;
   }
 
-  // Collects the local counters, then the remote ones (bounded by the scrape time-outs).
+  // Collects the local counters, then the remote ones (bounded by the time limit).
   perf::Status Collect() override {
     perf::Status result = perf::kNoData;
+    last_error_.clear();
     for (std::size_t route = 0; route < queries_.size(); ++route) {
       if (!queries_[route] || counters_[route] == 0) continue;
       const perf::Status status = queries_[route]->Collect();
+      if (status != perf::kOk) {
+        const std::string reason = queries_[route]->LastError();
+        if (!reason.empty()) last_error_ += (last_error_.empty() ? "" : "; ") + reason;
+      }
       if (status == perf::kOk || result == perf::kNoData) result = status;
     }
     return result;
+  }
+
+  std::string LastError() const override { return last_error_; }
+
+  std::string CounterError(perf::CounterHandle handle) const override {
+    if (handle == perf::kNullCounter || handle > routes_.size()) return {};
+    const Entry& entry = routes_[handle - 1];
+    if (entry.inner == perf::kNullCounter) return {};
+    return queries_[entry.route]->CounterError(entry.inner);
+  }
+
+  void SetCollectTimeLimit(std::chrono::milliseconds limit) override {
+    limit_ = limit;
+    for (const auto& query : queries_)
+      if (query) query->SetCollectTimeLimit(limit);
   }
 
   perf::Status GetFormattedDouble(perf::CounterHandle handle, double* value) override {
@@ -83,8 +111,10 @@ class RoutingQuery final : public perf::Query {
 
   Providers providers_;  // shared, so a query may outlive the provider that opened it
   std::array<std::unique_ptr<perf::Query>, 2> queries_;
-  std::array<std::size_t, 2> counters_{};  // counters in each inner query
-  std::vector<Entry> routes_;              // handle = index + 1
+  std::array<std::size_t, 2> counters_{};           // counters in each inner query
+  std::vector<Entry> routes_;                       // handle = index + 1
+  std::optional<std::chrono::milliseconds> limit_;  // given before the inner query was opened
+  std::string last_error_;
 };
 
 class RoutingProvider final : public perf::Provider {
@@ -99,6 +129,34 @@ class RoutingProvider final : public perf::Provider {
   perf::Status ConnectMachine(std::string_view machine) override {
     perf::Provider* provider = For(machine);
     return provider == nullptr ? perf::kNoMachine : provider->ConnectMachine(machine);
+  }
+
+  void ConnectMachines(std::span<const std::string> machines,
+                       std::span<perf::Status> statuses) override {
+    // Each provider takes its machines in one call, so the remote ones are tried together.
+    for (const Route route : {kLocal, kRemote}) {
+      std::vector<std::string> mine;
+      std::vector<std::size_t> at;
+      for (std::size_t i = 0; i < machines.size() && i < statuses.size(); ++i) {
+        if (RouteOfMachine(machines[i]) != route) continue;
+        mine.push_back(machines[i]);
+        at.push_back(i);
+      }
+      if (mine.empty()) continue;
+      std::vector<perf::Status> results(mine.size(), perf::kNoMachine);
+      if (providers_[route]) providers_[route]->ConnectMachines(mine, results);
+      for (std::size_t j = 0; j < at.size(); ++j) statuses[at[j]] = results[j];
+    }
+  }
+
+  std::string MachineError(std::string_view machine) const override {
+    perf::Provider* provider = For(machine);
+    return provider == nullptr ? std::string() : provider->MachineError(machine);
+  }
+
+  void SetMachineWatcher(std::shared_ptr<perf::MachineWatcher> watcher) override {
+    for (const auto& provider : providers_)
+      if (provider) provider->SetMachineWatcher(watcher);
   }
 
   perf::Status LookupNameByIndex(std::string_view machine, std::uint32_t index,

@@ -73,6 +73,17 @@ void FakeProvider::ScriptConnect(std::string machine, perf::Status status,
   state_->connects[std::move(machine)] = ConnectScript{status, delay};
 }
 
+void FakeProvider::ScriptMachineError(std::string machine, std::string reason) {
+  std::lock_guard lock(state_->mutex);
+  state_->machine_errors[std::move(machine)] = std::move(reason);
+}
+
+std::string FakeProvider::MachineError(std::string_view machine) const {
+  std::lock_guard lock(state_->mutex);
+  const auto it = state_->machine_errors.find(machine);
+  return it == state_->machine_errors.end() ? std::string() : it->second;
+}
+
 void FakeProvider::ScriptCollections(std::vector<CollectStep> steps, AfterScript after) {
   std::lock_guard lock(state_->mutex);
   state_->collect_steps = std::move(steps);
@@ -189,6 +200,31 @@ perf::Status FakeProvider::ConnectMachine(std::string_view machine) {
   }
   state->Delay(script.delay);
   return script.status;
+}
+
+void FakeProvider::ConnectMachines(std::span<const std::string> machines,
+                                   std::span<perf::Status> statuses) {
+  const std::shared_ptr<FakeState> state = state_;
+  std::chrono::milliseconds longest{0};
+  {
+    std::lock_guard lock(state->mutex);
+    state->connect_batches.emplace_back(machines.begin(), machines.end());
+    for (std::size_t i = 0; i < machines.size() && i < statuses.size(); ++i) {
+      ++state->connect_counts[machines[i]];
+      state->connect_calls.push_back(machines[i]);
+      ConnectScript script;
+      if (const auto it = state->connects.find(machines[i]); it != state->connects.end())
+        script = it->second;
+      statuses[i] = script.status;
+      longest = std::max(longest, script.delay);
+    }
+  }
+  state->Delay(longest);
+}
+
+std::vector<std::vector<std::string>> FakeProvider::ConnectBatches() const {
+  std::lock_guard lock(state_->mutex);
+  return state_->connect_batches;
 }
 
 perf::Status FakeProvider::LookupNameByIndex(std::string_view machine, std::uint32_t index,

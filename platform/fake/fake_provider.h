@@ -51,9 +51,13 @@ class FakeProvider final : public perf::Provider {
   void ScriptConnect(std::string machine, perf::Status status,
                      std::chrono::milliseconds delay = std::chrono::milliseconds{0});
 
+  // What MachineError says of the machine (empty: nothing).
+  void ScriptMachineError(std::string machine, std::string reason);
+
   // Step n-1 answers every query's n-th Collect; past the end, `after` decides. Empty: every
   // collection succeeds at once.
-  void ScriptCollections(std::vector<CollectStep> steps, AfterScript after = AfterScript::kHoldLast);
+  void ScriptCollections(std::vector<CollectStep> steps,
+                         AfterScript after = AfterScript::kHoldLast);
 
   // OpenQuery fails with `status` until called again with kOk.
   void FailOpenQuery(perf::Status status);
@@ -79,12 +83,19 @@ class FakeProvider final : public perf::Provider {
   // ---- Observation.
   FakeCounts Counts() const;
   int ConnectCount(std::string_view machine) const;  // ConnectMachine calls with that machine
-  std::vector<std::string> ConnectCalls() const;      // every machine connected, in call order
-  std::vector<std::string> AddedPaths() const;        // every AddCounter path, in call order
+  std::vector<std::string> ConnectCalls() const;     // every machine connected, in call order
+  // The machines of each ConnectMachines call, one list per call.
+  std::vector<std::vector<std::string>> ConnectBatches() const;
+  std::vector<std::string> AddedPaths() const;  // every AddCounter path, in call order
 
   // ---- perf::Provider.
   perf::Status OpenQuery(std::unique_ptr<perf::Query>* query) override;
   perf::Status ConnectMachine(std::string_view machine) override;
+  // Connects the machines side by side: the call blocks for the longest of their delays, not
+  // their sum, and counts as one connection per machine.
+  void ConnectMachines(std::span<const std::string> machines,
+                       std::span<perf::Status> statuses) override;
+  std::string MachineError(std::string_view machine) const override;
   perf::Status LookupNameByIndex(std::string_view machine, std::uint32_t index,
                                  std::string* name) override;
   perf::Status EnumObjects(std::string_view machine, std::vector<std::string>* objects) override;

@@ -70,6 +70,16 @@ perf::Status FakeQuery::Collect() {
   return step.status;
 }
 
+std::string FakeQuery::CounterError(perf::CounterHandle handle) const {
+  const Counter* counter = Find(handle);
+  if (counter == nullptr || collections_ == 0) return {};
+  std::lock_guard lock(state_->mutex);
+  const auto script = state_->readings.find(counter->path);
+  if (script == state_->readings.end()) return {};
+  const Reading* reading = StepAt(script->second.readings, script->second.after, collections_ - 1);
+  return reading == nullptr || reading->status == perf::kOk ? std::string() : reading->reason;
+}
+
 perf::Status FakeQuery::GetFormattedDouble(perf::CounterHandle handle, double* value) {
   const Counter* counter = Find(handle);
   if (counter == nullptr) return perf::kInvalidHandle;

@@ -34,6 +34,8 @@ class FakeQuery final : public perf::Query {
 
   // The scripted reading for this query's latest collection; kNoData before the first.
   perf::Status GetFormattedDouble(perf::CounterHandle handle, double* value) override;
+  // The scripted reason of the latest collection's failed reading.
+  std::string CounterError(perf::CounterHandle handle) const override;
 
  private:
   struct Counter {
@@ -44,8 +46,8 @@ class FakeQuery final : public perf::Query {
   const Counter* Find(perf::CounterHandle handle) const;
 
   std::shared_ptr<FakeState> state_;
-  std::vector<Counter> counters_;      // handle h is counters_[h - 1]; handles are never reused
-  std::uint64_t collections_ = 0;      // Collect calls so far, failed ones included
+  std::vector<Counter> counters_;  // handle h is counters_[h - 1]; handles are never reused
+  std::uint64_t collections_ = 0;  // Collect calls so far, failed ones included
   perf::Status last_collect_ = perf::kOk;
 };
 

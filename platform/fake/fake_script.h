@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "core/perf_data.h"
@@ -16,12 +18,18 @@ namespace corvane::fake {
 struct Reading {
   perf::Status status = perf::kOk;  // kOk: the read succeeds with value
   double value = 0.0;               // in the counter's own unit
+  std::string reason;               // what CounterError says of a failed read
 
   bool operator==(const Reading&) const = default;
 };
 
-inline Reading Value(double value) { return Reading{perf::kOk, value}; }
-inline Reading Failure(perf::Status status = perf::kInvalidData) { return Reading{status, 0.0}; }
+inline Reading Value(double value) { return Reading{perf::kOk, value, {}}; }
+inline Reading Failure(perf::Status status = perf::kInvalidData) {
+  return Reading{status, 0.0, {}};
+}
+inline Reading FailureBecause(std::string reason, perf::Status status = perf::kInvalidData) {
+  return Reading{status, 0.0, std::move(reason)};
+}
 
 // What a scripted sequence gives once every step has been used.
 enum class AfterScript {
@@ -31,7 +39,8 @@ enum class AfterScript {
 
 // The outcome of one collection of a query.
 struct CollectStep {
-  perf::Status status = perf::kOk;    // non-zero: Collect returns it and every read of that pass fails
+  perf::Status status =
+      perf::kOk;  // non-zero: Collect returns it and every read of that pass fails
   std::chrono::milliseconds delay{0};  // how long Collect blocks before it returns
 };
 

@@ -64,6 +64,7 @@ struct FakeState {
   std::map<std::string, CounterScript, std::less<>> readings;
   std::map<std::string, perf::Status, std::less<>> add_failures;
   std::map<std::string, ConnectScript, std::less<>> connects;
+  std::map<std::string, std::string, std::less<>> machine_errors;
   std::vector<CollectStep> collect_steps;  // step i answers a query's (i+1)-th collection
   AfterScript collect_after = AfterScript::kHoldLast;
   perf::Status open_query_status = perf::kOk;
@@ -75,6 +76,7 @@ struct FakeState {
   FakeCounts counts;
   std::map<std::string, int, std::less<>> connect_counts;  // ConnectMachine calls per machine
   std::vector<std::string> connect_calls;                  // machines in call order
+  std::vector<std::vector<std::string>> connect_batches;   // machines of each batch call
   std::vector<std::string> added_paths;                    // AddCounter paths in call order
 };
 

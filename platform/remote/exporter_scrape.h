@@ -1,8 +1,9 @@
 // Fetching exporter pages over HTTP or HTTPS with libcurl, which the first scrape loads (see
-// curl_library.h). An ExporterScrape is one URL with
-// its curl handle and the last page it fetched; a ScrapeRunner fetches several at once and
-// returns when each has finished or run out of time, so a dead host costs one time-out
-// whatever the number of hosts. Both belong to one thread. Nothing is passed to a shell.
+// curl_library.h). An ExporterScrape is one URL with its curl handle and the last page it
+// fetched; a ScrapeRunner fetches several at once (one curl multi handle, no thread per host)
+// and returns when each has finished or a deadline has passed, so dead hosts cost one time-out
+// together. A scrape still running at the deadline goes on at the runner's next run, and its
+// answer serves that run. Both belong to one thread. Nothing is passed to a shell.
 #pragma once
 
 #include <chrono>
@@ -10,12 +11,14 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "platform/remote/exporter_page.h"
 
 namespace corvane::remote {
 
 class CurlLibrary;
+class ScrapeRunner;
 
 struct ScrapeOptions {
   // Both bounds hold for a whole collection, since the machines are fetched side by side:
@@ -36,9 +39,12 @@ class ExporterScrape {
 
   const std::string& url() const { return url_; }
 
-  // The result of the last run: whether a page was fetched (HTTP 200) and parsed, else why
-  // not ("http://h:9100/metrics: Connection refused").
+  // The result of the last finished fetch: whether a page was fetched (HTTP 200) and parsed,
+  // else why not ("http://h:9100/metrics: connection refused").
   bool ok() const { return ok_; }
+  // Still waiting for its answer after the last run's deadline; ok() and error() then tell of
+  // nothing yet.
+  bool running() const { return runner_ != nullptr; }
   const std::string& error() const { return error_; }
   const ExporterPage& page() const { return *page_; }
   // Hands the page over, leaving an empty one for the next run.
@@ -53,13 +59,17 @@ class ExporterScrape {
   void Begin(double start_time);
   void Finish(int curl_code);
   void Fail(std::string reason);
+  std::string CurlReason(int curl_code) const;
 
   std::string url_;
   std::size_t max_page_bytes_;
+  std::chrono::milliseconds connect_timeout_;
+  std::chrono::milliseconds total_timeout_;
+  ScrapeRunner* runner_ = nullptr;     // while a fetch is in the runner's transfers
   const CurlLibrary* curl_ = nullptr;  // null when libcurl could not be loaded
   std::string curl_failure_;           // then why
-  void* easy_ = nullptr;     // CURL*
-  void* headers_ = nullptr;  // curl_slist*
+  void* easy_ = nullptr;               // CURL*
+  void* headers_ = nullptr;            // curl_slist*
   std::unique_ptr<ExporterPage> page_;
   std::unique_ptr<char[]> curl_error_;  // CURL_ERROR_SIZE bytes
   bool too_large_ = false;
@@ -77,17 +87,25 @@ class ScrapeRunner {
   ScrapeRunner(const ScrapeRunner&) = delete;
   ScrapeRunner& operator=(const ScrapeRunner&) = delete;
 
-  // Fetches every scrape's URL at once; the first run with a scrape creates the transfers'
-  // set, so a runner that never fetches never touches libcurl. The runner keeps the connections open for the next
-  // run, so scraping the same hosts again costs no new connection.
-  void Run(std::span<ExporterScrape* const> scrapes, std::chrono::milliseconds total_timeout);
+  // Starts every scrape that is not running and drives all running ones until each of
+  // `scrapes` has finished or `deadline` has passed. The first run with a scrape creates the
+  // transfers' set, so a runner that never fetches never touches libcurl. The runner keeps the
+  // connections open, so scraping the same hosts again costs no new connection.
+  void Run(std::span<ExporterScrape* const> scrapes,
+           std::chrono::steady_clock::time_point deadline);
+  // Ends a scrape's running fetch without a result.
+  void Cancel(ExporterScrape* scrape);
 
  private:
   const CurlLibrary* curl_ = nullptr;
   void* multi_ = nullptr;  // CURLM*, made by the first run
+  std::vector<ExporterScrape*> running_;
 };
 
 // Seconds on the steady clock, the time base of read_time().
 double SteadySeconds();
+
+// A page size for messages: "32 MB", "4 KB", "1000 bytes".
+std::string SizeText(std::size_t bytes);
 
 }  // namespace corvane::remote

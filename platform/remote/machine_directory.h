@@ -1,12 +1,14 @@
 // The remote machines a provider has met: for each, whether connecting to it worked, which
 // exporter answers at which URL, the page of that connection (to check counters against and to
-// browse) and the last error. Any thread; the lock is never held during network I/O.
+// browse), the last error, and whether it answers now, which a watcher hears of when it
+// changes. Any thread; the lock is never held during network I/O or while the watcher is told.
 #pragma once
 
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -35,6 +37,9 @@ class MachineDirectory {
   // node_exporter's first. kCannotConnectMachine on failure (LastError says why), kInvalidPath
   // for a machine part that is not an address.
   perf::Status Connect(std::string_view machine, MachineInfo* info = nullptr);
+  // Connect for several machines at once: all their scrapes run side by side, so the whole
+  // call takes at most one time-out. statuses[i] answers machines[i].
+  void ConnectAll(std::span<const std::string> machines, std::span<perf::Status> statuses);
 
   // The machine as its last connection left it, connecting first when it was never tried.
   // kNoMachine when that connection failed: a machine is tried once until Connect is called
@@ -44,26 +49,38 @@ class MachineDirectory {
   // For browsing: the held page when it is at most two seconds old, else a new connection.
   perf::Status Browse(std::string_view machine, MachineInfo* info);
 
-  // Records why a later scrape of a connected machine failed, for LastError; an empty error
-  // records that the last scrape worked.
+  // Records the outcome of a later scrape of a connected machine: an empty error records that
+  // it answered. Tells the watcher when that changes whether the machine answers.
   void NoteScrapeError(const std::string& key, std::string error);
 
   // Why the machine's last connection or scrape failed; empty when it did not.
   std::string LastError(std::string_view machine) const;
 
+  void SetWatcher(std::shared_ptr<perf::MachineWatcher> watcher);
+
   // The directory's key of a machine part ("http://host:9100"), empty when it is not one.
   static std::string KeyOf(std::string_view machine);
 
  private:
+  enum class Answering { kUnknown, kYes, kNo };
+
   struct Entry {
     bool connected = false;
     MachineInfo info;
     std::string error;
+    std::string name;  // the machine part as first given, for the watcher
+    Answering answering = Answering::kUnknown;
   };
+
+  // Stores the entry's outcome under the lock and tells the watcher, after the lock, when the
+  // machine stopped or started answering.
+  void Record(const std::string& key, std::string_view name, Entry entry);
+  void Tell(const std::string& name, Answering was, Answering now, const std::string& error);
 
   const ScrapeOptions options_;
   mutable std::mutex mutex_;
   std::map<std::string, Entry, std::less<>> entries_;  // by KeyOf
+  std::shared_ptr<perf::MachineWatcher> watcher_;
 };
 
 }  // namespace corvane::remote

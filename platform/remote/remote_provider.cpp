@@ -73,6 +73,15 @@ perf::Status RemoteProvider::EnumObjectItems(std::string_view machine, std::stri
   return perf::kOk;
 }
 
+void RemoteProvider::ConnectMachines(std::span<const std::string> machines,
+                                     std::span<perf::Status> statuses) {
+  machines_->ConnectAll(machines, statuses);
+}
+
+void RemoteProvider::SetMachineWatcher(std::shared_ptr<perf::MachineWatcher> watcher) {
+  machines_->SetWatcher(std::move(watcher));
+}
+
 std::string RemoteProvider::MachineError(std::string_view machine) const {
   return machines_->LastError(machine);
 }

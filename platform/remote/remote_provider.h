@@ -38,9 +38,17 @@ class RemoteProvider final : public perf::Provider {
                                std::vector<std::string>* counters,
                                std::vector<std::string>* instances) override;
 
+  // All machines' scrapes side by side: machines that do not answer cost one time-out.
+  void ConnectMachines(std::span<const std::string> machines,
+                       std::span<perf::Status> statuses) override;
+
   // Why the machine's last connection or scrape failed, with the URL and the system's or the
-  // server's reason; empty when it did not fail.
+  // server's reason ("connection refused", "unknown host", "timed out after 4 s", "HTTP
+  // status 503", "not a metrics page", "answer larger than 32 MB", "TLS error: ..."); empty
+  // when it did not fail.
   std::string MachineError(std::string_view machine) const override;
+
+  void SetMachineWatcher(std::shared_ptr<perf::MachineWatcher> watcher) override;
 
  private:
   std::shared_ptr<MachineDirectory> machines_;

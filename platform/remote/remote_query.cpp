@@ -1,8 +1,10 @@
 #include "platform/remote/remote_query.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "core/counter_path.h"
 #include "core/perf_names.h"
@@ -19,7 +21,11 @@ double WallSeconds() {
 }  // namespace
 
 RemoteQuery::RemoteQuery(std::shared_ptr<MachineDirectory> machines)
-    : machines_(std::move(machines)) {}
+    : machines_(std::move(machines)), time_limit_(machines_->options().total_timeout) {}
+
+void RemoteQuery::SetCollectTimeLimit(std::chrono::milliseconds limit) {
+  time_limit_ = std::clamp(limit, std::chrono::milliseconds(0), machines_->options().total_timeout);
+}
 
 std::size_t RemoteQuery::MachineSlot(const std::string& key, const MachineInfo& info) {
   // Two spellings of one machine ("\\h" and "\\h:9100") reach the same URL and share a scrape.
@@ -42,8 +48,10 @@ perf::Status RemoteQuery::AddCounter(std::string_view path, perf::CounterHandle*
   if (!perf::ResolveNumericNames(&*parsed)) return perf::kNoCounter;
 
   MachineInfo info;
-  if (const perf::Status status = machines_->Find(parsed->machine, &info); status != perf::kOk)
+  if (const perf::Status status = machines_->Find(parsed->machine, &info); status != perf::kOk) {
+    last_error_ = machines_->LastError(parsed->machine);
     return status;
+  }
   const ObjectDef* object = FindObject(info.kind, parsed->object);
   if (object == nullptr) return perf::kNoObject;
   const CounterDef* definition = FindCounter(*object, parsed->counter);
@@ -61,13 +69,24 @@ perf::Status RemoteQuery::AddCounter(std::string_view path, perf::CounterHandle*
   ++slots_[counter.machine].counters;
   counters_.push_back(std::move(counter));
   *handle = static_cast<perf::CounterHandle>(counters_.size());
+  last_error_.clear();
   return perf::kOk;
 }
 
-RemoteQuery::Counter* RemoteQuery::Find(perf::CounterHandle handle) {
+const RemoteQuery::Counter* RemoteQuery::Find(perf::CounterHandle handle) const {
   if (handle == perf::kNullCounter || handle > counters_.size()) return nullptr;
-  Counter* counter = &counters_[handle - 1];
+  const Counter* counter = &counters_[handle - 1];
   return counter->removed ? nullptr : counter;
+}
+
+RemoteQuery::Counter* RemoteQuery::Find(perf::CounterHandle handle) {
+  return const_cast<Counter*>(std::as_const(*this).Find(handle));
+}
+
+std::string RemoteQuery::CounterError(perf::CounterHandle handle) const {
+  const Counter* counter = Find(handle);
+  if (counter == nullptr || counter->status == perf::kOk) return {};
+  return slots_[counter->machine].reason;
 }
 
 perf::Status RemoteQuery::RemoveCounter(perf::CounterHandle handle) {
@@ -85,28 +104,35 @@ perf::Status RemoteQuery::Collect() {
     if (slot.counters > 0) runs_.push_back(slot.scrape.get());
   }
   if (runs_.empty()) return perf::kNoData;
-  runner_.Run(runs_, machines_->options().total_timeout);
+  runner_.Run(runs_, std::chrono::steady_clock::now() + time_limit_);
 
   const double wall_time = WallSeconds();
   bool any = false;
+  last_error_.clear();
   for (Machine& slot : slots_) {
     if (slot.counters == 0) continue;
     const ExporterScrape& scrape = *slot.scrape;
-    if (!scrape.ok()) {
-      machines_->NoteScrapeError(slot.key, scrape.error());
-      continue;
+    slot.reason.clear();
+    if (scrape.running()) {
+      // Late, not failed: whether it answers is known once the request ends.
+      slot.reason =
+          scrape.url() + ": no answer yet after " + std::to_string(time_limit_.count()) + " ms";
+    } else if (!scrape.ok()) {
+      slot.reason = scrape.error();
+    } else if (const ExporterKind kind = RecogniseExporter(scrape.page()); kind != slot.kind) {
+      slot.reason = scrape.url() + ": the page is no longer " +
+                    std::string(ExporterName(slot.kind)) + " output";
     }
-    const ExporterKind kind = RecogniseExporter(scrape.page());
-    if (kind != slot.kind) {
-      machines_->NoteScrapeError(slot.key, scrape.url() + ": the page is no longer " +
-                                               std::string(ExporterName(slot.kind)) + " output");
+    if (!slot.reason.empty()) {
+      if (!scrape.running()) machines_->NoteScrapeError(slot.key, slot.reason);
+      last_error_ += (last_error_.empty() ? "" : "; ") + slot.reason;
       continue;
     }
     slot.scraped = true;
     any = true;
     machines_->NoteScrapeError(slot.key, {});
     slot.host_time = std::numeric_limits<double>::quiet_NaN();
-    if (kind == ExporterKind::kNode) scrape.page().Value("node_time_seconds", &slot.host_time);
+    if (slot.kind == ExporterKind::kNode) scrape.page().Value("node_time_seconds", &slot.host_time);
   }
 
   for (Counter& counter : counters_) {
@@ -133,6 +159,7 @@ perf::Status RemoteQuery::Collect() {
     counter.previous = reading;
     counter.has_previous = true;
   }
+  if (any) last_error_.clear();
   return any ? perf::kOk : perf::kNoData;
 }
 

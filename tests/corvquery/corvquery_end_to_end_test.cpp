@@ -1,11 +1,13 @@
 // Runs the real corvquery program against this machine's counters.
+#include <arpa/inet.h>
 #include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cerrno>
@@ -122,6 +124,25 @@ std::set<std::string> KernelProcessors() {
   return names;
 }
 
+TEST(CorvqueryEndToEnd, ARefusedMachineIsNamedWithItsAddressAndReason) {
+  // A socket bound on 127.0.0.1 but not listening: connections to its port are refused.
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof(address);
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+  ASSERT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  const std::string port = std::to_string(ntohs(address.sin_port));
+  const Outcome outcome = RunCorvquery({"\\\\127.0.0.1:" + port + "\\Objects\\Threads"});
+  ::close(fd);
+  EXPECT_EQ(outcome.exit_status, 2);
+  EXPECT_THAT(outcome.err,
+              HasSubstr("corvquery: cannot connect to \\\\127.0.0.1:" + port +
+                        ": http://127.0.0.1:" + port + "/metrics: connection refused"));
+}
+
 TEST(CorvqueryEndToEnd, HelpAndBadOptions) {
   Outcome outcome = RunCorvquery({"--help"});
   EXPECT_EQ(outcome.exit_status, 0);
@@ -170,9 +191,12 @@ TEST(CorvqueryEndToEnd, ListsEveryProcessorCounterForEveryProcessor) {
 
 TEST(CorvqueryEndToEnd, SamplesTheSevenStandardCounters) {
   const std::vector<std::string> paths = {
-      "\\Processor(_Total)\\% Processor Time", "\\Objects\\Processes",
-      "\\Objects\\Threads",                    "\\Memory\\% Committed Bytes In Use",
-      "\\Paging File(_Total)\\% Usage",        "\\LogicalDisk(_Total)\\% Free Space",
+      "\\Processor(_Total)\\% Processor Time",
+      "\\Objects\\Processes",
+      "\\Objects\\Threads",
+      "\\Memory\\% Committed Bytes In Use",
+      "\\Paging File(_Total)\\% Usage",
+      "\\LogicalDisk(_Total)\\% Free Space",
       "\\PhysicalDisk(_Total)\\% Disk Time",
   };
   std::vector<std::string> args = {"--samples", "3", "--interval", "0.5"};
@@ -195,8 +219,8 @@ TEST(CorvqueryEndToEnd, SamplesTheSevenStandardCounters) {
     double values[7] = {};
     for (std::size_t i = 0; i < paths.size(); ++i) {
       // Every row has a value, the first too: rate counters were collected once beforehand.
-      ASSERT_TRUE(ParseNumber(cells[i + 1], &values[i])) << paths[i] << " in row " << row << ": \""
-                                                         << cells[i + 1] << '"';
+      ASSERT_TRUE(ParseNumber(cells[i + 1], &values[i]))
+          << paths[i] << " in row " << row << ": \"" << cells[i + 1] << '"';
     }
     const auto [cpu, processes, threads, committed, paging, free_space, disk_time] =
         std::to_array(values);

@@ -20,6 +20,7 @@ using fake::FakeProvider;
 using fake::Value;
 using testing::HasSubstr;
 using testing::IsEmpty;
+using testing::Not;
 
 constexpr const char* kCpu = "\\Processor(_Total)\\% Processor Time";
 constexpr const char* kProcesses = "\\Objects\\Processes";
@@ -98,7 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"SamplesOverflow", {"--samples=99999999999", kCpu}, "not \"99999999999\""},
         ErrorCase{"SamplesEmpty", {"--samples=", kCpu}, "not \"\""},
         ErrorCase{"IntervalMissing", {kCpu, "--interval"}, "option --interval needs a value"},
-        ErrorCase{"IntervalZero", {"--interval", "0", kCpu}, "--interval needs a number of seconds"},
+        ErrorCase{
+            "IntervalZero", {"--interval", "0", kCpu}, "--interval needs a number of seconds"},
         ErrorCase{"IntervalNegative", {"--interval", "-1", kCpu}, "not \"-1\""},
         ErrorCase{"IntervalText", {"--interval", "soon", kCpu}, "not \"soon\""},
         ErrorCase{"IntervalNaN", {"--interval", "nan", kCpu}, "not \"nan\""},
@@ -123,15 +125,16 @@ TEST_F(QueryToolTest, HelpPrintsUsageEvenWithoutAProvider) {
                            std::vector<std::string_view>{kCpu, "--samples", "0", "-h"}}) {
     const RunResult result = RunWith(args, nullptr);
     EXPECT_EQ(result.code, kExitOk);
-    EXPECT_THAT(result.out, HasSubstr("Usage: corvquery [--samples N] [--interval SECONDS] PATH..."));
+    EXPECT_THAT(result.out,
+                HasSubstr("Usage: corvquery [--samples N] [--interval SECONDS] PATH..."));
     EXPECT_THAT(result.out, HasSubstr("--list"));
     EXPECT_THAT(result.err, IsEmpty());
   }
 }
 
 TEST_F(QueryToolTest, NoProviderIsAFailureNotAnEmptyResult) {
-  for (const auto& args : {std::vector<std::string_view>{kCpu},
-                           std::vector<std::string_view>{"--list"}}) {
+  for (const auto& args :
+       {std::vector<std::string_view>{kCpu}, std::vector<std::string_view>{"--list"}}) {
     const RunResult result = RunWith(args, nullptr);
     EXPECT_EQ(result.code, kExitFailure);
     EXPECT_THAT(result.err, HasSubstr("no counter provider is available"));
@@ -145,8 +148,9 @@ TEST_F(QueryToolTest, MalformedPathsAreNamedBeforeAnythingRuns) {
   provider_.ScriptValue(kCpu, 1);
   const RunResult result = Run({kCpu, "Memory", "\\Processor(0\\% Processor Time"});
   EXPECT_EQ(result.code, kExitUsage);
-  EXPECT_THAT(result.err,
-              HasSubstr("bad counter path \"Memory\": the counter path is not well formed (0xC0000BC0)"));
+  EXPECT_THAT(
+      result.err,
+      HasSubstr("bad counter path \"Memory\": the counter path is not well formed (0xC0000BC0)"));
   EXPECT_THAT(result.err, HasSubstr("bad counter path \"\\Processor(0\\% Processor Time\""));
   EXPECT_THAT(result.out, IsEmpty());
   EXPECT_EQ(provider_.Counts().open_query_calls, 0);
@@ -201,6 +205,39 @@ TEST_F(QueryToolTest, UnreachableMachinesAreNamed) {
   EXPECT_THAT(result.err, HasSubstr("cannot connect to \\\\gone: the machine is not reachable"));
   EXPECT_EQ(provider_.Counts().open_query_calls, 0);
   EXPECT_THAT(result.out, IsEmpty());
+}
+
+TEST_F(QueryToolTest, AnUnreachableMachineIsNamedWithTheProviderReason) {
+  provider_.ScriptConnect("\\\\db1:9100", perf::kCannotConnectMachine);
+  provider_.ScriptMachineError("\\\\db1:9100", "http://db1:9100/metrics: connection refused");
+  const RunResult result = Run({"\\\\db1:9100\\Objects\\Threads"});
+  EXPECT_EQ(result.code, kExitUsage);
+  EXPECT_THAT(result.err, HasSubstr("corvquery: cannot connect to \\\\db1:9100: "
+                                    "http://db1:9100/metrics: connection refused\n"));
+  EXPECT_THAT(result.err, Not(HasSubstr("0xC0000BC3"))) << "the reason replaces the bare code";
+}
+
+TEST_F(QueryToolTest, MachinesAreConnectedInOneCall) {
+  provider_.ScriptValue("\\\\a\\Objects\\Threads", 1);
+  provider_.ScriptValue("\\\\b\\Objects\\Threads", 2);
+  const RunResult result = Run({"\\\\a\\Objects\\Threads", "\\\\b\\Objects\\Threads"});
+  ASSERT_EQ(result.code, kExitOk) << result.err;
+  EXPECT_EQ(provider_.ConnectBatches(),
+            (std::vector<std::vector<std::string>>{{"\\\\a", "\\\\b"}}));
+}
+
+TEST_F(QueryToolTest, AMissingValueIsExplainedOncePerChangeOfReason) {
+  const std::string timed_out = "http://db1:9100/metrics: timed out after 4 s";
+  const std::string refused = "http://db1:9100/metrics: connection refused";
+  provider_.ScriptReadings(
+      kCpu, {Value(1), fake::FailureBecause(timed_out), fake::FailureBecause(timed_out),
+             fake::FailureBecause(refused), Value(5), fake::FailureBecause(refused)});
+  const RunResult result = Run({"--samples", "5", kCpu});
+  ASSERT_EQ(result.code, kExitOk) << result.err;
+  const std::string prefix = std::string("corvquery: no value for \"") + kCpu + "\": ";
+  EXPECT_EQ(result.err,
+            prefix + timed_out + "\n" + prefix + refused + "\n" + prefix + refused + "\n")
+      << "told again after a row with a value, never twice in a row";
 }
 
 // ---- CSV output.

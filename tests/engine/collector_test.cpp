@@ -226,6 +226,22 @@ TEST_F(CollectorTest, ConnectsOncePerDistinctMachine) {
     EXPECT_EQ(SeriesAt(engine_, i, Corvane::kCurrentSeries).value, i) << i;
 }
 
+TEST_F(CollectorTest, AllMachinesAreConnectedInOneCall) {
+  // Eight machines that take long to answer: side by side they cost the longest delay once.
+  std::vector<std::string> machines;
+  for (int i = 0; i < 8; ++i) {
+    machines.push_back("\\\\m" + std::to_string(i));
+    fake_.ScriptConnect(machines.back(), perf::kCannotConnectMachine, 50ms);
+    AddCounterAxis(engine_, machines.back(), machines.back() + "\\X\\1");
+  }
+  ASSERT_TRUE(engine_.Start(&window_, false));
+  WaitForFirstSample(engine_);
+  EXPECT_EQ(fake_.ConnectBatches(), (std::vector<std::vector<std::string>>{machines}));
+  const std::vector<EngineMessage> messages = sink_.Messages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_TRUE(messages[0].text.ends_with("\\\\m6\n\\\\m7")) << messages[0].text;
+}
+
 TEST_F(CollectorTest, UnreachableMachinesAreListedOnce) {
   fake_.ScriptConnect("\\\\bad", perf::kCannotConnectMachine);
   fake_.ScriptConnect("\\\\worse", perf::kNoMachine);

@@ -431,6 +431,49 @@ TEST_F(CapturedTree, MissingSourceFailsOnlyItsCountersAndSaysWhy) {
             std::string::npos);
 }
 
+TEST_F(CapturedTree, ACounterWithoutAValueNamesTheFileAndTheReason) {
+  struct Broken {
+    const char* path;
+    const char* file;  // rewritten with `content` after the first collection
+    const char* content;
+    const char* reason;  // the end of the counter's error
+  };
+  const Broken cases[] = {
+      {"\\Paging File(_Total)\\% Usage", "proc/swaps", "Filename Type\n/swap x y z\n",
+       "/proc/swaps: line 2: swap size"},
+      {"\\Memory\\Available MBytes", "proc/meminfo", "MemTotal: many kB\n",
+       "/proc/meminfo: line 1: meminfo value"},
+      {"\\System\\System Up Time", "proc/uptime", "up\n",
+       "/proc/uptime: line 1: seconds since boot"},
+  };
+  QueryProbe probe(provider_.get());
+  for (const Broken& c : cases) probe.Add(c.path);
+  probe.Add("\\Network Interface(eth0)\\Bytes Total/sec");  // a rate: no value yet, no failure
+  probe.Collect();
+  for (const Broken& c : cases) EXPECT_EQ(probe.Reason(c.path), "") << c.path;
+  EXPECT_EQ(probe.Status("\\Network Interface(eth0)\\Bytes Total/sec"), perf::kInvalidData);
+  EXPECT_EQ(probe.Reason("\\Network Interface(eth0)\\Bytes Total/sec"), "");
+
+  for (const Broken& c : cases) tree_.Write(c.file, c.content);
+  probe.Collect();
+  for (const Broken& c : cases) {
+    EXPECT_EQ(probe.Status(c.path), perf::kInvalidData) << c.path;
+    const std::string reason = probe.Reason(c.path);
+    EXPECT_TRUE(reason.ends_with(c.reason)) << c.path << ": " << reason;
+  }
+  EXPECT_EQ(probe.Reason("\\Network Interface(eth0)\\Bytes Total/sec"), "")
+      << "its own file still reads";
+
+  // A file that cannot be opened gives the system's reason.
+  tree_.Remove("proc/loadavg");
+  QueryProbe fresh(provider_.get());
+  fresh.Add("\\Objects\\Threads");
+  fresh.Collect();
+  EXPECT_TRUE(
+      fresh.Reason("\\Objects\\Threads").ends_with("/proc/loadavg: No such file or directory"))
+      << fresh.Reason("\\Objects\\Threads");
+}
+
 TEST_F(CapturedTree, CollectionReadsOnlyTheSourcesItsCountersNeed) {
   tree_.Remove("proc/interrupts");
   tree_.Remove("proc/vmstat");

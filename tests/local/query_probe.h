@@ -40,6 +40,9 @@ class QueryProbe {
     return value;
   }
 
+  // Why the counter had no value in the last collection, as the query says it.
+  std::string Reason(const std::string& path) { return query_->CounterError(handles_.at(path)); }
+
   perf::Query* query() { return query_.get(); }
 
  private:

@@ -113,7 +113,7 @@ TEST_F(RemoteProviderTest, RefusesAPageLargerThanTheLimit) {
   for (bool chunked : {false, true}) {  // announced by its length, or found while receiving
     exporter_.SetChunked(chunked);
     EXPECT_EQ(provider.ConnectMachine(exporter_.Machine()), perf::kCannotConnectMachine);
-    EXPECT_NE(provider.MachineError(exporter_.Machine()).find("larger than 4096 bytes"),
+    EXPECT_NE(provider.MachineError(exporter_.Machine()).find("answer larger than 4 KB"),
               std::string::npos)
         << provider.MachineError(exporter_.Machine());
   }

@@ -1,8 +1,6 @@
 #include "tools/corvquery/query_tool.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <thread>
@@ -14,13 +12,6 @@
 
 namespace corvane::corvquery {
 namespace {
-
-// "no such counter (0xC0000BB9)": the provider's words and the code an administrator can look up.
-std::string Describe(perf::Status status) {
-  std::array<char, 16> code{};
-  std::snprintf(code.data(), code.size(), "0x%08X", static_cast<unsigned>(status));
-  return std::string(perf::StatusText(status)) + " (" + code.data() + ")";
-}
 
 std::string MachineName(std::string_view machine) {
   return machine.empty() ? std::string("this machine") : std::string(machine);
@@ -37,6 +28,7 @@ class Tool {
 
  private:
   bool Connect(std::string_view machine);
+  void ReportUnreachable(std::string_view machine, perf::Status status);
   // Flushes what has been printed; false (with a message) when the output cannot take it.
   bool Flush();
   void Sleep(std::chrono::microseconds interval) const;
@@ -51,8 +43,13 @@ class Tool {
 bool Tool::Connect(std::string_view machine) {
   const perf::Status status = provider_.ConnectMachine(machine);
   if (status == perf::kOk) return true;
-  err_ << "corvquery: cannot connect to " << machine << ": " << Describe(status) << '\n';
+  ReportUnreachable(machine, status);
   return false;
+}
+
+void Tool::ReportUnreachable(std::string_view machine, perf::Status status) {
+  err_ << "corvquery: cannot connect to " << machine << ": "
+       << perf::ErrorText(status, provider_.MachineError(machine)) << '\n';
 }
 
 bool Tool::Flush() {
@@ -80,7 +77,7 @@ int Tool::ListObjects(const QueryOptions& options) {
   if (const perf::Status status = provider_.EnumObjects(options.machine, &objects);
       status != perf::kOk) {
     err_ << "corvquery: cannot list the objects of " << MachineName(options.machine) << ": "
-         << Describe(status) << '\n';
+         << perf::ErrorText(status, provider_.MachineError(options.machine)) << '\n';
     return kExitFailure;
   }
   for (const std::string& object : objects) out_ << object << '\n';
@@ -105,8 +102,10 @@ int Tool::ListObject(const QueryOptions& options) {
   if (const perf::Status status =
           provider_.EnumObjectItems(options.machine, object, &counters, &instances);
       status != perf::kOk) {
+    const std::string reason =
+        status == perf::kNoObject ? std::string() : provider_.MachineError(options.machine);
     err_ << "corvquery: cannot list object \"" << options.object << "\" of "
-         << MachineName(options.machine) << ": " << Describe(status) << '\n';
+         << MachineName(options.machine) << ": " << perf::ErrorText(status, reason) << '\n';
     return kExitUsage;
   }
 
@@ -134,8 +133,8 @@ int Tool::Sample(const QueryOptions& options) {
   bool bad_path = false;
   for (const std::string& path : options.paths) {
     if (!ParseCounterPath(path)) {
-      err_ << "corvquery: bad counter path \"" << path << "\": " << Describe(perf::kBadCounterName)
-           << '\n';
+      err_ << "corvquery: bad counter path \"" << path
+           << "\": " << perf::ErrorText(perf::kBadCounterName, {}) << '\n';
       bad_path = true;
     }
   }
@@ -148,13 +147,21 @@ int Tool::Sample(const QueryOptions& options) {
     if (!machine.empty() && std::find(machines.begin(), machines.end(), machine) == machines.end())
       machines.push_back(machine);
   }
+  // All at once: machines that do not answer cost one time-out together.
+  const std::vector<std::string> names(machines.begin(), machines.end());
+  std::vector<perf::Status> statuses(names.size(), perf::kOk);
+  provider_.ConnectMachines(names, statuses);
   bool unreachable = false;
-  for (const std::string_view machine : machines) unreachable = !Connect(machine) || unreachable;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (statuses[i] == perf::kOk) continue;
+    ReportUnreachable(names[i], statuses[i]);
+    unreachable = true;
+  }
   if (unreachable) return kExitUsage;
 
   std::unique_ptr<perf::Query> query;
   if (const perf::Status status = provider_.OpenQuery(&query); status != perf::kOk || !query) {
-    err_ << "corvquery: cannot open a query: " << Describe(status) << '\n';
+    err_ << "corvquery: cannot open a query: " << perf::ErrorText(status, {}) << '\n';
     return kExitFailure;
   }
 
@@ -163,8 +170,8 @@ int Tool::Sample(const QueryOptions& options) {
   for (std::size_t i = 0; i < options.paths.size(); ++i) {
     if (const perf::Status status = query->AddCounter(options.paths[i], &handles[i]);
         status != perf::kOk) {
-      err_ << "corvquery: cannot add counter \"" << options.paths[i] << "\": " << Describe(status)
-           << '\n';
+      err_ << "corvquery: cannot add counter \"" << options.paths[i]
+           << "\": " << perf::ErrorText(status, query->LastError()) << '\n';
       refused = true;
     }
   }
@@ -175,16 +182,30 @@ int Tool::Sample(const QueryOptions& options) {
   out_ << '\n';
   if (!Flush()) return kExitFailure;
 
+  // A slow machine may take a part of each interval, not more: its cells stay empty for a
+  // sample it has not answered in time, and the rows keep their pace.
+  query->SetCollectTimeLimit(std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::max(options.interval * 3 / 4, std::chrono::microseconds(100'000))));
   // Rate counters compare two collections, so the first one only sets their starting point.
   query->Collect();
+  // Why each counter has no value, told once each time it changes, not once per row.
+  std::vector<std::string> told(handles.size());
   for (int sample = 0; sample < options.samples; ++sample) {
     Sleep(options.interval);
     query->Collect();  // a failed collection shows as empty cells: every read then fails
     out_ << FormatLocalTime(Now());
-    for (const perf::CounterHandle handle : handles) {
+    for (std::size_t i = 0; i < handles.size(); ++i) {
       double value = 0.0;
       out_ << ',';
-      if (query->GetFormattedDouble(handle, &value) == perf::kOk) out_ << FormatValue(value);
+      if (query->GetFormattedDouble(handles[i], &value) == perf::kOk) {
+        out_ << FormatValue(value);
+        told[i].clear();
+        continue;
+      }
+      std::string reason = query->CounterError(handles[i]);
+      if (reason.empty() || reason == told[i]) continue;
+      err_ << "corvquery: no value for \"" << options.paths[i] << "\": " << reason << '\n';
+      told[i] = std::move(reason);
     }
     out_ << '\n';
     if (!Flush()) return kExitFailure;
@@ -214,10 +235,14 @@ int RunQueryTool(std::span<const std::string_view> args, perf::Provider* provide
 
   Tool tool(*provider, out, err, hooks);
   switch (options.mode) {
-    case Mode::kListObjects: return tool.ListObjects(options);
-    case Mode::kListObject: return tool.ListObject(options);
-    case Mode::kSample: return tool.Sample(options);
-    case Mode::kHelp: break;
+    case Mode::kListObjects:
+      return tool.ListObjects(options);
+    case Mode::kListObject:
+      return tool.ListObject(options);
+    case Mode::kSample:
+      return tool.Sample(options);
+    case Mode::kHelp:
+      break;
   }
   return kExitOk;
 }

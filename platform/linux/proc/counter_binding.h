@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "core/perf_data.h"
+#include "platform/linux/proc/file_source.h"
 #include "platform/linux/proc/local_objects.h"
 
 namespace corvane::local {
@@ -20,7 +21,8 @@ struct CounterBinding {
   std::optional<unsigned> cpu;  // Processor: the processor number the instance names
   std::size_t hint = 0;         // row where the instance was found last time
 
-  bool active = true;  // false once removed
+  bool active = true;                           // false once removed
+  const SourceReport* failed_source = nullptr;  // why the last collection gave no value
   perf::Status status = perf::kNoData;
   double value = 0;
 };

@@ -4,6 +4,7 @@ namespace corvane::local {
 
 void EvaluateCounter(CounterBinding* binding, SourceSet* sources, SwapPeaks* peaks) {
   eval::Value value;
+  sources->BeginCounter();
   switch (binding->object->id) {
     case ObjectId::kProcessor:
       value = eval::Processor(*binding, &binding->hint, sources);
@@ -29,6 +30,7 @@ void EvaluateCounter(CounterBinding* binding, SourceSet* sources, SwapPeaks* pea
       break;
   }
   binding->status = value ? perf::kOk : perf::kInvalidData;
+  binding->failed_source = value ? nullptr : sources->FailedSource();
   binding->value = value.value_or(0.0);
 }
 

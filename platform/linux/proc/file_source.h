@@ -14,8 +14,16 @@
 
 namespace corvane::local {
 
+// A source that can say why its last read failed.
+class SourceReport {
+ public:
+  virtual ~SourceReport() = default;
+  // Empty when the last read succeeded; else the file and the system's or the parser's reason.
+  virtual std::string DescribeError() const = 0;
+};
+
 template <typename Snapshot>
-class FileSource {
+class FileSource final : public SourceReport {
  public:
   using Parser = ParseResult (*)(std::string_view text, Snapshot* out);
 
@@ -60,7 +68,7 @@ class FileSource {
 
   // Empty when the last read succeeded; else "/proc/stat: No such file or directory" or
   // "/proc/stat: line 3: cpu line: ticks".
-  std::string DescribeError() const {
+  std::string DescribeError() const override {
     const Slot& slot = slots_[current_];
     if (slot.collection == 0 || slot.ok) return {};
     if (slot.system_error != 0) return file_.path() + ": " + std::strerror(slot.system_error);

@@ -59,6 +59,13 @@ perf::Status LocalQuery::Collect() {
   return perf::kOk;
 }
 
+std::string LocalQuery::CounterError(perf::CounterHandle handle) const {
+  if (handle == perf::kNullCounter || handle > counters_.size()) return {};
+  const CounterBinding& binding = counters_[handle - 1];
+  if (!binding.active || binding.status == perf::kOk || binding.failed_source == nullptr) return {};
+  return binding.failed_source->DescribeError();
+}
+
 perf::Status LocalQuery::GetFormattedDouble(perf::CounterHandle handle, double* value) {
   const CounterBinding* binding = Find(handle);
   if (binding == nullptr) return perf::kInvalidHandle;

@@ -29,6 +29,9 @@ class LocalQuery final : public perf::Query {
   // status (kInvalidData for a rate's first collection or a source that failed).
   perf::Status Collect() override;
   perf::Status GetFormattedDouble(perf::CounterHandle handle, double* value) override;
+  // The file a counter could not read and the system's reason ("/proc/stat: Permission
+  // denied"); empty when the counter had a value or simply has none yet.
+  std::string CounterError(perf::CounterHandle handle) const override;
 
   // One line per source whose last read failed ("/proc/swaps: Permission denied"), for logs.
   std::string DescribeErrors() const { return sources_.DescribeErrors(); }

@@ -32,8 +32,16 @@ std::optional<std::uint64_t> SourceSet::Processes() {
     processes_collection_ = collection_;
     processes_error_ = processes_.Count(&process_count_);
   }
-  if (processes_error_ != 0) return std::nullopt;
+  if (processes_error_ != 0) {
+    failed_ = &processes_report_;
+    return std::nullopt;
+  }
   return process_count_;
+}
+
+std::string SourceSet::ProcessesReport::DescribeError() const {
+  if (sources_.processes_error_ == 0) return {};
+  return sources_.processes_.path() + ": " + std::strerror(sources_.processes_error_);
 }
 
 std::string SourceSet::DescribeErrors() const {

@@ -66,10 +66,25 @@ class SourceSet {
   // One line per source whose last read failed: the file, the field or the system's reason.
   std::string DescribeErrors() const;
 
+  // The failing source a counter met: BeginCounter forgets the last one, and every source a
+  // counter then asks for that has no data this collection becomes FailedSource.
+  void BeginCounter() { failed_ = nullptr; }
+  const SourceReport* FailedSource() const { return failed_; }
+
  private:
+  class ProcessesReport final : public SourceReport {
+   public:
+    explicit ProcessesReport(const SourceSet& sources) : sources_(sources) {}
+    std::string DescribeError() const override;
+
+   private:
+    const SourceSet& sources_;
+  };
+
   template <typename Source>
   const Source& Refreshed(Source& source) {
     source.Refresh(collection_, now_ns_);
+    if (source.current() == nullptr) failed_ = &source;
     return source;
   }
 
@@ -93,6 +108,8 @@ class SourceSet {
   MountTable mounts_;
   BlockDevices block_devices_;
   NetLinks links_;
+  ProcessesReport processes_report_{*this};
+  const SourceReport* failed_ = nullptr;
 };
 
 }  // namespace corvane::local
