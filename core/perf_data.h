@@ -122,7 +122,8 @@ class Provider {
   // The default connects them one after another.
   virtual void ConnectMachines(std::span<const std::string> machines, std::span<Status> statuses);
 
-  // Why connecting to the machine, or its latest scrape, failed; empty when it answered.
+  // Why connecting to the machine, or its latest scrape or enumeration, failed, naming its
+  // address and the reason; empty when it answered or the provider keeps no reasons.
   virtual std::string MachineError(std::string_view machine) const {
     static_cast<void>(machine);
     return {};
@@ -145,14 +146,6 @@ class Provider {
   virtual Status EnumObjectItems(std::string_view machine, std::string_view object,
                                  std::vector<std::string>* counters,
                                  std::vector<std::string>* instances) = 0;
-
-  // Why the machine's last connection, scrape or enumeration failed, naming its address and
-  // the reason ("http://h:9100/metrics: Connection refused"); empty when nothing failed or
-  // the provider keeps no reasons.
-  virtual std::string MachineError(std::string_view machine) const {
-    static_cast<void>(machine);
-    return {};
-  }
 };
 
 }  // namespace corvane::perf

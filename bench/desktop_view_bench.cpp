@@ -1,0 +1,61 @@
+// One repaint of the desktop program's view, 800 x 600, with 32 counters (names and values on
+// every axis): the paint event as the window carries it out, rendered into an image. Goal: at
+// most 1 ms per repaint.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QImage>
+#include <string>
+
+#include "core/counter_item.h"
+#include "desktop/corvane_app.h"
+#include "desktop/corvane_dialogs.h"
+#include "desktop/corvane_view.h"
+#include "platform/fake/fake_provider.h"
+
+namespace {
+
+QApplication& Application() {
+  static int argc = 1;
+  static char name[] = "desktop_view_bench";
+  static char* argv[] = {name, nullptr};
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  static QApplication application(argc, argv);
+  return application;
+}
+
+void BM_ViewRepaint32Axes(benchmark::State& state) {
+  Application();
+  char folder[] = "/tmp/corvane-bench-XXXXXX";
+  if (mkdtemp(folder) == nullptr) {
+    state.SkipWithError("no temporary folder");
+    return;
+  }
+  corvane::fake::FakeProvider provider;
+  corvane::desktop::CorvaneDialogs dialogs;
+  corvane::desktop::MachineSettings machine(
+      corvane::host::SettingsStore(std::string(folder) + "/registry.ini"), folder);
+  corvane::desktop::StartupFlags flags;
+  corvane::desktop::CCorvaneDoc doc(provider, dialogs, machine, flags);
+  corvane::Corvane& engine = doc.engine();
+  engine.RemoveAllAxes();
+  for (int i = 0; i < 32; ++i) {
+    const std::string name = "Counter number " + std::to_string(i);
+    engine.AddAxis(name, "", false, 0, 100, 80, 1,
+                   new corvane::CounterItem("\\Test\\C" + std::to_string(i)));
+  }
+  engine.PrepareStatistics();
+  for (int i = 0; i < 32; ++i) engine.SetValue(i, (i * 37) % 100);
+  engine.EndSample();
+  corvane::desktop::CCorvaneView view(doc, nullptr);
+  view.resize(800, 600);
+  QImage image(800, 600, QImage::Format_ARGB32_Premultiplied);
+  for (auto _ : state) {
+    view.render(&image);
+    benchmark::DoNotOptimize(image.constBits());
+  }
+}
+BENCHMARK(BM_ViewRepaint32Axes)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
