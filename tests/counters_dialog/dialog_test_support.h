@@ -29,7 +29,8 @@ inline void EnsureApplication() {
   static int argc = 1;
   static char name[] = "counters_dialog_test";
   static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
+  // Never destroyed: Qt's own globals may be gone by the time statics are torn down at exit.
+  new QApplication(argc, argv);
 }
 
 template <typename T>
