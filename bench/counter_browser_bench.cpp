@@ -36,7 +36,8 @@ void BM_OpenLocalBrowser(benchmark::State& state) {
   App();
   const std::unique_ptr<corvane::perf::Provider> provider = corvane::MakeSystemProvider();
   for (auto _ : state) {
-    CCounterBrowser browser(*provider, [](const std::string&) { return true; }, false, nullptr);
+    CCounterBrowser browser(
+        *provider, [](const std::string&) { return true; }, false, nullptr);
     browser.show();
     WaitUntilUsable(browser);
   }

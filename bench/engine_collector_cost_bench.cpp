@@ -59,7 +59,8 @@ void BM_CollectorCpuPerHour(benchmark::State& state) {
     std::this_thread::sleep_for(length);
     samples = engine.GetSampleCount();
     cpu_seconds = ProcessCpuSeconds() - cpu_before;
-    wall_seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_before).count();
+    wall_seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_before).count();
     if (!engine.Stop()) state.SkipWithError("the collector did not stop");
   }
   state.counters["axes"] = engine.GetAxisCount();

@@ -9,9 +9,9 @@ namespace corvane::chart::dejavu_sans {
 namespace {
 
 struct AdvanceRange {
-  char32_t first;                // code point
-  char32_t last;                 // code point, inclusive
-  const std::uint16_t* widths;   // font units, one per code point from first to last
+  char32_t first;               // code point
+  char32_t last;                // code point, inclusive
+  const std::uint16_t* widths;  // font units, one per code point from first to last
 };
 
 #include "chart/dejavu_sans_metrics_table.inc"

@@ -17,7 +17,7 @@ long TextUnits(std::string_view text);
 
 // Pixel metrics at an em size of `pixel_size` pixels.
 int TextWidth(std::string_view text, int pixel_size);  // pixels, rounded to nearest
-int Ascent(int pixel_size);                             // pixels above the baseline, rounded
-int LineHeight(int pixel_size);                         // pixels, ascent + descent, rounded
+int Ascent(int pixel_size);                            // pixels above the baseline, rounded
+int LineHeight(int pixel_size);                        // pixels, ascent + descent, rounded
 
 }  // namespace corvane::chart::dejavu_sans

@@ -63,11 +63,20 @@ void AppendEscaped(std::string& out, std::string_view text) {
   while (pos < text.size()) {
     char32_t code = utf8::Decode(text, &pos);
     switch (code) {
-      case U'&': out += "&amp;"; continue;
-      case U'<': out += "&lt;"; continue;
-      case U'>': out += "&gt;"; continue;
-      case U'"': out += "&quot;"; continue;
-      default: break;
+      case U'&':
+        out += "&amp;";
+        continue;
+      case U'<':
+        out += "&lt;";
+        continue;
+      case U'>':
+        out += "&gt;";
+        continue;
+      case U'"':
+        out += "&quot;";
+        continue;
+      default:
+        break;
     }
     if (code < 0x20 || code == 0xFFFE || code == 0xFFFF) code = utf8::kReplacement;
     AppendUtf8(out, code);
@@ -77,8 +86,8 @@ void AppendEscaped(std::string& out, std::string_view text) {
 // Faces that stand for the platform's default dialog font, drawn in the sans-serif family.
 bool IsDefaultFace(std::string_view face) {
   static constexpr std::string_view kDefaults[] = {
-      "", "MS Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2", "Microsoft Sans Serif",
-      "Sans Serif", "sans-serif", "DejaVu Sans"};
+      "",           "MS Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2", "Microsoft Sans Serif",
+      "Sans Serif", "sans-serif",    "DejaVu Sans"};
   return std::find(std::begin(kDefaults), std::end(kDefaults), face) != std::end(kDefaults);
 }
 
@@ -108,9 +117,7 @@ double StrokeOffset(const Pen& pen) {
 }  // namespace
 
 SvgSurface::SvgSurface(int width, int height)
-    : width_(std::max(width, 0)),
-      height_(std::max(height, 0)),
-      font_family_(FontFamily("")) {
+    : width_(std::max(width, 0)), height_(std::max(height, 0)), font_family_(FontFamily("")) {
   font_.height = kDefaultPixelSize;
 }
 
@@ -121,13 +128,9 @@ FontSpec SvgSurface::SelectFont(const FontSpec& font) {
   return std::exchange(font_, font);
 }
 
-Colour SvgSurface::SetTextColour(Colour colour) {
-  return ExchangeColour(&text_colour_, colour);
-}
+Colour SvgSurface::SetTextColour(Colour colour) { return ExchangeColour(&text_colour_, colour); }
 
-Colour SvgSurface::SetBackColour(Colour colour) {
-  return ExchangeColour(&back_colour_, colour);
-}
+Colour SvgSurface::SetBackColour(Colour colour) { return ExchangeColour(&back_colour_, colour); }
 
 TextBackground SvgSurface::SetTextBackground(TextBackground mode) {
   return std::exchange(text_background_, mode);
@@ -142,11 +145,20 @@ bool SvgSurface::AppendStroke() {
   body_ += '"';
   // Dash lengths in pixels, after the platform's cosmetic pen patterns.
   switch (pen_.style) {
-    case PenStyle::kDash: body_ += " stroke-dasharray=\"18 6\""; break;
-    case PenStyle::kDot: body_ += " stroke-dasharray=\"3 3\""; break;
-    case PenStyle::kDashDot: body_ += " stroke-dasharray=\"9 6 3 6\""; break;
-    case PenStyle::kDashDotDot: body_ += " stroke-dasharray=\"9 3 3 3 3 3\""; break;
-    default: break;
+    case PenStyle::kDash:
+      body_ += " stroke-dasharray=\"18 6\"";
+      break;
+    case PenStyle::kDot:
+      body_ += " stroke-dasharray=\"3 3\"";
+      break;
+    case PenStyle::kDashDot:
+      body_ += " stroke-dasharray=\"9 6 3 6\"";
+      break;
+    case PenStyle::kDashDotDot:
+      body_ += " stroke-dasharray=\"9 3 3 3 3 3\"";
+      break;
+    default:
+      break;
   }
   return true;
 }
@@ -268,8 +280,7 @@ std::string SvgSurface::Document() const {
   AppendInt(document, height_);
   // Value texts begin and end with spaces that the layout counts; keep them. Widths come from
   // the font's advance table, which has no kerning.
-  document +=
-      "\" xml:space=\"preserve\" style=\"white-space:pre;font-kerning:none\">\n";
+  document += "\" xml:space=\"preserve\" style=\"white-space:pre;font-kerning:none\">\n";
   document += body_;
   document += "</svg>\n";
   return document;

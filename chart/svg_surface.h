@@ -46,8 +46,8 @@ class SvgSurface final : public DrawingSurface {
   // The pixel size the current font is drawn and measured at.
   int PixelSize() const;
 
-  int width_;   // pixels
-  int height_;  // pixels
+  int width_;         // pixels
+  int height_;        // pixels
   std::string body_;  // the elements drawn so far
 
   Pen pen_;

@@ -39,8 +39,8 @@ constexpr std::size_t kValueTextRoom = 320;  // characters
 // One part of an axis's value text: " %d " / " %.2f " / " N/A " for series 0 (the maxima),
 // without the leading space for the other series. Written with to_chars so that the
 // decimal point does not follow the process locale (the GUI toolkit sets one).
-std::string_view FormatValuePart(char (&buffer)[kValueTextRoom], bool leading_space,
-                                 double value, ValueState state) {
+std::string_view FormatValuePart(char (&buffer)[kValueTextRoom], bool leading_space, double value,
+                                 ValueState state) {
   char* out = buffer;
   char* const end = buffer + kValueTextRoom - 1;  // room for the trailing space
   if (leading_space) *out++ = ' ';
@@ -202,7 +202,7 @@ bool WindRose::DrawChart(DrawingSurface& surface, const Rect& rect) {
         w2 <= 0 ? 0 : static_cast<int>(std::clamp(width / w2 / 4, 0LL, 48LL));  // characters
 
     int min_radius = radius;
-    int e = 0;            // pixels, the room the texts of an axis need beside its end
+    int e = 0;             // pixels, the room the texts of an axis need beside its end
     int label_height = 0;  // pixels, at the last axis
     int value_height = 0;  // pixels, at the last axis
     for (int i = 0; i < axis_count; ++i) {
@@ -312,8 +312,7 @@ bool WindRose::DrawChart(DrawingSurface& surface, const Rect& rect) {
           if (!series.visible) continue;
           char buffer[kValueTextRoom];
           const SeriesValue& stored = series.values[a];
-          const std::string_view part =
-              FormatValuePart(buffer, j == 0, stored.value, stored.state);
+          const std::string_view part = FormatValuePart(buffer, j == 0, stored.value, stored.state);
           text_colour.Use(series.text_colour != kNoColour ? series.text_colour : text_colour_);
           back_colour.Use(series.back_colour != kNoColour ? series.back_colour : back_colour_);
           surface.DrawText(Point{left, top}, part);
@@ -357,8 +356,8 @@ bool WindRose::DrawChart(DrawingSurface& surface, const Rect& rect) {
     for (const SeriesRecord& series : series_) {
       if (!series.visible) continue;
       PenForStep pen(surface, series.pen);
-      surface.Polyline(std::span<const Point>(series.points.data(),
-                                              static_cast<std::size_t>(axis_count) + 1));
+      surface.Polyline(
+          std::span<const Point>(series.points.data(), static_cast<std::size_t>(axis_count) + 1));
     }
   }
 

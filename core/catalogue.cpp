@@ -73,8 +73,8 @@ void AddProcessors(Corvane& engine, perf::Provider& provider) {
     std::string path;
     if (!BuildCounterPath(&path, provider, ix::kProcessor, ix::kProcessorTime, instances[i]))
       continue;
-    AddCounterAxis(engine, NumberedName(instances.size(), i + 1, "% CPU", "% CPU-", ""), false,
-                   100, 80, 1, std::move(path));
+    AddCounterAxis(engine, NumberedName(instances.size(), i + 1, "% CPU", "% CPU-", ""), false, 100,
+                   80, 1, std::move(path));
   }
 }
 
@@ -124,8 +124,8 @@ void AddNetwork(Corvane& engine, perf::Provider& provider) {
     std::string bandwidth_path;
     if (!BuildCounterPath(&bytes_path, provider, ix::kNetworkInterface, ix::kBytesTotalPerSec,
                           instance) ||
-        !BuildCounterPath(&bandwidth_path, provider, ix::kNetworkInterface,
-                          ix::kCurrentBandwidth, instance)) {
+        !BuildCounterPath(&bandwidth_path, provider, ix::kNetworkInterface, ix::kCurrentBandwidth,
+                          instance)) {
       continue;
     }
     measured.push_back(std::move(bytes_path));
@@ -227,7 +227,8 @@ void AddStandardCounters(bool use_default, std::uint32_t mask, Corvane& engine) 
   const StandardPaths paths = GetStandardPaths();
 
   if (mask & SC_CPU) AddProcessors(engine, provider);
-  if (mask & SC_PROCESSES) AddCounterAxis(engine, "# Processes", false, 1000, 100, 1, paths.processes);
+  if (mask & SC_PROCESSES)
+    AddCounterAxis(engine, "# Processes", false, 1000, 100, 1, paths.processes);
   if (mask & SC_THREADS) AddCounterAxis(engine, "# Threads", false, 1000, 800, 1, paths.threads);
   if (mask & SC_MEMORY) AddCounterAxis(engine, "% Memory", false, 100, 80, 1, paths.memory);
   if (mask & SC_VIRTUAL_MEMORY)

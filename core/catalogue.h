@@ -21,10 +21,10 @@ namespace corvane {
 class Corvane;
 
 // The groups, one bit each. The bit order is not the order the axes appear in.
-inline constexpr std::uint32_t SC_CPU = 0x001;               // one axis per processor
-inline constexpr std::uint32_t SC_EACH_DISK_SPACE = 0x002;   // one axis per logical disk
-inline constexpr std::uint32_t SC_NETWORK = 0x004;           // one axis per network interface
-inline constexpr std::uint32_t SC_EACH_DRIVE_TIME = 0x008;   // one axis per physical disk
+inline constexpr std::uint32_t SC_CPU = 0x001;              // one axis per processor
+inline constexpr std::uint32_t SC_EACH_DISK_SPACE = 0x002;  // one axis per logical disk
+inline constexpr std::uint32_t SC_NETWORK = 0x004;          // one axis per network interface
+inline constexpr std::uint32_t SC_EACH_DRIVE_TIME = 0x008;  // one axis per physical disk
 inline constexpr std::uint32_t SC_MEMORY = 0x010;
 inline constexpr std::uint32_t SC_PROCESSES = 0x020;
 inline constexpr std::uint32_t SC_REGISTRY = 0x040;

@@ -59,8 +59,7 @@ bool CollectorControl::ForceStop(const Corvane* engine) {
   return true;
 }
 
-bool CollectorControl::WaitUntilStopped(const Corvane* engine,
-                                        std::chrono::milliseconds timeout) {
+bool CollectorControl::WaitUntilStopped(const Corvane* engine, std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex_);
   return stopped_.wait_for(lock, timeout,
                            [&] { return !flags_.running || flags_.engine != engine; });

@@ -20,8 +20,8 @@ class Corvane;
 class CollectorControl {
  public:
   struct Flags {
-    bool running = false;             // set by Start; cleared by the thread as its last step
-    bool starting = false;            // set by Start; cleared by the thread as its first step
+    bool running = false;   // set by Start; cleared by the thread as its last step
+    bool starting = false;  // set by Start; cleared by the thread as its first step
     bool stop_requested = false;
     bool repaint_at_start = false;
     bool resample_requested = false;

@@ -13,18 +13,18 @@ namespace corvane {
 
 // Member names are the profile keys.
 struct CorvaneSettings {
-  std::int32_t Interval = 2;       // seconds between samples, 1..120
-  std::int32_t History = 30;       // samples in the average, 2..120
-  std::int32_t Caption = 1;        // window shows its title bar and menu
-  std::int32_t AlwaysOntop = 0;    // window stays above the others
-  std::int32_t EnableTray = 1;     // tray icon
-  std::int32_t ShowCurrent = 1;    // current series drawn
-  std::int32_t ShowAverage = 1;    // average series drawn
-  std::int32_t ShowMax = 0;        // maximum series drawn
-  std::int32_t BoldCur = 0;        // current line 2 pixels wide
-  std::int32_t BoldAvg = 1;        // average line 2 pixels wide
-  std::int32_t BoldMax = 0;        // maximum line 2 pixels wide
-  std::int32_t BoldCrit = 0;       // critical border 2 pixels wide
+  std::int32_t Interval = 2;          // seconds between samples, 1..120
+  std::int32_t History = 30;          // samples in the average, 2..120
+  std::int32_t Caption = 1;           // window shows its title bar and menu
+  std::int32_t AlwaysOntop = 0;       // window stays above the others
+  std::int32_t EnableTray = 1;        // tray icon
+  std::int32_t ShowCurrent = 1;       // current series drawn
+  std::int32_t ShowAverage = 1;       // average series drawn
+  std::int32_t ShowMax = 0;           // maximum series drawn
+  std::int32_t BoldCur = 0;           // current line 2 pixels wide
+  std::int32_t BoldAvg = 1;           // average line 2 pixels wide
+  std::int32_t BoldMax = 0;           // maximum line 2 pixels wide
+  std::int32_t BoldCrit = 0;          // critical border 2 pixels wide
   std::int32_t CurColor = 0x00FFFF;   // 0x00BBGGRR
   std::int32_t AvgColor = 0x00CC00;   // 0x00BBGGRR
   std::int32_t MaxColor = 0xFFFF7F;   // 0x00BBGGRR
@@ -32,13 +32,13 @@ struct CorvaneSettings {
   std::int32_t TextColor = 0xFFFFFF;  // 0x00BBGGRR, labels and status text
   std::int32_t LineColor = 0x808080;  // 0x00BBGGRR, grid and axes
   std::int32_t CritColor = 0x0000FF;  // 0x00BBGGRR, critical border
-  std::int32_t WndLeft = 12;       // screen pixels
-  std::int32_t WndTop = 9;         // screen pixels
-  std::int32_t WndRight = 0;       // screen pixels; default from the screen (DefaultSettings)
-  std::int32_t WndBottom = 0;      // screen pixels; default from the screen (DefaultSettings)
-  std::int32_t LogMode = 2;        // LogMode values below
-  std::int32_t LogFormat = 0;      // 0 HTML, 1 CSV
-  std::int32_t LogFileSize = 64;   // KB (x 1024 bytes), 1..10240
+  std::int32_t WndLeft = 12;          // screen pixels
+  std::int32_t WndTop = 9;            // screen pixels
+  std::int32_t WndRight = 0;          // screen pixels; default from the screen (DefaultSettings)
+  std::int32_t WndBottom = 0;         // screen pixels; default from the screen (DefaultSettings)
+  std::int32_t LogMode = 2;           // LogMode values below
+  std::int32_t LogFormat = 0;         // 0 HTML, 1 CSV
+  std::int32_t LogFileSize = 64;      // KB (x 1024 bytes), 1..10240
 
   bool operator==(const CorvaneSettings&) const = default;
 };

@@ -7,10 +7,14 @@ namespace {
 
 char PathCharacter(char c) {
   switch (c) {
-    case '(': return '[';
-    case ')': return ']';
-    case '\\': return '_';
-    default: return c;
+    case '(':
+      return '[';
+    case ')':
+      return ']';
+    case '\\':
+      return '_';
+    default:
+      return c;
   }
 }
 

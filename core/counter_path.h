@@ -13,7 +13,7 @@ struct CounterPath {
   std::string object;    // "Processor"
   std::string instance;  // "0", "_Total"; empty when has_instance is false
   bool has_instance = false;
-  std::string counter;   // "% Processor Time"
+  std::string counter;  // "% Processor Time"
 
   bool operator==(const CounterPath&) const = default;
 };

@@ -105,8 +105,9 @@ void DrawStatusText(chart::DrawingSurface& surface, const chart::Rect& rect, std
 
   const int lines = ForEachLine(text, wrap_width, surface, [](int, std::string_view) {});
   const long long block_height = static_cast<long long>(lines) * line_height;
-  const int top = rect.top + static_cast<int>(
-                                 (static_cast<long long>(rect.bottom) - rect.top - block_height) / 2);
+  const int top =
+      rect.top +
+      static_cast<int>((static_cast<long long>(rect.bottom) - rect.top - block_height) / 2);
   ForEachLine(text, wrap_width, surface, [&](int index, std::string_view line) {
     if (line.empty()) return;  // a blank line only takes its height
     const int width = surface.MeasureText(line).width;

@@ -55,8 +55,8 @@ static_assert(std::is_sorted(kNames.begin(), kNames.end(),
                              [](const auto& a, const auto& b) { return a.first < b.first; }));
 
 bool ResolveOne(std::string* name) {
-  if (name->empty() || !std::all_of(name->begin(), name->end(),
-                                    [](char c) { return c >= '0' && c <= '9'; }))
+  if (name->empty() ||
+      !std::all_of(name->begin(), name->end(), [](char c) { return c >= '0' && c <= '9'; }))
     return true;
   std::uint32_t number = 0;
   const auto [end, error] = std::from_chars(name->data(), name->data() + name->size(), number);
@@ -70,8 +70,9 @@ bool ResolveOne(std::string* name) {
 }  // namespace
 
 std::string_view EnglishName(std::uint32_t index) {
-  const auto it = std::lower_bound(kNames.begin(), kNames.end(), index,
-                                   [](const auto& entry, std::uint32_t i) { return entry.first < i; });
+  const auto it =
+      std::lower_bound(kNames.begin(), kNames.end(), index,
+                       [](const auto& entry, std::uint32_t i) { return entry.first < i; });
   if (it == kNames.end() || it->first != index) return {};
   return it->second;
 }

@@ -38,12 +38,12 @@ class SampleSchedule {
   static std::uint32_t PeriodMs(int interval_s);
   std::uint32_t UntilGapMs(std::uint32_t now_ms) const;
 
-  bool primed_ = false;            // the first collection is done
-  bool sampled_ = false;           // the first readings are done
-  bool resample_pending_ = false;  // a resample waits for the gap after the last collection
-  std::uint32_t prev_ms_ = 0;      // tick at the start of the previous pass
-  std::uint32_t elapsed_ms_ = 0;   // ms from the last sample to the start of the previous pass
-  std::uint32_t collected_ms_ = 0; // tick of the last collection
+  bool primed_ = false;             // the first collection is done
+  bool sampled_ = false;            // the first readings are done
+  bool resample_pending_ = false;   // a resample waits for the gap after the last collection
+  std::uint32_t prev_ms_ = 0;       // tick at the start of the previous pass
+  std::uint32_t elapsed_ms_ = 0;    // ms from the last sample to the start of the previous pass
+  std::uint32_t collected_ms_ = 0;  // tick of the last collection
 };
 
 }  // namespace corvane

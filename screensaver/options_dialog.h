@@ -11,10 +11,9 @@
 #include <functional>
 #include <vector>
 
-#include "platform/linux/privileged/privileged_store_write.h"
-
 #include "platform/linux/host/host_status.h"
 #include "platform/linux/host/settings_store.h"
+#include "platform/linux/privileged/privileged_store_write.h"
 #include "screensaver/screensaver_settings.h"
 
 class QCheckBox;

@@ -17,13 +17,19 @@ constexpr int kDefaultPixelSize = 12;  // pixels
 
 Qt::PenStyle ToQtStyle(chart::PenStyle style) {
   switch (style) {
-    case chart::PenStyle::kDash: return Qt::DashLine;
-    case chart::PenStyle::kDot: return Qt::DotLine;
-    case chart::PenStyle::kDashDot: return Qt::DashDotLine;
-    case chart::PenStyle::kDashDotDot: return Qt::DashDotDotLine;
-    case chart::PenStyle::kNull: return Qt::NoPen;
+    case chart::PenStyle::kDash:
+      return Qt::DashLine;
+    case chart::PenStyle::kDot:
+      return Qt::DotLine;
+    case chart::PenStyle::kDashDot:
+      return Qt::DashDotLine;
+    case chart::PenStyle::kDashDotDot:
+      return Qt::DashDotDotLine;
+    case chart::PenStyle::kNull:
+      return Qt::NoPen;
     case chart::PenStyle::kSolid:
-    case chart::PenStyle::kInsideFrame: break;
+    case chart::PenStyle::kInsideFrame:
+      break;
   }
   return Qt::SolidLine;
 }
@@ -41,7 +47,7 @@ QPen ToQPen(const chart::Pen& pen) {
 
 bool IsDefaultFace(std::string_view face) {
   static constexpr std::string_view kDefaults[] = {
-      "", "MS Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2", "Microsoft Sans Serif",
+      "",           "MS Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2", "Microsoft Sans Serif",
       "Sans Serif", "sans-serif"};
   return std::find(std::begin(kDefaults), std::end(kDefaults), face) != std::end(kDefaults);
 }
@@ -60,15 +66,13 @@ QColor PainterSurface::ToQColor(chart::Colour colour) {
 }
 
 QFont PainterSurface::ToQFont(const chart::FontSpec& font) {
-  QFont qt_font(IsDefaultFace(font.face) ? QStringLiteral("Sans Serif")
-                                         : FromUtf8(font.face));
+  QFont qt_font(IsDefaultFace(font.face) ? QStringLiteral("Sans Serif") : FromUtf8(font.face));
   qt_font.setStyleHint(QFont::SansSerif);
   qt_font.setPixelSize(font.height > 0 ? font.height : kDefaultPixelSize);
   return qt_font;
 }
 
-PainterSurface::PainterSurface(QPainter& painter, LineSmoothing smoothing,
-                               TextLayoutCache* cache)
+PainterSurface::PainterSurface(QPainter& painter, LineSmoothing smoothing, TextLayoutCache* cache)
     : painter_(painter),
       smoothing_(smoothing),
       qt_pen_(ToQPen(pen_)),
@@ -146,7 +150,8 @@ void PainterSurface::Polyline(std::span<const chart::Point> points) {
   UseLinePen();
   const double offset = StrokeOffset();
   polyline_.clear();
-  for (const chart::Point& point : points) polyline_.emplace_back(point.x + offset, point.y + offset);
+  for (const chart::Point& point : points)
+    polyline_.emplace_back(point.x + offset, point.y + offset);
   painter_.drawPolyline(polyline_.data(), static_cast<int>(polyline_.size()));
 }
 
@@ -175,9 +180,8 @@ void PainterSurface::DrawText(chart::Point top_left, std::string_view text) {
   if (text.empty()) return;
   const TextLayoutCache::Entry& laid_out = texts_->Get(text);
   if (text_background_ == chart::TextBackground::kOpaque) {
-    painter_.fillRect(
-        QRect(top_left.x, top_left.y, laid_out.width, texts_->metrics().height()),
-        ToQColor(back_colour_));
+    painter_.fillRect(QRect(top_left.x, top_left.y, laid_out.width, texts_->metrics().height()),
+                      ToQColor(back_colour_));
   }
   UseTextPen();
   painter_.drawStaticText(QPointF(top_left.x, top_left.y), laid_out.text);

@@ -25,8 +25,8 @@ bool CurlLibrary::Open(std::string* error) {
     void* address = dlsym(handle_, name);
     if (address == nullptr) {
       const char* reason = dlerror();
-      *error = std::string(kSoname) + " cannot be loaded: " +
-               (reason ? reason : std::string(name) + " is missing");
+      *error = std::string(kSoname) +
+               " cannot be loaded: " + (reason ? reason : std::string(name) + " is missing");
       complete = false;
       return;
     }

@@ -16,9 +16,9 @@
 namespace corvane {
 namespace {
 
+using testing_support::Axes;
 using testing_support::AxisInfo;
 using testing_support::AxisNames;
-using testing_support::Axes;
 using testing_support::WaitFor;
 
 class LocalCatalogueTest : public ::testing::Test {

@@ -13,9 +13,9 @@
 namespace corvane {
 namespace {
 
+using testing_support::Axes;
 using testing_support::AxisInfo;
 using testing_support::AxisNames;
-using testing_support::Axes;
 
 // Network interfaces as the machine lists them, with their Current Bandwidth in bits per
 // second; a negative bandwidth is not scripted, so it cannot be read.
@@ -27,8 +27,7 @@ void ScriptInterfaces(fake::FakeProvider& fake,
     if (bandwidth >= 0)
       fake.ScriptValue("\\Network Interface(" + name + ")\\Current Bandwidth", bandwidth);
   }
-  fake.ScriptObjectItems("", "Network Interface", {"Bytes Total/sec", "Current Bandwidth"},
-                         names);
+  fake.ScriptObjectItems("", "Network Interface", {"Bytes Total/sec", "Current Bandwidth"}, names);
 }
 
 class CatalogueTest : public ::testing::Test {
@@ -91,8 +90,8 @@ TEST_F(CatalogueTest, EveryGroupAloneAndTheirOrderWhateverTheBitOrder) {
        {"% CPU", "% Registry Used", "Network KB/s", "# Sessions"}},
       {0xFFFu,
        {"% CPU", "# Processes", "# Threads", "% Memory", "% Virtual Memory", "% Registry Used",
-        "% Disk Space Used", "% Used on C:", "% Used on D:", "% Hard Drive Time",
-        "% H.Drive Time", "Network KB/s", "# Sessions"}},
+        "% Disk Space Used", "% Used on C:", "% Used on D:", "% Hard Drive Time", "% H.Drive Time",
+        "Network KB/s", "# Sessions"}},
       {0xFFFFF000u, {}},  // bits beyond the twelve groups mean nothing
   };
   for (const Case& c : cases) {
@@ -138,9 +137,9 @@ TEST_F(CatalogueTest, GroupsWithoutInstances) {
       }
     }
     Corvane engine(fake, false);
-    AddStandardCounters(false, SC_CPU | SC_NETWORK | SC_EACH_DISK_SPACE | SC_TOTAL_DISK_SPACE |
-                                   SC_EACH_DRIVE_TIME,
-                        engine);
+    AddStandardCounters(
+        false, SC_CPU | SC_NETWORK | SC_EACH_DISK_SPACE | SC_TOTAL_DISK_SPACE | SC_EACH_DRIVE_TIME,
+        engine);
     const std::vector<AxisInfo> expected = {
         {"% Disk Space Used", true, 0, 100, 80, 1, "\\LogicalDisk(_Total)\\% Free Space"},
         {"% Disk Space Used", true, 0, 100, 80, 1, "\\LogicalDisk(_Total)\\% Free Space"},
@@ -159,7 +158,8 @@ TEST_F(CatalogueTest, NetworkAxesScaleFromTheLinkSpeed) {
   const Case cases[] = {
       {"100 Mbit/s",
        {{"eth0", 100'000'000}},
-       {{"Network KB/s", false, 0, 12207, 2441, 1024, "\\Network Interface(eth0)\\Bytes Total/sec"}}},
+       {{"Network KB/s", false, 0, 12207, 2441, 1024,
+         "\\Network Interface(eth0)\\Bytes Total/sec"}}},
       {"1 Gbit/s beside loopbacks",
        {{"lo", 0}, {"MS TCP Loopback interface", 0}, {"eth1", 1'000'000'000}},
        {{"Network KB/s", false, 0, 122070, 24414, 1024,
@@ -205,8 +205,7 @@ TEST_F(CatalogueTest, AxesBeyondTheChartsRoomAreDroppedInCatalogueOrder) {
   for (int i = 0; i < 30; ++i) cpus.push_back(std::to_string(i));
   fake_.ScriptObjectItems("", "Processor", {}, cpus);
   Corvane engine(fake_, false);
-  AddStandardCounters(false, SC_CPU | SC_SESSIONS | SC_MEMORY | SC_THREADS | SC_PROCESSES,
-                      engine);
+  AddStandardCounters(false, SC_CPU | SC_SESSIONS | SC_MEMORY | SC_THREADS | SC_PROCESSES, engine);
   const std::vector<std::string> names = AxisNames(engine);
   ASSERT_EQ(names.size(), 32u);
   EXPECT_EQ(names[29], "% CPU-30");

@@ -16,9 +16,9 @@ TEST(CorvaneSettingsTest, DefaultWindowFollowsThePrimaryScreen) {
     int bottom;
   };
   const Case cases[] = {
-      {{1024, 768}, 420, 315},   // 1024 / 5 = 204 (integer division), x 2 + 12
+      {{1024, 768}, 420, 315},  // 1024 / 5 = 204 (integer division), x 2 + 12
       {{1920, 1080}, 780, 441},
-      {{1366, 768}, 558, 315},   // 1366 / 5 = 273
+      {{1366, 768}, 558, 315},  // 1366 / 5 = 273
       {{0, 0}, 12, 9},
   };
   for (const Case& c : cases) {
@@ -37,15 +37,14 @@ TEST(CorvaneSettingsTest, WindowRectangleSoundness) {
     bool sound;
   };
   const Case cases[] = {
-      {0, 0, 800, 600, true},     // the whole screen
-      {12, 9, 332, 249, true},
-      {10, 10, 10, 20, false},    // left == right
-      {10, 20, 30, 20, false},    // top == bottom
-      {30, 10, 20, 20, false},    // left > right
-      {0, 0, 801, 600, false},    // beyond the right edge
-      {0, 0, 800, 601, false},    // beyond the bottom edge
-      {-1, 0, 100, 100, false},   // left of the screen
-      {0, -1, 100, 100, false},   // above the screen
+      {0, 0, 800, 600, true},                             // the whole screen
+      {12, 9, 332, 249, true},  {10, 10, 10, 20, false},  // left == right
+      {10, 20, 30, 20, false},                            // top == bottom
+      {30, 10, 20, 20, false},                            // left > right
+      {0, 0, 801, 600, false},                            // beyond the right edge
+      {0, 0, 800, 601, false},                            // beyond the bottom edge
+      {-1, 0, 100, 100, false},                           // left of the screen
+      {0, -1, 100, 100, false},                           // above the screen
   };
   for (const Case& c : cases) {
     CorvaneSettings s;
@@ -60,11 +59,11 @@ TEST(CorvaneSettingsTest, WindowRectangleSoundness) {
 
 TEST(CorvaneSettingsTest, FileOrderNamesEverySettingOnce) {
   const std::vector<std::string> expected = {
-      "History",   "Interval",  "AlwaysOntop", "EnableTray", "Caption",   "ShowCurrent",
-      "ShowAverage", "ShowMax", "CurColor",    "AvgColor",   "MaxColor",  "BackColor",
-      "TextColor", "LineColor", "CritColor",   "BoldCur",    "BoldAvg",   "BoldMax",
-      "BoldCrit",  "WndLeft",   "WndRight",    "WndTop",     "WndBottom", "LogMode",
-      "LogFormat", "LogFileSize"};
+      "History",     "Interval",   "AlwaysOntop", "EnableTray", "Caption",   "ShowCurrent",
+      "ShowAverage", "ShowMax",    "CurColor",    "AvgColor",   "MaxColor",  "BackColor",
+      "TextColor",   "LineColor",  "CritColor",   "BoldCur",    "BoldAvg",   "BoldMax",
+      "BoldCrit",    "WndLeft",    "WndRight",    "WndTop",     "WndBottom", "LogMode",
+      "LogFormat",   "LogFileSize"};
   std::vector<std::string> keys;
   CorvaneSettings record;
   std::set<const std::int32_t*> members;

@@ -58,16 +58,15 @@ TEST_F(EngineProfileTest, SettingsLinesInTheFilesOrder) {
   engine_.SetSettings(s);
   MemoryProfileWriter file;
   EXPECT_TRUE(engine_.WriteSettings(file));
-  EXPECT_EQ(file.lines, (std::vector<std::string>{
-                            "History=45",      "Interval=7",        "AlwaysOntop=0",
-                            "EnableTray=1",    "Caption=1",         "ShowCurrent=1",
-                            "ShowAverage=1",   "ShowMax=0",         "CurColor=16777215",
-                            "AvgColor=52224",  "MaxColor=16777087", "BackColor=0",
-                            "TextColor=16777215", "LineColor=8421504", "CritColor=255",
-                            "BoldCur=0",       "BoldAvg=1",         "BoldMax=0",
-                            "BoldCrit=0",      "WndLeft=1",         "WndRight=3",
-                            "WndTop=2",        "WndBottom=4",       "LogMode=0",
-                            "LogFormat=0",     "LogFileSize=-5"}));
+  EXPECT_EQ(file.lines,
+            (std::vector<std::string>{
+                "History=45",         "Interval=7",        "AlwaysOntop=0",     "EnableTray=1",
+                "Caption=1",          "ShowCurrent=1",     "ShowAverage=1",     "ShowMax=0",
+                "CurColor=16777215",  "AvgColor=52224",    "MaxColor=16777087", "BackColor=0",
+                "TextColor=16777215", "LineColor=8421504", "CritColor=255",     "BoldCur=0",
+                "BoldAvg=1",          "BoldMax=0",         "BoldCrit=0",        "WndLeft=1",
+                "WndRight=3",         "WndTop=2",          "WndBottom=4",       "LogMode=0",
+                "LogFormat=0",        "LogFileSize=-5"}));
 }
 
 TEST_F(EngineProfileTest, WritersFailureEndsTheSettings) {
@@ -85,8 +84,8 @@ TEST_F(EngineProfileTest, CounterItems) {
   EXPECT_TRUE(engine_.WriteItem(file, CounterItem("")));
   // An item of another kind has nothing to write.
   EXPECT_TRUE(engine_.WriteItem(file, chart::AxisItem()));
-  EXPECT_EQ(file.lines,
-            (std::vector<std::string>{"Counter=\\\\host\\Processor(0)\\% Processor Time", "Counter="}));
+  EXPECT_EQ(file.lines, (std::vector<std::string>{
+                            "Counter=\\\\host\\Processor(0)\\% Processor Time", "Counter="}));
 
   chart::AxisItem* item = engine_.ReadItem("Counter", "\\Memory\\x=y");
   ASSERT_NE(item, nullptr);
@@ -109,21 +108,21 @@ TEST_F(EngineProfileTest, ReadSettingRules) {
     std::int32_t expected;
   };
   const Case cases[] = {
-      {"History", "1", &CorvaneSettings::History, 30},       // below 2: ignored
-      {"History", "150", &CorvaneSettings::History, 30},     // above 120: ignored
+      {"History", "1", &CorvaneSettings::History, 30},    // below 2: ignored
+      {"History", "150", &CorvaneSettings::History, 30},  // above 120: ignored
       {"History", "120", &CorvaneSettings::History, 120},
       {"History", "2", &CorvaneSettings::History, 2},
-      {"Interval", "0", &CorvaneSettings::Interval, 2},      // below 1: ignored
+      {"Interval", "0", &CorvaneSettings::Interval, 2},  // below 1: ignored
       {"Interval", "121", &CorvaneSettings::Interval, 2},
       {"Interval", "1", &CorvaneSettings::Interval, 1},
-      {"Interval", "x", &CorvaneSettings::Interval, 2},      // reads 0: ignored
+      {"Interval", "x", &CorvaneSettings::Interval, 2},          // reads 0: ignored
       {"LogFileSize", "-5", &CorvaneSettings::LogFileSize, -5},  // any integer
       {"LogMode", "7", &CorvaneSettings::LogMode, 7},
       {"Caption", "0", &CorvaneSettings::Caption, 0},
       {"CurColor", " 255xyz", &CorvaneSettings::CurColor, 255},
-      {"BackColor", "", &CorvaneSettings::BackColor, 0},     // no value: kept
-      {"WndLeft", "abc", &CorvaneSettings::WndLeft, 0},      // text without digits reads 0
-      {"caption", "0", &CorvaneSettings::Caption, 1},        // case matters
+      {"BackColor", "", &CorvaneSettings::BackColor, 0},  // no value: kept
+      {"WndLeft", "abc", &CorvaneSettings::WndLeft, 0},   // text without digits reads 0
+      {"caption", "0", &CorvaneSettings::Caption, 1},     // case matters
       {"Counter", "5", &CorvaneSettings::Interval, 2},
       {"GridStep", "5", &CorvaneSettings::Interval, 2},
   };

@@ -31,8 +31,8 @@ TEST(EngineStatisticsTest, AveragesOverTheSamplesSoFarThenOverHistory) {
   const std::vector<double> averages = Averages(readings, 30);
   ASSERT_EQ(averages.size(), 40u);
   EXPECT_DOUBLE_EQ(averages[0], 1.0);
-  EXPECT_DOUBLE_EQ(averages[2], 2.0);          // (1 + 2 + 3) / 3
-  EXPECT_DOUBLE_EQ(averages[29], 15.5);        // 1..30
+  EXPECT_DOUBLE_EQ(averages[2], 2.0);               // (1 + 2 + 3) / 3
+  EXPECT_DOUBLE_EQ(averages[29], 15.5);             // 1..30
   EXPECT_DOUBLE_EQ(averages[39], (11 + 40) / 2.0);  // the last 30: 11..40
 }
 

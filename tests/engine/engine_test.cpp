@@ -73,13 +73,14 @@ TEST_F(EngineTest, SetUpNewProfile) {
     engine_.GetSeriesName(s, &name);
     series.emplace_back(name);
   }
-  EXPECT_EQ(series, (std::vector<std::string>{"Max Values", "Historical Values", "Current Values"}));
+  EXPECT_EQ(series,
+            (std::vector<std::string>{"Max Values", "Historical Values", "Current Values"}));
   ASSERT_NE(engine_.GetFont(), nullptr);
   EXPECT_EQ(*engine_.GetFont(), (chart::FontSpec{"MS Sans Serif", 12}));
-  EXPECT_EQ(testing_support::AxisNames(engine_),
-            (std::vector<std::string>{"% CPU", "# Processes", "# Threads", "% Memory",
-                                      "% Virtual Memory", "% Disk Space Used",
-                                      "% Hard Drive Time"}));
+  EXPECT_EQ(
+      testing_support::AxisNames(engine_),
+      (std::vector<std::string>{"% CPU", "# Processes", "# Threads", "% Memory", "% Virtual Memory",
+                                "% Disk Space Used", "% Hard Drive Time"}));
   EXPECT_FALSE(engine_.IsModified());
   // The settings reach the chart: the average line is bold by default, the maximum hidden.
   std::optional<chart::Pen> pen;
@@ -118,9 +119,10 @@ TEST_F(EngineTest, ApplySettingsToChart) {
     chart::Pen pen;
     bool visible;
   };
-  for (const SeriesCase& c : {SeriesCase{Corvane::kMaxSeries, {chart::PenStyle::kSolid, 2, 0x070809}, true},
-                              SeriesCase{Corvane::kAverageSeries, {chart::PenStyle::kSolid, 1, 0x040506}, true},
-                              SeriesCase{Corvane::kCurrentSeries, {chart::PenStyle::kSolid, 2, 0x010203}, false}}) {
+  for (const SeriesCase& c :
+       {SeriesCase{Corvane::kMaxSeries, {chart::PenStyle::kSolid, 2, 0x070809}, true},
+        SeriesCase{Corvane::kAverageSeries, {chart::PenStyle::kSolid, 1, 0x040506}, true},
+        SeriesCase{Corvane::kCurrentSeries, {chart::PenStyle::kSolid, 2, 0x010203}, false}}) {
     std::optional<chart::Pen> pen;
     bool visible = false;
     chart::Colour text = 0;
@@ -157,8 +159,19 @@ TEST_F(EngineTest, SetSettingsModifiedFlagRules) {
       {"log mode", [](CorvaneSettings& s) { s.LogMode = 1; }, true},
       {"log format", [](CorvaneSettings& s) { s.LogFormat = 1; }, true},
       {"colour", [](CorvaneSettings& s) { s.BackColor = 0x123456; }, false},
-      {"display flags", [](CorvaneSettings& s) { s.ShowMax = 1; s.BoldCrit = 1; s.Caption = 0; }, false},
-      {"window", [](CorvaneSettings& s) { s.WndLeft = 100; s.WndRight = 300; }, false},
+      {"display flags",
+       [](CorvaneSettings& s) {
+         s.ShowMax = 1;
+         s.BoldCrit = 1;
+         s.Caption = 0;
+       },
+       false},
+      {"window",
+       [](CorvaneSettings& s) {
+         s.WndLeft = 100;
+         s.WndRight = 300;
+       },
+       false},
   };
   for (const Case& c : cases) {
     engine_.SetModified(false);
@@ -247,7 +260,7 @@ TEST_F(EngineTest, ValuesReachTheThreeSeries) {
       {0, Corvane::kMaxSeries, 90, ValueState::kCritical},
       {1, Corvane::kCurrentSeries, 50, ValueState::kNormal},  // 100 - 50
       {1, Corvane::kAverageSeries, 100 - 95.0 / 3, ValueState::kNormal},
-      {1, Corvane::kMaxSeries, 50, ValueState::kNormal},      // maximum raw 50 shows as 50
+      {1, Corvane::kMaxSeries, 50, ValueState::kNormal},  // maximum raw 50 shows as 50
       {2, Corvane::kCurrentSeries, 200, ValueState::kNormal},
       {2, Corvane::kAverageSeries, 400, ValueState::kNormal},
       {2, Corvane::kMaxSeries, 600, ValueState::kCritical},
@@ -286,9 +299,9 @@ TEST_F(EngineTest, ReadingsThatAreNoNumberShowAsUnavailable) {
   SetUpEngine(1);
   engine_.PrepareStatistics();
   engine_.SetValue(0, 30);
-  for (const double bad : {std::numeric_limits<double>::quiet_NaN(),
-                           std::numeric_limits<double>::infinity(),
-                           -std::numeric_limits<double>::infinity()}) {
+  for (const double bad :
+       {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+        -std::numeric_limits<double>::infinity()}) {
     EXPECT_FALSE(engine_.SetValue(0, bad));
     EXPECT_EQ(SeriesAt(engine_, 0, Corvane::kCurrentSeries).state, ValueState::kNotAvailable);
   }

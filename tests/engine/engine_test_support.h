@@ -21,7 +21,6 @@
 #include "core/counter_item.h"
 #include "core/engine.h"
 #include "core/engine_host.h"
-
 #include "tests/support/temp_folder.h"
 
 namespace corvane::testing_support {
@@ -36,8 +35,8 @@ struct AxisInfo {
 };
 
 inline std::ostream& operator<<(std::ostream& out, const AxisInfo& a) {
-  return out << "{" << a.name << ", inverse " << a.inverse << ", " << a.min << "/" << a.max
-             << "/" << a.critical << " x" << a.multiplier << ", " << a.path << "}";
+  return out << "{" << a.name << ", inverse " << a.inverse << ", " << a.min << "/" << a.max << "/"
+             << a.critical << " x" << a.multiplier << ", " << a.path << "}";
 }
 
 inline std::vector<AxisInfo> Axes(const Corvane& engine) {

@@ -62,25 +62,36 @@ TEST_P(ReadingScriptTest, NthCollectionReadsNthReading) {
 
 INSTANTIATE_TEST_SUITE_P(
     Sequences, ReadingScriptTest,
-    testing::Values(
-        ScriptCase{"HoldLast", {Value(1), Value(2), Value(3)}, AfterScript::kHoldLast,
-                   {Value(1), Value(2), Value(3), Value(3), Value(3)}},
-        ScriptCase{"Repeat", {Value(1), Value(2), Value(3)}, AfterScript::kRepeat,
-                   {Value(1), Value(2), Value(3), Value(1), Value(2), Value(3), Value(1)}},
-        ScriptCase{"FailuresInTheMiddle", {Value(5), Failure(perf::kInvalidData), Value(7)},
-                   AfterScript::kRepeat,
-                   {Value(5), Failure(perf::kInvalidData), Value(7), Value(5),
-                    Failure(perf::kInvalidData)}},
-        ScriptCase{"FirstReadingFailsLikeARate", {Failure(perf::kInvalidData), Value(42.5)},
-                   AfterScript::kHoldLast,
-                   {Failure(perf::kInvalidData), Value(42.5), Value(42.5)}},
-        ScriptCase{"HoldsALastFailure", {Value(1), Failure(perf::kNoMachine)},
-                   AfterScript::kHoldLast,
-                   {Value(1), Failure(perf::kNoMachine), Failure(perf::kNoMachine)}},
-        ScriptCase{"EmptyScriptNeverReads", {}, AfterScript::kRepeat,
-                   {Failure(perf::kInvalidData), Failure(perf::kInvalidData)}},
-        ScriptCase{"NegativeAndZeroValues", {Value(-1.0), Value(0.0)}, AfterScript::kHoldLast,
-                   {Value(-1.0), Value(0.0), Value(0.0)}}),
+    testing::Values(ScriptCase{"HoldLast",
+                               {Value(1), Value(2), Value(3)},
+                               AfterScript::kHoldLast,
+                               {Value(1), Value(2), Value(3), Value(3), Value(3)}},
+                    ScriptCase{
+                        "Repeat",
+                        {Value(1), Value(2), Value(3)},
+                        AfterScript::kRepeat,
+                        {Value(1), Value(2), Value(3), Value(1), Value(2), Value(3), Value(1)}},
+                    ScriptCase{"FailuresInTheMiddle",
+                               {Value(5), Failure(perf::kInvalidData), Value(7)},
+                               AfterScript::kRepeat,
+                               {Value(5), Failure(perf::kInvalidData), Value(7), Value(5),
+                                Failure(perf::kInvalidData)}},
+                    ScriptCase{"FirstReadingFailsLikeARate",
+                               {Failure(perf::kInvalidData), Value(42.5)},
+                               AfterScript::kHoldLast,
+                               {Failure(perf::kInvalidData), Value(42.5), Value(42.5)}},
+                    ScriptCase{"HoldsALastFailure",
+                               {Value(1), Failure(perf::kNoMachine)},
+                               AfterScript::kHoldLast,
+                               {Value(1), Failure(perf::kNoMachine), Failure(perf::kNoMachine)}},
+                    ScriptCase{"EmptyScriptNeverReads",
+                               {},
+                               AfterScript::kRepeat,
+                               {Failure(perf::kInvalidData), Failure(perf::kInvalidData)}},
+                    ScriptCase{"NegativeAndZeroValues",
+                               {Value(-1.0), Value(0.0)},
+                               AfterScript::kHoldLast,
+                               {Value(-1.0), Value(0.0), Value(0.0)}}),
     [](const testing::TestParamInfo<ScriptCase>& info) { return info.param.name; });
 
 TEST(FakeProviderReadings, NothingToReadBeforeTheFirstCollection) {
@@ -333,9 +344,9 @@ TEST(FakeProviderEnum, StandardObjectsByDefault) {
   FakeProvider provider;
   std::vector<std::string> objects;
   ASSERT_EQ(provider.EnumObjects("", &objects), perf::kOk);
-  EXPECT_THAT(objects, testing::IsSupersetOf({"Processor", "Objects", "Memory", "Paging File",
-                                              "LogicalDisk", "PhysicalDisk", "Network Interface",
-                                              "System", "Server"}));
+  EXPECT_THAT(objects,
+              testing::IsSupersetOf({"Processor", "Objects", "Memory", "Paging File", "LogicalDisk",
+                                     "PhysicalDisk", "Network Interface", "System", "Server"}));
 
   std::vector<std::string> counters;
   std::vector<std::string> instances;

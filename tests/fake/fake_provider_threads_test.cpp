@@ -46,7 +46,8 @@ TEST(FakeProviderDelay, ConnectWaitsUntilReleased) {
 
   provider.ReleaseDelays();
   ASSERT_EQ(connecting.wait_for(kPatience), std::future_status::ready);
-  EXPECT_EQ(connecting.get(), perf::kCannotConnectMachine) << "the scripted result follows the delay";
+  EXPECT_EQ(connecting.get(), perf::kCannotConnectMachine)
+      << "the scripted result follows the delay";
   EXPECT_EQ(provider.Counts().calls_in_delay, 0);
 }
 
@@ -114,7 +115,8 @@ TEST(FakeProviderThreads, CollectorAndTestThreadShareTheProvider) {
   const std::vector<std::string> paths = {"\\Objects\\Processes", "\\Objects\\Threads",
                                           "\\\\remote\\Memory\\% Committed Bytes In Use"};
   FakeProvider provider;
-  for (const auto& path : paths) provider.ScriptReadings(path, {Value(1), Value(2)}, AfterScript::kRepeat);
+  for (const auto& path : paths)
+    provider.ScriptReadings(path, {Value(1), Value(2)}, AfterScript::kRepeat);
 
   std::atomic<bool> done{false};
   std::atomic<bool> test_thread_running{false};

@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "core/activity_log.h"
-
 #include "tests/support/temp_folder.h"
 
 namespace corvane::testing_log {

@@ -101,20 +101,11 @@ TEST(StoreWriterTest, WritesTheValuesItMayAndSkipsKeysThatDoNotExist) {
   test_support::TempFolder temp;
   const std::string file = (temp / "registry.ini").string();
   std::string message;
-  const std::vector<std::string> args = {"--default-user-values",
-                                         file,
-                                         "--set",
-                                         kDesktop,
-                                         "SCRNSAVE.EXE",
-                                         "corvscreen.scr",
-                                         "--set",
-                                         kService,
-                                         "Profile",
-                                         "/srv/p.crvn",  // no service key yet: skipped
-                                         "--set-create",
-                                         kSaver,
-                                         "Timeout",
-                                         "7"};
+  const std::vector<std::string> args = {
+      "--default-user-values", file,    "--set",   kDesktop,  "SCRNSAVE.EXE",
+      "corvscreen.scr",        "--set", kService,  "Profile",
+      "/srv/p.crvn",  // no service key yet: skipped
+      "--set-create",          kSaver,  "Timeout", "7"};
   ASSERT_EQ(RunStoreWriter(args, false, &message), kWriterDone) << message;
   SettingsStore store(file);
   EXPECT_EQ(store.QueryValue(kDesktop, "SCRNSAVE.EXE").value, "corvscreen.scr");

@@ -16,7 +16,6 @@
 
 #include "chart/profile_numbers.h"
 #include "chart/wind_rose.h"
-
 #include "tests/support/temp_folder.h"
 
 namespace corvane::chart::profile_testing {

@@ -23,8 +23,14 @@ bool CurlMapped() {
 }
 
 // Exit codes of the child, so that a failure says which step went wrong.
-enum Outcome { kFine = 0, kMappedAtStart = 2, kLocalFailed = 3, kMappedByLocal = 4,
-               kConnected = 5, kNotMappedByRemote = 6 };
+enum Outcome {
+  kFine = 0,
+  kMappedAtStart = 2,
+  kLocalFailed = 3,
+  kMappedByLocal = 4,
+  kConnected = 5,
+  kNotMappedByRemote = 6
+};
 
 [[noreturn]] void ReadLocalThenConnect() {
   if (CurlMapped()) std::_Exit(kMappedAtStart);

@@ -20,7 +20,6 @@
 #include "platform/system_provider.h"
 #include "tests/remote/node_exporter_process.h"
 #include "tests/remote/remote_fixtures.h"
-
 #include "tests/support/temp_folder.h"
 
 namespace corvane::remote {

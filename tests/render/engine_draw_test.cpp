@@ -50,12 +50,18 @@ TEST_F(EngineDraw, StatusTextIsWrappedToNinetyPercentAndCentred) {
         {"This may take some", {6, 94}},
         {"time.", {45, 106}},
         {"Please wait...", {18, 130}}}},
-      {"CR LF ends a line too", "ab\r\ncd", Rect{0, 0, 200, 100},
+      {"CR LF ends a line too",
+       "ab\r\ncd",
+       Rect{0, 0, 200, 100},
        {{"ab", {94, 38}}, {"cd", {94, 50}}}},
       // 90 px: a word longer than 15 characters is broken between characters.
-      {"long word", "abcdefghijklmnopqrstuvwxyz", Rect{0, 0, 100, 100},
+      {"long word",
+       "abcdefghijklmnopqrstuvwxyz",
+       Rect{0, 0, 100, 100},
        {{"abcdefghijklmno", {5, 38}}, {"pqrstuvwxyz", {17, 50}}}},
-      {"spaces at a break are dropped", "aaaa    bbbb", Rect{0, 0, 60, 100},
+      {"spaces at a break are dropped",
+       "aaaa    bbbb",
+       Rect{0, 0, 60, 100},
        {{"aaaa", {18, 38}}, {"bbbb", {18, 50}}}},
   };
   for (const Case& c : cases) {

@@ -2,6 +2,8 @@
 // pixels, arcs are outlines, opaque text fills its box; and a whole chart drawn through it
 // and through the SVG surface (read back by Qt's SVG renderer) puts the critical border where
 // the layout says. Runs on Qt's offscreen platform.
+#include "platform/qt/painter_surface.h"
+
 #include <gtest/gtest.h>
 
 #include <QByteArray>
@@ -16,7 +18,6 @@
 
 #include "chart/svg_surface.h"
 #include "chart/wind_rose.h"
-#include "platform/qt/painter_surface.h"
 #include "tests/render/qt_test_app.h"
 #include "tests/render/render_test_support.h"
 

@@ -1,4 +1,6 @@
 // corvsnap's PNG pictures, drawn through the QPainter surface and written to a real file.
+#include "tools/corvsnap/png_snapshot.h"
+
 #include <gtest/gtest.h>
 
 #include <QColor>
@@ -10,7 +12,6 @@
 #include "platform/fake/fake_provider.h"
 #include "tests/render/qt_test_app.h"
 #include "tests/render/temp_folder.h"
-#include "tools/corvsnap/png_snapshot.h"
 
 namespace corvane::corvsnap {
 namespace {

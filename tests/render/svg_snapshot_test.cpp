@@ -26,8 +26,11 @@ std::string DrawSnapshot() {
   chart.SetShowNumbers(1);
   render_test::AddAxes(chart, {"% Processor Time", "% Committed Bytes In Use",
                                "Disk <sda> & \"nvme0n1\"", "Bytes Total/sec", "Processes"});
-  const double values[5][3] = {
-      {97.5, 41.25, 12.0}, {63.0, 60.5, 61.0}, {100.0, 12.0, 4.5}, {20.0, 3.0, 0.0}, {120.0, 80.0, 90.0}};
+  const double values[5][3] = {{97.5, 41.25, 12.0},
+                               {63.0, 60.5, 61.0},
+                               {100.0, 12.0, 4.5},
+                               {20.0, 3.0, 0.0},
+                               {120.0, 80.0, 90.0}};
   for (int axis = 0; axis < 5; ++axis) {
     for (int s = 0; s < 3; ++s) EXPECT_TRUE(chart.SetSeriesValue(axis, values[axis][s], s));
   }

@@ -1,11 +1,11 @@
 // The SVG surface: document frame, strokes on pixel centres, colours, text escaping,
 // measurement, and the state its setters hand back.
+#include "chart/svg_surface.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <string_view>
-
-#include "chart/svg_surface.h"
 
 namespace corvane::chart {
 namespace {
@@ -81,7 +81,7 @@ TEST(SvgSurface, ArcsPolylinesAndFills) {
   const Point three[] = {{1, 2}, {-3, 4}, {1, 2}};
   surface.Polyline(three);
   surface.FillRect(Rect{0, 0, 100, 50}, 0x112233);
-  surface.FillRect(Rect{0, 0, 0, 50}, 0x112233);   // empty
+  surface.FillRect(Rect{0, 0, 0, 50}, 0x112233);    // empty
   surface.FillRect(Rect{0, 0, 10, 10}, kNoColour);  // no colour
   EXPECT_EQ(Body(surface),
             "<ellipse cx=\"50.5\" cy=\"50.5\" rx=\"10\" ry=\"10\" fill=\"none\" "

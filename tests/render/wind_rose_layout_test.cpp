@@ -75,10 +75,8 @@ TEST(WindRoseLayout, FourAxesPointUpRightDownLeftWithLabelsOutsideTheirEnds) {
   // axis, starting at the right axis's end, below the bottom axis, ending at the left axis's
   // end (text 50..56 in the box 44..62).
   EXPECT_EQ(render_test::PlacedTexts(surface),
-            (std::vector<render_test::PlacedText>{{"N", {197, 0}},
-                                                  {"East", {344, 144}},
-                                                  {"South", {185, 288}},
-                                                  {"W", {50, 144}}}));
+            (std::vector<render_test::PlacedText>{
+                {"N", {197, 0}}, {"East", {344, 144}}, {"South", {185, 288}}, {"W", {50, 144}}}));
 }
 
 TEST(WindRoseLayout, LabelSettingsOffLeaveHalfTheSmallerSideMinusFour) {

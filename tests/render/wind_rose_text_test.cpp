@@ -140,8 +140,7 @@ TEST(WindRoseText, UnavailableValueSitsAtTheCentre) {
   const std::span<const Point> points = chart.GetSeriesPoints(2);
   EXPECT_EQ(points[0], (Point{150, 150}));
   EXPECT_NE(points[1], (Point{150, 150}));
-  EXPECT_EQ(surface.Texts(),
-            (std::vector<std::string>{" 0 ", "0 ", "N/A ", " 0 ", "0 ", "50 "}));
+  EXPECT_EQ(surface.Texts(), (std::vector<std::string>{" 0 ", "0 ", "N/A ", " 0 ", "0 ", "50 "}));
 }
 
 TEST(WindRoseText, NamesAndValuesSitOutsideTheAxisEndsByQuadrant) {
@@ -188,10 +187,9 @@ TEST(WindRoseText, ValuesWithoutNamesSitAtTheAxisEnds) {
   RecordingSurface surface;
   chart.DrawChart(surface, Rect{0, 0, 400, 300});
   // "0 " is 12 px: R = 150 - 12 = 138.
-  EXPECT_EQ(PlacedTexts(surface), (std::vector<PlacedText>{{"0 ", {194, 0}},
-                                                           {"0 ", {338, 144}},
-                                                           {"0 ", {194, 288}},
-                                                           {"0 ", {50, 144}}}));
+  EXPECT_EQ(PlacedTexts(surface),
+            (std::vector<PlacedText>{
+                {"0 ", {194, 0}}, {"0 ", {338, 144}}, {"0 ", {194, 288}}, {"0 ", {50, 144}}}));
 }
 
 TEST(WindRoseText, NamesUseTheChartColourAndValuesTheirSeriesColour) {

@@ -166,9 +166,10 @@ TEST_F(ServiceRunTest, WithNoProfileConfiguredTheConsoleSaysSo) {
   ServiceRunContext context = Context(true);
   context.args = {"corvservice", "-run"};
   EXPECT_EQ(RunService(context), RunOutcome::kStopped);
-  EXPECT_EQ(ReadStream(out_), "No profile is configured; using the default counters.\n"
-                              "Activity log: " +
-                                  fallback_base_ + "/ServiceDefault-log.html\n");
+  EXPECT_EQ(ReadStream(out_),
+            "No profile is configured; using the default counters.\n"
+            "Activity log: " +
+                fallback_base_ + "/ServiceDefault-log.html\n");
 }
 
 TEST_F(ServiceRunTest, ReportsEveryStartStepThenRunning) {

@@ -34,7 +34,8 @@ std::string FormatLocalTime(std::chrono::system_clock::time_point time) {
   std::tm local{};
   if (localtime_r(&seconds, &local) == nullptr) return {};
   std::array<char, 32> buffer{};
-  const std::size_t length = std::strftime(buffer.data(), buffer.size(), "%Y-%m-%d %H:%M:%S", &local);
+  const std::size_t length =
+      std::strftime(buffer.data(), buffer.size(), "%Y-%m-%d %H:%M:%S", &local);
   return std::string(buffer.data(), length);
 }
 

@@ -17,8 +17,10 @@ constexpr std::string_view kUsage =
     "form; an empty cell when the counter has no value). Rate counters need two collections, so\n"
     "corvquery collects once, waits one interval and then prints N rows, one per interval.\n"
     "\n"
-    "  PATH                \\Object(Instance)\\Counter, or \\\\HOST\\Object(Instance)\\Counter for\n"
-    "                      a remote machine; for example \"\\Processor(_Total)\\% Processor Time\"\n"
+    "  PATH                \\Object(Instance)\\Counter, or \\\\HOST\\Object(Instance)\\Counter "
+    "for\n"
+    "                      a remote machine; for example \"\\Processor(_Total)\\% Processor "
+    "Time\"\n"
     "  --samples N         number of rows to print, at least 1 (default 1)\n"
     "  --interval SECONDS  time between samples, from 0.001 to 86400 (default 1)\n"
     "  --list              print the objects of the machine, one per line\n"
@@ -159,7 +161,9 @@ ParsedArgs ParseQueryArgs(std::span<const std::string_view> args) {
   }
 
   if (!machine_option.empty()) {
-    fail("--machine works with --list only; put the machine in the path (\\\\HOST\\Object\\Counter)");
+    fail(
+        "--machine works with --list only; put the machine in the path "
+        "(\\\\HOST\\Object\\Counter)");
   } else if (positionals.empty()) {
     fail("no counter path given");
   } else {

@@ -19,15 +19,15 @@ enum class Mode {
 
 inline constexpr int kDefaultSamples = 1;
 inline constexpr std::chrono::microseconds kDefaultInterval{1'000'000};
-inline constexpr std::chrono::microseconds kMinInterval{1'000};            // 0.001 s
+inline constexpr std::chrono::microseconds kMinInterval{1'000};           // 0.001 s
 inline constexpr std::chrono::microseconds kMaxInterval{86'400'000'000};  // one day
 
 struct QueryOptions {
   Mode mode = Mode::kSample;
-  std::vector<std::string> paths;                    // kSample: the counter paths, in column order
-  std::string object;                                // kListObject
-  std::string machine;                               // --list: "\\host", or empty for this machine
-  int samples = kDefaultSamples;                     // kSample: rows to print
+  std::vector<std::string> paths;  // kSample: the counter paths, in column order
+  std::string object;              // kListObject
+  std::string machine;             // --list: "\\host", or empty for this machine
+  int samples = kDefaultSamples;   // kSample: rows to print
   std::chrono::microseconds interval = kDefaultInterval;  // kSample: time between collections
 };
 

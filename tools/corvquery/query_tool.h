@@ -18,7 +18,7 @@ inline constexpr int kExitUsage = 2;    // a bad option, path, object or machine
 
 // What the tool waits with and reads the clock from; tests replace both.
 struct QueryToolHooks {
-  std::function<void(std::chrono::microseconds)> sleep;       // default: sleep the thread
+  std::function<void(std::chrono::microseconds)> sleep;        // default: sleep the thread
   std::function<std::chrono::system_clock::time_point()> now;  // default: the system clock
 };
 

@@ -54,10 +54,12 @@ ParsedOptions ParseSnapOptions(const std::vector<std::string_view>& args) {
         options.seconds = *seconds;
       } else {
         const std::size_t x = value.find_first_of("xX");
-        const std::optional<int> width =
-            x == std::string_view::npos ? std::nullopt : ParseBounded(value.substr(0, x), 1, kMaxSide);
-        const std::optional<int> height =
-            x == std::string_view::npos ? std::nullopt : ParseBounded(value.substr(x + 1), 1, kMaxSide);
+        const std::optional<int> width = x == std::string_view::npos
+                                             ? std::nullopt
+                                             : ParseBounded(value.substr(0, x), 1, kMaxSide);
+        const std::optional<int> height = x == std::string_view::npos
+                                              ? std::nullopt
+                                              : ParseBounded(value.substr(x + 1), 1, kMaxSide);
         if (!width || !height) {
           return Failure("--size: \"" + std::string(value) + "\" is not WxH with sides from 1 to " +
                          std::to_string(kMaxSide));

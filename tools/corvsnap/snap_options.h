@@ -19,9 +19,9 @@ struct SnapOptions {
   std::optional<std::filesystem::path> profile;  // none: the default counters ("-")
   std::filesystem::path output;
   ImageFormat format = ImageFormat::kSvg;
-  int seconds = 5;    // sampling time; long enough for two samples at the default interval
-  int width = 800;    // pixels
-  int height = 600;   // pixels
+  int seconds = 5;   // sampling time; long enough for two samples at the default interval
+  int width = 800;   // pixels
+  int height = 600;  // pixels
 };
 
 inline constexpr int kMaxSeconds = 86400;

@@ -16,8 +16,8 @@ namespace corvane::corvsnap {
 
 // Writes the engine's picture as a PNG file; false with the reason. Empty where the program
 // was built without Qt.
-using PngWriter = std::function<bool(Corvane& engine, const SnapOptions& options,
-                                     std::string* error)>;
+using PngWriter =
+    std::function<bool(Corvane& engine, const SnapOptions& options, std::string* error)>;
 
 // Exit codes.
 inline constexpr int kExitOk = 0;
