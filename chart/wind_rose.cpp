@@ -110,9 +110,9 @@ double WindRose::Radius(int axis, int series) const {
 
   double r = 0.0;
   if (critical_border_ == 0) {
-    r = v * r_full / wind_rose_detail::DivisorOrOne(m);
+    r = v * r_full / DivisorOrOne(m);
   } else if (v <= c) {
-    r = v * (r_full * border / 100.0) / wind_rose_detail::DivisorOrOne(c);
+    r = v * (r_full * border / 100.0) / DivisorOrOne(c);
   } else {
     const double outer = c >= m ? 1.0 : m - c;
     r = r_full * ((100.0 - border) / 100.0 * (v - c) / outer + border / 100.0);

@@ -6,17 +6,10 @@
 #include <cstddef>
 #include <type_traits>
 
+#include "chart/display_value.h"
 #include "chart/wind_rose.h"
 
 namespace corvane::chart {
-namespace wind_rose_detail {
-
-// A zero divisor in the scale formulas counts as 1, so an axis whose max (or critical value)
-// is 0 still draws instead of dividing by zero.
-inline double DivisorOrOne(double divisor) { return divisor == 0.0 ? 1.0 : divisor; }
-
-}  // namespace wind_rose_detail
-
 template <typename Self, typename Body, typename... Records>
 bool WindRose::Finish(Self* self, Body& body, Records&... records) {
   if constexpr (std::is_void_v<std::invoke_result_t<Body&, Records&...>>) {

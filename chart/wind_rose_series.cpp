@@ -101,9 +101,7 @@ bool WindRose::SetSeriesValue(int axis, double raw_value, int series) {
     // A reading that is not a number would reach the drawing as a NaN radius and the log as
     // "nan"; refuse it and leave the previous value in place.
     if (!std::isfinite(raw_value)) return Fail(ChartError::kValueOutOfRange);
-    // A profile may carry Multiplier=0, which the setters refuse but the reader does not.
-    double value = raw_value / wind_rose_detail::DivisorOrOne(scale.multiplier);
-    if (scale.inverse) value = value < scale.max_value ? scale.max_value - value : 0.0;
+    const double value = DisplayValue(raw_value, scale.multiplier, scale.inverse, scale.max_value);
     if (!std::isfinite(value)) return Fail(ChartError::kValueOutOfRange);
     stored.value = value;
     stored.state = value > scale.critical_value ? ValueState::kCritical : ValueState::kNormal;

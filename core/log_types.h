@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "chart/display_value.h"
+
 namespace corvane {
 
 // The engine's not-available mark: a current value of exactly this is an unavailable reading.
@@ -24,12 +26,9 @@ struct LogAxis {
   bool inverse = false;
 };
 
-// The value the chart shows for a raw reading: divided by the multiplier and, on an inverse
-// axis, subtracted from the maximum (0 when it reaches the maximum or beyond).
+// The value the chart shows for a raw reading, by the chart's own rule.
 inline double LogDisplayValue(const LogAxis& axis, double current) {
-  const double v = current / axis.multiplier;
-  if (!axis.inverse) return v;
-  return axis.max > v ? axis.max - v : 0.0;
+  return chart::DisplayValue(current, axis.multiplier, axis.inverse, axis.max);
 }
 
 }  // namespace corvane

@@ -188,6 +188,32 @@ TEST_F(EngineProfileTest, LoadPlacesTheLogBesideTheProfileWithoutABanner) {
   EXPECT_EQ(ReadFile(log), "Corvane Log: Watch\n");
 }
 
+// A profile may carry a multiplier of 0, which no setter accepts: the chart and the activity
+// log show the same value for it (the reading itself), and neither is critical below 80.
+TEST_F(EngineProfileTest, ZeroMultiplierShowsTheSameValueInTheChartAndTheLog) {
+  TempDir dir;
+  const auto path = dir.path() / "Zero.crvn";
+  WriteFile(path,
+            "LogMode=1\nLogFormat=1\nBeginAxis\nName=zero\nMinValue=0\nMaxValue=100\n"
+            "CriticalValue=80\nMultiplier=0.000000\nInverse=0\nCounter=\\A\\c\nEndAxis\n");
+  engine_.SetUpNewProfile();
+  engine_.RemoveAllAxes();
+  ASSERT_TRUE(engine_.Load(path)) << engine_.GetLastProfileError();
+  ASSERT_EQ(engine_.PrepareStatistics(), 1);
+  for (const double reading : {42.0, 0.0}) {
+    ASSERT_TRUE(engine_.SetValue(0, reading));
+    double shown = -1;
+    ASSERT_TRUE(engine_.GetSeriesValue(0, &shown, Corvane::kCurrentSeries));
+    EXPECT_EQ(shown, reading);
+    engine_.EndSample();
+  }
+  const std::string log = ReadFile(dir.path() / "Logs" / "Zero-log.csv");
+  EXPECT_NE(log.find(",42.00\n"), std::string::npos) << log;
+  EXPECT_NE(log.find(",0.00\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("inf"), std::string::npos) << log;
+  EXPECT_EQ(log.find("nan"), std::string::npos) << log;
+}
+
 TEST_F(EngineProfileTest, SavedProfileLoadsAndSavesToTheSameBytes) {
   TempDir dir;
   engine_.SetUpNewProfile();

@@ -149,6 +149,13 @@ TEST_F(SnapRun, FailuresNameTheFileAndTheReason) {
   const std::string profile = WriteProfile().string();
   const std::string missing = (folder_.path() / "missing.crvn").string();
   const std::string no_folder = (folder_.path() / "no" / "rose.svg").string();
+  // Files that read as a profile without a single counter.
+  const std::string empty = (folder_.path() / "empty.crvn").string();
+  const std::string bare_crs = (folder_.path() / "crs.crvn").string();
+  const std::string noise = (folder_.path() / "noise.crvn").string();
+  std::ofstream(empty).flush();
+  std::ofstream(bare_crs) << std::string(300, '\r');
+  std::ofstream(noise, std::ios::binary) << std::string("\x89\x01\xfe\x00\x7fZ\xc3", 7);
   struct Case {
     std::vector<std::string_view> args;
     int exit_code;
@@ -161,6 +168,9 @@ TEST_F(SnapRun, FailuresNameTheFileAndTheReason) {
        {"cannot write", no_folder, "No such file or directory"}},
       {{profile, "rose.png", "--seconds", "0"}, kExitFailure, {"built without Qt"}},
       {{profile}, kExitUsage, {"PROFILE and OUTPUT are needed", "usage: corvsnap"}},
+      {{empty, "rose.svg", "--seconds", "0"}, kExitFailure, {"the profile has no counters", empty}},
+      {{bare_crs, "rose.svg", "--seconds", "0"}, kExitFailure, {"the profile has no counters"}},
+      {{noise, "rose.svg", "--seconds", "0"}, kExitFailure, {"the profile has no counters"}},
   };
   for (const Case& c : cases) {
     err_.str("");

@@ -20,6 +20,12 @@ bool PrepareEngine(Corvane& engine, const std::optional<std::filesystem::path>& 
     *error = "cannot load profile " + profile->string() + (reason.empty() ? "" : ": " + reason);
     return false;
   }
+  // An empty file, random bytes or bare line ends read as a profile without a single axis: a
+  // picture of an empty diagram would hide that the profile is not one.
+  if (engine.GetAxisCount() == 0) {
+    *error = "the profile has no counters: " + profile->string();
+    return false;
+  }
   CorvaneSettings settings = engine.GetSettings();
   settings.LogMode = log_mode::kOff;
   engine.SetSettings(settings);
