@@ -12,6 +12,8 @@ void CorvaneEngineAdapter::SetUpNewProfile() { engine_.SetUpNewProfile(); }
 
 void CorvaneEngineAdapter::RemoveAllAxes() { engine_.RemoveAllAxes(); }
 
+int CorvaneEngineAdapter::GetCounterCount() { return engine_.GetAxisCount(); }
+
 bool CorvaneEngineAdapter::Load(const std::string& profile_path) {
   return engine_.Load(profile_path);
 }
@@ -35,6 +37,10 @@ bool CorvaneEngineAdapter::Start() { return engine_.Start(/*window=*/nullptr, fa
 bool CorvaneEngineAdapter::Stop() { return engine_.Stop(); }
 
 void CorvaneEngineAdapter::SetLogStatusSink(LogStatusSink* sink) { engine_.SetLogStatusSink(sink); }
+
+void CorvaneEngineAdapter::SetMachineWatcher(std::shared_ptr<perf::MachineWatcher> watcher) {
+  provider_->SetMachineWatcher(std::move(watcher));
+}
 
 std::unique_ptr<MonitorEngine> MakeCorvaneEngine() {
   return std::make_unique<CorvaneEngineAdapter>(MakeSystemProvider());

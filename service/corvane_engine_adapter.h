@@ -17,6 +17,7 @@ class CorvaneEngineAdapter : public MonitorEngine {
 
   void SetUpNewProfile() override;
   void RemoveAllAxes() override;
+  int GetCounterCount() override;
   bool Load(const std::string& profile_path) override;
   void SetInterval(int seconds) override;
   void SetLogLocation(const std::string& profile_path, bool banner) override;
@@ -25,6 +26,7 @@ class CorvaneEngineAdapter : public MonitorEngine {
   bool Start() override;
   bool Stop() override;
   void SetLogStatusSink(LogStatusSink* sink) override;
+  void SetMachineWatcher(std::shared_ptr<perf::MachineWatcher> watcher) override;
 
  private:
   std::unique_ptr<perf::Provider> provider_;  // declared before the engine: destroyed after it

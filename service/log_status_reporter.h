@@ -1,6 +1,6 @@
-// Tells of the activity log's failures where someone looks while no window is open: the system
-// log for the service, the error stream in a console run. One line when the log starts failing,
-// with the system's reason, and one when it is written again; never one per sample.
+// Tells of the activity log's failures where the service's notices go (see notice_channel.h):
+// one line when the log starts failing, with the system's reason, and one when it is written
+// again; never one per sample.
 //
 // Any thread: the engine calls it on the collector thread under its lock; EventLog and stdio
 // are thread-safe. The event log and stream must outlive the reporter.
@@ -11,6 +11,7 @@
 
 #include "core/engine_host.h"
 #include "platform/linux/host/event_log.h"
+#include "service/notice_channel.h"
 
 namespace corvane::service {
 
@@ -26,11 +27,7 @@ class LogStatusReporter final : public LogStatusSink {
   static std::string RecoveredText(const std::string& log_path);
 
  private:
-  void Tell(host::EventLog::Severity severity, const std::string& text);
-
-  bool console_;
-  host::EventLog* events_;
-  std::FILE* err_;
+  NoticeChannel channel_;
 };
 
 }  // namespace corvane::service

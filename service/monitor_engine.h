@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/engine_host.h"
+#include "core/perf_data.h"
 
 namespace corvane::service {
 
@@ -20,6 +21,8 @@ class MonitorEngine {
   // Font, pens, the three value series and the default counters, settings applied.
   virtual void SetUpNewProfile() = 0;
   virtual void RemoveAllAxes() = 0;
+  // How many counters (axes) the engine holds.
+  virtual int GetCounterCount() = 0;
   // Reads a profile; false when it cannot be read. A loaded profile logs beside itself.
   virtual bool Load(const std::string& profile_path) = 0;
   // Sets the sampling interval through the engine's settings record.
@@ -37,6 +40,10 @@ class MonitorEngine {
   // Who hears that the activity log fails or works again; nullptr: no one. An engine that
   // cannot tell ignores it.
   virtual void SetLogStatusSink(LogStatusSink* sink) { static_cast<void>(sink); }
+  // Who hears that a remote machine stops answering or answers again; nullptr: no one.
+  virtual void SetMachineWatcher(std::shared_ptr<perf::MachineWatcher> watcher) {
+    static_cast<void>(watcher);
+  }
 };
 
 // Builds a non-interactive engine; nothing when it cannot.

@@ -8,6 +8,8 @@
 #include <thread>
 
 #include "service/log_status_reporter.h"
+#include "service/machine_status_reporter.h"
+#include "service/notice_channel.h"
 
 namespace corvane::service {
 namespace {
@@ -51,7 +53,9 @@ bool RunSteps(const ServiceRunContext& context, std::unique_ptr<MonitorEngine>* 
     Complain(context, ENOMEM, "failed to build the monitoring engine");
     return false;
   }
+  const NoticeChannel notices(context.console, context.events, context.err);
   (*engine)->SetLogStatusSink(log_status);
+  (*engine)->SetMachineWatcher(std::make_shared<MachineStatusReporter>(notices));
   if (!report()) return false;
 
   // 2. The stop event belongs to the host: it exists before any signal is watched, so that
@@ -68,6 +72,12 @@ bool RunSteps(const ServiceRunContext& context, std::unique_ptr<MonitorEngine>* 
   (*engine)->SetUpNewProfile();
   (*engine)->RemoveAllAxes();
   const bool loaded = (*engine)->Load(profile);
+  // A file that reads as a profile without a single counter (an empty or foreign file) runs
+  // as it is, logging bare time stamps, but never silently.
+  if (loaded && (*engine)->GetCounterCount() == 0) {
+    notices.Tell(host::EventLog::Severity::kWarning,
+                 "The profile \"" + profile + "\" has no counters; nothing is sampled.");
+  }
   if (!report()) return false;
 
   // 5. Or run the default counters, logging as ServiceDefault. The log location is given as

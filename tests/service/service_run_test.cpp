@@ -27,6 +27,8 @@ struct EngineRecord {
   bool start_result = true;
   int stop_failures = 0;               // Stop answers false this many times first; -1: always
   StopEvent* stop_on_start = nullptr;  // set once the collector "runs"
+  int counters = 3;                    // what GetCounterCount answers
+  std::shared_ptr<perf::MachineWatcher> watcher;  // what the run handed the provider
   class FakeEngine* alive = nullptr;
 };
 
@@ -41,6 +43,10 @@ class FakeEngine : public MonitorEngine {
   }
   void SetUpNewProfile() override { record_->calls.push_back("SetUpNewProfile"); }
   void RemoveAllAxes() override { record_->calls.push_back("RemoveAllAxes"); }
+  int GetCounterCount() override { return record_->counters; }
+  void SetMachineWatcher(std::shared_ptr<perf::MachineWatcher> watcher) override {
+    record_->watcher = std::move(watcher);
+  }
   bool Load(const std::string& path) override {
     record_->calls.push_back("Load " + path);
     return record_->load_result;
@@ -108,10 +114,16 @@ class ServiceRunTest : public ::testing::Test {
   ScopedEnv notify_{"NOTIFY_SOCKET", socket_.path()};
   std::shared_ptr<EngineRecord> record_ = std::make_shared<EngineRecord>();
   std::vector<std::string> events_;
-  EventLog service_events_{"Corvane", false,
-                           [this](std::string_view, std::string_view first, std::string_view text) {
-                             events_.push_back(std::string(first) + ": " + std::string(text));
-                           }};
+  std::vector<std::string> notes_;  // "<warning|notice>: <text>"
+  EventLog service_events_{
+      "Corvane", false,
+      [this](std::string_view, std::string_view first, std::string_view text) {
+        events_.push_back(std::string(first) + ": " + std::string(text));
+      },
+      [this](std::string_view, EventLog::Severity severity, std::string_view text) {
+        notes_.push_back((severity == EventLog::Severity::kWarning ? "warning: " : "notice: ") +
+                         std::string(text));
+      }};
   EventLog console_events_{"Corvane", true};
   StatusReporter service_status_{false, &service_events_};
   StatusReporter console_status_{true, &console_events_};
@@ -234,6 +246,53 @@ TEST_F(ServiceRunTest, NoEngineNoRun) {
   context.make_engine = [] { return std::unique_ptr<MonitorEngine>(); };
   EXPECT_EQ(RunService(context), RunOutcome::kStopped);
   EXPECT_EQ(ReadStream(err_), "failed to build the monitoring engine\n");
+}
+
+// A file that reads as a profile without counters runs as it is, but is told of: on the
+// console in a console run, in the system log as a service.
+TEST_F(ServiceRunTest, AProfileWithoutCountersIsReportedAndStillRuns) {
+  record_->counters = 0;
+  EXPECT_EQ(RunService(Context(true)), RunOutcome::kStopped);
+  EXPECT_EQ(Calls(), (std::vector<std::string>{"SetUpNewProfile", "RemoveAllAxes",
+                                               "Load /profiles/x.crvn", "Start", "Stop", "~"}));
+  EXPECT_EQ(ReadStream(err_),
+            "The profile \"/profiles/x.crvn\" has no counters; nothing is sampled.\n");
+
+  record_->calls.clear();
+  EXPECT_EQ(RunService(Context(false)), RunOutcome::kStopped);
+  EXPECT_EQ(notes_, (std::vector<std::string>{"warning: The profile \"/profiles/x.crvn\" has no "
+                                              "counters; nothing is sampled."}));
+  EXPECT_TRUE(events_.empty()) << "no error event: the service runs";
+}
+
+TEST_F(ServiceRunTest, AProfileWithCountersSaysNothingMore) {
+  EXPECT_EQ(RunService(Context(false)), RunOutcome::kStopped);
+  EXPECT_TRUE(notes_.empty());
+}
+
+// The run hands the provider a watcher that tells of remote machines where the service's
+// notices go: the reason when one stops answering, a notice when it answers again.
+TEST_F(ServiceRunTest, RemoteMachinesThatStopAndStartAnsweringAreToldOfOnce) {
+  EXPECT_EQ(RunService(Context(false)), RunOutcome::kStopped);
+  ASSERT_NE(record_->watcher, nullptr);
+  record_->watcher->MachineUnreachable("\\\\db1:9100",
+                                       "http://db1:9100/metrics: connection refused");
+  record_->watcher->MachineAnswersAgain("\\\\db1:9100");
+  EXPECT_EQ(notes_, (std::vector<std::string>{
+                        "warning: Remote machine \\\\db1:9100 does not answer: "
+                        "http://db1:9100/metrics: connection refused; its counters are not "
+                        "available until it answers again",
+                        "notice: Remote machine \\\\db1:9100 answers again"}));
+  EXPECT_EQ(ReadStream(err_), "");
+
+  record_->watcher.reset();
+  EXPECT_EQ(RunService(Context(true)), RunOutcome::kStopped);
+  ASSERT_NE(record_->watcher, nullptr);
+  record_->watcher->MachineUnreachable("\\\\db1", "");
+  EXPECT_EQ(ReadStream(err_),
+            "Remote machine \\\\db1 does not answer; its counters are not available until it "
+            "answers again\n");
+  EXPECT_EQ(notes_.size(), 2u) << "a console run writes nothing to the system log";
 }
 
 }  // namespace
