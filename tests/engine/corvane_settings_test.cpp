@@ -64,7 +64,7 @@ TEST(CorvaneSettingsTest, FileOrderNamesEverySettingOnce) {
       "ShowAverage", "ShowMax", "CurColor",    "AvgColor",   "MaxColor",  "BackColor",
       "TextColor", "LineColor", "CritColor",   "BoldCur",    "BoldAvg",   "BoldMax",
       "BoldCrit",  "WndLeft",   "WndRight",    "WndTop",     "WndBottom", "LogMode",
-      "LogFormat", "LogFileSize"};
+      "LogFormat", "LogFileSize", "AlertAfter", "AlertClear", "NotifyCritical"};
   std::vector<std::string> keys;
   CorvaneSettings record;
   std::set<const std::int32_t*> members;

@@ -159,6 +159,10 @@ TEST_F(EngineTest, SetSettingsModifiedFlagRules) {
       {"colour", [](CorvaneSettings& s) { s.BackColor = 0x123456; }, false},
       {"display flags", [](CorvaneSettings& s) { s.ShowMax = 1; s.BoldCrit = 1; s.Caption = 0; }, false},
       {"window", [](CorvaneSettings& s) { s.WndLeft = 100; s.WndRight = 300; }, false},
+      {"alert after", [](CorvaneSettings& s) { s.AlertAfter = 5; }, true},
+      {"alert clear", [](CorvaneSettings& s) { s.AlertClear = 4; }, true},
+      {"alert number out of range", [](CorvaneSettings& s) { s.AlertAfter = 0; }, false},
+      {"notify on critical", [](CorvaneSettings& s) { s.NotifyCritical = 1; }, false},
   };
   for (const Case& c : cases) {
     engine_.SetModified(false);
