@@ -36,6 +36,8 @@ bool CorvaneEngineAdapter::Stop() { return engine_.Stop(); }
 
 void CorvaneEngineAdapter::SetLogStatusSink(LogStatusSink* sink) { engine_.SetLogStatusSink(sink); }
 
+void CorvaneEngineAdapter::SetAlertSink(AlertSink* sink) { engine_.SetAlertSink(sink); }
+
 std::unique_ptr<MonitorEngine> MakeCorvaneEngine() {
   return std::make_unique<CorvaneEngineAdapter>(MakeSystemProvider());
 }

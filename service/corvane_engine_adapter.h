@@ -25,6 +25,7 @@ class CorvaneEngineAdapter : public MonitorEngine {
   bool Start() override;
   bool Stop() override;
   void SetLogStatusSink(LogStatusSink* sink) override;
+  void SetAlertSink(AlertSink* sink) override;
 
  private:
   std::unique_ptr<perf::Provider> provider_;  // declared before the engine: destroyed after it

@@ -37,6 +37,8 @@ class MonitorEngine {
   // Who hears that the activity log fails or works again; nullptr: no one. An engine that
   // cannot tell ignores it.
   virtual void SetLogStatusSink(LogStatusSink* sink) { static_cast<void>(sink); }
+  // Who hears that counters enter and leave the alert state; nullptr: no one.
+  virtual void SetAlertSink(AlertSink* sink) { static_cast<void>(sink); }
 };
 
 // Builds a non-interactive engine; nothing when it cannot.
