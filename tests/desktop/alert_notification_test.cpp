@@ -14,6 +14,7 @@
 #include <QThread>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,11 @@
 #include "desktop/alert_notifier.h"
 #include "platform/fake/fake_provider.h"
 #include "tests/support/temp_folder.h"
+
+// Failure messages show Qt's strings.
+inline std::ostream& operator<<(std::ostream& out, const QString& text) {
+  return out << text.toStdString();
+}
 
 namespace corvane::desktop {
 namespace {

@@ -78,7 +78,8 @@ class CorvserviceAlertTest : public ::testing::Test {
     if (::geteuid() != 0) {
       GTEST_SKIP() << "needs root to give the service its own /dev/log and journal socket";
     }
-    fs::copy(kCapturedTree, folder_ / "root", fs::copy_options::recursive);
+    fs::copy(kCapturedTree, folder_ / "root",
+             fs::copy_options::recursive | fs::copy_options::copy_symlinks);
     processes_ = ProcessCount(folder_ / "root/proc");
     fs::create_directories(folder_ / "etc");
     fs::create_directories(folder_ / "mon");

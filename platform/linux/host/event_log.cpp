@@ -3,6 +3,7 @@
 #include <sys/uio.h>
 #include <syslog.h>
 #include <systemd/sd-journal.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <mutex>
@@ -40,8 +41,9 @@ int SyslogPriority(EventLog::Severity severity) {
   return severity == EventLog::Severity::kWarning ? LOG_WARNING : LOG_NOTICE;
 }
 
-// sd_journal_sendv fails (ENOENT, ECONNREFUSED) where no journald listens on its socket; the
-// note then goes to syslog, so it is never lost.
+// journald runs where its native socket exists (sd_journal_sendv itself succeeds silently
+// without one). Where it is missing or the send fails, the note goes to syslog instead, so it
+// is never lost.
 void WriteNoteWithFields(std::string_view source, EventLog::Severity severity,
                          std::string_view message, std::span<const EventLog::Field> fields) {
   std::vector<std::string> lines;
@@ -58,7 +60,10 @@ void WriteNoteWithFields(std::string_view source, EventLog::Severity severity,
     parts[i].iov_base = lines[i].data();
     parts[i].iov_len = lines[i].size();
   }
-  if (sd_journal_sendv(parts.data(), static_cast<int>(parts.size())) >= 0) return;
+  if (::access("/run/systemd/journal/socket", F_OK) == 0 &&
+      sd_journal_sendv(parts.data(), static_cast<int>(parts.size())) >= 0) {
+    return;
+  }
   WriteNoteToSyslog(source, severity, message);
 }
 
