@@ -99,11 +99,16 @@ int WindRose::GetChartRadius() const { return Locked(radius_); }
 
 double WindRose::Radius(int axis, int series) const {
   Guard guard(lock_);
+  return RadiusFor(axis, series, radius_);
+}
+
+double WindRose::RadiusFor(int axis, int series, double chart_radius) const {
+  Guard guard(lock_);
   if (!AxisExists(axis) || !SeriesExists(series)) return 0.0;
   const AxisRecord& scale = axes_[static_cast<std::size_t>(axis)];
   const double v =
       series_[static_cast<std::size_t>(series)].values[static_cast<std::size_t>(axis)].value;
-  const double r_full = radius_;           // pixels
+  const double r_full = chart_radius;      // pixels
   const double border = critical_border_;  // percent
   const double c = scale.critical_value;
   const double m = scale.max_value;

@@ -246,6 +246,8 @@ class WindRose {
   // stop at R; negative values give negative distances (the far side of the centre). A zero
   // divisor (max, critical or max - critical) counts as 1. 0 for an index out of range.
   double Radius(int axis, int series) const;
+  // The same for a radius R of the caller's (a small copy of the chart, such as a tray icon).
+  double RadiusFor(int axis, int series, double chart_radius) const;
 
  protected:
   // Sets the radius R that Radius scales to, as DrawChart does after fitting the labels.

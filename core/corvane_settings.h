@@ -1,4 +1,4 @@
-// CorvaneSettings: the engine's 26 settings, copied in and out whole, with their defaults, the
+// CorvaneSettings: the engine's 29 settings, copied in and out whole, with their defaults, the
 // ranges the engine enforces, the window-rectangle rule and the key names profiles store them
 // under. Plain values and pure functions; any thread.
 #pragma once
@@ -39,11 +39,17 @@ struct CorvaneSettings {
   std::int32_t LogMode = 2;           // LogMode values below
   std::int32_t LogFormat = 0;         // 0 HTML, 1 CSV
   std::int32_t LogFileSize = 64;      // KB (x 1024 bytes), 1..10240
+  // The alert rule (core/alert_rule.h). Builds that do not know these keys skip them.
+  std::int32_t AlertAfter = 3;  // consecutive critical samples that start an alert, 1..120
+  std::int32_t AlertClear = 2;  // consecutive normal samples that end it, 1..120
+  // A desktop notification when a counter enters the alert state. A display flag: off for a
+  // new profile (see the README's "Alerts"), saved silently, never makes the profile modified.
+  std::int32_t NotifyCritical = 0;
 
   bool operator==(const CorvaneSettings&) const = default;
 };
 
-inline constexpr int kSettingCount = 26;
+inline constexpr int kSettingCount = 29;
 
 inline constexpr std::int32_t kMinInterval = 1;    // seconds
 inline constexpr std::int32_t kMaxInterval = 120;  // seconds

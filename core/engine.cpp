@@ -40,9 +40,11 @@ Corvane::Corvane(perf::Provider& provider, bool interactive, EngineHost host, Lo
       interactive_(interactive),
       host_(host),
       settings_(DefaultSettings(ScreenOf(host))),
-      log_(std::move(log_clock), LogMessageSink(interactive, host.messages)) {
+      log_(std::move(log_clock), LogMessageSink(interactive, host.messages)),
+      alert_sink_(host.alerts) {
   log_.SetStatusSink(host.log_status);
   log_axes_.reserve(kAxisCapacity);
+  alert_events_.reserve(kAxisCapacity);
   LocalizeStandardPaths(provider_);
 }
 
@@ -117,6 +119,8 @@ void Corvane::SetSettings(const CorvaneSettings& settings) {
     // would index past the ring or stall the collector, so it is not taken over.
     if (!IntervalInRange(next.Interval)) next.Interval = settings_.Interval;
     if (!HistoryInRange(next.History)) next.History = settings_.History;
+    if (!AlertSamplesInRange(next.AlertAfter)) next.AlertAfter = settings_.AlertAfter;
+    if (!AlertSamplesInRange(next.AlertClear)) next.AlertClear = settings_.AlertClear;
 
     if (next.Interval != settings_.Interval) {
       SetModified(true);
@@ -127,6 +131,9 @@ void Corvane::SetSettings(const CorvaneSettings& settings) {
       statistics_.RestartAveraging();
     }
     if (next.LogFileSize != settings_.LogFileSize) SetModified(true);
+    if (next.AlertAfter != settings_.AlertAfter || next.AlertClear != settings_.AlertClear) {
+      SetModified(true);
+    }
     const bool log_changed =
         next.LogMode != settings_.LogMode || next.LogFormat != settings_.LogFormat;
     settings_ = next;
@@ -246,6 +253,7 @@ int Corvane::PrepareStatistics() {
   chart::ChartLock lock(*this);
   const int n = GetAxisCount();
   statistics_.Prepare(n);
+  alerts_.Prepare(n);
   log_.ResetCounters(static_cast<std::size_t>(n));
   WriteLogBanner();
   return n;
@@ -282,6 +290,7 @@ bool Corvane::SetUnavailable(int i) {
 void Corvane::EndSample() {
   chart::ChartLock lock(*this);
   statistics_.Advance(settings_.History);
+  StepAlerts();
   if (settings_.LogMode == log_mode::kOff) return;
   const std::size_t n = static_cast<std::size_t>(statistics_.CounterCount());
   const std::span<const LogAxis> axes = RefreshLogAxes(n);
@@ -290,6 +299,19 @@ void Corvane::EndSample() {
 
 void Corvane::ReleaseStatistics() {
   chart::ChartLock lock(*this);
+  // Counters still in alert end with the collecting, so no host keeps showing them.
+  alert_events_.clear();
+  const int counted = std::min(alerts_.CounterCount(), GetAxisCount());
+  for (int i = 0; i < counted; ++i) {
+    if (!alerts_.InAlert(i)) continue;
+    AlertEvent event = MakeAlertEvent(i, false);
+    event.stopped = true;
+    alert_events_.push_back(event);
+  }
+  alerts_.Release();
+  if (!alert_events_.empty() && alert_sink_ != nullptr)
+    alert_sink_->AlertsChanged(alert_events_, 0);
+  alert_events_.clear();
   for (int i = 0; i < GetAxisCount(); ++i) {
     for (const int series : {kMaxSeries, kAverageSeries, kCurrentSeries}) {
       SetSeriesValue(i, 0.0, series);
@@ -302,6 +324,58 @@ void Corvane::ReleaseStatistics() {
 int Corvane::GetSampleCount() const {
   chart::ChartLock lock(*this);
   return statistics_.SampleCount();
+}
+
+// ---- Alerts. ----
+
+AlertEvent Corvane::MakeAlertEvent(int axis, bool entered) const {
+  AlertEvent event;
+  event.axis = axis;
+  event.entered = entered;
+  chart::ValueState state = chart::ValueState::kNotAvailable;
+  GetValueState(axis, &state, kCurrentSeries);
+  event.available = state != chart::ValueState::kNotAvailable;
+  GetSeriesValue(axis, &event.value, kCurrentSeries);
+  GetAxisCritical(axis, &event.critical);
+  chart::Text name;
+  if (GetAxisName(axis, &name) && name) event.name = *name;
+  chart::AxisItem* item = nullptr;
+  if (GetAxisItem(axis, &item)) {
+    if (const std::string* path = CounterPathOf(item)) event.counter_path = *path;
+  }
+  return event;
+}
+
+void Corvane::StepAlerts() {
+  const AlertRule rule{settings_.AlertAfter, settings_.AlertClear};
+  alert_events_.clear();
+  const int n = std::min(alerts_.CounterCount(), GetAxisCount());
+  for (int i = 0; i < n; ++i) {
+    chart::ValueState state = chart::ValueState::kNotAvailable;
+    GetValueState(i, &state, kCurrentSeries);
+    const AlertChange change = alerts_.Step(i, state, rule);
+    if (change != AlertChange::kNone) {
+      alert_events_.push_back(MakeAlertEvent(i, change == AlertChange::kEntered));
+    }
+  }
+  if (!alert_events_.empty() && alert_sink_ != nullptr) {
+    alert_sink_->AlertsChanged(alert_events_, alerts_.AlertCount());
+  }
+}
+
+bool Corvane::IsInAlert(int i) const {
+  chart::ChartLock lock(*this);
+  return alerts_.InAlert(i);
+}
+
+int Corvane::GetAlertCount() const {
+  chart::ChartLock lock(*this);
+  return alerts_.AlertCount();
+}
+
+void Corvane::SetAlertSink(AlertSink* sink) {
+  chart::ChartLock lock(*this);
+  alert_sink_ = sink;
 }
 
 std::string Corvane::GetCounterPath(int axis) const {

@@ -1,8 +1,8 @@
 // Corvane: the monitoring engine. A WindRose whose axes are the monitored counters (each axis
 // carries its counter path as a CounterItem) and whose series 0, 1 and 2 show the maximal,
-// average and current value of every counter. On top of the chart it owns the 26 settings, the
-// per-counter statistics, the status text, the activity log and the handle of the collector
-// thread it started.
+// average and current value of every counter. On top of the chart it owns the 29 settings, the
+// per-counter statistics and alert states, the status text, the activity log and the handle of the
+// collector thread it started.
 //
 // Threads: any thread. The engine has no lock of its own: every operation takes the chart's
 // re-entrant lock for its own duration. Start, Stop and RequestResample use the process-wide
@@ -27,6 +27,7 @@
 
 #include "chart/wind_rose.h"
 #include "core/activity_log.h"
+#include "core/alert_rule.h"
 #include "core/corvane_settings.h"
 #include "core/engine_host.h"
 #include "core/engine_statistics.h"
@@ -60,14 +61,15 @@ class Corvane : public chart::WindRose {
 
   // "Counter=<path>" for an axis that carries a counter path.
   bool WriteItem(chart::ProfileWriter& file, const chart::AxisItem& item) const override;
-  // The 26 settings as integer lines, in the profile's order.
+  // The 29 settings as integer lines, in the profile's order.
   bool WriteSettings(chart::ProfileWriter& file) const override;
   // An empty line, "# CORVANE CONFIGURATION FILE. DO NOT MODIFY!", an empty line.
   bool WriteHeader(chart::ProfileWriter& file) const override;
   // Key "Counter" becomes a new CounterItem with the value (empty without one); else nullptr.
   chart::AxisItem* ReadItem(std::string_view key, std::string_view value) override;
-  // Stores one of the 26 settings by key. A History outside 2..120 or an Interval outside
-  // 1..120 is ignored, as is a key with no value or an unknown key.
+  // Stores one of the 29 settings by key. A History outside 2..120, an Interval outside 1..120
+  // or an AlertAfter or AlertClear outside 1..120 is ignored, as is a key with no value or an
+  // unknown key (so profiles of later builds load).
   void ReadSetting(std::string_view key, std::string_view value) override;
   // Deletes a CounterItem.
   void FreeItem(chart::AxisItem* item) override;
@@ -91,8 +93,9 @@ class Corvane : public chart::WindRose {
   CorvaneSettings GetSettings() const;
   // Takes the whole record. A changed Interval, History or LogFileSize sets the modified flag;
   // a changed History restarts the averaging; a changed LogMode or LogFormat sets the modified
-  // flag and reopens the log with a banner. An Interval outside 1..120 or a History outside
-  // 2..120 is not taken over (the previous value stays).
+  // flag and reopens the log with a banner; a changed AlertAfter or AlertClear sets the
+  // modified flag. An Interval outside 1..120, a History outside 2..120 or an alert number
+  // outside 1..120 is not taken over (the previous value stays).
   void SetSettings(const CorvaneSettings& settings);
   int GetInterval() const;  // seconds
   EngineWindow* GetWindow() const;
@@ -159,6 +162,15 @@ class Corvane : public chart::WindRose {
   // Samples ended since the statistics were prepared or the averaging restarted.
   int GetSampleCount() const;
 
+  // ---- Alerts (stepped by EndSample; the chart lock is taken for each). ----
+
+  // Whether counter i is in the alert state; false while not collecting.
+  bool IsInAlert(int i) const;
+  // How many counters are in the alert state.
+  int GetAlertCount() const;
+  // Replaces the host's alert sink (EngineHost::alerts); nullptr: no one hears.
+  void SetAlertSink(AlertSink* sink);
+
   // ---- Activity log (under the chart lock). ----
 
   // Places the log beside the profile ("Logs" folder, profile title) and opens it; with
@@ -188,6 +200,9 @@ class Corvane : public chart::WindRose {
   LogSettings CurrentLogSettings() const;
   // The log's view of the axes, refreshed from the chart (no allocation once sized).
   std::span<const LogAxis> RefreshLogAxes(std::size_t count);
+  // Steps every counter's alert state from its current value's state and tells the sink.
+  void StepAlerts();
+  AlertEvent MakeAlertEvent(int axis, bool entered) const;
   // Takes this engine's finished or abandoned thread handle, for joining outside the lock.
   std::thread TakeThread();
 
@@ -202,7 +217,10 @@ class Corvane : public chart::WindRose {
   EngineStatistics statistics_;
   ActivityLog log_;
   std::vector<LogAxis> log_axes_;  // one per axis, rebuilt from the chart for every log call
-  std::thread collector_;          // the thread Start created, until it is joined
+  AlertStates alerts_;
+  AlertSink* alert_sink_ = nullptr;
+  std::vector<AlertEvent> alert_events_;  // one sample's changes; room for every axis
+  std::thread collector_;                 // the thread Start created, until it is joined
 
   // Set before Start, read by Stop and the collector thread (Start orders the two).
   std::chrono::milliseconds stop_limit_{5000};

@@ -4,6 +4,7 @@
 // (see each interface). Also the string ids and texts of the engine's own messages.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -96,6 +97,31 @@ class LogStatusSink {
   virtual void LogRecovered(const std::string& log_path) = 0;
 };
 
+// One counter entering or leaving the alert state (core/alert_rule.h) at the end of a sample.
+// The texts point into the engine and are valid only during the AlertSink call.
+struct AlertEvent {
+  int axis = 0;
+  bool entered = false;           // false: the alert ended
+  bool stopped = false;           // ended because collecting stopped, not by normal samples
+  bool available = true;          // false: the counter has no value this sample ("N/A")
+  double value = 0.0;             // the current value in the axis's units (after its multiplier)
+  double critical = 0.0;          // the axis's critical value, same units
+  std::string_view name;          // the axis's name
+  std::string_view counter_path;  // its counter path, machine part included when remote
+};
+
+// Told of every sample that changed some counter's alert state: one call per sample with all
+// of that sample's changes (a burst of counters turning critical together is one call), and
+// the number of counters in alert afterwards. When collecting stops, counters still in alert
+// end with `stopped` set. Called on the collector thread with the engine's lock held: an
+// implementation copies what it needs, writes a line or posts to its window's thread, and
+// returns. Must outlive the engine (or be replaced before it goes).
+class AlertSink {
+ public:
+  virtual ~AlertSink() = default;
+  virtual void AlertsChanged(std::span<const AlertEvent> changes, int in_alert) = 0;
+};
+
 // The services a host lends its engine at construction; a null member means the host has none:
 // no messages are shown, the screen counts as kNoScreenSize, and a failing log is told to no
 // one (the screen saver's way).
@@ -103,6 +129,7 @@ struct EngineHost {
   MessageSink* messages = nullptr;
   const ScreenInfo* screen = nullptr;
   LogStatusSink* log_status = nullptr;
+  AlertSink* alerts = nullptr;
 };
 
 }  // namespace corvane

@@ -1,4 +1,4 @@
-// What the engine adds to the chart's profile: its header line, its 26 settings and the counter
+// What the engine adds to the chart's profile: its header line, its 29 settings and the counter
 // path of every axis, and the checks after a load.
 #include <memory>
 
@@ -40,6 +40,10 @@ void Corvane::ReadSetting(std::string_view key, std::string_view value) {
   const std::int32_t number = chart::ParseProfileInteger(value);
   if (setting == &settings_.History && !HistoryInRange(number)) return;
   if (setting == &settings_.Interval && !IntervalInRange(number)) return;
+  if ((setting == &settings_.AlertAfter || setting == &settings_.AlertClear) &&
+      !AlertSamplesInRange(number)) {
+    return;
+  }
   *setting = number;
 }
 

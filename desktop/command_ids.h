@@ -22,6 +22,7 @@ inline constexpr int kCaption = 32795;
 inline constexpr int kEnableTray = 32842;
 inline constexpr int kAlwaysOnTop = 32771;
 inline constexpr int kStatusBar = 59393;
+inline constexpr int kNotifyCritical = 32850;
 inline constexpr int kShowNames = 32772;
 inline constexpr int kShowValues = 32773;
 inline constexpr int kShowNumbers = 32818;

@@ -6,7 +6,7 @@
 namespace corvane::desktop {
 
 const char* CommandPrompt(int id) {
-  static constexpr std::array<std::pair<int, const char*>, 45> kPrompts{{
+  static constexpr std::array<std::pair<int, const char*>, 46> kPrompts{{
       {cmd::kShowNames, "Display axes names on the diagram"},
       {cmd::kShowValues, "Display current values on the diagram"},
       {cmd::kShowNumbers, "Assign numbers to each axis"},
@@ -19,6 +19,7 @@ const char* CommandPrompt(int id) {
       {cmd::kBoldCritical, "Make critical border line bold"},
       {cmd::kAlwaysOnTop, "Make this window on top of the others"},
       {cmd::kEnableTray, "Creates an icon in the system tray"},
+      {cmd::kNotifyCritical, "Show a desktop notification when a counter stays critical"},
       {cmd::kCaption, "Display window title"},
       {cmd::kCounters, "Add/update/delete counters"},
       {cmd::kPreferences, "Specify diagram charcteristics like grid step, etc."},

@@ -92,7 +92,8 @@ CCorvaneDoc::CCorvaneDoc(perf::Provider& provider, DocumentDialogs& dialogs,
       dialogs_(dialogs),
       machine_(machine),
       flags_(flags),
-      engine_(provider, /*interactive=*/true, EngineHost{&sink_, &screen_}) {
+      engine_(provider, /*interactive=*/true,
+              EngineHost{&sink_, &screen_, nullptr, &alert_poster_}) {
   // A message box's Help button sends its help id with the message base, as the help expects.
   sink_.SetHelpHandler([this](std::uint32_t context, QWidget* parent) {
     dialogs_.ShowHelp(MessageHelpContext(context), parent);

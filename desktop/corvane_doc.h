@@ -19,6 +19,7 @@
 #include <QWidget>
 
 #include "core/engine.h"
+#include "desktop/alert_notifier.h"
 #include "desktop/document_dialogs.h"
 #include "desktop/machine_settings.h"
 #include "platform/qt/qt_message_sink.h"
@@ -45,6 +46,8 @@ class CCorvaneDoc final : public QObject {
 
   Corvane& engine() { return engine_; }
   qt::QtMessageSink& message_sink() { return sink_; }
+  // The desktop notifications of counters in alert.
+  AlertNotifier& alert_notifier() { return notifier_; }
   // The main window (boxes and dialogs are shown over it, Open moves it) and the view's
   // window, which the collector repaints.
   void AttachWindows(QWidget* main_window, EngineWindow* view_window);
@@ -115,7 +118,9 @@ class CCorvaneDoc final : public QObject {
   StartupFlags& flags_;
   qt::QtMessageSink sink_;
   qt::QtScreenInfo screen_;
-  Corvane engine_;  // after sink_ and screen_, which it calls until it is destroyed
+  AlertNotifier notifier_;
+  AlertPoster alert_poster_{notifier_};
+  Corvane engine_;  // after sink_, screen_ and alert_poster_, which it calls until destroyed
   QPointer<QWidget> main_window_;
   EngineWindow* view_window_ = nullptr;
   QString path_name_;

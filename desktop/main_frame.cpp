@@ -24,6 +24,7 @@
 #include "desktop/document_dialogs.h"
 #include "desktop/help/help_targets.h"
 #include "desktop/machine_settings.h"
+#include "desktop/tray_rose.h"
 
 // The icon lives in the desktop library's resources, which a static library must register.
 static void InitDesktopResources() { Q_INIT_RESOURCE(corvane); }
@@ -59,6 +60,7 @@ constexpr SettingCommand kSettingCommands[] = {
     {cmd::kBoldCritical, &CorvaneSettings::BoldCrit},
     {cmd::kAlwaysOnTop, &CorvaneSettings::AlwaysOntop},
     {cmd::kEnableTray, &CorvaneSettings::EnableTray},
+    {cmd::kNotifyCritical, &CorvaneSettings::NotifyCritical},
     {cmd::kCaption, &CorvaneSettings::Caption},
 };
 
@@ -152,6 +154,7 @@ void CMainFrame::CreateActions() {
   AddAction(cmd::kEnableTray, tr("Enable In &Tray"), true);
   AddAction(cmd::kAlwaysOnTop, tr("Always On &Top"), true);
   AddAction(cmd::kStatusBar, tr("&Status Bar"), true);
+  AddAction(cmd::kNotifyCritical, tr("&Notify On Critical"), true);
   AddAction(cmd::kShowNames, tr("&Names"), true);
   AddAction(cmd::kShowValues, tr("&Values"), true);
   AddAction(cmd::kShowNumbers, tr("N&umbers"), true);
@@ -229,7 +232,8 @@ void CMainFrame::CreateMenus() {
   file_menu_->addAction(action(cmd::kAppExit));
 
   options_menu_ = menuBar()->addMenu(tr("&Options"));
-  for (int id : {cmd::kCaption, cmd::kEnableTray, cmd::kAlwaysOnTop, cmd::kStatusBar}) {
+  for (int id : {cmd::kCaption, cmd::kEnableTray, cmd::kAlwaysOnTop, cmd::kStatusBar,
+                 cmd::kNotifyCritical}) {
     options_menu_->addAction(action(id));
   }
   options_menu_->addSeparator();
@@ -300,6 +304,12 @@ void CMainFrame::CreateTrayIcon() {
   tray_icon_ = new QSystemTrayIcon(windowIcon(), this);
   tray_icon_->setToolTip(tr(text::kAppTitle));
   tray_icon_->setContextMenu(tray_menu_);
+  // The icon is the live rose from the first sample on, its tip the number of alerts.
+  tray_rose_ = new TrayRose(document_.engine(), *tray_icon_, this);
+  connect(&view_->engine_window(), &qt::QtEngineWindow::delivered, tray_rose_,
+          &TrayRose::SampleEnded);
+  connect(&document_.alert_notifier(), &AlertNotifier::alertCountChanged, tray_rose_,
+          &TrayRose::SetAlertCount);
 }
 
 // ---- State shown by the frame. ----
@@ -348,6 +358,7 @@ void CMainFrame::Synchronise(bool activation) {
   const CorvaneSettings settings = document_.engine().GetSettings();
   SetOnTop(settings.AlwaysOntop != 0);
   tray_enabled_ = settings.EnableTray != 0;
+  document_.alert_notifier().SetEnabled(settings.NotifyCritical != 0);
   if (activation) {
     if (tray_enabled_ && !tray_icon_added()) SetTrayIconAdded(true);
     SetCaptionShown(settings.Caption != 0);
@@ -367,6 +378,7 @@ void CMainFrame::OnCommand(int id) {
       SetTrayIconAdded(on);
     }
     if (id == cmd::kCaption) SetCaptionShown(on);
+    if (id == cmd::kNotifyCritical) document_.alert_notifier().SetEnabled(on);
     return;
   }
   for (const ColourCommand& command : kColourCommands) {

@@ -25,6 +25,7 @@ namespace corvane::desktop {
 
 class CCorvaneDoc;
 class CCorvaneView;
+class TrayRose;
 class DocumentDialogs;
 class MachineSettings;
 
@@ -41,6 +42,7 @@ class CMainFrame final : public QMainWindow {
   QMenu* context_menu() const { return context_menu_; }
   QMenu* tray_menu() const { return tray_menu_; }
   QSystemTrayIcon* tray_icon() const { return tray_icon_; }
+  TrayRose* tray_rose() const { return tray_rose_; }
   bool tray_icon_added() const { return tray_icon_->isVisible(); }
   bool tray_enabled() const { return tray_enabled_; }
 
@@ -115,6 +117,7 @@ class CMainFrame final : public QMainWindow {
   QMenu* context_menu_ = nullptr;
   QMenu* tray_menu_ = nullptr;
   QSystemTrayIcon* tray_icon_ = nullptr;
+  TrayRose* tray_rose_ = nullptr;
   bool tray_enabled_ = true;
   bool tray_available_ = QSystemTrayIcon::isSystemTrayAvailable();
   TrayClickRule tray_clicks_;

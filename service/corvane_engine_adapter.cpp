@@ -41,6 +41,7 @@ void CorvaneEngineAdapter::SetLogStatusSink(LogStatusSink* sink) { engine_.SetLo
 void CorvaneEngineAdapter::SetMachineWatcher(std::shared_ptr<perf::MachineWatcher> watcher) {
   provider_->SetMachineWatcher(std::move(watcher));
 }
+void CorvaneEngineAdapter::SetAlertSink(AlertSink* sink) { engine_.SetAlertSink(sink); }
 
 std::unique_ptr<MonitorEngine> MakeCorvaneEngine() {
   return std::make_unique<CorvaneEngineAdapter>(MakeSystemProvider());

@@ -27,6 +27,7 @@ class CorvaneEngineAdapter : public MonitorEngine {
   bool Stop() override;
   void SetLogStatusSink(LogStatusSink* sink) override;
   void SetMachineWatcher(std::shared_ptr<perf::MachineWatcher> watcher) override;
+  void SetAlertSink(AlertSink* sink) override;
 
  private:
   std::unique_ptr<perf::Provider> provider_;  // declared before the engine: destroyed after it

@@ -44,6 +44,8 @@ class MonitorEngine {
   virtual void SetMachineWatcher(std::shared_ptr<perf::MachineWatcher> watcher) {
     static_cast<void>(watcher);
   }
+  // Who hears that counters enter and leave the alert state; nullptr: no one.
+  virtual void SetAlertSink(AlertSink* sink) { static_cast<void>(sink); }
 };
 
 // Builds a non-interactive engine; nothing when it cannot.

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <thread>
 
+#include "service/alert_reporter.h"
 #include "service/log_status_reporter.h"
 #include "service/machine_status_reporter.h"
 #include "service/notice_channel.h"
@@ -42,7 +43,7 @@ std::string Absolute(const std::string& path) {
 // Steps 1 to 6: false when a step failed and the run goes straight to stopping. `engine` and
 // `started` tell that step what there is to undo.
 bool RunSteps(const ServiceRunContext& context, std::unique_ptr<MonitorEngine>* engine,
-              LogStatusReporter* log_status, bool* started) {
+              LogStatusReporter* log_status, AlertReporter* alerts, bool* started) {
   const auto report = [&] {
     return context.status->Report(ServiceState::kStartPending, 0, kStartWaitHint);
   };
@@ -56,6 +57,7 @@ bool RunSteps(const ServiceRunContext& context, std::unique_ptr<MonitorEngine>* 
   const NoticeChannel notices(context.console, context.events, context.err);
   (*engine)->SetLogStatusSink(log_status);
   (*engine)->SetMachineWatcher(std::make_shared<MachineStatusReporter>(notices));
+  (*engine)->SetAlertSink(alerts);
   if (!report()) return false;
 
   // 2. The stop event belongs to the host: it exists before any signal is watched, so that
@@ -127,9 +129,10 @@ RunOutcome RunService(const ServiceRunContext& context) {
   // Made before the engine, which tells it of the log's failures until it is destroyed.
   auto log_status =
       std::make_unique<LogStatusReporter>(context.console, context.events, context.err);
+  auto alerts = std::make_unique<AlertReporter>(context.console, context.events, context.err);
   std::unique_ptr<MonitorEngine> engine;
   bool started = false;
-  RunSteps(context, &engine, log_status.get(), &started);
+  RunSteps(context, &engine, log_status.get(), alerts.get(), &started);
 
   // 7. Stop the collector, then destroy the engine; never destroy it under a running
   //    collector. Stop refuses while the collector is still starting, so it is tried again.
@@ -147,6 +150,7 @@ RunOutcome RunService(const ServiceRunContext& context) {
       // The collector still uses the engine: it is left to the end of the process.
       static_cast<void>(engine.release());
       static_cast<void>(log_status.release());
+      static_cast<void>(alerts.release());
       return RunOutcome::kCollectorStuck;
     }
   }

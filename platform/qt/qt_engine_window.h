@@ -29,6 +29,10 @@ class QtEngineWindow final : public QObject, public EngineWindow {
   // Repaint requests that reached the widget (GUI thread); for tests and measurements.
   int DeliveredRequests() const { return delivered_; }
 
+ signals:
+  // A repaint request reached the widget's thread (after a sample, among others).
+  void delivered();
+
  private:
   void Deliver();
 

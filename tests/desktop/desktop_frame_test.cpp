@@ -1,6 +1,7 @@
 // The main frame as a user meets it: caption, check marks in both menus, status prompts and the
 // tray rules.
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
@@ -100,6 +101,28 @@ TEST_F(FrameTest, MenuBarCheckMarksMatchAfterToggles) {
   ASSERT_TRUE(doc().SaveDocument(doc().PathName()));
   frame().action(cmd::kShowNames)->trigger();
   EXPECT_FALSE(doc().IsModified());
+}
+
+TEST_F(FrameTest, NotifyOnCriticalIsAnOptionsItemOffForANewProfileAndSavedSilently) {
+  ASSERT_TRUE(StartProgram());
+  QAction* item = frame().action(cmd::kNotifyCritical);
+  ASSERT_NE(item, nullptr);
+  EXPECT_TRUE(frame().menuBar()->actions().at(1)->menu()->actions().contains(item))
+      << "in the Options menu";
+  EXPECT_TRUE(item->isCheckable());
+  EXPECT_FALSE(item->isChecked()) << "off for a new profile";
+  EXPECT_FALSE(doc().alert_notifier().enabled());
+  ASSERT_TRUE(doc().SaveDocument(doc().PathName()));
+
+  item->trigger();
+  EXPECT_TRUE(item->isChecked());
+  EXPECT_TRUE(doc().alert_notifier().enabled());
+  EXPECT_FALSE(doc().IsModified()) << "a display flag: no save question";
+  // The save check wrote it into the profile all the same.
+  EXPECT_EQ(SettingsInFile(doc().PathName()).NotifyCritical, 1);
+
+  item->trigger();
+  EXPECT_FALSE(doc().alert_notifier().enabled());
 }
 
 TEST_F(FrameTest, StatusBarIsHiddenAtStartAndShowsReadyOrTheHighlightedPrompt) {

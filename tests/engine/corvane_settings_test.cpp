@@ -59,11 +59,11 @@ TEST(CorvaneSettingsTest, WindowRectangleSoundness) {
 
 TEST(CorvaneSettingsTest, FileOrderNamesEverySettingOnce) {
   const std::vector<std::string> expected = {
-      "History",     "Interval",   "AlwaysOntop", "EnableTray", "Caption",   "ShowCurrent",
-      "ShowAverage", "ShowMax",    "CurColor",    "AvgColor",   "MaxColor",  "BackColor",
-      "TextColor",   "LineColor",  "CritColor",   "BoldCur",    "BoldAvg",   "BoldMax",
-      "BoldCrit",    "WndLeft",    "WndRight",    "WndTop",     "WndBottom", "LogMode",
-      "LogFormat",   "LogFileSize"};
+      "History",     "Interval",    "AlwaysOntop", "EnableTray", "Caption",       "ShowCurrent",
+      "ShowAverage", "ShowMax",     "CurColor",    "AvgColor",   "MaxColor",      "BackColor",
+      "TextColor",   "LineColor",   "CritColor",   "BoldCur",    "BoldAvg",       "BoldMax",
+      "BoldCrit",    "WndLeft",     "WndRight",    "WndTop",     "WndBottom",     "LogMode",
+      "LogFormat",   "LogFileSize", "AlertAfter",  "AlertClear", "NotifyCritical"};
   std::vector<std::string> keys;
   CorvaneSettings record;
   std::set<const std::int32_t*> members;

@@ -66,7 +66,8 @@ TEST_F(EngineProfileTest, SettingsLinesInTheFilesOrder) {
                 "TextColor=16777215", "LineColor=8421504", "CritColor=255",     "BoldCur=0",
                 "BoldAvg=1",          "BoldMax=0",         "BoldCrit=0",        "WndLeft=1",
                 "WndRight=3",         "WndTop=2",          "WndBottom=4",       "LogMode=0",
-                "LogFormat=0",        "LogFileSize=-5"}));
+                "LogFormat=0",        "LogFileSize=-5",    "AlertAfter=3",      "AlertClear=2",
+                "NotifyCritical=0"}));
 }
 
 TEST_F(EngineProfileTest, WritersFailureEndsTheSettings) {
@@ -123,6 +124,11 @@ TEST_F(EngineProfileTest, ReadSettingRules) {
       {"BackColor", "", &CorvaneSettings::BackColor, 0},  // no value: kept
       {"WndLeft", "abc", &CorvaneSettings::WndLeft, 0},   // text without digits reads 0
       {"caption", "0", &CorvaneSettings::Caption, 1},     // case matters
+      {"AlertAfter", "5", &CorvaneSettings::AlertAfter, 5},
+      {"AlertAfter", "0", &CorvaneSettings::AlertAfter, 3},    // below 1: ignored
+      {"AlertClear", "121", &CorvaneSettings::AlertClear, 2},  // above 120: ignored
+      {"AlertClear", "1", &CorvaneSettings::AlertClear, 1},
+      {"NotifyCritical", "1", &CorvaneSettings::NotifyCritical, 1},
       {"Counter", "5", &CorvaneSettings::Interval, 2},
       {"GridStep", "5", &CorvaneSettings::Interval, 2},
   };

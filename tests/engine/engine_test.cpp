@@ -172,6 +172,10 @@ TEST_F(EngineTest, SetSettingsModifiedFlagRules) {
          s.WndRight = 300;
        },
        false},
+      {"alert after", [](CorvaneSettings& s) { s.AlertAfter = 5; }, true},
+      {"alert clear", [](CorvaneSettings& s) { s.AlertClear = 4; }, true},
+      {"alert number out of range", [](CorvaneSettings& s) { s.AlertAfter = 0; }, false},
+      {"notify on critical", [](CorvaneSettings& s) { s.NotifyCritical = 1; }, false},
   };
   for (const Case& c : cases) {
     engine_.SetModified(false);
