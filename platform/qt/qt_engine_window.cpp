@@ -16,6 +16,7 @@ void QtEngineWindow::Deliver() {
   pending_.store(false, std::memory_order_release);
   ++delivered_;
   if (widget_) widget_->update();
+  emit delivered();
 }
 
 }  // namespace corvane::qt
