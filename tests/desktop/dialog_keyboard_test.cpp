@@ -51,6 +51,20 @@ bool LabelsField(QLabel* label, QWidget* field) {
          (buddy == field || buddy->isAncestorOf(field) || buddy->focusProxy() == field);
 }
 
+// A group box whose title names the one field inside it labels that field (its mnemonic
+// focuses it).
+bool SoleFieldOfTitledGroup(QWidget* field) {
+  QWidget* parent = field->parentWidget();
+  while (parent != nullptr && qobject_cast<QGroupBox*>(parent) == nullptr) {
+    parent = parent->parentWidget();
+  }
+  auto* group = qobject_cast<QGroupBox*>(parent);
+  if (group == nullptr || group->title().trimmed().isEmpty()) return false;
+  int fields = 0;
+  for (QWidget* widget : group->findChildren<QWidget*>()) fields += IsField(widget) ? 1 : 0;
+  return fields == 1;
+}
+
 QChar Mnemonic(const QString& text) {
   for (qsizetype i = 0; i + 1 < text.size(); ++i) {
     if (text[i] != '&') continue;
@@ -78,7 +92,8 @@ TEST_P(DialogKeyboardTest, EveryFieldHasALabelBoundToIt) {
   for (QWidget* field : dialog->findChildren<QWidget*>()) {
     if (!IsField(field) || !Shown(field, dialog.get())) continue;
     const bool labelled = std::any_of(labels.begin(), labels.end(),
-                                      [&](QLabel* label) { return LabelsField(label, field); });
+                                      [&](QLabel* label) { return LabelsField(label, field); }) ||
+                          SoleFieldOfTitledGroup(field);
     EXPECT_TRUE(labelled) << field->metaObject()->className() << " "
                           << field->objectName().toStdString() << " has no label";
   }
@@ -102,7 +117,28 @@ TEST_P(DialogKeyboardTest, NoTwoControlsShareAMnemonic) {
   for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
     take(button, button->text());
   for (QGroupBox* group : dialog->findChildren<QGroupBox*>()) take(group, group->title());
-  EXPECT_GE(owners.size(), 1) << "no control has a mnemonic";
+  // Every check box, radio button, titled group and labelled field has one.
+  for (QWidget* widget : dialog->findChildren<QWidget*>()) {
+    if (!Shown(widget, dialog.get())) continue;
+    QString text;
+    if (auto* label = qobject_cast<QLabel*>(widget); label != nullptr && label->buddy()) {
+      text = label->text();
+    } else if (widget->inherits("QCheckBox") || widget->inherits("QRadioButton")) {
+      text = qobject_cast<QAbstractButton*>(widget)->text();
+    } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+      text = group->title();
+    } else {
+      continue;
+    }
+    if (!Mnemonic(text).isNull()) continue;
+    // Without one only when every letter of its text belongs to another control already (a
+    // dialog with more controls than letters, such as the wizard's check boxes).
+    for (const QChar c : text) {
+      EXPECT_TRUE(!c.isLetterOrNumber() || owners.contains(c.toLower()))
+          << "\"" << text.toStdString() << "\" has no mnemonic though " << QString(c).toStdString()
+          << " is free";
+    }
+  }
 }
 
 TEST_P(DialogKeyboardTest, TabReachesEveryControlAndEscapeCancels) {

@@ -71,7 +71,7 @@ TEST_F(FrameKeyboardTest, AKeyboardContextMenuRequestOpensTheMenuOnce) {
   int shows = 0;
   QObject::connect(frame().context_menu(), &QMenu::aboutToShow, [&] { ++shows; });
   QTimer::singleShot(50, [&] { frame().context_menu()->close(); });
-  QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(0, 0));
+  QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(0, 0), QPoint(0, 0));
   QCoreApplication::sendEvent(&frame(), &event);
   EXPECT_EQ(shows, 1);
 }
@@ -80,9 +80,11 @@ TEST_F(FrameKeyboardTest, AClickOnTheFramelessWindowGivesItTheKeyboard) {
   ASSERT_TRUE(StartProgram());
   frame().action(cmd::kCaption)->trigger();
   frame().view()->clearFocus();
-  ASSERT_FALSE(frame().view()->hasFocus());
+  ASSERT_NE(frame().focusWidget(), frame().view());
   QTest::mouseClick(&frame(), Qt::LeftButton, Qt::NoModifier, frame().view()->geometry().center());
-  EXPECT_TRUE(frame().view()->hasFocus());
+  // The window's focus is on the chart (the window manager activates the window itself; the
+  // end-to-end test sees that under openbox).
+  EXPECT_EQ(frame().focusWidget(), frame().view());
   EXPECT_EQ(frame().view()->focusPolicy(), Qt::StrongFocus);
 }
 
