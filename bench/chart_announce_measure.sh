@@ -29,4 +29,4 @@ PY
 listener=$!
 trap 'kill $listener $bus $xvfb 2>/dev/null || true' EXIT
 sleep 1
-QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$bench" --benchmark_min_time=2
+QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$bench" --benchmark_min_time=1
