@@ -8,6 +8,7 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -558,6 +559,12 @@ void CMainFrame::OnTrayActivated(QSystemTrayIcon::ActivationReason reason) {
 
 void CMainFrame::ShowContextMenu(const QPoint& global_pos) { context_menu_->exec(global_pos); }
 
+void CMainFrame::ShowContextMenuFromKeyboard() {
+  // The platform may turn the Menu key into a context-menu event as well: one menu is enough.
+  if (context_menu_->isVisible()) return;
+  ShowContextMenu(mapToGlobal(rect().center()));
+}
+
 bool CMainFrame::InDiagram(const QPoint& pos) const { return view_->geometry().contains(pos); }
 
 Qt::Edges CMainFrame::ResizeEdges(const QPoint& pos) const {
@@ -572,6 +579,10 @@ Qt::Edges CMainFrame::ResizeEdges(const QPoint& pos) const {
 
 void CMainFrame::mousePressEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
+  // A frameless window has no caption for the window manager to activate it by: a click on
+  // it takes the keyboard, so that its keys work at once.
+  activateWindow();
+  view_->setFocus(Qt::MouseFocusReason);
   if (event->button() == Qt::LeftButton) {
     const Qt::Edges edges = ResizeEdges(pos);
     if (edges && windowHandle() != nullptr && windowHandle()->startSystemResize(edges)) return;
@@ -629,8 +640,20 @@ void CMainFrame::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void CMainFrame::contextMenuEvent(QContextMenuEvent* event) {
   // The diagram's menu opens on the button press; the main window's own toolbar menu is not
-  // wanted.
+  // wanted. A context-menu request from the keyboard opens the diagram's menu.
   event->accept();
+  if (event->reason() == QContextMenuEvent::Keyboard) ShowContextMenuFromKeyboard();
+}
+
+void CMainFrame::keyPressEvent(QKeyEvent* event) {
+  const bool menu_key = event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier;
+  const bool shift_f10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+  if (menu_key || shift_f10) {
+    event->accept();
+    ShowContextMenuFromKeyboard();
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
 }
 
 void CMainFrame::changeEvent(QEvent* event) {

@@ -3,8 +3,9 @@
 // the display-option commands itself and routes the others to the document and the dialogs.
 // Caption off makes it a frameless window without menu bar, still sized from its edges;
 // dragging the diagram moves it, a double-click brings the caption back, a right-click opens
-// the context menu. Minimising while Enable In Tray is on hides it to the tray (where a tray
-// exists).
+// the context menu, and so do Shift+F10 and the Menu key, at the window's centre; the window
+// manager's own keys still move and size it. Minimising while Enable In Tray is on hides it to the
+// tray (where a tray exists).
 //
 // GUI thread only. The document and the dialogs must outlive the frame.
 #pragma once
@@ -53,6 +54,8 @@ class CMainFrame final : public QMainWindow {
   void OnCommand(int id);
   // Opens the context menu at a global position (the menu runs its own loop).
   void ShowContextMenu(const QPoint& global_pos);
+  // The context menu from the keyboard (Shift+F10, the Menu key): at the window's centre.
+  void ShowContextMenuFromKeyboard();
 
   void HideToTray();
   void RestoreFromTray();
@@ -73,6 +76,7 @@ class CMainFrame final : public QMainWindow {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 

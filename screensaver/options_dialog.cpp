@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/linux/privileged/privileged_write_prompt.h"
+#include "platform/qt/keyboard_access.h"
 
 namespace corvane::screensaver {
 namespace {
@@ -64,6 +65,8 @@ ScreensaverOptionsDialog::ScreensaverOptionsDialog(host::SettingsStore& user,
   layout->addWidget(buttons_);
   ConnectSignals();
   LoadSettings();
+  // Every control can be reached with Alt and a letter of its own.
+  corvane::qt::AssignMnemonics(this);
 }
 
 bool ScreensaverOptionsDialog::IsWaylandSession() {

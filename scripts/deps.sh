@@ -8,7 +8,7 @@ build_packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbe
                 libcurl4-openssl-dev libsystemd-dev qt6-base-dev qt6-svg-dev libxcb1-dev)
 test_packages=(prometheus-node-exporter xvfb clang clang-format libclang-rt-14-dev
                openbox xdotool x11-apps x11-utils imagemagick dbus-daemon at-spi2-core python3-pyatspi
-               xscreensaver python3-dbusmock)
+               qt6-base-private-dev xscreensaver python3-dbusmock)
 
 wanted=("${build_packages[@]}")
 if [ "${1:-build}" = test ]; then wanted+=("${test_packages[@]}"); fi

@@ -11,6 +11,7 @@
 
 #include "desktop/counters/dialog_ids.h"
 #include "desktop/counters/dialog_placement.h"
+#include "platform/qt/keyboard_access.h"
 
 namespace corvane::desktop {
 
@@ -30,6 +31,8 @@ CComputerDlg::CComputerDlg(HelpRequest help, QWidget* parent)
     if (help_) help_(dialog_id::kComputerDialog);
   });
   computer_edit_->setFocus();
+  // Every control can be reached with Alt and a letter of its own.
+  qt::AssignMnemonics(this);
 }
 
 QWidget* CComputerDlg::CreateConnectGroup() {

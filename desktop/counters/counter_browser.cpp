@@ -15,6 +15,7 @@
 
 #include "core/counter_descriptions.h"
 #include "desktop/counters/catalog_loader.h"
+#include "platform/qt/keyboard_access.h"
 
 namespace corvane::desktop {
 namespace {
@@ -61,6 +62,8 @@ CCounterBrowser::CCounterBrowser(perf::Provider& provider, AddCallback add, bool
   UpdateAddButton();
   BrowseMachine();
   object_list_->setFocus();
+  // Every control can be reached with Alt and a letter of its own.
+  qt::AssignMnemonics(this);
 }
 
 CCounterBrowser::~CCounterBrowser() = default;

@@ -21,6 +21,7 @@
 #include "desktop/counters/dialog_ids.h"
 #include "desktop/counters/dialog_placement.h"
 #include "desktop/counters/hscroll_list_box.h"
+#include "platform/qt/keyboard_access.h"
 
 namespace corvane::desktop {
 namespace {
@@ -80,6 +81,8 @@ CCountersDlg::CCountersDlg(Corvane& engine, EngineWindow* window, HelpRequest he
   SelectionChanged();
   apply_button_->setEnabled(false);
   list_->setFocus();
+  // Every control can be reached with Alt and a letter of its own.
+  qt::AssignMnemonics(this);
 }
 
 QWidget* CCountersDlg::CreateListGroup() {

@@ -18,6 +18,7 @@
 
 #include "desktop/help/help_targets.h"
 #include "desktop/help/static_link.h"
+#include "platform/qt/keyboard_access.h"
 
 namespace corvane::desktop {
 namespace {
@@ -112,6 +113,8 @@ CAboutDlg::CAboutDlg(QWidget* main_window, QWidget* parent)
 
   buttons->button(QDialogButtonBox::Ok)->setDefault(true);
   buttons->button(QDialogButtonBox::Ok)->setFocus();
+  // Every control can be reached with Alt and a letter of its own.
+  qt::AssignMnemonics(this);
 }
 
 void CAboutDlg::showEvent(QShowEvent* event) {

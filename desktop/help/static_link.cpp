@@ -12,7 +12,11 @@ CStaticLink::CStaticLink(const QString& text, QWidget* parent)
     : QLabel(text, parent), opener_(&OpenLink) {
   setTextFormat(Qt::PlainText);
   QPalette link_palette = palette();
-  link_palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+  // Blue as links are; on a dark theme, where that blue cannot be read, the theme's own link
+  // colour.
+  const bool dark = link_palette.color(QPalette::Window).lightness() < 128;
+  link_palette.setColor(QPalette::WindowText,
+                        dark ? link_palette.color(QPalette::Link) : QColor(0, 0, 255));
   setPalette(link_palette);
   QFont underlined = font();
   underlined.setUnderline(true);

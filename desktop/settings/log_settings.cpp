@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "desktop/settings/dialog_support.h"
+#include "platform/qt/keyboard_access.h"
 
 namespace corvane::desktop {
 namespace {
@@ -63,6 +64,8 @@ CLogSettings::CLogSettings(Corvane& engine, HelpRequest help, QWidget* parent)
   Check(modes_, mode_);
   Check(formats_, format_);
   size_->setText(QString::number(size_limit_));
+  // Every control can be reached with Alt and a letter of its own.
+  qt::AssignMnemonics(this);
 }
 
 QWidget* CLogSettings::CreateModeGroup() {

@@ -14,6 +14,7 @@
 
 #include "desktop/settings/dialog_support.h"
 #include "desktop/settings/up_down_edit.h"
+#include "platform/qt/keyboard_access.h"
 
 namespace corvane::desktop {
 namespace {
@@ -64,6 +65,8 @@ COptionsDlg::COptionsDlg(Corvane& engine, EngineWindow* window, HelpRequest help
   connect(critical_range_, &QComboBox::currentIndexChanged, this, &COptionsDlg::EnableApply);
   connect(grid_step_, &QComboBox::currentIndexChanged, this, &COptionsDlg::EnableApply);
   connect(truncation_, &QButtonGroup::idClicked, this, &COptionsDlg::EnableApply);
+  // Every control can be reached with Alt and a letter of its own.
+  qt::AssignMnemonics(this);
 }
 
 QWidget* COptionsDlg::CreateMonitoringGroup() {

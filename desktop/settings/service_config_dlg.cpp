@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "desktop/settings/dialog_support.h"
+#include "platform/qt/keyboard_access.h"
 
 namespace corvane::desktop {
 
@@ -55,6 +56,8 @@ CServiceConfigDlg::CServiceConfigDlg(QString profile, bool logon, bool current_u
   connect(browse, &QPushButton::clicked, this, &CServiceConfigDlg::OnBrowse);
   connect(ok, &QPushButton::clicked, this, &CServiceConfigDlg::accept);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  // Every control can be reached with Alt and a letter of its own.
+  qt::AssignMnemonics(this);
 }
 
 void CServiceConfigDlg::showEvent(QShowEvent* event) {

@@ -9,6 +9,7 @@
 
 #include "core/catalogue.h"
 #include "desktop/settings/dialog_support.h"
+#include "platform/qt/keyboard_access.h"
 
 namespace corvane::desktop {
 
@@ -74,6 +75,8 @@ CWizardAddDlg::CWizardAddDlg(Corvane& engine, EngineWindow* window, HelpRequest 
   layout->addWidget(CreateVisualGroup());
   layout->addWidget(CreateButtons());
   layout->setSizeConstraint(QLayout::SetFixedSize);
+  // Every control can be reached with Alt and a letter of its own.
+  qt::AssignMnemonics(this);
 }
 
 QWidget* CWizardAddDlg::CreateCounterGroup() {

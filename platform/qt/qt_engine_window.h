@@ -1,8 +1,9 @@
 // QtEngineWindow: the engine's window over a Qt widget. The collector calls Invalidate from its
 // own thread with the chart lock held; the call only posts one repaint request to the widget's
 // thread and returns. Requests made before that repaint is carried out add nothing, so a burst
-// of invalidations costs one paint. Never waits for the GUI thread (a blocking hand-over would
-// deadlock with a paint that takes the chart lock).
+// of invalidations costs one paint. Each delivery is also signalled on the widget's thread. Never
+// waits for the GUI thread (a blocking hand-over would deadlock with a paint that takes the chart
+// lock).
 //
 // Lives on the widget's thread and must be destroyed there; the engine must have dropped it
 // (Stop or ClearWindow) first. Requests still queued when it goes are discarded.

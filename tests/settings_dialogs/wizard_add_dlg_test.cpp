@@ -31,7 +31,7 @@ class WizardTest : public test_support::RunningEngine {
   }
   void Press(const char* text) {
     for (QPushButton* button : dialog_->findChildren<QPushButton*>()) {
-      if (button->text() == text) {
+      if (QString(button->text()).remove(QLatin1Char('&')) == text) {
         QTest::mouseClick(button, Qt::LeftButton);
         return;
       }

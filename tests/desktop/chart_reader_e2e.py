@@ -1,0 +1,253 @@
+#!/usr/bin/python3
+"""The wind rose through a screen reader's eyes: the real program under Xvfb with openbox, on a
+private accessibility bus, read with pyatspi as an assistive technology reads it.
+
+- the chart lists every axis of the profile with its value (a number with its unit, or "not
+  available" for a counter this machine does not have);
+- after the next sample the values have changed, and value-change events came over the bus;
+- the window has no caption, yet a click gives it the keyboard and Shift+F10 and the Menu key
+  open its context menu (seen as object:state-changed:showing of the menu);
+- the window manager may still move and size the frameless window (its allowed actions).
+
+usage: chart_reader_e2e.py CORVANE
+Every process the test starts is ended by its id, also when a check fails."""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+AXES = [
+    # name, counter path, max, critical
+    ("% CPU", r"\Processor(_Total)\% Processor Time", 100, 80),
+    ("Processes", r"\Objects\Processes", 1000, 800),
+    ("Threads", r"\Objects\Threads", 5000, 4000),
+    ("% Memory", r"\Memory\% Committed Bytes In Use", 100, 80),
+    ("Registry", r"\System\% Registry Quota In Use", 100, 80),  # no Linux meaning: N/A
+]
+
+
+def write_profile(path):
+    settings = dict(GridStep=20, CriticalBorder=80, ShowNames=1, ShowNumbers=0, ShowValues=1,
+                    LabelTrunc=2, History=30, Interval=1, AlwaysOntop=0, EnableTray=0, Caption=0,
+                    ShowCurrent=1, ShowAverage=1, ShowMax=0, CurColor=65535, AvgColor=52224,
+                    MaxColor=16777087, BackColor=0, TextColor=16777215, LineColor=8421504,
+                    CritColor=255, BoldCur=0, BoldAvg=1, BoldMax=0, BoldCrit=0, WndLeft=100,
+                    WndRight=600, WndTop=100, WndBottom=500, LogMode=0, LogFormat=0,
+                    LogFileSize=64)
+    lines = ["", "# CORVANE CONFIGURATION FILE. DO NOT MODIFY!", ""]
+    lines += ["%s=%d" % item for item in settings.items()]
+    for name, counter, maximum, critical in AXES:
+        lines += ["", "BeginAxis", "Name=" + name, "Desc=", "MinValue=0.000000",
+                  "MaxValue=%f" % maximum, "CriticalValue=%f" % critical,
+                  "Multiplier=1.000000", "Inverse=0", "Counter=" + counter, "EndAxis"]
+    with open(path, "w", newline="\r\n") as out:
+        out.write("\n".join(lines) + "\n")
+
+
+def wait_for(condition, seconds, what, pump=None):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if pump is not None:
+            pump()
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.05)
+    raise AssertionError("timed out waiting for " + what)
+
+
+class Processes:
+    """Processes started by this test, ended in reverse order by their ids."""
+
+    def __init__(self):
+        self.started = []
+
+    def start(self, argv, **kwargs):
+        process = subprocess.Popen(argv, **kwargs)
+        self.started.append(process)
+        return process
+
+    def end_all(self):
+        for process in reversed(self.started):
+            if process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
+
+
+def start_display(processes, env):
+    read_end, write_end = os.pipe()
+    processes.start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                     "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as pipe:
+        display = ":" + pipe.readline().strip()
+    env["DISPLAY"] = display
+    processes.start(["openbox"], env=env, stderr=subprocess.DEVNULL)
+    wait_for(lambda: subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env,
+                                    stderr=subprocess.STDOUT, stdout=subprocess.PIPE,
+                                    text=True).stdout.count("window id"),
+             10, "openbox")
+
+
+def find(node, predicate):
+    if node is None:
+        return None
+    if predicate(node):
+        return node
+    for i in range(node.childCount):
+        found = find(node.getChildAtIndex(i), predicate)
+        if found is not None:
+            return found
+    return None
+
+
+def inner(corvane):
+    import pyatspi  # only under the private session bus
+    from gi.repository import GLib
+
+    processes = Processes()
+    root = tempfile.mkdtemp(prefix="corvane-reader-e2e-")
+    try:
+        env = dict(os.environ)
+        start_display(processes, env)
+        for sub in ("config", "data", "state"):
+            os.makedirs(os.path.join(root, sub))
+        env.update(XDG_CONFIG_HOME=os.path.join(root, "config"),
+                   XDG_DATA_HOME=os.path.join(root, "data"),
+                   XDG_STATE_HOME=os.path.join(root, "state"),
+                   CORVANE_USER_REGISTRY=os.path.join(root, "registry.ini"))
+        profile = os.path.join(root, "Reader.crvn")
+        write_profile(profile)
+        processes.start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=env,
+                        stderr=subprocess.DEVNULL)
+        env.update(QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+        os.environ["DISPLAY"] = env["DISPLAY"]
+
+        events = []
+
+        def heard(event):
+            events.append((event.type, event.source_role, event.source_name, event.detail1,
+                           event.source))
+
+        pyatspi.Registry.registerEventListener(heard, "object:property-change:accessible-value",
+                                               "object:state-changed:showing")
+        context = GLib.MainContext.default()
+
+        def pump():
+            while context.iteration(False):
+                pass
+
+        app = processes.start([corvane, profile], env=env)
+
+        def chart():
+            desktop = pyatspi.Registry.getDesktop(0)
+            for i in range(desktop.childCount):
+                application = desktop.getChildAtIndex(i)
+                if application is not None and application.get_process_id() == app.pid:
+                    return find(application, lambda n: n.getRoleName() == "chart")
+            return None
+
+        view = wait_for(chart, 30, "the chart on the accessibility bus", pump)
+        assert view.name == "Reader.crvn", view.name
+
+        def readings():
+            """Each axis's name and spoken text once every axis has a reading or is N/A and
+            the status text is gone."""
+            if view.description.startswith("Loading") or view.childCount != len(AXES):
+                return None
+            result = []
+            for i in range(view.childCount):
+                axis = view.getChildAtIndex(i)
+                text = axis.description
+                # Before the first sample every axis reads 0; after it the counter this machine
+                # lacks reads "not available" and the others have readings.
+                if text.startswith("not available") != (AXES[i][0] == "Registry"):
+                    return None
+                result.append((axis.name, text, axis.queryValue().currentValue))
+            return result
+
+        first = wait_for(readings, 20, "every axis with a value", pump)
+        print("first sample:")
+        for name, text, value in first:
+            print("  %s: %s (%s)" % (name, text, value))
+        assert [name for name, _, _ in first] == [axis[0] for axis in AXES], first
+        for (name, text, _), axis in zip(first, AXES):
+            if name == "Registry":
+                assert text.startswith("not available, "), text
+            else:
+                unit = "%" if name.startswith("%") else ""
+                number = text.split(",")[0]
+                assert number.endswith(unit) and number.rstrip("%").replace(".", "").isdigit(), \
+                    (name, text)
+                assert ("critical value %d%s" % (axis[3], unit)) in text, text
+
+        events.clear()
+        changed = wait_for(lambda: (lambda now: now if now and now != first else None)(readings()),
+                           15, "the next sample to change the values", pump)
+        print("next sample:")
+        for name, text, value in changed:
+            print("  %s: %s (%s)" % (name, text, value))
+        wait_for(lambda: any(e[0] == "object:property-change:accessible-value"
+                             and e[1] == pyatspi.ROLE_LIST_ITEM for e in events),
+                 10, "a value-change event of an axis", pump)
+
+        # The frameless window: a click gives it the keyboard, Shift+F10 opens the menu.
+        wid = wait_for(lambda: subprocess.run(["xdotool", "search", "--pid", str(app.pid),
+                                               "--name", "Reader"], env=env,
+                                              capture_output=True, text=True).stdout.split(),
+                       10, "the main window")[0]
+        x, y, width, height = view.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        subprocess.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2),
+                        "click", "1"], env=env, check=True)
+        wait_for(lambda: subprocess.run(["xdotool", "getactivewindow"], env=env,
+                                        capture_output=True, text=True).stdout.strip() == wid,
+                 10, "the clicked window to be active", pump)
+        allowed = subprocess.run(["xprop", "-id", wid, "_NET_WM_ALLOWED_ACTIONS", "_MOTIF_WM_HINTS"],
+                                 env=env, capture_output=True, text=True).stdout
+        assert "_NET_WM_ACTION_MOVE" in allowed and "_NET_WM_ACTION_RESIZE" in allowed, allowed
+
+        for keys in (["shift+F10"], ["Menu"]):
+            events.clear()
+            subprocess.run(["xdotool", "key"] + keys, env=env, check=True)
+            shown = wait_for(lambda: [e[4] for e in events
+                                      if e[0] == "object:state-changed:showing" and e[3] == 1
+                                      and e[1] == pyatspi.ROLE_POPUP_MENU],
+                             10, "the context menu after " + keys[0], pump)
+            menu = shown[-1]
+            items = [menu.getChildAtIndex(i).name for i in range(menu.childCount)]
+            assert "Window Caption" in items and "Exit" in items, items
+            subprocess.run(["xdotool", "key", "Escape"], env=env, check=True)
+            wait_for(lambda: not menu.getState().contains(pyatspi.STATE_SHOWING), 10,
+                     "Escape to close the menu", pump)
+            print("context menu opened by", keys[0])
+        print("chart reader: axes, values, value events and keyboard menu work")
+    finally:
+        processes.end_all()
+        shutil.rmtree(root, ignore_errors=True)
+
+
+def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--inner":
+        inner(sys.argv[2])
+        return 0
+    corvane = os.path.abspath(sys.argv[1])
+    for tool in ("Xvfb", "openbox", "xdotool", "xprop", "dbus-run-session"):
+        if shutil.which(tool) is None:
+            print("missing " + tool + " (scripts/deps.sh test installs it)")
+            return 77  # skipped
+    if subprocess.run(["/usr/bin/python3", "-c", "import pyatspi"]).returncode != 0:
+        print("missing python3-pyatspi (scripts/deps.sh test installs it)")
+        return 77
+    return subprocess.run(["dbus-run-session", "--", "/usr/bin/python3", os.path.abspath(__file__),
+                           "--inner", corvane]).returncode
+
+
+if __name__ == "__main__":
+    sys.exit(main())
