@@ -246,6 +246,7 @@ int Corvane::PrepareStatistics() {
   chart::ChartLock lock(*this);
   const int n = GetAxisCount();
   statistics_.Prepare(n);
+  timing_.Reset();
   log_.ResetCounters(static_cast<std::size_t>(n));
   WriteLogBanner();
   return n;
@@ -282,6 +283,8 @@ bool Corvane::SetUnavailable(int i) {
 void Corvane::EndSample() {
   chart::ChartLock lock(*this);
   statistics_.Advance(settings_.History);
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  timing_.NoteSampleEnd(std::chrono::duration<double>(now).count());
   if (settings_.LogMode == log_mode::kOff) return;
   const std::size_t n = static_cast<std::size_t>(statistics_.CounterCount());
   const std::span<const LogAxis> axes = RefreshLogAxes(n);
@@ -302,6 +305,16 @@ void Corvane::ReleaseStatistics() {
 int Corvane::GetSampleCount() const {
   chart::ChartLock lock(*this);
   return statistics_.SampleCount();
+}
+
+void Corvane::NoteSampleCost(double cpu_seconds) {
+  chart::ChartLock lock(*this);
+  timing_.NoteCost(cpu_seconds);
+}
+
+SampleTiming Corvane::GetSampleTiming() const {
+  chart::ChartLock lock(*this);
+  return timing_;
 }
 
 std::string Corvane::GetCounterPath(int axis) const {

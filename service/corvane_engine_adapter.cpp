@@ -36,6 +36,11 @@ bool CorvaneEngineAdapter::Stop() { return engine_.Stop(); }
 
 void CorvaneEngineAdapter::SetLogStatusSink(LogStatusSink* sink) { engine_.SetLogStatusSink(sink); }
 
+void CorvaneEngineAdapter::CopyMetrics(MetricsSnapshot* snapshot) {
+  CopyEngineMetrics(engine_, snapshot);
+  CompleteMetrics(*provider_, snapshot);
+}
+
 std::unique_ptr<MonitorEngine> MakeCorvaneEngine() {
   return std::make_unique<CorvaneEngineAdapter>(MakeSystemProvider());
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/engine_host.h"
+#include "service/metrics_snapshot.h"
 
 namespace corvane::service {
 
@@ -37,6 +38,10 @@ class MonitorEngine {
   // Who hears that the activity log fails or works again; nullptr: no one. An engine that
   // cannot tell ignores it.
   virtual void SetLogStatusSink(LogStatusSink* sink) { static_cast<void>(sink); }
+  // Copies the last sample's statistics for the metrics page. Called on the metrics server's
+  // thread while the collector may run, so it only takes the engine's lock to copy. An engine
+  // that has none leaves the snapshot as it is.
+  virtual void CopyMetrics(MetricsSnapshot* snapshot) { static_cast<void>(snapshot); }
 };
 
 // Builds a non-interactive engine; nothing when it cannot.
