@@ -33,6 +33,7 @@ class MetricsServer final : public http::RequestHandler {
   ~MetricsServer() override;  // stops serving first
 
   http::Reply Get(std::string_view path, std::string* body) override;
+  std::uint16_t port() const { return server_->port(); }
 
   // The page at "/".
   static std::string_view IndexPage();

@@ -1,5 +1,6 @@
 #include "platform/linux/http/http_server.h"
 
+#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -27,6 +28,7 @@ struct HttpServer::Private {
   const MicrohttpdLibrary* mhd = nullptr;
   RequestHandler* handler = nullptr;
   MHD_Daemon* daemon = nullptr;
+  std::uint16_t port = 0;
   std::string body;  // reused by every request: the server thread answers one at a time
 
   static MHD_Result Answer(void* cls, MHD_Connection* connection, const char* url,
@@ -73,6 +75,8 @@ MHD_Result HttpServer::Private::Answer(void* cls, MHD_Connection* connection, co
 
 HttpServer::HttpServer(std::unique_ptr<Private> d) : d_(std::move(d)) {}
 
+std::uint16_t HttpServer::port() const { return d_->port; }
+
 HttpServer::~HttpServer() {
   if (d_->daemon != nullptr) d_->mhd->stop_daemon(d_->daemon);  // also closes the socket
 }
@@ -107,6 +111,12 @@ std::unique_ptr<HttpServer> HttpServer::Start(const ListenAddress& address, Requ
   }
 
   auto d = std::make_unique<Private>();
+  sockaddr_storage bound{};
+  socklen_t bound_length = sizeof bound;
+  if (getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &bound_length) == 0) {
+    d->port = ntohs(family == AF_INET6 ? reinterpret_cast<const sockaddr_in6*>(&bound)->sin6_port
+                                       : reinterpret_cast<const sockaddr_in*>(&bound)->sin_port);
+  }
   d->mhd = mhd;
   d->handler = handler;
   unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL;

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -58,6 +59,8 @@ class HttpServer {
                                            const HttpLimits& limits, StartError* error);
   // Stops listening, closes every connection and waits for the server's thread.
   ~HttpServer();
+  // The port it listens on (the one the system chose when the address asked for port 0).
+  std::uint16_t port() const;
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
 
