@@ -174,7 +174,11 @@ void AppendMetricsPage(const MetricsSnapshot& snapshot, std::string* out) {
   for (std::size_t b = 0; b <= SampleTiming::kCostBounds.size(); ++b) {
     out->append("corvane_sample_cpu_seconds_bucket{le=\"");
     if (b < SampleTiming::kCostBounds.size()) {
-      AppendSampleValue(out, SampleTiming::kCostBounds[b]);
+      // Bounds in plain decimals ("0.0001", not "1e-04"), the way queries name them.
+      char text[32];
+      const auto result = std::to_chars(text, text + sizeof text, SampleTiming::kCostBounds[b],
+                                        std::chars_format::fixed);
+      out->append(text, static_cast<std::size_t>(result.ptr - text));
     } else {
       out->append("+Inf");
     }
