@@ -10,6 +10,7 @@
 #include "core/engine.h"
 #include "core/engine_host.h"
 #include "core/sample_schedule.h"
+#include "core/sample_timing.h"
 
 namespace corvane {
 namespace {
@@ -90,14 +91,20 @@ bool Connect(CollectorControl& control, Corvane& engine, CollectorSession& sessi
 void Sample(CollectorControl& control, Corvane& engine, CollectorSession& session) {
   CollectorControl::PassFlags flags = control.TakePassFlags();
   SampleSchedule schedule;
+  double cost = 0.0;  // CPU seconds this thread has spent on the sample being taken so far
   while (!flags.stop) {
     const std::uint32_t now = engine.CollectorTick();
     const int interval = engine.GetInterval();
     const SampleSchedule::Pass pass = schedule.BeginPass(now, interval, flags.resample);
+    const double cpu_before = pass.collect || pass.read ? ThreadCpuSeconds() : 0.0;
     if (pass.collect) session.Collect(CollectTimeLimit(interval));
     if (pass.read) {
       session.StoreSample(engine);
+      engine.NoteSampleCost(cost + (ThreadCpuSeconds() - cpu_before));
+      cost = 0.0;
       engine.InvalidateWindow(true);
+    } else if (pass.collect) {
+      cost += ThreadCpuSeconds() - cpu_before;
     }
     const std::uint32_t wait = schedule.MillisecondsToNextPass(engine.CollectorTick(), interval);
     if (wait > 0) control.WaitForWork(std::chrono::milliseconds(wait));

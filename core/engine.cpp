@@ -254,6 +254,7 @@ int Corvane::PrepareStatistics() {
   const int n = GetAxisCount();
   statistics_.Prepare(n);
   alerts_.Prepare(n);
+  timing_.Reset();
   log_.ResetCounters(static_cast<std::size_t>(n));
   WriteLogBanner();
   return n;
@@ -291,6 +292,8 @@ void Corvane::EndSample() {
   chart::ChartLock lock(*this);
   statistics_.Advance(settings_.History);
   StepAlerts();
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  timing_.NoteSampleEnd(std::chrono::duration<double>(now).count());
   if (settings_.LogMode == log_mode::kOff) return;
   const std::size_t n = static_cast<std::size_t>(statistics_.CounterCount());
   const std::span<const LogAxis> axes = RefreshLogAxes(n);
@@ -376,6 +379,16 @@ int Corvane::GetAlertCount() const {
 void Corvane::SetAlertSink(AlertSink* sink) {
   chart::ChartLock lock(*this);
   alert_sink_ = sink;
+}
+
+void Corvane::NoteSampleCost(double cpu_seconds) {
+  chart::ChartLock lock(*this);
+  timing_.NoteCost(cpu_seconds);
+}
+
+SampleTiming Corvane::GetSampleTiming() const {
+  chart::ChartLock lock(*this);
+  return timing_;
 }
 
 std::string Corvane::GetCounterPath(int axis) const {

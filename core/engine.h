@@ -34,6 +34,7 @@
 #include "core/log_time.h"
 #include "core/log_types.h"
 #include "core/perf_data.h"
+#include "core/sample_timing.h"
 
 namespace corvane {
 
@@ -161,6 +162,12 @@ class Corvane : public chart::WindRose {
   void ReleaseStatistics();
   // Samples ended since the statistics were prepared or the averaging restarted.
   int GetSampleCount() const;
+  // The collector thread's CPU time for the sample it just ended (collecting, storing, the log
+  // row), counted into the cost histogram.
+  void NoteSampleCost(double cpu_seconds);
+  // Samples ended, the time of the last and the cost histogram, since the statistics were
+  // prepared (the averaging's restarts leave them alone).
+  SampleTiming GetSampleTiming() const;
 
   // ---- Alerts (stepped by EndSample; the chart lock is taken for each). ----
 
@@ -215,6 +222,7 @@ class Corvane : public chart::WindRose {
   CorvaneSettings settings_;
   std::string status_text_;
   EngineStatistics statistics_;
+  SampleTiming timing_;
   ActivityLog log_;
   std::vector<LogAxis> log_axes_;  // one per axis, rebuilt from the chart for every log call
   AlertStates alerts_;

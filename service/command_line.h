@@ -1,6 +1,7 @@
 // The service program's command line and usage text. Pure functions; any thread.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,17 @@ enum class ServiceCommand {
 // The first argument after the program counts only when it starts with "-" or "/"; the rest
 // of it is compared without regard to case. args[0] is the program.
 ServiceCommand ParseServiceCommand(const std::vector<std::string>& args);
+
+// What follows "-run": the profile (the first other argument; empty when none) and, with
+// "--metrics ADDRESS" or "--metrics=ADDRESS" (the word in any case), where to serve the
+// metrics page. Arguments after the profile are ignored. `error` is set when "--metrics" has no
+// address after it.
+struct RunArguments {
+  std::string profile;
+  std::optional<std::string> metrics_address;
+  std::string error;
+};
+RunArguments ParseRunArguments(const std::vector<std::string>& args);
 
 // The four usage lines, each ending in a line feed.
 std::string UsageText(std::string_view program_file_name = kProgramFileName);

@@ -42,6 +42,10 @@ void CorvaneEngineAdapter::SetMachineWatcher(std::shared_ptr<perf::MachineWatche
   provider_->SetMachineWatcher(std::move(watcher));
 }
 void CorvaneEngineAdapter::SetAlertSink(AlertSink* sink) { engine_.SetAlertSink(sink); }
+void CorvaneEngineAdapter::CopyMetrics(MetricsSnapshot* snapshot) {
+  CopyEngineMetrics(engine_, snapshot);
+  CompleteMetrics(*provider_, snapshot);
+}
 
 std::unique_ptr<MonitorEngine> MakeCorvaneEngine() {
   return std::make_unique<CorvaneEngineAdapter>(MakeSystemProvider());

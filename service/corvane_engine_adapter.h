@@ -1,6 +1,7 @@
 // The service's engine: a non-interactive Corvane over the system's counter provider, seen
 // through the MonitorEngine interface. Owns the provider, which must outlive the engine.
-// Main thread only (the engine's collector runs on its own thread between Start and Stop).
+// Main thread only (the engine's collector runs on its own thread between Start and Stop),
+// except CopyMetrics, which the metrics server's thread calls.
 #pragma once
 
 #include <memory>
@@ -28,6 +29,7 @@ class CorvaneEngineAdapter : public MonitorEngine {
   void SetLogStatusSink(LogStatusSink* sink) override;
   void SetMachineWatcher(std::shared_ptr<perf::MachineWatcher> watcher) override;
   void SetAlertSink(AlertSink* sink) override;
+  void CopyMetrics(MetricsSnapshot* snapshot) override;
 
  private:
   std::unique_ptr<perf::Provider> provider_;  // declared before the engine: destroyed after it

@@ -11,6 +11,7 @@
 
 #include "core/engine_host.h"
 #include "core/perf_data.h"
+#include "service/metrics_snapshot.h"
 
 namespace corvane::service {
 
@@ -46,6 +47,10 @@ class MonitorEngine {
   }
   // Who hears that counters enter and leave the alert state; nullptr: no one.
   virtual void SetAlertSink(AlertSink* sink) { static_cast<void>(sink); }
+  // Copies the last sample's statistics for the metrics page. Called on the metrics server's
+  // thread while the collector may run, so it only takes the engine's lock to copy. An engine
+  // that has none leaves the snapshot as it is.
+  virtual void CopyMetrics(MetricsSnapshot* snapshot) { static_cast<void>(snapshot); }
 };
 
 // Builds a non-interactive engine; nothing when it cannot.

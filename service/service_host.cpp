@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "platform/linux/host/event_log.h"
 #include "platform/linux/host/program_path.h"
@@ -70,6 +71,50 @@ ServiceRunContext MakeRunContext(bool console, host::StatusReporter* status, hos
   return context;
 }
 
+// Exit statuses of a run that never started sampling.
+constexpr int kExitMalformedAddress = 2;
+constexpr int kExitMetricsRefused = 1;
+
+// The store's metrics address: nothing when the key or value is missing or empty. A store that
+// cannot be read says why (on the console or in the system log) and counts as none.
+std::optional<std::string> StoredMetricsAddress(bool console, host::EventLog* events) {
+  host::SettingsStore hive(host::Hive::kDefaultUser);
+  host::HostResult<std::string> value = hive.QueryValue(kServiceKey, kMetricsAddressValue);
+  if (value.ok()) {
+    if (value.value.find_first_not_of(" \t") == std::string::npos) return std::nullopt;
+    return value.value;
+  }
+  if (value.status.code() != ENOENT) {
+    if (console) {
+      std::fprintf(stderr, "%s: %s\n", std::string(kProgramFileName).c_str(),
+                   value.status.Message().c_str());
+    } else {
+      errno = value.status.code();
+      events->Report("cannot read the service's settings: " + value.status.Message());
+    }
+  }
+  return std::nullopt;
+}
+
+// The run's metrics address, the command line's before the store's. False (after saying why)
+// when the address given cannot be one.
+bool ResolveMetricsAddress(bool console, const std::optional<std::string>& command_line,
+                           host::EventLog* events, std::optional<http::ListenAddress>* address) {
+  const std::optional<std::string> text =
+      command_line ? command_line : StoredMetricsAddress(console, events);
+  if (!text) return true;
+  std::string error;
+  *address = http::ParseListenAddress(*text, &error);
+  if (*address) return true;
+  if (console) {
+    std::fprintf(stderr, "%s: %s\n", std::string(kProgramFileName).c_str(), error.c_str());
+  } else {
+    errno = EINVAL;
+    events->Report("cannot serve metrics: " + error);
+  }
+  return false;
+}
+
 // Signals that come after the run are of no use any more: they are dropped, so that lifting
 // the watcher's block cannot end the process with a signal status.
 void IgnoreLateSignals(std::initializer_list<int> signals) {
@@ -84,10 +129,16 @@ void EndIfStuck(RunOutcome outcome) {
   std::_Exit(0);
 }
 
-void ServiceBody(const EngineFactory& make_engine) {
+int ServiceBody(const EngineFactory& make_engine) {
   host::EventLog events(kName, false);
   host::StatusReporter status(false, &events);
   host::StopEvent stop;
+
+  std::optional<http::ListenAddress> metrics;
+  if (!ResolveMetricsAddress(false, std::nullopt, &events, &metrics)) {
+    status.Report(ServiceState::kStopped, EINVAL, 0);
+    return kExitMalformedAddress;
+  }
 
   // SIGTERM is the stop control; SIGHUP asks for the current status again.
   auto watcher = host::SignalWatcher::Start({SIGTERM, SIGHUP}, [&](int signal) {
@@ -101,25 +152,38 @@ void ServiceBody(const EngineFactory& make_engine) {
   if (!watcher.ok()) {
     errno = watcher.status.code();
     events.Report("failed to register the control handler: " + watcher.status.Message());
-    return;
+    return 0;
   }
 
   RunOutcome outcome = RunOutcome::kStopped;
   if (status.Report(ServiceState::kStartPending, 0, kStartWaitHint)) {
-    outcome = RunService(MakeRunContext(false, &status, &events, &stop, make_engine, {}));
+    ServiceRunContext context = MakeRunContext(false, &status, &events, &stop, make_engine, {});
+    context.metrics_address = std::move(metrics);
+    outcome = RunService(context);
   }
   status.Report(ServiceState::kStopped, events.saved_code(), 0);
   EndIfStuck(outcome);
   IgnoreLateSignals({SIGTERM, SIGHUP});
   watcher.value.reset();
+  return outcome == RunOutcome::kMetricsRefused ? kExitMetricsRefused : 0;
 }
 
-void ConsoleRun(const std::vector<std::string>& args, const EngineFactory& make_engine) {
+int ConsoleRun(const std::vector<std::string>& args, const EngineFactory& make_engine) {
+  host::EventLog events(kName, true);
+  const RunArguments run = ParseRunArguments(args);
+  if (!run.error.empty()) {
+    std::fprintf(stderr, "%s: %s\n", std::string(kProgramFileName).c_str(), run.error.c_str());
+    return kExitMalformedAddress;
+  }
+  std::optional<http::ListenAddress> metrics;
+  if (!ResolveMetricsAddress(true, run.metrics_address, &events, &metrics)) {
+    return kExitMalformedAddress;
+  }
+
   std::printf("Starting %s service as a console application.\n", kName.c_str());
   std::printf("Use Control-C to interrupt the program.\n");
   std::fflush(stdout);
 
-  host::EventLog events(kName, true);
   host::StatusReporter status(true, &events);
   host::StopEvent stop;
 
@@ -135,11 +199,13 @@ void ConsoleRun(const std::vector<std::string>& args, const EngineFactory& make_
                  std::string(kProgramFileName).c_str(), watcher.status.Message().c_str());
   }
 
-  const RunOutcome outcome =
-      RunService(MakeRunContext(true, &status, &events, &stop, make_engine, args));
+  ServiceRunContext context = MakeRunContext(true, &status, &events, &stop, make_engine, args);
+  context.metrics_address = std::move(metrics);
+  const RunOutcome outcome = RunService(context);
   EndIfStuck(outcome);
   IgnoreLateSignals({SIGINT, SIGQUIT, SIGTERM, SIGHUP});
   watcher.value.reset();
+  return outcome == RunOutcome::kMetricsRefused ? kExitMetricsRefused : 0;
 }
 
 }  // namespace
@@ -158,19 +224,19 @@ int ServiceMain(const std::vector<std::string>& args, const EngineFactory& make_
       return done ? 0 : 1;
     }
     case ServiceCommand::kRun:
-      ConsoleRun(args, make_engine);
-      return 0;
+      return ConsoleRun(args, make_engine);
     case ServiceCommand::kDispatch:
       break;
   }
   std::fputs(UsageText().c_str(), stdout);
   std::fflush(stdout);
-  if (!host::StartServiceDispatcher([&] { ServiceBody(make_engine); })) {
+  int status = 0;
+  if (!host::StartServiceDispatcher([&] { status = ServiceBody(make_engine); })) {
     host::EventLog events(kName, false);
     errno = ENOTCONN;  // no service manager to connect to
     events.Report("failed to start");
   }
-  return 0;
+  return status;
 }
 
 }  // namespace corvane::service

@@ -10,8 +10,10 @@
 
 namespace corvane::service {
 
-// The process's exit status: 1 when -install or -remove failed, else 0 (a run, in the
-// console or under systemd, reports its troubles in the log and the status instead).
+// The process's exit status: 1 when -install or -remove failed; for a run (in the console or
+// under systemd) 2 when its metrics address is malformed and 1 when that address cannot be
+// served, nothing having been sampled; else 0 (a run reports its other troubles in the log and
+// the status instead).
 int ServiceMain(const std::vector<std::string>& args, const EngineFactory& make_engine);
 
 }  // namespace corvane::service

@@ -19,6 +19,9 @@ inline constexpr std::string_view kUnitName = "corvane.service";
 // profile the service runs.
 inline constexpr std::string_view kServiceKey = "Software\\Quillfen\\Corvane\\Service";
 inline constexpr std::string_view kProfileValue = "Profile";
+// Its "MetricsAddress" value, when present and not empty, is where the service serves its
+// metrics page ("127.0.0.1:9393", "[::1]:9393").
+inline constexpr std::string_view kMetricsAddressValue = "MetricsAddress";
 
 struct InstallContext {
   host::ServiceManager* manager = nullptr;      // not owned

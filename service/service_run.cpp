@@ -8,8 +8,10 @@
 #include <thread>
 
 #include "service/alert_reporter.h"
+#include "service/command_line.h"
 #include "service/log_status_reporter.h"
 #include "service/machine_status_reporter.h"
+#include "service/metrics_server.h"
 #include "service/notice_channel.h"
 
 namespace corvane::service {
@@ -40,10 +42,11 @@ std::string Absolute(const std::string& path) {
   return error ? path : full.lexically_normal().string();
 }
 
-// Steps 1 to 6: false when a step failed and the run goes straight to stopping. `engine` and
-// `started` tell that step what there is to undo.
+// Steps 1 to 6: false when a step failed and the run goes straight to stopping. `engine`,
+// `metrics` and `started` tell that step what there is to undo.
 bool RunSteps(const ServiceRunContext& context, std::unique_ptr<MonitorEngine>* engine,
-              LogStatusReporter* log_status, AlertReporter* alerts, bool* started) {
+              LogStatusReporter* log_status, AlertReporter* alerts,
+              std::unique_ptr<MetricsServer>* metrics, bool* metrics_refused, bool* started) {
   const auto report = [&] {
     return context.status->Report(ServiceState::kStartPending, 0, kStartWaitHint);
   };
@@ -60,13 +63,34 @@ bool RunSteps(const ServiceRunContext& context, std::unique_ptr<MonitorEngine>* 
   (*engine)->SetAlertSink(alerts);
   if (!report()) return false;
 
+  // The metrics listener comes before the profile, so that an address that cannot be served
+  // refuses the run before anything is sampled or logged.
+  if (context.metrics_address) {
+    http::StartError error;
+    MonitorEngine* source = engine->get();
+    *metrics = MetricsServer::Start(
+        *context.metrics_address,
+        [source](MetricsSnapshot* snapshot) { source->CopyMetrics(snapshot); }, &error);
+    if (*metrics == nullptr) {
+      Complain(context, error.code, error.text);
+      *metrics_refused = true;
+      return false;
+    }
+    if (context.console) {
+      std::fprintf(context.out, "Metrics: http://%s/metrics\n",
+                   context.metrics_address->text.c_str());
+    }
+  }
+
   // 2. The stop event belongs to the host: it exists before any signal is watched, so that
   //    an interrupt that comes while the profile loads is kept rather than lost.
   if (!report()) return false;
 
   // 3. The profile: the setting, unless the command line names one.
   std::string profile = context.read_profile_setting ? context.read_profile_setting() : "";
-  if (context.args.size() > 2) profile = context.args[2];
+  if (const RunArguments run = ParseRunArguments(context.args); !run.profile.empty()) {
+    profile = run.profile;
+  }
   profile = Absolute(profile);
   if (!report()) return false;
 
@@ -131,8 +155,11 @@ RunOutcome RunService(const ServiceRunContext& context) {
       std::make_unique<LogStatusReporter>(context.console, context.events, context.err);
   auto alerts = std::make_unique<AlertReporter>(context.console, context.events, context.err);
   std::unique_ptr<MonitorEngine> engine;
+  std::unique_ptr<MetricsServer> metrics;  // serves from the engine: goes before it
+  bool metrics_refused = false;
   bool started = false;
-  RunSteps(context, &engine, log_status.get(), alerts.get(), &started);
+  RunSteps(context, &engine, log_status.get(), alerts.get(), &metrics, &metrics_refused, &started);
+  metrics.reset();
 
   // 7. Stop the collector, then destroy the engine; never destroy it under a running
   //    collector. Stop refuses while the collector is still starting, so it is tried again.
@@ -155,7 +182,7 @@ RunOutcome RunService(const ServiceRunContext& context) {
     }
   }
   engine.reset();
-  return RunOutcome::kStopped;
+  return metrics_refused ? RunOutcome::kMetricsRefused : RunOutcome::kStopped;
 }
 
 }  // namespace corvane::service

@@ -1,7 +1,8 @@
 // One run of the service, shared by the systemd service and the console: build the engine,
-// find and load the profile (or fall back on the default counters), start the collector, wait
-// for the stop event, stop the collector and destroy the engine. Every step ends in a
-// start-pending report; a report that fails skips straight to stopping.
+// serve the metrics page when an address is given, find and load the profile (or fall back on the
+// default counters), start the collector, wait for the stop event, stop serving, stop the collector
+// and destroy the engine. Every step ends in a start-pending report; a report that fails skips
+// straight to stopping.
 //
 // Main thread only. The stop event may be set from any thread at any time, also before the
 // run reaches its wait.
@@ -9,12 +10,14 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/linux/host/event_log.h"
 #include "platform/linux/host/status_reporter.h"
 #include "platform/linux/host/stop_event.h"
+#include "platform/linux/http/listen_address.h"
 #include "service/monitor_engine.h"
 
 namespace corvane::service {
@@ -36,6 +39,8 @@ struct ServiceRunContext {
   std::function<std::string()> read_profile_setting;
   // Console: the program's own arguments (program, "-run", profile...). Service: none.
   std::vector<std::string> args;
+  // Where to serve the metrics page while the run lasts; nothing: no listener.
+  std::optional<http::ListenAddress> metrics_address;
   // The folder whose "Logs" folder takes the fallback profile's log (see log_folder.h).
   std::function<std::string()> fallback_log_base;
   std::FILE* out = stdout;  // console messages
@@ -45,6 +50,7 @@ struct ServiceRunContext {
 enum class RunOutcome {
   kStopped,         // the collector stopped (or never started) and the engine is gone
   kCollectorStuck,  // the collector would not stop; the engine was left alive for it
+  kMetricsRefused,  // the metrics address could not be served; the collector never started
 };
 
 RunOutcome RunService(const ServiceRunContext& context);

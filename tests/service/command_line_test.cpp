@@ -38,6 +38,38 @@ TEST(ParseServiceCommand, TakesEitherPrefixInAnyCase) {
   }
 }
 
+TEST(ParseRunArguments, FindsTheProfileAndTheMetricsAddressInAnyOrder) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string profile;
+    std::optional<std::string> metrics;
+    bool error = false;
+  };
+  const Case cases[] = {
+      {{"corvservice", "-run"}, "", std::nullopt},
+      {{"corvservice", "-run", "p.crvn"}, "p.crvn", std::nullopt},
+      {{"corvservice", "-run", "p.crvn", "extra"}, "p.crvn", std::nullopt},
+      {{"corvservice", "-run", "p.crvn", "--metrics", "127.0.0.1:9393"},
+       "p.crvn",
+       "127.0.0.1:9393"},
+      {{"corvservice", "-run", "--metrics", "[::1]:9393", "p.crvn"}, "p.crvn", "[::1]:9393"},
+      {{"corvservice", "-run", "--METRICS=[::1]:1"}, "", "[::1]:1"},
+      {{"corvservice", "-run", "--metrics="}, "", ""},  // empty: refused as an address later
+      {{"corvservice", "-run", "--metrics", "a:1", "--metrics", "b:2"}, "", "b:2"},
+      {{"corvservice", "-run", "p.crvn", "--metrics"}, "p.crvn", std::nullopt, true},
+      {{"corvservice", "-run", "--metricsx"}, "--metricsx", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    std::string text;
+    for (const std::string& arg : c.args) text += "[" + arg + "]";
+    const RunArguments run = ParseRunArguments(c.args);
+    EXPECT_EQ(run.error.empty(), !c.error) << text << ": " << run.error;
+    if (c.error) continue;
+    EXPECT_EQ(run.profile, c.profile) << text;
+    EXPECT_EQ(run.metrics_address, c.metrics) << text;
+  }
+}
+
 TEST(UsageText, ListsTheThreeSwitchesWithTheProgramName) {
   EXPECT_EQ(UsageText(),
             "Usage:\n"

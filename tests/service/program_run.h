@@ -78,6 +78,7 @@ class ProgramRun {
   }
 
   void Signal(int signal) const { kill(pid_, signal); }
+  pid_t pid() const { return pid_; }
 
   // The raw wait status once the program ended, or nothing when it did not end in time (it
   // is then killed).

@@ -1,7 +1,11 @@
 #include "service/service_run.h"
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <filesystem>
 #include <memory>
@@ -9,6 +13,7 @@
 #include <vector>
 
 #include "tests/host/test_support.h"
+#include "tests/support/http_client.h"
 
 namespace corvane::service {
 namespace {
@@ -29,6 +34,10 @@ struct EngineRecord {
   StopEvent* stop_on_start = nullptr;  // set once the collector "runs"
   int counters = 3;                    // what GetCounterCount answers
   std::shared_ptr<perf::MachineWatcher> watcher;  // what the run handed the provider
+  std::uint16_t scrape_port = 0;                  // Start scrapes /metrics there first, when set
+  int scrape_status = 0;
+  std::string scrape_body;
+  std::atomic<int> copies{0};  // CopyMetrics calls, on the metrics server's thread
   class FakeEngine* alive = nullptr;
 };
 
@@ -62,6 +71,12 @@ class FakeEngine : public MonitorEngine {
   std::string GetLogPath() override { return log_path_; }
   bool Start() override {
     record_->calls.push_back("Start");
+    if (record_->scrape_port != 0) {
+      const test_support::HttpAnswer answer =
+          test_support::HttpGet(record_->scrape_port, "/metrics");
+      record_->scrape_status = answer.status;
+      record_->scrape_body = answer.body;
+    }
     if (record_->start_result && record_->stop_on_start != nullptr) record_->stop_on_start->Set();
     return record_->start_result;
   }
@@ -70,6 +85,11 @@ class FakeEngine : public MonitorEngine {
     if (record_->stop_failures == 0) return true;
     if (record_->stop_failures > 0) --record_->stop_failures;
     return false;
+  }
+  void CopyMetrics(MetricsSnapshot* snapshot) override {
+    ++record_->copies;
+    snapshot->timing = {};
+    snapshot->timing.NoteSampleEnd(1700000000);
   }
 
  private:
@@ -239,6 +259,71 @@ TEST_F(ServiceRunTest, ACollectorThatCannotStartIsNotWaitedFor) {
   EXPECT_EQ(calls.back(), "~");
   EXPECT_EQ(std::count(calls.begin(), calls.end(), "Stop"), 0);
   EXPECT_EQ(ReadStream(err_), "failed to start the collector\n");
+}
+
+// A socket listening on 127.0.0.1 at a port the system chose.
+class Listener {
+ public:
+  Listener() : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(fd_, 1) != 0 ||
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+      ADD_FAILURE() << "cannot listen";
+    }
+    port_ = ntohs(address.sin_port);
+  }
+  ~Listener() { ::close(fd_); }
+  std::uint16_t port() const { return port_; }
+  http::ListenAddress Address() const {
+    std::string error;
+    return *http::ParseListenAddress("127.0.0.1:" + std::to_string(port_), &error);
+  }
+
+ private:
+  int fd_;
+  std::uint16_t port_ = 0;
+};
+
+TEST_F(ServiceRunTest, AMetricsAddressInUseRefusesTheRunBeforeTheProfileLoads) {
+  const Listener busy;
+  for (const bool console : {false, true}) {
+    record_->calls.clear();
+    ServiceRunContext context = Context(console);
+    context.metrics_address = busy.Address();
+    EXPECT_EQ(RunService(context), RunOutcome::kMetricsRefused);
+    EXPECT_EQ(Calls(), (std::vector<std::string>{"~"})) << "nothing loaded, nothing started";
+  }
+  const std::string why =
+      "cannot listen on 127.0.0.1:" + std::to_string(busy.port()) + ": Address already in use";
+  EXPECT_EQ(events_, (std::vector<std::string>{"Corvane error: " + std::to_string(EADDRINUSE) +
+                                               ": " + why}));
+  EXPECT_EQ(ReadStream(err_), why + "\n");
+  EXPECT_EQ(record_->copies, 0);
+}
+
+TEST_F(ServiceRunTest, TheMetricsAreServedFromTheEngineWhileItRunsAndNotAfter) {
+  std::optional<http::ListenAddress> address;
+  {
+    const Listener probe;  // a port that was free a moment ago
+    address = probe.Address();
+  }
+  const std::uint16_t port =
+      ntohs(reinterpret_cast<const sockaddr_in*>(&address->socket_address)->sin_port);
+  record_->scrape_port = port;
+  ServiceRunContext context = Context(true);
+  context.metrics_address = address;
+  EXPECT_EQ(RunService(context), RunOutcome::kStopped);
+  EXPECT_EQ(record_->scrape_status, 200);
+  EXPECT_NE(record_->scrape_body.find("\ncorvane_samples_total 1\n"), std::string::npos)
+      << record_->scrape_body;
+  EXPECT_EQ(record_->copies, 1);
+  EXPECT_EQ(ReadStream(out_), "Metrics: http://127.0.0.1:" + std::to_string(port) +
+                                  "/metrics\nActivity log: /profiles/Logs/x-log.html\n");
+  EXPECT_EQ(test_support::HttpGet(port, "/metrics").status, 0) << "the listener is gone";
 }
 
 TEST_F(ServiceRunTest, NoEngineNoRun) {

@@ -1,0 +1,74 @@
+// A small HTTP server for read-only pages: libmicrohttpd with one internal thread that polls
+// every connection (epoll), so no client can hold a thread of its own. It answers GET and HEAD
+// through a RequestHandler and every other method with 405; request parsing is entirely the
+// library's.
+//
+// Bounds: at most `connections` connections (`per_client` from one address); a connection
+// idle for `idle_timeout_s` is closed; the request line and headers must fit in
+// `request_bytes`, else the library answers with an error and closes. A request body is never
+// read into memory.
+//
+// Threads: Start and the destructor on one thread (the owner's); the handler is called on the
+// server's own thread, one request at a time. The handler must outlive the server.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/linux/http/listen_address.h"
+
+struct MHD_Daemon;
+
+namespace corvane::http {
+
+struct HttpLimits {
+  unsigned connections = 32;
+  unsigned per_client = 8;
+  unsigned idle_timeout_s = 10;
+  std::size_t request_bytes = 16 * 1024;
+};
+
+struct Reply {
+  unsigned status = 200;
+  std::string_view content_type = "text/plain; charset=utf-8";  // a literal that lives on
+};
+
+class RequestHandler {
+ public:
+  virtual ~RequestHandler() = default;
+  // A GET or HEAD of `path` (without the query): writes the body into *body, which comes
+  // empty, and returns the status and content type. For HEAD the body is measured, not sent.
+  virtual Reply Get(std::string_view path, std::string* body) = 0;
+};
+
+// Why a server did not start: the system's errno value and a text naming the address.
+struct StartError {
+  int code = 0;
+  std::string text;
+};
+
+class HttpServer {
+ public:
+  // Listens on the address and serves; nothing with *error saying why when the library cannot
+  // be loaded or the address cannot be bound ("cannot listen on 127.0.0.1:9393: Address
+  // already in use").
+  static std::unique_ptr<HttpServer> Start(const ListenAddress& address, RequestHandler* handler,
+                                           const HttpLimits& limits, StartError* error);
+  // Stops listening, closes every connection and waits for the server's thread.
+  ~HttpServer();
+  // The port it listens on (the one the system chose when the address asked for port 0).
+  std::uint16_t port() const;
+  HttpServer(const HttpServer&) = delete;
+  HttpServer& operator=(const HttpServer&) = delete;
+
+ private:
+  struct Private;
+  explicit HttpServer(std::unique_ptr<Private> d);
+
+  std::unique_ptr<Private> d_;
+};
+
+}  // namespace corvane::http
