@@ -4,8 +4,10 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "service/alert_reporter.h"
 #include "service/command_line.h"
@@ -40,6 +42,23 @@ std::string Absolute(const std::string& path) {
   std::error_code error;
   std::filesystem::path full = std::filesystem::absolute(path, error);
   return error ? path : full.lexically_normal().string();
+}
+
+// What a collector that would not stop still uses. Held from a static pointer and never
+// destroyed: destroying it at exit could pull it from under the collector thread.
+struct LeftToCollector {
+  std::unique_ptr<MonitorEngine> engine;
+  std::unique_ptr<LogStatusReporter> log_status;
+  std::unique_ptr<AlertReporter> alerts;
+};
+
+void LeaveToCollector(std::unique_ptr<MonitorEngine> engine,
+                      std::unique_ptr<LogStatusReporter> log_status,
+                      std::unique_ptr<AlertReporter> alerts) {
+  static std::mutex mutex;
+  static auto* const kept = new std::vector<LeftToCollector>();
+  std::lock_guard lock(mutex);
+  kept->push_back({std::move(engine), std::move(log_status), std::move(alerts)});
 }
 
 // Steps 1 to 6: false when a step failed and the run goes straight to stopping. `engine`,
@@ -174,10 +193,9 @@ RunOutcome RunService(const ServiceRunContext& context) {
     }
     if (!stopped) {
       Complain(context, ETIMEDOUT, "failed to stop the collector");
-      // The collector still uses the engine: it is left to the end of the process.
-      static_cast<void>(engine.release());
-      static_cast<void>(log_status.release());
-      static_cast<void>(alerts.release());
+      // The collector still uses the engine and its sinks: they are left to the end of the
+      // process, never destroyed, and kept where the leak checker sees them held on purpose.
+      LeaveToCollector(std::move(engine), std::move(log_status), std::move(alerts));
       return RunOutcome::kCollectorStuck;
     }
   }
