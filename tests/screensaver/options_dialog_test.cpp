@@ -28,9 +28,10 @@ QApplication& App() {
   static char name[] = "options_dialog_test";
   static char* argv[] = {name, nullptr};
   static const bool offscreen = setenv("QT_QPA_PLATFORM", "offscreen", 1) == 0;
-  static QApplication app(argc, argv);
+  // Never destroyed: Qt's own globals may be gone by the time statics are torn down at exit.
+  static QApplication* const app = new QApplication(argc, argv);
   (void)offscreen;
-  return app;
+  return *app;
 }
 
 // Answers every message box that opens while it lives with OK, keeping its text.

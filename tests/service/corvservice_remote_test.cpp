@@ -39,6 +39,19 @@ std::size_t Count(const std::string& text, const std::string& part) {
   return count;
 }
 
+// The last CSV row of the log, without its line end.
+std::string LastRow(const std::string& log) {
+  const std::size_t end = log.find_last_not_of('\n');
+  if (end == std::string::npos) return {};
+  const std::size_t start = log.rfind('\n', end);
+  return log.substr(start == std::string::npos ? 0 : start + 1, end + 1 - (start + 1));
+}
+
+bool RemoteValueShown(const std::string& log) {
+  const std::string row = LastRow(log);
+  return row.size() > 6 && row[2] == '/' && !row.ends_with(",N/A");
+}
+
 // CSV rows: every line that starts with the month and day ("12/08,").
 std::size_t Rows(const std::string& log) {
   std::size_t rows = 0;
@@ -64,7 +77,7 @@ TEST(CorvserviceRemote, AMachineThatStopsAnsweringIsToldOfOnceAndHoldsNoRowBack)
             "Counter=\\Objects\\Processes\nEndAxis\n"
             "BeginAxis\nName=remote\nMaxValue=100000\nCriticalValue=90000\n"
             "Counter=" +
-                exporter.Machine() + "\\Objects\\Threads\nEndAxis\n");
+                exporter.Machine() + "\\Memory\\Available Bytes\nEndAxis\n");
   const std::string log = folder / "Logs/remote-log.csv";
   const std::string program = PlaceProgram(CORVSERVICE_PATH, folder.path());
   const std::map<std::string, std::optional<std::string>> env = {
@@ -74,7 +87,8 @@ TEST(CorvserviceRemote, AMachineThatStopsAnsweringIsToldOfOnceAndHoldsNoRowBack)
       {"INVOCATION_ID", std::nullopt}};
 
   ProgramRun run(program, {"-run", profile}, env, folder.path());
-  ASSERT_TRUE(WaitFor([&] { return Rows(ReadFile(log)) >= 2; })) << ReadFile(run.err_file());
+  ASSERT_TRUE(WaitFor([&] { return Rows(ReadFile(log)) >= 2 && RemoteValueShown(ReadFile(log)); }))
+      << ReadFile(run.err_file()) << ReadFile(log);
   // From now on the machine holds every request without answering.
   exporter.SetHangAfter(exporter.requests());
   ASSERT_TRUE(WaitFor([&] {
@@ -91,7 +105,7 @@ TEST(CorvserviceRemote, AMachineThatStopsAnsweringIsToldOfOnceAndHoldsNoRowBack)
   ASSERT_TRUE(WaitFor([&] {
     return ReadFile(run.err_file()).find("answers again") != std::string::npos;
   })) << ReadFile(run.err_file());
-  std::this_thread::sleep_for(1500ms);
+  EXPECT_TRUE(WaitFor([&] { return RemoteValueShown(ReadFile(log)); }, 5s)) << ReadFile(log);
   run.Signal(SIGINT);
   const std::optional<int> status = run.Wait();
   EXPECT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
