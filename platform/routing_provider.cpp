@@ -179,11 +179,6 @@ class RoutingProvider final : public perf::Provider {
                                : provider->EnumObjectItems(machine, object, counters, instances);
   }
 
-  std::string MachineError(std::string_view machine) const override {
-    const perf::Provider* provider = For(machine);
-    return provider == nullptr ? std::string() : provider->MachineError(machine);
-  }
-
  private:
   perf::Provider* For(std::string_view machine) const {
     return providers_[RouteOfMachine(machine)].get();
