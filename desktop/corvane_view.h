@@ -24,6 +24,11 @@ class CCorvaneView final : public QWidget {
   qt::QtEngineWindow& engine_window() { return engine_window_; }
   // Paint events carried out (for tests and measurements).
   int paint_count() const { return paint_count_; }
+  // When the first paint and the first paint of a sampled chart happened, as wall-clock
+  // milliseconds since the epoch (0 until then). With CORVANE_REPORT_PAINTS set in the
+  // environment each is also written to standard error once, for bench/desktop_measure.sh.
+  qint64 first_paint_ms() const { return first_paint_ms_; }
+  qint64 first_chart_ms() const { return first_chart_ms_; }
 
   QSize sizeHint() const override { return {400, 300}; }
 
@@ -34,7 +39,12 @@ class CCorvaneView final : public QWidget {
   CCorvaneDoc& document_;
   qt::QtEngineWindow engine_window_;
   qt::TextLayoutCache text_cache_;  // the labels' layouts, kept from paint to paint
+  void NoteFirstPaints();
+
   int paint_count_ = 0;
+  const bool report_paints_;
+  qint64 first_paint_ms_ = 0;
+  qint64 first_chart_ms_ = 0;
 };
 
 }  // namespace corvane::desktop
