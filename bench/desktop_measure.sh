@@ -86,14 +86,21 @@ start_once() {  # sets paint and chart (ms after exec), leaves the process in $p
   [ -n "$chart" ] || { echo "no chart painted within 10 s" >&2; cat "$log" >&2; exit 1; }
   paint=$((paint - began))
   chart=$((chart - began))
+  local cpu
+  read -r -a cpu < <(cut -d' ' -f14,15 "/proc/$pid/stat")
+  startup_cpu=$(((cpu[0] + cpu[1]) * 1000 / $(getconf CLK_TCK)))
 }
 paints=()
 charts=()
+cpus=()
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 for i in $(seq "$starts"); do
   start_once "$work/start$i.log"
   paints+=("$paint")
   charts+=("$chart")
-  echo "start $i: window painted after $paint ms, first chart after $chart ms"
+  cpus+=("$startup_cpu")
+  echo "start $i: window painted after $paint ms, first chart after $chart ms" \
+    "(CPU time of the process by then: about $startup_cpu ms)"
   if [ "$i" -lt "$starts" ]; then
     kill "$pid"
     wait "$pid" 2>/dev/null || true
@@ -103,6 +110,7 @@ median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int(
 echo "start to window painted: median $(median "${paints[@]}") ms"
 echo "start to first painted chart: median $(median "${charts[@]}") ms" \
   "(the first sample: a collection, 100 ms, a second collection)"
+echo "CPU time of the process until the first chart: median $(median "${cpus[@]}") ms"
 
 # ---- CPU and memory of the last start. ----
 sleep 5  # start-up settled

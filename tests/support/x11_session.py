@@ -80,7 +80,7 @@ def start_openbox(processes, env):
     processes.start(["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     wait_for(lambda: "window id" in subprocess.run(
         ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env, stdout=subprocess.PIPE,
-        stderr=subprocess.STDOUT, text=True).stdout, 10, "openbox")
+        stderr=subprocess.STDOUT, text=True).stdout, 30, "openbox")
 
 
 def start_display(processes, env, screen="1024x768x24"):
