@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QMetaObject>
 #include <QUrl>
+#include <QWindow>
 #include <atomic>
 #include <thread>
 
@@ -253,7 +254,14 @@ bool CCorvaneDoc::SaveDocument(const QString& path) {
 bool CCorvaneDoc::IsModified() {
   const bool modified = modified_ || engine_.IsModified();
   if (main_window_) {
-    const QPoint corner = main_window_->pos();
+    // The frame's corner as the window system has it now. QWidget::pos() keeps the frame's
+    // margins from the window's last move: when the caption comes back without a move (a
+    // double-click on a frameless window) it may still hold none, and the stored corner
+    // would creep down by the title bar's height at every start. A hidden window has no
+    // frame; its last visible corner is the one to keep.
+    QPoint corner = main_window_->pos();
+    const QWindow* window = main_window_->windowHandle();
+    if (window != nullptr && main_window_->isVisible()) corner = window->framePosition();
     const QSize size = main_window_->size();
     const int left = corner.x(), top = corner.y();
     const int right = left + size.width(), bottom = top + size.height();

@@ -30,6 +30,11 @@ class CCorvaneView final : public QWidget {
   ChartAnnouncer& announcer() { return announcer_; }
   // Paint events carried out (for tests and measurements).
   int paint_count() const { return paint_count_; }
+  // When the first paint and the first paint of a sampled chart happened, as wall-clock
+  // milliseconds since the epoch (0 until then). With CORVANE_REPORT_PAINTS set in the
+  // environment each is also written to standard error once, for bench/desktop_measure.sh.
+  qint64 first_paint_ms() const { return first_paint_ms_; }
+  qint64 first_chart_ms() const { return first_chart_ms_; }
 
   QSize sizeHint() const override { return {400, 300}; }
 
@@ -38,12 +43,17 @@ class CCorvaneView final : public QWidget {
 
  private:
   void AnnounceTitle();
+  void NoteFirstPaints();
 
   CCorvaneDoc& document_;
   qt::QtEngineWindow engine_window_;
   ChartAnnouncer announcer_;
   qt::TextLayoutCache text_cache_;  // the labels' layouts, kept from paint to paint
+
   int paint_count_ = 0;
+  const bool report_paints_;
+  qint64 first_paint_ms_ = 0;
+  qint64 first_chart_ms_ = 0;
 };
 
 }  // namespace corvane::desktop

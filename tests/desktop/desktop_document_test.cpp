@@ -171,6 +171,9 @@ class ConnectTest : public DesktopFixture, public ::testing::WithParamInterface<
 
 TEST_P(ConnectTest, RewritesEveryCounterPathsMachine) {
   ASSERT_TRUE(StartProgram());
+  // A collector still connecting refuses to stop ("cannot stop" message): on a slow machine
+  // (sanitizers, a busy CI) Connect would otherwise meet it there.
+  QTRY_VERIFY_WITH_TIMEOUT(engine().GetSampleCount() >= 1, 8000);
   engine().RemoveAllAxes();
   for (const QString& path : GetParam().before) {
     ASSERT_TRUE(
@@ -201,6 +204,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(DocumentTest, ConnectMakesTheProfileModified) {
   ASSERT_TRUE(StartProgram());
+  QTRY_VERIFY_WITH_TIMEOUT(engine().GetSampleCount() >= 1, 8000);
   ASSERT_TRUE(doc().SaveDocument(doc().PathName()));
   dialogs_.computer = QStringLiteral("srv1");
   frame().action(cmd::kConnect)->trigger();

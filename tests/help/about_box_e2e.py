@@ -9,43 +9,14 @@ Every process the test starts is ended by its id, also when a check fails."""
 
 import os
 import shutil
-import signal
 import subprocess
 import sys
 import tempfile
 import time
 
-
-def wait_for(condition, seconds, what):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.05)
-    raise AssertionError("timed out waiting for " + what)
-
-
-class Processes:
-    """Processes started by this test, ended in reverse order by their ids."""
-
-    def __init__(self):
-        self.started = []
-
-    def start(self, argv, **kwargs):
-        process = subprocess.Popen(argv, **kwargs)
-        self.started.append(process)
-        return process
-
-    def end_all(self):
-        for process in reversed(self.started):
-            if process.poll() is None:
-                process.terminate()
-                try:
-                    process.wait(timeout=5)
-                except subprocess.TimeoutExpired:
-                    process.kill()
-                    process.wait()
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from x11_session import (Processes, accessible_application, find_accessible as find,  # noqa: E402
+                         missing_tools, start_display, wait_for)
 
 
 def recording_desktop(root):
@@ -69,34 +40,6 @@ def recording_desktop(root):
     }, recorder + ".args"
 
 
-def start_display(processes, env):
-    read_end, write_end = os.pipe()
-    processes.start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-                     "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    with os.fdopen(read_end) as pipe:
-        display = ":" + pipe.readline().strip()
-    env["DISPLAY"] = display
-    processes.start(["openbox"], env=env, stderr=subprocess.DEVNULL)
-    # openbox is up once it owns the window manager selection.
-    wait_for(lambda: subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env,
-                                    stderr=subprocess.STDOUT, stdout=subprocess.PIPE,
-                                    text=True).stdout.count("window id"),
-             10, "openbox")
-
-
-def find(node, predicate):
-    if node is None:
-        return None
-    if predicate(node):
-        return node
-    for i in range(node.childCount):
-        found = find(node.getChildAtIndex(i), predicate)
-        if found is not None:
-            return found
-    return None
-
-
 def inner(probe, screenshot):
     import pyatspi  # only under the private session bus
 
@@ -116,13 +59,8 @@ def inner(probe, screenshot):
         app = processes.start([probe, "--about"], env=env, stdout=subprocess.PIPE, text=True)
 
         def about_box():
-            desktop = pyatspi.Registry.getDesktop(0)
-            for i in range(desktop.childCount):
-                application = desktop.getChildAtIndex(i)
-                if application is not None and application.get_process_id() == app.pid:
-                    return find(application, lambda n: n.name == "About Corvane"
-                                and n.getRoleName() == "dialog")
-            return None
+            return find(accessible_application(pyatspi, app.pid),
+                        lambda n: n.name == "About Corvane" and n.getRoleName() == "dialog")
 
         dialog = wait_for(about_box, 20, "the about box on the accessibility bus")
         texts = set()
@@ -180,10 +118,11 @@ def main():
         inner(sys.argv[2], sys.argv[3])
         return 0
     probe, screenshot = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
-    for tool in ("Xvfb", "openbox", "xdotool", "xprop", "import", "dbus-run-session"):
-        if shutil.which(tool) is None:
-            print("missing " + tool)
-            return 77  # skipped
+    missing = missing_tools(["Xvfb", "openbox", "xdotool", "xprop", "import",
+                             "dbus-run-session"])
+    if missing:
+        print("missing " + " ".join(missing))
+        return 77  # skipped
     if subprocess.run(["/usr/bin/python3", "-c", "import pyatspi"]).returncode != 0:
         print("missing python3-pyatspi")
         return 77

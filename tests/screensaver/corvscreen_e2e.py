@@ -16,9 +16,11 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from x11_session import CONVERT, poll as wait_for  # noqa: E402
+
 CORVSCREEN = os.path.abspath(sys.argv[1])
 SHOTS = sys.argv[2]
-CONVERT = "/usr/bin/convert"
 started = []  # every process we started, to end at the finish
 failures = []
 
@@ -86,16 +88,6 @@ def gone_within(pid, seconds):
             return True
         time.sleep(0.01)
     return False
-
-
-def wait_for(predicate, seconds):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(0.05)
-    return predicate()
 
 
 def screenshot(env, name, window="-root"):

@@ -1,0 +1,207 @@
+"""What the end-to-end scripts share: a private X server (Xvfb) with the openbox window manager,
+the processes a test starts (ended by their own ids, also when a check fails), waiting for a
+condition, window pictures read into memory, and the accessibility tree.
+
+Imported by the *_e2e.py scripts from tests/support; only the standard library is needed here
+(pyatspi is imported by the scripts that read the accessibility bus)."""
+
+import os
+import shutil
+import subprocess
+import time
+
+# ImageMagick's own convert, whatever else PATH offers under that name.
+CONVERT = "/usr/bin/convert"
+
+
+def missing_tools(tools):
+    """The programs of `tools` that are not installed (a test is skipped for these only)."""
+    return [tool for tool in tools if shutil.which(tool) is None and not os.path.exists(tool)]
+
+
+def poll(predicate, seconds, interval=0.05):
+    """The first true value of predicate() within `seconds`, else its last value."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(interval)
+    return predicate()
+
+
+def wait_for(predicate, seconds, what, interval=0.05):
+    """As poll(), but a condition that never comes true fails the test."""
+    value = poll(predicate, seconds, interval)
+    if not value:
+        raise AssertionError("timed out waiting for " + what)
+    return value
+
+
+class Processes:
+    """Processes started by a test, ended in reverse order by their ids."""
+
+    def __init__(self):
+        self.started = []
+
+    def start(self, argv, **kwargs):
+        process = subprocess.Popen(argv, **kwargs)
+        self.started.append(process)
+        return process
+
+    def end_all(self):
+        for process in reversed(self.started):
+            if process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait()
+
+
+def start_xvfb(processes, env, screen="1024x768x24"):
+    """Starts Xvfb on a free display; sets and returns env["DISPLAY"]."""
+    read_end, write_end = os.pipe()
+    processes.start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen,
+                     "-nolisten", "tcp"], pass_fds=(write_end,), env=env,
+                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as pipe:
+        number = pipe.readline().strip()
+    if not number:
+        raise RuntimeError("Xvfb did not start")
+    env["DISPLAY"] = ":" + number
+    return env["DISPLAY"]
+
+
+def start_openbox(processes, env):
+    """Starts openbox and waits until it owns the window manager's check window."""
+    processes.start(["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wait_for(lambda: "window id" in subprocess.run(
+        ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env, stdout=subprocess.PIPE,
+        stderr=subprocess.STDOUT, text=True).stdout, 30, "openbox")
+
+
+def start_display(processes, env, screen="1024x768x24"):
+    """Xvfb with openbox on it; returns the display name (also put into env)."""
+    display = start_xvfb(processes, env, screen)
+    start_openbox(processes, env)
+    return display
+
+
+def xdotool(env, *arguments):
+    """Runs xdotool; returns its output split into words."""
+    return subprocess.run(["xdotool"] + [str(a) for a in arguments], env=env, check=True,
+                          capture_output=True, text=True).stdout.split()
+
+
+def search_windows(env, *arguments):
+    """The ids of the windows `xdotool search ARGUMENTS` finds (none is no failure)."""
+    return subprocess.run(["xdotool", "search"] + [str(a) for a in arguments], env=env,
+                          capture_output=True, text=True).stdout.split()
+
+
+def window_geometry(env, window):
+    """(x, y, width, height) of a window's client area on the screen. Asked of xwininfo:
+    xdotool's getwindowgeometry counts a window manager's frame offset twice."""
+    values = {}
+    for line in subprocess.run(["xwininfo", "-id", str(window)], env=env, check=True,
+                               capture_output=True, text=True).stdout.splitlines():
+        name, _, value = line.strip().partition(":")
+        values[name] = value.strip()
+    return (int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]),
+            int(values["Width"]), int(values["Height"]))
+
+
+def frame_extents(env, window):
+    """(left, right, top, bottom) of the window manager's frame around a window, 0 without."""
+    out = subprocess.run(["xprop", "-id", str(window), "_NET_FRAME_EXTENTS"], env=env,
+                         capture_output=True, text=True).stdout
+    if "=" not in out:
+        return (0, 0, 0, 0)
+    return tuple(int(v) for v in out.split("=", 1)[1].replace(" ", "").split(","))
+
+
+class Picture:
+    """An RGB picture in memory, from a window or the whole screen."""
+
+    def __init__(self, width, height, rgb):
+        self.width, self.height, self.rgb = width, height, rgb
+
+    @staticmethod
+    def of_window(env, window=None, save_as=None):
+        """The window's contents as the X server holds them (the root window without one);
+        also written to `save_as` (PNG) when given."""
+        xwd = subprocess.run(["xwd", "-silent"] + (["-id", str(window)] if window else ["-root"]),
+                             env=env, capture_output=True, check=True).stdout
+        if save_as:
+            subprocess.run([CONVERT, "xwd:-", save_as], input=xwd, check=True)
+        ppm = subprocess.run([CONVERT, "xwd:-", "-depth", "8", "ppm:-"], input=xwd,
+                             capture_output=True, check=True).stdout
+        # P6 header: magic, width, height, maximum, each followed by one white-space byte;
+        # comments (the window's name) run from "#" to the line's end.
+        fields, at = [], 0
+        while len(fields) < 4:
+            while ppm[at:at + 1].isspace() or ppm[at:at + 1] == b"#":
+                if ppm[at:at + 1] == b"#":
+                    at = ppm.index(b"\n", at)
+                at += 1
+            start = at
+            while not ppm[at:at + 1].isspace():
+                at += 1
+            fields.append(ppm[start:at])
+        width, height = int(fields[1]), int(fields[2])
+        return Picture(width, height, ppm[at + 1:at + 1 + width * height * 3])
+
+    def colour_counts(self):
+        """{(r, g, b): number of pixels}"""
+        counts = {}
+        rgb = self.rgb
+        for i in range(0, len(rgb), 3):
+            key = rgb[i:i + 3]
+            counts[key] = counts.get(key, 0) + 1
+        return {tuple(key): n for key, n in counts.items()}
+
+    def count_near(self, colour, tolerance):
+        """Pixels within `tolerance` of `colour` in every channel (smoothed text has few
+        pixels of exactly its colour)."""
+        low = [max(0, c - tolerance) for c in colour]
+        high = [min(255, c + tolerance) for c in colour]
+        return sum(n for (r, g, b), n in self.colour_counts().items()
+                   if low[0] <= r <= high[0] and low[1] <= g <= high[1] and low[2] <= b <= high[2])
+
+    def points(self, colour):
+        """Every (x, y) whose pixel has exactly `colour`."""
+        wanted = bytes(colour)
+        found, rgb, width = [], self.rgb, self.width
+        at = rgb.find(wanted)
+        while at >= 0:
+            if at % 3 == 0:
+                pixel = at // 3
+                found.append((pixel % width, pixel // width))
+            at = rgb.find(wanted, at + 1)
+        return found
+
+
+def find_accessible(node, predicate):
+    """The first node of an accessibility tree (depth first) for which predicate is true."""
+    if node is None:
+        return None
+    if predicate(node):
+        return node
+    for i in range(node.childCount):
+        found = find_accessible(node.getChildAtIndex(i), predicate)
+        if found is not None:
+            return found
+    return None
+
+
+def accessible_application(pyatspi, pid):
+    """The accessibility tree of the process `pid`, or None while it has not registered."""
+    desktop = pyatspi.Registry.getDesktop(0)
+    for i in range(desktop.childCount):
+        application = desktop.getChildAtIndex(i)
+        if application is not None and application.get_process_id() == pid:
+            return application
+    return None
