@@ -67,10 +67,9 @@ INSTANTIATE_TEST_SUITE_P(
                        e.SetTrickle(20ms);
                      },
                      "timed out after 0.6 s"},
-        Misbehaviour{
-            "SendsGarbage",
-            [](FakeExporter& e) { e.SetRaw(std::string("\x17\x03\x01 garbage\r\n\r\n", 17)); },
-            "not a metrics page: the answer is not HTTP"},
+        Misbehaviour{"SendsGarbage",
+                     [](FakeExporter& e) { e.SetRaw("\x17\x03\x01 garbage\r\n\r\n"); },
+                     "not a metrics page: the answer is not HTTP"},
         Misbehaviour{
             "ServesAWebPage",
             [](FakeExporter& e) { e.Serve("<html><body>Welcome</body></html>\n"); },
