@@ -182,18 +182,24 @@ def xscreensaver_part(env, home, display):
         as_user = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"]
         os.chown(home, 65534, 65534)
         os.chown(os.path.join(home, ".xscreensaver"), 65534, 65534)
-    host = start(as_user + ["xscreensaver", "-no-splash"], env)
+    host_log = open(os.path.join(home, "xscreensaver.log"), "w+")
+    host = start(as_user + ["xscreensaver", "-no-splash"], env, stderr=host_log)
     try:
-        run_host(env, display)
+        run_host(env, display, host, host_log)
     finally:
         host.terminate()
         host.wait(10)
 
 
-def run_host(env, display):
+def run_host(env, display, host, host_log):
+    # The daemon's start can take a while on a machine busy with other tests.
     ready = wait_for(lambda: subprocess.run(["xscreensaver-command", "-time"], env=env,
-                                            capture_output=True).returncode == 0, 10)
+                                            capture_output=True).returncode == 0, 30)
     if not check(ready, "XScreenSaver answers xscreensaver-command"):
+        host_log.seek(0)
+        print("xscreensaver %s; it said:\n%s" % (
+            "runs" if host.poll() is None else "ended with %s" % host.returncode,
+            host_log.read()[-2000:]))
         return
     subprocess.run(["xscreensaver-command", "-activate"], env=env, capture_output=True)
     pids = wait_for(lambda: corvscreen_pids(display), 10)
