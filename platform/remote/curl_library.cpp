@@ -1,9 +1,6 @@
 #include "platform/remote/curl_library.h"
 
-#include <dlfcn.h>
-
 #include <atomic>
-#include <type_traits>
 
 namespace corvane::remote {
 namespace {
@@ -13,25 +10,8 @@ std::atomic<bool> loaded{false};
 }  // namespace
 
 bool CurlLibrary::Open(std::string* error) {
-  handle_ = dlopen(kSoname, RTLD_NOW | RTLD_LOCAL);
-  if (handle_ == nullptr) {
-    const char* reason = dlerror();
-    *error = std::string(kSoname) + " cannot be loaded: " + (reason ? reason : "unknown error");
-    return false;
-  }
-  bool complete = true;
-  auto resolve = [&](auto& function, const char* name) {
-    if (!complete) return;
-    void* address = dlsym(handle_, name);
-    if (address == nullptr) {
-      const char* reason = dlerror();
-      *error = std::string(kSoname) +
-               " cannot be loaded: " + (reason ? reason : std::string(name) + " is missing");
-      complete = false;
-      return;
-    }
-    function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(address);
-  };
+  if (!library_.Open(kSoname, error)) return false;
+  auto resolve = [&](auto& function, const char* name) { library_.Resolve(function, name, error); };
   resolve(global_init, "curl_global_init");
   resolve(easy_init, "curl_easy_init");
   resolve(easy_cleanup, "curl_easy_cleanup");
@@ -48,7 +28,7 @@ bool CurlLibrary::Open(std::string* error) {
   resolve(multi_strerror, "curl_multi_strerror");
   resolve(slist_append, "curl_slist_append");
   resolve(slist_free_all, "curl_slist_free_all");
-  if (!complete) return false;
+  if (!library_.complete()) return false;
   // libcurl's global state is set up once per process, before the first handle, and never
   // torn down: handles may live until exit, and so does the library.
   if (const CURLcode init = global_init(CURL_GLOBAL_DEFAULT); init != CURLE_OK) {
@@ -59,15 +39,7 @@ bool CurlLibrary::Open(std::string* error) {
 }
 
 const CurlLibrary* CurlLibrary::Load(std::string* error) {
-  static std::string failure;
-  static const CurlLibrary* const library = [] {
-    static CurlLibrary table;
-    if (!table.Open(&failure)) return static_cast<const CurlLibrary*>(nullptr);
-    loaded.store(true, std::memory_order_release);
-    return static_cast<const CurlLibrary*>(&table);
-  }();
-  if (library == nullptr && error != nullptr) *error = failure;
-  return library;
+  return dl::LoadOnce<CurlLibrary>(loaded, error);
 }
 
 bool CurlLibrary::Loaded() { return loaded.load(std::memory_order_acquire); }

@@ -9,7 +9,10 @@
 #endif
 #include <curl/curl.h>
 
+#include <atomic>
 #include <string>
+
+#include "platform/linux/dl/shared_library.h"
 
 namespace corvane::remote {
 
@@ -43,10 +46,11 @@ class CurlLibrary {
   decltype(&::curl_slist_free_all) slist_free_all = nullptr;
 
  private:
+  friend const CurlLibrary* dl::LoadOnce<CurlLibrary>(std::atomic<bool>&, std::string*);
   CurlLibrary() = default;
   bool Open(std::string* error);
 
-  void* handle_ = nullptr;
+  dl::SharedLibrary library_;
 };
 
 }  // namespace corvane::remote

@@ -6,7 +6,10 @@
 
 #include <microhttpd.h>
 
+#include <atomic>
 #include <string>
+
+#include "platform/linux/dl/shared_library.h"
 
 namespace corvane::http {
 
@@ -29,10 +32,11 @@ class MicrohttpdLibrary {
   decltype(&::MHD_destroy_response) destroy_response = nullptr;
 
  private:
+  friend const MicrohttpdLibrary* dl::LoadOnce<MicrohttpdLibrary>(std::atomic<bool>&, std::string*);
   MicrohttpdLibrary() = default;
   bool Open(std::string* error);
 
-  void* handle_ = nullptr;
+  dl::SharedLibrary library_;
 };
 
 }  // namespace corvane::http
