@@ -17,7 +17,9 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import x11_session as x11  # noqa: E402
 
 AXES = [
     # name, counter path, max, critical
@@ -48,75 +50,23 @@ def write_profile(path):
 
 
 def wait_for(condition, seconds, what, pump=None):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
+    """x11_session.wait_for, pumping the accessibility events before each look."""
+    def pumped():
         if pump is not None:
             pump()
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.05)
-    raise AssertionError("timed out waiting for " + what)
-
-
-class Processes:
-    """Processes started by this test, ended in reverse order by their ids."""
-
-    def __init__(self):
-        self.started = []
-
-    def start(self, argv, **kwargs):
-        process = subprocess.Popen(argv, **kwargs)
-        self.started.append(process)
-        return process
-
-    def end_all(self):
-        for process in reversed(self.started):
-            if process.poll() is None:
-                process.terminate()
-                try:
-                    process.wait(timeout=5)
-                except subprocess.TimeoutExpired:
-                    process.kill()
-                    process.wait()
-
-
-def start_display(processes, env):
-    read_end, write_end = os.pipe()
-    processes.start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-                     "-nolisten", "tcp"], pass_fds=(write_end,), stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    with os.fdopen(read_end) as pipe:
-        display = ":" + pipe.readline().strip()
-    env["DISPLAY"] = display
-    processes.start(["openbox"], env=env, stderr=subprocess.DEVNULL)
-    wait_for(lambda: subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env,
-                                    stderr=subprocess.STDOUT, stdout=subprocess.PIPE,
-                                    text=True).stdout.count("window id"),
-             10, "openbox")
-
-
-def find(node, predicate):
-    if node is None:
-        return None
-    if predicate(node):
-        return node
-    for i in range(node.childCount):
-        found = find(node.getChildAtIndex(i), predicate)
-        if found is not None:
-            return found
-    return None
+        return condition()
+    return x11.wait_for(pumped, seconds, what)
 
 
 def inner(corvane):
     import pyatspi  # only under the private session bus
     from gi.repository import GLib
 
-    processes = Processes()
+    processes = x11.Processes()
     root = tempfile.mkdtemp(prefix="corvane-reader-e2e-")
     try:
         env = dict(os.environ)
-        start_display(processes, env)
+        x11.start_display(processes, env)
         for sub in ("config", "data", "state"):
             os.makedirs(os.path.join(root, sub))
         env.update(XDG_CONFIG_HOME=os.path.join(root, "config"),
@@ -151,7 +101,7 @@ def inner(corvane):
             for i in range(desktop.childCount):
                 application = desktop.getChildAtIndex(i)
                 if application is not None and application.get_process_id() == app.pid:
-                    return find(application, lambda n: n.getRoleName() == "chart")
+                    return x11.find_accessible(application, lambda n: n.getRoleName() == "chart")
             return None
 
         view = wait_for(chart, 30, "the chart on the accessibility bus", pump)
