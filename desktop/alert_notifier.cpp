@@ -3,13 +3,13 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingReply>
-#include <QElapsedTimer>
 #include <QMetaObject>
 #include <QSysInfo>
 #include <QVariantMap>
 #include <cmath>
 
 #include "core/counter_path.h"
+#include "desktop/monotonic_clock.h"
 
 namespace corvane::desktop {
 namespace {
@@ -17,15 +17,6 @@ namespace {
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
-
-qint64 MonotonicMs() {
-  static QElapsedTimer timer = [] {
-    QElapsedTimer t;
-    t.start();
-    return t;
-  }();
-  return timer.elapsed();
-}
 
 QString MachineOf(std::string_view path) {
   std::string_view machine = MachinePart(path);
@@ -43,7 +34,7 @@ QString AlertValueText(double value) {
   return QString::number(value, 'f', 2);
 }
 
-AlertNotifier::AlertNotifier(QObject* parent) : QObject(parent), clock_(MonotonicMs) {
+AlertNotifier::AlertNotifier(QObject* parent) : QObject(parent), clock_(MonotonicMilliseconds) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (bus.isConnected()) {
     bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,

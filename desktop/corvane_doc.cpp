@@ -16,13 +16,10 @@
 #include "core/counter_path.h"
 #include "desktop/command_ids.h"
 #include "desktop/help/help_topics.h"
+#include "platform/qt/painter_surface.h"
 
 namespace corvane::desktop {
 namespace {
-
-QColor ToQColor(std::int32_t colour) {
-  return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-}
 
 std::int32_t FromQColor(const QColor& colour) {
   return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
@@ -394,8 +391,8 @@ void CCorvaneDoc::OnSystemOptions() { dialogs_.RunSystemOptions(main_window_); }
 void CCorvaneDoc::OnColour(ColourSetting which) {
   CorvaneSettings settings = engine_.GetSettings();
   std::int32_t* member = ColourMember(settings, which);
-  const std::optional<QColor> colour =
-      dialogs_.ChooseColour(ToQColor(*member), CustomColours(which), main_window_);
+  const std::optional<QColor> colour = dialogs_.ChooseColour(qt::PainterSurface::ToQColor(*member),
+                                                             CustomColours(which), main_window_);
   if (!colour) return;
   *member = FromQColor(*colour);
   engine_.SetSettings(settings);

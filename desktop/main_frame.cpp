@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -25,6 +24,7 @@
 #include "desktop/document_dialogs.h"
 #include "desktop/help/help_targets.h"
 #include "desktop/machine_settings.h"
+#include "desktop/monotonic_clock.h"
 #include "desktop/tray_rose.h"
 
 // The icon lives in the desktop library's resources, which a static library must register.
@@ -35,15 +35,6 @@ namespace {
 
 // Width of the band along the edges of a frameless window that sizes it.
 constexpr int kSizingBorder = 5;  // pixels
-
-qint64 ProcessMilliseconds() {
-  static QElapsedTimer timer = [] {
-    QElapsedTimer t;
-    t.start();
-    return t;
-  }();
-  return timer.elapsed();
-}
 
 struct SettingCommand {
   int id;
@@ -83,7 +74,10 @@ constexpr ColourCommand kColourCommands[] = {
 }  // namespace
 
 CMainFrame::CMainFrame(CCorvaneDoc& document, DocumentDialogs& dialogs, MachineSettings& machine)
-    : document_(document), dialogs_(dialogs), machine_(machine), tray_clicks_(ProcessMilliseconds) {
+    : document_(document),
+      dialogs_(dialogs),
+      machine_(machine),
+      tray_clicks_(MonotonicMilliseconds) {
   InitDesktopResources();
   setWindowIcon(QIcon(QStringLiteral(":/corvane/corvane.svg")));
   view_ = new CCorvaneView(document_, this);

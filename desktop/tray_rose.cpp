@@ -1,6 +1,5 @@
 #include "desktop/tray_rose.h"
 
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -10,29 +9,18 @@
 
 #include "core/engine.h"
 #include "desktop/command_ids.h"
+#include "desktop/monotonic_clock.h"
+#include "platform/qt/painter_surface.h"
 
 namespace corvane::desktop {
 namespace {
-
-qint64 MonotonicMs() {
-  static QElapsedTimer timer = [] {
-    QElapsedTimer t;
-    t.start();
-    return t;
-  }();
-  return timer.elapsed();
-}
-
-QColor ToQColor(chart::Colour colour) {
-  return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-}
 
 QPoint ToQPoint(chart::Point point) { return QPoint(point.x, point.y); }
 
 }  // namespace
 
 TrayRose::TrayRose(const Corvane& engine, QSystemTrayIcon& icon, QObject* parent)
-    : QObject(parent), engine_(engine), icon_(icon), clock_(MonotonicMs) {
+    : QObject(parent), engine_(engine), icon_(icon), clock_(MonotonicMilliseconds) {
   deferred_.setSingleShot(true);
   connect(&deferred_, &QTimer::timeout, this, &TrayRose::Refresh);
   icon_.setToolTip(ToolTip(0));
@@ -99,12 +87,12 @@ QImage TrayRose::Render(const TrayPicture& p) {
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setPen(Qt::NoPen);
-  painter.setBrush(ToQColor(p.back));
+  painter.setBrush(qt::PainterSurface::ToQColor(p.back));
   painter.drawEllipse(QRectF(0, 0, p.size, p.size));
   const QPointF centre(p.size / 2, p.size / 2);
   if (p.ring_radius > 0) {
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(ToQColor(p.critical), p.line_width));
+    painter.setPen(QPen(qt::PainterSurface::ToQColor(p.critical), p.line_width));
     painter.drawEllipse(centre, p.ring_radius, p.ring_radius);
   }
   if (p.axis_count == 0) return image;
@@ -114,8 +102,8 @@ QImage TrayRose::Render(const TrayPicture& p) {
   QPolygon polygon;
   for (int i = 0; i < p.axis_count; ++i) polygon.append(point(i));
   painter.setBrush(Qt::NoBrush);
-  painter.setPen(
-      QPen(ToQColor(p.current), p.line_width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  painter.setPen(QPen(qt::PainterSurface::ToQColor(p.current), p.line_width, Qt::SolidLine,
+                      Qt::RoundCap, Qt::RoundJoin));
   if (p.axis_count == 1) {
     painter.drawLine(centre, point(0));
   } else {
@@ -123,7 +111,8 @@ QImage TrayRose::Render(const TrayPicture& p) {
   }
   // An axis in alert: both lines meeting at its vertex (or its spoke, with one axis) in the
   // wide pen, and a square marker on the vertex.
-  const QPen wide(ToQColor(p.critical), p.alert_width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+  const QPen wide(qt::PainterSurface::ToQColor(p.critical), p.alert_width, Qt::SolidLine,
+                  Qt::SquareCap, Qt::MiterJoin);
   for (int i = 0; i < p.axis_count; ++i) {
     if (!p.alert[static_cast<std::size_t>(i)]) continue;
     painter.setPen(wide);
@@ -134,7 +123,7 @@ QImage TrayRose::Render(const TrayPicture& p) {
       painter.drawLine(point(i), point(i + 1));
     }
     painter.setPen(Qt::NoPen);
-    painter.setBrush(ToQColor(p.critical));
+    painter.setBrush(qt::PainterSurface::ToQColor(p.critical));
     const int side = p.alert_width * 2;
     painter.drawRect(QRect(point(i) - QPoint(side / 2, side / 2), QSize(side, side)));
     painter.setBrush(Qt::NoBrush);
