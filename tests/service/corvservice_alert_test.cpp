@@ -97,15 +97,9 @@ class CorvserviceAlertTest : public ::testing::Test {
   // Starts the service; waits for it to be ready.
   std::unique_ptr<ProgramRun> Start(const std::string& journal) {
     const std::string program = PlaceProgram(CORVSERVICE_PATH, folder_.path());
-    const std::map<std::string, std::optional<std::string>> env = {
-        {"CORVANE_DEFAULT_REGISTRY", folder_ / "etc/registry.ini"},
-        {"CORVANE_USER_REGISTRY", folder_ / "home/registry.ini"},
-        {"CORVANE_SYSTEM_ROOT", folder_ / "root"},
-        {"CORVANE_SYSTEMCTL", ""},
-        {"NOTIFY_SOCKET", notify_.path()},
-        {"INVOCATION_ID", std::nullopt},
-        {"STATE_DIRECTORY", std::nullopt},
-        {"XDG_STATE_HOME", folder_ / "state"}};
+    auto env = testing_support::IsolatedServiceEnv(folder_.path());
+    env["CORVANE_SYSTEM_ROOT"] = (folder_ / "root").string();
+    env["NOTIFY_SOCKET"] = notify_.path();
     auto run = std::make_unique<ProgramRun>(
         "/usr/bin/unshare",
         std::vector<std::string>{"--mount", "--propagation", "private", "/bin/sh",

@@ -116,15 +116,8 @@ TEST(CorvserviceFullDisk, TheSystemLogHearsOnceOfTheFailureAndOnceOfTheRecovery)
   WriteFile(folder / "private-dev.sh", kPrivateDev);
 
   const std::string program = PlaceProgram(CORVSERVICE_PATH, folder.path());
-  const std::map<std::string, std::optional<std::string>> env = {
-      {"CORVANE_DEFAULT_REGISTRY", folder / "etc/registry.ini"},
-      {"CORVANE_USER_REGISTRY", folder / "home/registry.ini"},
-      {"CORVANE_UNIT_DIR", folder / "units"},
-      {"CORVANE_SYSTEMCTL", ""},
-      {"NOTIFY_SOCKET", notify.path()},
-      {"INVOCATION_ID", std::nullopt},
-      {"STATE_DIRECTORY", std::nullopt},
-      {"XDG_STATE_HOME", folder / "state"}};
+  auto env = testing_support::IsolatedServiceEnv(folder.path());
+  env["NOTIFY_SOCKET"] = notify.path();
   ProgramRun run(
       "/usr/bin/unshare",
       {"--mount", "--propagation", "private", "/bin/sh", (folder / "private-dev.sh").string(),

@@ -105,14 +105,7 @@ long ResidentKb(pid_t pid) {
 class CorvserviceMetricsTest : public ::testing::Test {
  protected:
   std::map<std::string, std::optional<std::string>> Env() const {
-    return {{"CORVANE_DEFAULT_REGISTRY", folder_ / "etc/registry.ini"},
-            {"CORVANE_USER_REGISTRY", folder_ / "home/registry.ini"},
-            {"CORVANE_UNIT_DIR", folder_ / "units"},
-            {"CORVANE_SYSTEMCTL", ""},
-            {"NOTIFY_SOCKET", std::nullopt},
-            {"INVOCATION_ID", std::nullopt},
-            {"STATE_DIRECTORY", std::nullopt},
-            {"XDG_STATE_HOME", folder_ / "state"}};
+    return testing_support::IsolatedServiceEnv(folder_.path());
   }
 
   void SetStore(const std::string& values) {

@@ -80,11 +80,7 @@ TEST(CorvserviceRemote, AMachineThatStopsAnsweringIsToldOfOnceAndHoldsNoRowBack)
                 exporter.Machine() + "\\Memory\\Available Bytes\nEndAxis\n");
   const std::string log = folder / "Logs/remote-log.csv";
   const std::string program = PlaceProgram(CORVSERVICE_PATH, folder.path());
-  const std::map<std::string, std::optional<std::string>> env = {
-      {"CORVANE_DEFAULT_REGISTRY", folder / "etc/registry.ini"},
-      {"CORVANE_USER_REGISTRY", folder / "home/registry.ini"},
-      {"NOTIFY_SOCKET", std::nullopt},
-      {"INVOCATION_ID", std::nullopt}};
+  const auto env = testing_support::IsolatedServiceEnv(folder.path());
 
   ProgramRun run(program, {"-run", profile}, env, folder.path());
   ASSERT_TRUE(WaitFor([&] { return Rows(ReadFile(log)) >= 2 && RemoteValueShown(ReadFile(log)); }))

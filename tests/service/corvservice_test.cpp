@@ -41,14 +41,7 @@ class CorvserviceTest : public ::testing::Test {
  protected:
   // Nothing of the test machine's own settings, units or systemd reaches the program.
   std::map<std::string, std::optional<std::string>> Env() const {
-    return {{"CORVANE_DEFAULT_REGISTRY", folder_ / "etc/registry.ini"},
-            {"CORVANE_USER_REGISTRY", folder_ / "home/registry.ini"},
-            {"CORVANE_UNIT_DIR", units_},
-            {"CORVANE_SYSTEMCTL", ""},
-            {"NOTIFY_SOCKET", std::nullopt},
-            {"INVOCATION_ID", std::nullopt},
-            {"STATE_DIRECTORY", std::nullopt},
-            {"XDG_STATE_HOME", folder_ / "state"}};
+    return testing_support::IsolatedServiceEnv(folder_.path());
   }
 
   // The program's output; its exit status must be `exit_code`.

@@ -31,6 +31,20 @@ inline std::string PlaceProgram(const std::string& program, const std::filesyste
   return target.string();
 }
 
+// The environment that keeps a corvservice under test away from this machine's settings, units,
+// systemd and state: every file it may touch lies under `folder`. Tests add or change entries.
+inline std::map<std::string, std::optional<std::string>> IsolatedServiceEnv(
+    const std::filesystem::path& folder) {
+  return {{"CORVANE_DEFAULT_REGISTRY", (folder / "etc/registry.ini").string()},
+          {"CORVANE_USER_REGISTRY", (folder / "home/registry.ini").string()},
+          {"CORVANE_UNIT_DIR", (folder / "units").string()},
+          {"CORVANE_SYSTEMCTL", ""},
+          {"NOTIFY_SOCKET", std::nullopt},
+          {"INVOCATION_ID", std::nullopt},
+          {"STATE_DIRECTORY", std::nullopt},
+          {"XDG_STATE_HOME", (folder / "state").string()}};
+}
+
 class ProgramRun {
  public:
   // `env` changes the test's environment: a value sets a variable, nothing removes it.
