@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "desktop/settings/dialog_support.h"
 #include "tests/settings_dialogs/dialog_test_support.h"
@@ -202,6 +203,45 @@ TEST_F(WizardTest, ACollectorThatCannotStopPutsTheBoxBack) {
   ASSERT_EQ(answerer.texts().size(), 1u);
   EXPECT_TRUE(answerer.texts()[0].startsWith("Cannot stop counter collecting process."));
   EXPECT_EQ(answerer.titles()[0], "Corvane");
+}
+
+TEST_F(WizardTest, TheWindowsRunOnWhileACollectorIsAskedToStop) {
+  // A collector still connecting a slow machine refuses to stop for as long as the connection
+  // takes; the stop is asked again meanwhile, without holding up the GUI thread.
+  engine_.SetUpNewProfile();
+  engine_.RemoveAllAxes();
+  testing_support::AddCounterAxis(engine_, "slow", "\\\\slow\\Processor(_Total)\\% Processor Time");
+  fake_.ScriptConnect("\\\\slow", perf::kOk, std::chrono::seconds(30));
+  engine_.SetStopLimit(std::chrono::milliseconds(1500));
+  ASSERT_TRUE(engine_.Start(&window_, false));
+  ASSERT_TRUE(WaitFor([&] { return fake_.Counts().calls_in_delay == 1; }));
+  CWizardAddDlg dialog(engine_, &window_, RecordHelp(), nullptr);
+  dialog.show();
+  test_support::MessageBoxAnswerer answerer;
+  QCheckBox* network = dialog.Box(1044);
+  // What a timer due shortly after the click sees: the event loop runs while the stop waits,
+  // the wizard takes no clicks meanwhile and the box still shows the click.
+  bool timer_ran = false;
+  bool wizard_enabled = true;
+  bool box_as_clicked = false;
+  int messages_then = -1;
+  QTimer::singleShot(100, &dialog, [&] {
+    timer_ran = true;
+    wizard_enabled = dialog.isEnabled();
+    box_as_clicked = network->isChecked();
+    messages_then = static_cast<int>(answerer.texts().size());
+  });
+  QTest::mouseClick(network, Qt::LeftButton, {}, QPoint(6, network->height() / 2));
+  QTRY_VERIFY_WITH_TIMEOUT(timer_ran, 10000);
+  EXPECT_FALSE(wizard_enabled);
+  EXPECT_TRUE(box_as_clicked);
+  EXPECT_EQ(messages_then, 0);
+  // Once the stop gives up: the box goes back, message 61210, the wizard takes clicks again.
+  QTRY_COMPARE_WITH_TIMEOUT(answerer.texts().size(), 1, 10000);
+  EXPECT_TRUE(answerer.texts()[0].startsWith("Cannot stop counter collecting process."));
+  EXPECT_FALSE(network->isChecked());
+  EXPECT_TRUE(dialog.isEnabled());
+  EXPECT_EQ(AxisNames(engine_), std::vector<std::string>{"slow"});
 }
 
 }  // namespace
