@@ -201,6 +201,16 @@ bool Corvane::Stop() {
   return true;
 }
 
+bool Corvane::PollStop() {
+  CollectorControl& control = CollectorControl::Instance();
+  if (control.RequestStop(this) != CollectorControl::StopRequest::kNotRunning &&
+      !control.WaitUntilStopped(this, std::chrono::milliseconds(0)))
+    return false;
+  // The thread has left the control; what remains of it is its return.
+  if (std::thread thread = TakeThread(); thread.joinable()) thread.join();
+  return true;
+}
+
 void Corvane::RequestResample() { CollectorControl::Instance().RequestResample(); }
 
 void Corvane::SetStopLimit(std::chrono::milliseconds limit) { stop_limit_ = limit; }

@@ -116,6 +116,11 @@ class Corvane : public chart::WindRose {
   // up to 5000 ms (see SetStopLimit): true when it ended, false when it did not (it runs on; the
   // destructor, a later Start or Stop still reclaim the thread once it ends).
   bool Stop();
+  // Stop without waiting, for a caller that must keep its thread running: true when this
+  // engine's collector does not run (its thread reclaimed); otherwise asks it to stop where it
+  // may be asked (not while it is starting) and is false. Called again until it is true or
+  // the caller's own limit (GetStopLimit) has passed.
+  bool PollStop();
   // The collector takes a sample at once (within one pass) and restarts its interval there.
   void RequestResample();
   // The collector stops invalidating the window; afterwards the window may be destroyed.
@@ -124,6 +129,7 @@ class Corvane : public chart::WindRose {
   // The collector's timing, for tests that must not wait for real seconds. Set before Start.
   // The longest Stop waits (5000 ms unless set):
   void SetStopLimit(std::chrono::milliseconds limit);
+  std::chrono::milliseconds GetStopLimit() const { return stop_limit_; }
   // The millisecond tick the collector's schedule reads (TickMs unless set; empty: TickMs).
   // Called on the collector thread. The collector still sleeps up to the time it computes,
   // so a test that moves its clock on wakes it (CollectorControl::Wake).

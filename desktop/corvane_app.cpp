@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
+#include "desktop/document_ui.h"
+
 namespace corvane::desktop {
 
 std::optional<QString> ProfileArgument(const QStringList& arguments, QString* error) {
@@ -26,7 +28,7 @@ CCorvaneApp::CCorvaneApp(perf::Provider& provider, DocumentDialogs& dialogs,
                          MachineSettings machine)
     : dialogs_(dialogs),
       machine_(std::move(machine)),
-      document_(std::make_unique<CCorvaneDoc>(provider, dialogs, machine_, flags_)),
+      document_(std::make_unique<CCorvaneDoc>(provider, machine_, flags_)),
       frame_(std::make_unique<CMainFrame>(*document_, dialogs, machine_)) {
   // Hidden in the tray, the frame is no longer a visible window; the program ends when the
   // frame closes, not when its last visible window does.
@@ -35,7 +37,7 @@ CCorvaneApp::CCorvaneApp(perf::Provider& provider, DocumentDialogs& dialogs,
 }
 
 CCorvaneApp::~CCorvaneApp() {
-  // The collector stops before the window it repaints goes.
+  // The program's one shutdown: the collector stops before the window it repaints goes.
   document_->ShutDown();
   frame_.reset();
   document_.reset();
@@ -45,15 +47,17 @@ bool CCorvaneApp::InitInstance(const QStringList& arguments) {
   QString error;
   const std::optional<QString> profile = ProfileArgument(arguments, &error);
   if (!error.isEmpty()) return false;
+  // Nothing samples yet, so the stop before New and Open ends at once.
+  DocumentUi& ui = frame_->document_ui();
   if (profile) {
-    if (!document_->OpenDocument(QFileInfo(*profile).absoluteFilePath())) return false;
-  } else if (!document_->NewDocument()) {
-    return false;
+    ui.Open(QFileInfo(*profile).absoluteFilePath());
+  } else {
+    ui.New();
   }
   frame_->Synchronise(true);
   PlaceWindow(*frame_, document_->WindowRect());
   frame_->show();
-  if (flags_.show_wizard) document_->RunWizard();
+  if (flags_.show_wizard) ui.RunWizard();
   return true;
 }
 

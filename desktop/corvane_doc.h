@@ -1,26 +1,25 @@
 // CCorvaneDoc: the desktop program's one document, an open monitoring profile. Owns the engine
 // (with the message sink and screen it lends it) for the life of the process and reuses it for
-// every New and Open; decides what creating, opening and saving a profile do; stops and
-// restarts the collector around every change of counters; and carries out the File and
-// Options commands that act on the profile. Every dialog is reached through DocumentDialogs.
+// every New and Open, the profile's path and its modified flag; decides what creating, opening
+// and saving a profile do and reports what happened. It asks nobody and places no window:
+// DocumentUi does both, and stops the collector before New, Open, Restart and Connect.
 //
 // Modified means the document's own flag or the chart's (counters, timing, log settings);
 // display flags, colours and the window rectangle are written back silently by the save check.
 //
-// GUI thread only. The provider, the dialogs, the machine settings and the start-up flags must
-// outlive the document; the windows given to AttachWindows must stay alive until ShutDown.
+// GUI thread only. The provider, the machine settings and the start-up flags must outlive the
+// document; the view's window given to AttachView must stay alive until ShutDown.
 #pragma once
 
-#include <QMessageBox>
+#include <QColor>
+#include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QRect>
 #include <QString>
-#include <QWidget>
+#include <QUrl>
 
 #include "core/engine.h"
 #include "desktop/alert_notifier.h"
-#include "desktop/document_dialogs.h"
 #include "desktop/machine_settings.h"
 #include "platform/qt/qt_message_sink.h"
 #include "platform/qt/qt_screen_info.h"
@@ -36,22 +35,36 @@ struct StartupFlags {
 // The seven colour commands and the setting each one changes.
 enum class ColourSetting { kCurrent, kAverage, kMax, kBack, kText, kLines, kCritical };
 
+// What New did.
+enum class NewOutcome {
+  kLastProfile,  // the program's start opened the last profile
+  kAtStart,      // the program's start made a new profile; the wizard runs once the window shows
+  kCreated,      // a new profile after the start; its wizard runs now
+};
+// What Open did.
+enum class OpenOutcome {
+  kOpened,      // the profile is open and sampling, its window rectangle to be taken
+  kUnreadable,  // an empty diagram under the file's name: "Cannot read file: "
+};
+// What Save did.
+enum class SaveOutcome { kSaved, kCannotWrite };
+
 class CCorvaneDoc final : public QObject {
   Q_OBJECT
 
  public:
-  CCorvaneDoc(perf::Provider& provider, DocumentDialogs& dialogs, MachineSettings& machine,
-              StartupFlags& flags, QObject* parent = nullptr);
-  ~CCorvaneDoc() override;
+  CCorvaneDoc(perf::Provider& provider, MachineSettings& machine, StartupFlags& flags,
+              QObject* parent = nullptr);
 
   Corvane& engine() { return engine_; }
   qt::QtMessageSink& message_sink() { return sink_; }
   // The desktop notifications of counters in alert.
   AlertNotifier& alert_notifier() { return notifier_; }
-  // The main window (boxes and dialogs are shown over it, Open moves it) and the view's
-  // window, which the collector repaints.
-  void AttachWindows(QWidget* main_window, EngineWindow* view_window);
-  // Stops the collector (up to 5 s) and makes the engine forget the view's window.
+  // The view's window, which the collector repaints.
+  void AttachView(EngineWindow* view_window) { view_window_ = view_window; }
+  EngineWindow* view_window() const { return view_window_; }
+  // Stops the collector (up to 5 s) and makes the engine forget the view's window. Called
+  // once, by the program's end.
   void ShutDown();
 
   const QString& PathName() const { return path_name_; }
@@ -59,43 +72,44 @@ class CCorvaneDoc final : public QObject {
   QString Title() const;
   // The stored window rectangle (WndLeft, WndTop, WndRight, WndBottom).
   QRect WindowRect() const;
+  // Takes the window's rectangle for the profile (right and bottom one past the edge).
+  void StoreWindowRect(int left, int top, int right, int bottom);
 
-  // ---- The document's life. ----
-  bool NewDocument();
-  bool OpenDocument(const QString& path);
-  bool SaveDocument(const QString& path);
-  // The save check: stores the window rectangle, saves display changes silently and answers
-  // whether unsaved counter or timing changes remain.
-  bool IsModified();
-  // Before New, Open and Exit: the save check, then "Save changes to <title>?" when modified.
-  // False when the user cancels or the save fails.
-  bool SaveModified();
+  // ---- The document's life; the collector is stopped before New and Open. ----
+  NewOutcome NewDocument();
+  // After a new profile's wizard: a profile left without counters is not modified.
+  void SettleNewProfile();
+  OpenOutcome OpenDocument(const QString& path);
+  // Writes the profile to `path`; the path name stays.
+  SaveOutcome SaveDocument(const QString& path);
+  // Writes the profile to `path`, which becomes its path name and a recent file.
+  SaveOutcome SaveAs(const QString& path);
+  // Unsaved counter or timing changes.
+  bool IsModified() const;
+  // The save check's silent part: an unmodified, readable profile takes its display changes.
+  void SaveDisplayChanges();
   // "Loading...", settings applied, the collector started with the view's window.
   bool Start(bool repaint_at_start);
-  // Runs the profile wizard; its "Counters..." button leads to the Counters command.
-  void RunWizard();
-  // Stop that keeps the windows painting while it waits: user input waits, the cursor is busy.
-  bool StopCollector();
 
-  // ---- Commands. ----
-  void OnFileNew();
-  void OnFileOpen();
-  // A recent file or a dropped file: the save check, then open.
-  void OpenFile(const QString& path);
-  bool OnFileSave();
-  bool OnFileSaveAs();
-  void OnViewLog();
-  void OnCleanLog();
-  void OnLogSettings();
-  void OnResetMax();
-  void OnRestart();
-  void OnConnect();
-  void OnCounters();
-  void OnPreferences();
-  void OnSystemOptions();
-  void OnColour(ColourSetting which);
+  // ---- What the commands change. ----
+  // Starts the stopped collector again, without "Loading..." and without the settings.
+  void Restart();
+  // Every counter path rewritten for `computer`, then the collector started again.
+  void Connect(const QString& computer);
+  void ResetMax();
+  void CleanLog();
+  // After a dialog that changed the chart: the document is modified when the chart is.
+  void TakeChartChanges();
+  QColor Colour(ColourSetting which) const;
+  void SetColour(ColourSetting which, const QColor& colour);
+  // The custom colours the colour dialog of `which` offers.
+  static QList<QColor> CustomColours(ColourSetting which);
+  bool LoggingOff() const;
+  QUrl LogUrl() const;
+  // Asks the views to show the chart again.
+  void UpdateAllViews() { Q_EMIT updateAllViews(); }
 
- signals:
+ Q_SIGNALS:
   // The path name, and so the caption, changed.
   void titleChanged();
   // What the view shows changed.
@@ -105,15 +119,7 @@ class CCorvaneDoc final : public QObject {
 
  private:
   void SetPathName(const QString& path, bool add_to_recent);
-  bool DoSave(const QString& path);
-  void ShowCannotStop();
-  QMessageBox::StandardButton Ask(QMessageBox::Icon icon, const QString& text,
-                                  QMessageBox::StandardButtons buttons,
-                                  QMessageBox::StandardButton default_button,
-                                  bool system_modal = false);
 
-  perf::Provider& provider_;
-  DocumentDialogs& dialogs_;
   MachineSettings& machine_;
   StartupFlags& flags_;
   qt::QtMessageSink sink_;
@@ -121,16 +127,11 @@ class CCorvaneDoc final : public QObject {
   AlertNotifier notifier_;
   AlertPoster alert_poster_{notifier_};
   Corvane engine_;  // after sink_, screen_ and alert_poster_, which it calls until destroyed
-  QPointer<QWidget> main_window_;
   EngineWindow* view_window_ = nullptr;
   QString path_name_;
   bool modified_ = false;
   // The open profile could not be read: the silent save must not replace it with an empty one.
   bool unreadable_ = false;
 };
-
-// Moves and sizes a top-level window to a stored rectangle (left, top, right, bottom). Where
-// the platform does not let a program place its windows (Wayland) only the size is taken.
-void PlaceWindow(QWidget& window, const QRect& rect);
 
 }  // namespace corvane::desktop

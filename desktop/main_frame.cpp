@@ -22,6 +22,7 @@
 #include "desktop/corvane_doc.h"
 #include "desktop/corvane_view.h"
 #include "desktop/document_dialogs.h"
+#include "desktop/document_ui.h"
 #include "desktop/help/help_targets.h"
 #include "desktop/machine_settings.h"
 #include "desktop/monotonic_clock.h"
@@ -109,15 +110,13 @@ CMainFrame::CMainFrame(CCorvaneDoc& document, DocumentDialogs& dialogs, MachineS
         QPoint((available.width() - size.width()) / 2, (available.height() - size.height()) / 2),
         size));
   }
-  document_.AttachWindows(this, &view_->engine_window());
+  ui_ = new DocumentUi(document_, dialogs_, *this, view_->engine_window());
+  connect(ui_, &DocumentUi::documentShown, this, [this] { Synchronise(true); });
   UpdateCaption();
   UpdateRecentFiles();
 }
 
-CMainFrame::~CMainFrame() {
-  document_.ShutDown();
-  document_.AttachWindows(nullptr, nullptr);
-}
+CMainFrame::~CMainFrame() = default;
 
 // ---- Construction. ----
 
@@ -377,51 +376,46 @@ void CMainFrame::OnCommand(int id) {
     return;
   }
   for (const ColourCommand& command : kColourCommands) {
-    if (command.id == id) return document_.OnColour(command.setting);
+    if (command.id == id) return ui_->OnColour(command.setting);
   }
   if (id >= cmd::kFileMru1 && id < cmd::kFileMru1 + kRecentFileCount) {
     const QStringList files = machine_.RecentFiles();
     const int index = id - cmd::kFileMru1;
-    if (index < files.size()) {
-      document_.OpenFile(files[index]);
-      Synchronise(true);
-    }
+    if (index < files.size()) ui_->OpenFiles({files[index]});
     return;
   }
   switch (id) {
     case cmd::kFileNew:
-      document_.OnFileNew();
-      return Synchronise(true);
+      return ui_->OnFileNew();
     case cmd::kFileOpen:
-      document_.OnFileOpen();
-      return Synchronise(true);
+      return ui_->OnFileOpen();
     case cmd::kFileSave:
-      document_.OnFileSave();
+      ui_->OnFileSave();
       return;
     case cmd::kFileSaveAs:
-      document_.OnFileSaveAs();
+      ui_->OnFileSaveAs();
       return;
     case cmd::kAppExit:
       close();
       return;
     case cmd::kViewLog:
-      return document_.OnViewLog();
+      return ui_->OnViewLog();
     case cmd::kCleanLog:
-      return document_.OnCleanLog();
+      return document_.CleanLog();
     case cmd::kLogSettings:
-      return document_.OnLogSettings();
+      return ui_->OnLogSettings();
     case cmd::kResetMax:
-      return document_.OnResetMax();
+      return document_.ResetMax();
     case cmd::kRestart:
-      return document_.OnRestart();
+      return ui_->OnRestart();
     case cmd::kConnect:
-      return document_.OnConnect();
+      return ui_->OnConnect();
     case cmd::kCounters:
-      return document_.OnCounters();
+      return ui_->OnCounters();
     case cmd::kPreferences:
-      return document_.OnPreferences();
+      return ui_->OnPreferences();
     case cmd::kSystemOptions:
-      return document_.OnSystemOptions();
+      return ui_->OnSystemOptions();
     case cmd::kShowNames:
     case cmd::kShowValues:
     case cmd::kShowNumbers:
@@ -662,11 +656,10 @@ void CMainFrame::changeEvent(QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-  if (!document_.SaveModified()) {
+  if (ui_->stopper().IsPending() || !ui_->SaveModified()) {
     event->ignore();
     return;
   }
-  document_.ShutDown();
   tray_icon_->hide();
   event->accept();
   emit closed();
@@ -685,10 +678,7 @@ void CMainFrame::dropEvent(QDropEvent* event) {
   event->acceptProposedAction();
   // Each dropped profile opens in turn, as File > Open does; the last one stays open.
   // Opened once the drop is over, so that the drag source is not kept waiting by a message.
-  QTimer::singleShot(0, this, [this, paths] {
-    for (const QString& path : paths) document_.OpenFile(path);
-    Synchronise(true);
-  });
+  QTimer::singleShot(0, this, [this, paths] { ui_->OpenFiles(paths); });
 }
 
 }  // namespace corvane::desktop

@@ -28,6 +28,7 @@ class CCorvaneDoc;
 class CCorvaneView;
 class TrayRose;
 class DocumentDialogs;
+class DocumentUi;
 class MachineSettings;
 
 class CMainFrame final : public QMainWindow {
@@ -38,6 +39,8 @@ class CMainFrame final : public QMainWindow {
   ~CMainFrame() override;
 
   CCorvaneView* view() const { return view_; }
+  // The document's window side: the commands that ask the user and stop the collector.
+  DocumentUi& document_ui() const { return *ui_; }
   // The action of a command id (the same object in the menu bar and the context menu).
   QAction* action(int id) const { return actions_.value(id); }
   QMenu* context_menu() const { return context_menu_; }
@@ -111,6 +114,7 @@ class CMainFrame final : public QMainWindow {
   DocumentDialogs& dialogs_;
   MachineSettings& machine_;
   CCorvaneView* view_ = nullptr;
+  DocumentUi* ui_ = nullptr;
   QLabel* ready_label_ = nullptr;
   QHash<int, QAction*> actions_;
   QMenu* file_menu_ = nullptr;

@@ -59,7 +59,8 @@ ApplyOutcome ApplyWorkingCopy(Corvane& engine, EngineWindow* window,
                               bool attributes_changed) {
   if (!structure_changed && !attributes_changed) return ApplyOutcome::kNothing;
   if (structure_changed) {
-    if (!engine.Stop()) return ApplyOutcome::kCannotStop;
+    // Stopped by the caller; one that still runs is not waited for.
+    if (!engine.PollStop()) return ApplyOutcome::kCannotStop;
     {
       chart::ChartLock lock(engine);
       engine.RemoveAllAxes();

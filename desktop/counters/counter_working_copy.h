@@ -36,11 +36,12 @@ enum class ApplyOutcome {
   kNothing,     // neither flag was set
   kRebuilt,     // axes rebuilt and monitoring started again
   kUpdated,     // axes renamed and rescaled in place, a fresh sample requested
-  kCannotStop,  // the collector did not stop: the chart is as it was
+  kCannotStop,  // the collector still runs: the chart is as it was
 };
 
-// Writes the entries to the chart. With `structure_changed` the collector is stopped, the
-// axes are rebuilt and monitoring starts again in `window` ("Loading..." shown until the first
+// Writes the entries to the chart. With `structure_changed` the collector must have been
+// stopped (CollectorStopper; one still running makes it kCannotStop at once), the axes are
+// rebuilt and monitoring starts again in `window` ("Loading..." shown until the first
 // sample); otherwise each axis takes its entry's label and attributes while sampling goes on.
 ApplyOutcome ApplyWorkingCopy(Corvane& engine, EngineWindow* window,
                               const std::vector<CounterEntry>& entries, bool structure_changed,

@@ -16,6 +16,7 @@
 #include "core/counter_path.h"
 #include "core/engine.h"
 #include "core/engine_host.h"
+#include "desktop/collector/collector_stopper.h"
 #include "desktop/counters/computer_dlg.h"
 #include "desktop/counters/counter_browser.h"
 #include "desktop/counters/dialog_ids.h"
@@ -63,6 +64,8 @@ QLineEdit* NewEdit(const char* name, const QString& accessible, QWidget* parent)
 CCountersDlg::CCountersDlg(Corvane& engine, EngineWindow* window, HelpRequest help, QWidget* parent)
     : QDialog(parent), engine_(engine), window_(window), help_(std::move(help)) {
   setObjectName(QStringLiteral("dialog_130"));
+  stopper_ = new CollectorStopper(engine_, this);
+  stopper_->SetWaitingWidget(this);
   setWindowTitle(tr("Performance Counters - Corvane"));
 
   auto* layout = new QVBoxLayout(this);
@@ -378,7 +381,9 @@ void CCountersDlg::OnComputer() {
 void CCountersDlg::OnApply() {
   if (!StoreFields()) return;
   // A collector that would not stop leaves Apply enabled, so the user can try again.
-  if (ApplyToChart()) apply_button_->setEnabled(false);
+  ApplyToChart([this](bool applied) {
+    if (applied) apply_button_->setEnabled(false);
+  });
 }
 
 void CCountersDlg::EnableApply() { apply_button_->setEnabled(true); }
@@ -390,26 +395,27 @@ void CCountersDlg::OnHelp() {
 void CCountersDlg::accept() {
   StoreFields();
   if (!ReadAndValidate()) return;
-  ApplyToChart();
-  QDialog::accept();
+  ApplyToChart([this](bool) { QDialog::accept(); });
 }
 
-bool CCountersDlg::ApplyToChart() {
-  switch (ApplyWorkingCopy(engine_, window_, entries_, structure_changed_, attributes_changed_)) {
-    case ApplyOutcome::kCannotStop:
-      QMessageBox::warning(
-          this, tr("Corvane"),
-          QString::fromUtf8(kCannotStopCollectorText.data(),
-                            static_cast<qsizetype>(kCannotStopCollectorText.size())));
-      return false;
-    case ApplyOutcome::kRebuilt:
+void CCountersDlg::reject() {
+  if (stopper_->IsPending()) return;  // the window manager's close while OK's stop waits
+  QDialog::reject();
+}
+
+void CCountersDlg::ApplyToChart(const std::function<void(bool applied)>& then) {
+  auto apply = [this, then] {
+    if (ApplyWorkingCopy(engine_, window_, entries_, structure_changed_, attributes_changed_) ==
+        ApplyOutcome::kRebuilt)
       structure_changed_ = false;
-      return true;
-    case ApplyOutcome::kUpdated:
-    case ApplyOutcome::kNothing:
-      return true;
-  }
-  return true;
+    then(true);
+  };
+  if (!structure_changed_) return apply();
+  stopper_->Stop([this, apply, then](bool stopped) {
+    if (stopped) return apply();
+    ShowCannotStopCollector(this);
+    then(false);
+  });
 }
 
 }  // namespace corvane::desktop

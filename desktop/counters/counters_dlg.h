@@ -13,11 +13,16 @@
 
 #include <QDialog>
 #include <QString>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "desktop/counters/counter_working_copy.h"
 #include "desktop/help_request.h"
+
+namespace corvane::desktop {
+class CollectorStopper;
+}
 
 class QCheckBox;
 class QLineEdit;
@@ -47,7 +52,10 @@ class CCountersDlg : public QDialog {
   // The working copy as it stands (for the document's tests and the browser's callers).
   const std::vector<CounterEntry>& WorkingCopy() const { return entries_; }
 
+  // OK and Apply write a changed set of counters once the collector has stopped; the dialog
+  // is disabled while the stop waits.
   void accept() override;
+  void reject() override;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -77,7 +85,9 @@ class CCountersDlg : public QDialog {
   void OnApply();
   void OnHelp();
   void Move(int offset);
-  bool ApplyToChart();
+  // Writes the working copy to the chart, then calls `then` with false when the collector
+  // did not stop (message 61210 shown, the chart as it was).
+  void ApplyToChart(const std::function<void(bool applied)>& then);
 
   void Complain(const QString& text, QLineEdit* field);
   void EnableApply();
@@ -85,6 +95,7 @@ class CCountersDlg : public QDialog {
   Corvane& engine_;
   EngineWindow* const window_;
   const HelpRequest help_;
+  CollectorStopper* stopper_ = nullptr;
 
   std::vector<CounterEntry> entries_;
   int current_ = -1;  // the entry the fields show; -1 for none

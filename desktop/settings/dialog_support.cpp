@@ -6,11 +6,6 @@
 #include <QScreen>
 #include <QStyle>
 #include <QWidget>
-#include <chrono>
-#include <thread>
-
-#include "core/engine.h"
-#include "core/engine_host.h"
 
 namespace corvane::desktop {
 
@@ -39,22 +34,6 @@ bool ReadIntegerField(QWidget* dialog, QLineEdit* field, int low, int high, int*
   field->setFocus(Qt::OtherFocusReason);
   field->selectAll();
   return false;
-}
-
-bool StopCollector(Corvane& engine) {
-  using namespace std::chrono_literals;
-  const auto give_up = std::chrono::steady_clock::now() + 5000ms;
-  while (!engine.Stop()) {
-    if (std::chrono::steady_clock::now() >= give_up) return false;
-    std::this_thread::sleep_for(10ms);
-  }
-  return true;
-}
-
-void ShowCannotStopCollector(QWidget* parent) {
-  QMessageBox::warning(parent, QString::fromLatin1(kAppTitle),
-                       QString::fromUtf8(kCannotStopCollectorText.data(),
-                                         static_cast<int>(kCannotStopCollectorText.size())));
 }
 
 }  // namespace corvane::desktop

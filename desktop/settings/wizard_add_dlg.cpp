@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "core/catalogue.h"
+#include "desktop/collector/collector_stopper.h"
 #include "desktop/settings/dialog_support.h"
 #include "platform/qt/keyboard_access.h"
 
@@ -77,6 +78,8 @@ CWizardAddDlg::CWizardAddDlg(Corvane& engine, EngineWindow* window, HelpRequest 
   layout->setSizeConstraint(QLayout::SetFixedSize);
   // Every control can be reached with Alt and a letter of its own.
   qt::AssignMnemonics(this);
+  stopper_ = new CollectorStopper(engine_, this);
+  stopper_->SetWaitingWidget(this);
 }
 
 QWidget* CWizardAddDlg::CreateCounterGroup() {
@@ -156,15 +159,17 @@ void CWizardAddDlg::showEvent(QShowEvent* event) {
 }
 
 void CWizardAddDlg::OnCounterClicked(QCheckBox* box) {
-  if (!StopCollector(engine_)) {
-    // The collector is still busy (a slow remote machine): the chart keeps its counters, so
-    // the box goes back to what the chart shows.
-    box->setChecked(!box->isChecked());
-    ShowCannotStopCollector(this);
-    return;
-  }
-  AddStandardCounters(false, CounterMask(), engine_);
-  StartMonitoring();
+  stopper_->Stop([this, box](bool stopped) {
+    if (!stopped) {
+      // The collector is still busy (a slow remote machine): the chart keeps its counters, so
+      // the box goes back to what the chart shows.
+      box->setChecked(!box->isChecked());
+      ShowCannotStopCollector(this);
+      return;
+    }
+    AddStandardCounters(false, CounterMask(), engine_);
+    StartMonitoring();
+  });
 }
 
 void CWizardAddDlg::OnVisualClicked() {
@@ -185,14 +190,17 @@ void CWizardAddDlg::OnVisualClicked() {
 }
 
 void CWizardAddDlg::reject() {
-  if (StopCollector(engine_)) {
-    AddStandardCounters(true, SC_DEFAULT, engine_);
-    engine_.ResetToDefaults();
-    StartMonitoring();
-  } else {
-    ShowCannotStopCollector(this);  // the profile keeps what the clicks made of it
-  }
-  QDialog::reject();
+  if (stopper_->IsPending()) return;  // the window manager's close while a click's stop waits
+  stopper_->Stop([this](bool stopped) {
+    if (stopped) {
+      AddStandardCounters(true, SC_DEFAULT, engine_);
+      engine_.ResetToDefaults();
+      StartMonitoring();
+    } else {
+      ShowCannotStopCollector(this);  // the profile keeps what the clicks made of it
+    }
+    QDialog::reject();
+  });
 }
 
 void CWizardAddDlg::StartMonitoring() {

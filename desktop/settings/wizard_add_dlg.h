@@ -16,6 +16,10 @@
 #include "core/engine.h"
 #include "desktop/help_request.h"
 
+namespace corvane::desktop {
+class CollectorStopper;
+}
+
 class QCheckBox;
 class QPushButton;
 
@@ -50,7 +54,8 @@ class CWizardAddDlg : public QDialog {
   // The catalogue mask the counter boxes choose now.
   std::uint32_t CounterMask() const;
 
-  // Cancel, Escape and closing the window: the default profile back, then IDCANCEL.
+  // Cancel, Escape and closing the window: the default profile back, then IDCANCEL (once the
+  // collector has stopped or the stop has given up).
   void reject() override;
 
  protected:
@@ -74,6 +79,8 @@ class CWizardAddDlg : public QDialog {
   std::array<QCheckBox*, 12> counter_boxes_{};
   std::array<QCheckBox*, 9> visual_boxes_{};
   bool centred_ = false;
+  // Every stop of a counter click and of Cancel; the wizard is disabled while one waits.
+  CollectorStopper* stopper_ = nullptr;
 };
 
 }  // namespace corvane::desktop

@@ -98,7 +98,7 @@ class ChartAccessibleTest : public DesktopFixture {
   void SetUp() override {
     ASSERT_TRUE(StartProgram());
     // A collector still starting refuses to stop; it is asked again until it has started.
-    QTRY_VERIFY_WITH_TIMEOUT(doc().StopCollector(), 8000);
+    QTRY_VERIFY_WITH_TIMEOUT(engine().Stop(), 8000);
     engine().SetStatusText({});
     engine().RemoveAllAxes();
     AddAxis("% CPU", "\\Processor(0)\\% Processor Time", 100, 80, 1);

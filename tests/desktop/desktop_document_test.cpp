@@ -35,7 +35,7 @@ QString SaveProfileWithRectangle(DocumentTest& test, CCorvaneApp& app, int left,
   settings.WndRight = right;
   settings.WndBottom = bottom;
   app.document().engine().SetSettings(settings);
-  EXPECT_TRUE(app.document().OnFileSave());
+  EXPECT_TRUE(app.frame().document_ui().OnFileSave());
   return app.document().PathName();
 }
 
@@ -94,12 +94,14 @@ TEST_F(DocumentTest, NewAfterTheFirstDocumentTakesTheNextNameAndItsWizardMayLead
   BoxAnswerer discard(QMessageBox::Discard);
   dialogs_.wizard_result = kWizardCountersResult;
   frame().action(cmd::kFileNew)->trigger();
+  WaitForStops();
   EXPECT_EQ(doc().PathName(), InFolder("MyProfile2.crvn"));
   EXPECT_EQ(dialogs_.wizard_runs, 2);
   EXPECT_EQ(dialogs_.counters_runs, 1);
 
   dialogs_.wizard_result = QDialog::Accepted;
   frame().action(cmd::kFileNew)->trigger();
+  WaitForStops();
   EXPECT_EQ(doc().PathName(), InFolder("MyProfile3.crvn"));
   EXPECT_EQ(dialogs_.counters_runs, 1);
 }
@@ -109,10 +111,11 @@ TEST_F(DocumentTest, AnUnreadableProfileShowsAnEmptyDiagramUnderItsNameAndExitAs
   const QString bad = QString::fromStdString((temp_ / "bad.crvn").string());
   std::filesystem::create_directory(temp_ / "bad.crvn");
   ASSERT_TRUE(StartProgram());
-  ASSERT_TRUE(doc().OnFileSave());
+  ASSERT_TRUE(ui().OnFileSave());
   {
     BoxAnswerer ok(QMessageBox::Ok);
-    doc().OpenFile(bad);
+    ui().OpenFiles({bad});
+    WaitForStops();
     ASSERT_EQ(ok.texts().size(), 1);
     EXPECT_EQ(ok.texts()[0], QStringLiteral("Cannot read file: ") + bad);
     EXPECT_EQ(ok.titles()[0], QStringLiteral("Corvane"));
@@ -128,7 +131,7 @@ TEST_F(DocumentTest, AnUnreadableProfileShowsAnEmptyDiagramUnderItsNameAndExitAs
 
 TEST_F(DocumentTest, ADisplayToggleIsSavedSilentlyOnExit) {
   ASSERT_TRUE(StartProgram());
-  ASSERT_TRUE(doc().SaveDocument(doc().PathName()));
+  ASSERT_TRUE(Saved(doc().SaveDocument(doc().PathName())));
   const QString path = doc().PathName();
   const bool max_shown = engine().GetSettings().ShowMax != 0;
   frame().action(cmd::kShowMax)->trigger();
@@ -141,7 +144,7 @@ TEST_F(DocumentTest, ADisplayToggleIsSavedSilentlyOnExit) {
 
 TEST_F(DocumentTest, AnAddedCounterMakesExitAskAndCancelKeepsTheWindow) {
   ASSERT_TRUE(StartProgram());
-  ASSERT_TRUE(doc().SaveDocument(doc().PathName()));
+  ASSERT_TRUE(Saved(doc().SaveDocument(doc().PathName())));
   const int axes = engine().GetAxisCount();
   ASSERT_TRUE(engine().AddAxis("Extra", "", false, 0, 100, 80, 1, new CounterItem("\\X\\Y")));
   {
@@ -181,6 +184,7 @@ TEST_P(ConnectTest, RewritesEveryCounterPathsMachine) {
   }
   dialogs_.computer = GetParam().computer;
   frame().action(cmd::kConnect)->trigger();
+  WaitForStops();
   EXPECT_EQ(dialogs_.computer_asks, 1);
   EXPECT_EQ(CounterPaths(engine()), GetParam().after);
 }
@@ -205,9 +209,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(DocumentTest, ConnectMakesTheProfileModified) {
   ASSERT_TRUE(StartProgram());
   QTRY_VERIFY_WITH_TIMEOUT(engine().GetSampleCount() >= 1, 8000);
-  ASSERT_TRUE(doc().SaveDocument(doc().PathName()));
+  ASSERT_TRUE(Saved(doc().SaveDocument(doc().PathName())));
   dialogs_.computer = QStringLiteral("srv1");
   frame().action(cmd::kConnect)->trigger();
+  WaitForStops();
   EXPECT_TRUE(engine().IsModified());
 }
 
@@ -217,13 +222,14 @@ TEST_F(DocumentTest, RestartSamplesAgainAndResetMaxTakesTheCurrentValues) {
                            fake::AfterScript::kHoldLast);
   ASSERT_TRUE(StartProgram());
   // A collector still starting refuses to stop; it is asked again until it has started.
-  QTRY_VERIFY_WITH_TIMEOUT(doc().StopCollector(), 8000);
+  QTRY_VERIFY_WITH_TIMEOUT(engine().Stop(), 8000);
   engine().RemoveAllAxes();
   ASSERT_TRUE(engine().AddAxis("Load", "", false, 0, 100, 80, 1, new CounterItem("\\Test\\Load")));
   CorvaneSettings settings = engine().GetSettings();
   settings.Interval = 1;
   engine().SetSettings(settings);
   frame().action(cmd::kRestart)->trigger();
+  WaitForStops();
   double max = 0;
   const auto current = [&] {
     double value = 0;
@@ -242,7 +248,7 @@ TEST_F(DocumentTest, TheCollectorsRepaintReachesTheViewFromItsThread) {
   provider_.ScriptValue("\\Test\\Load", 55.0);
   ASSERT_TRUE(StartProgram());
   // A collector still starting refuses to stop; it is asked again until it has started.
-  QTRY_VERIFY_WITH_TIMEOUT(doc().StopCollector(), 8000);
+  QTRY_VERIFY_WITH_TIMEOUT(engine().Stop(), 8000);
   engine().RemoveAllAxes();
   ASSERT_TRUE(engine().AddAxis("Load", "", false, 0, 100, 80, 1, new CounterItem("\\Test\\Load")));
   CorvaneSettings settings = engine().GetSettings();
@@ -260,8 +266,8 @@ TEST_F(DocumentTest, DroppedProfilesOpenInTurnAndTheLastStaysOpen) {
   ASSERT_TRUE(StartProgram());
   const QString first = QString::fromStdString((temp_ / "one.crvn").string());
   const QString second = QString::fromStdString((temp_ / "two.crvn").string());
-  ASSERT_TRUE(doc().SaveDocument(first));
-  ASSERT_TRUE(doc().SaveDocument(second));
+  ASSERT_TRUE(Saved(doc().SaveDocument(first)));
+  ASSERT_TRUE(Saved(doc().SaveDocument(second)));
   QMimeData data;
   data.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
   QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -276,7 +282,7 @@ TEST_F(DocumentTest, DroppedProfilesOpenInTurnAndTheLastStaysOpen) {
 
 TEST_F(DocumentTest, LineColourDialogOffersItsShadesAndChangesNoCounter) {
   ASSERT_TRUE(StartProgram());
-  ASSERT_TRUE(doc().SaveDocument(doc().PathName()));
+  ASSERT_TRUE(Saved(doc().SaveDocument(doc().PathName())));
   dialogs_.colour = QColor(0x12, 0x34, 0x56);
   frame().action(cmd::kAverageColour)->trigger();
   EXPECT_EQ(engine().GetSettings().AvgColor, 0x563412);
@@ -320,7 +326,7 @@ TEST_F(DocumentTest, ViewLogAsksWhileLoggingIsOffAndOpensTheLogOnceItIsOn) {
 
 TEST_F(DocumentTest, CountersOkMarksTheDocumentModified) {
   ASSERT_TRUE(StartProgram());
-  ASSERT_TRUE(doc().SaveDocument(doc().PathName()));
+  ASSERT_TRUE(Saved(doc().SaveDocument(doc().PathName())));
   dialogs_.counters_ok = true;
   dialogs_.counters_change = [](Corvane& engine) { engine.SetAxisName(0, "Renamed"); };
   frame().action(cmd::kCounters)->trigger();

@@ -98,7 +98,7 @@ TEST_F(FrameTest, MenuBarCheckMarksMatchAfterToggles) {
     EXPECT_EQ(frame().action(c.id)->isChecked(), !before);
   }
   // None of them is a change the save question asks about.
-  ASSERT_TRUE(doc().SaveDocument(doc().PathName()));
+  ASSERT_TRUE(Saved(doc().SaveDocument(doc().PathName())));
   frame().action(cmd::kShowNames)->trigger();
   EXPECT_FALSE(doc().IsModified());
 }
@@ -112,12 +112,13 @@ TEST_F(FrameTest, NotifyOnCriticalIsAnOptionsItemOffForANewProfileAndSavedSilent
   EXPECT_TRUE(item->isCheckable());
   EXPECT_FALSE(item->isChecked()) << "off for a new profile";
   EXPECT_FALSE(doc().alert_notifier().enabled());
-  ASSERT_TRUE(doc().SaveDocument(doc().PathName()));
+  ASSERT_TRUE(Saved(doc().SaveDocument(doc().PathName())));
 
   item->trigger();
   EXPECT_TRUE(item->isChecked());
   EXPECT_TRUE(doc().alert_notifier().enabled());
   EXPECT_FALSE(doc().IsModified()) << "a display flag: no save question";
+  ASSERT_TRUE(ui().SaveModified());
   // The save check wrote it into the profile all the same.
   EXPECT_EQ(SettingsInFile(doc().PathName()).NotifyCritical, 1);
 
@@ -225,16 +226,17 @@ TEST_F(FrameTest, RecentFilesAppearInTheFileMenuAndOpenTheirProfile) {
   ASSERT_TRUE(StartProgram());
   const QString first = QString::fromStdString((temp_ / "a.crvn").string());
   const QString second = QString::fromStdString((temp_ / "b.crvn").string());
-  ASSERT_TRUE(doc().OnFileSave());
+  ASSERT_TRUE(ui().OnFileSave());
   dialogs_.save_path = first;
-  ASSERT_TRUE(doc().OnFileSaveAs());
+  ASSERT_TRUE(ui().OnFileSaveAs());
   dialogs_.save_path = second;
-  ASSERT_TRUE(doc().OnFileSaveAs());
+  ASSERT_TRUE(ui().OnFileSaveAs());
   EXPECT_TRUE(frame().action(cmd::kFileMru1)->text().endsWith(QStringLiteral("b.crvn")));
   EXPECT_TRUE(frame().action(cmd::kFileMru1 + 1)->text().endsWith(QStringLiteral("a.crvn")));
   EXPECT_TRUE(frame().action(cmd::kFileMru1 + 2)->isVisible());
   EXPECT_FALSE(frame().action(cmd::kFileMru1 + 3)->isVisible());
   frame().action(cmd::kFileMru1 + 1)->trigger();
+  WaitForStops();
   EXPECT_EQ(doc().PathName(), first);
   EXPECT_EQ(frame().windowTitle(), QStringLiteral("a.crvn - Corvane"));
 }

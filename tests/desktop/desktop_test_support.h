@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "core/engine.h"
 #include "desktop/corvane_app.h"
 #include "desktop/document_dialogs.h"
+#include "desktop/document_ui.h"
 #include "platform/fake/fake_provider.h"
 #include "tests/support/temp_folder.h"
 
@@ -127,6 +129,12 @@ class DesktopFixture : public ::testing::Test {
   CCorvaneApp& app() { return *app_; }
   CMainFrame& frame() { return app_->frame(); }
   CCorvaneDoc& doc() { return app_->document(); }
+  DocumentUi& ui() { return app_->frame().document_ui(); }
+  static bool Saved(SaveOutcome outcome) { return outcome == SaveOutcome::kSaved; }
+  // Waits until no collector stop is pending (New, Open, Restart and Connect wait for one).
+  void WaitForStops() {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !ui().stopper().IsPending(); }, 10000));
+  }
   Corvane& engine() { return app_->document().engine(); }
 
   // The settings of a profile file, read by an engine of its own.

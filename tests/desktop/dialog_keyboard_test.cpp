@@ -81,7 +81,7 @@ class DialogKeyboardTest : public DesktopFixture, public ::testing::WithParamInt
  protected:
   void SetUp() override {
     ASSERT_TRUE(StartProgram());
-    QTRY_VERIFY_WITH_TIMEOUT(doc().StopCollector(), 8000);
+    QTRY_VERIFY_WITH_TIMEOUT(engine().Stop(), 8000);
   }
   std::unique_ptr<QDialog> Make() { return GetParam().make(engine()); }
 };

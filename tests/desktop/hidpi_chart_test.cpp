@@ -36,7 +36,7 @@ std::map<int, int> RunsInRow(const QImage& image, int y, QRgb colour) {
 
 TEST_F(HiDpiChartTest, OnePixelLinesAreTwoSharpDevicePixelsWide) {
   ASSERT_TRUE(StartProgram());
-  QTRY_VERIFY_WITH_TIMEOUT(doc().StopCollector(), 8000);
+  QTRY_VERIFY_WITH_TIMEOUT(engine().Stop(), 8000);
   engine().SetStatusText({});
   engine().RemoveAllAxes();
   for (const char* name : {"North", "East", "South", "West"}) {

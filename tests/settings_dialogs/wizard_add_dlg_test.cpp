@@ -7,7 +7,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include "desktop/settings/dialog_support.h"
 #include "tests/settings_dialogs/dialog_test_support.h"
 
 namespace corvane::desktop {
@@ -29,11 +28,15 @@ class WizardTest : public test_support::RunningEngine {
     QCheckBox* box = dialog_->Box(id);
     ASSERT_NE(box, nullptr) << id;
     QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    WaitForStops();
   }
+  // A click's stop waits in the event loop with the wizard disabled.
+  void WaitForStops() { QTRY_VERIFY_WITH_TIMEOUT(dialog_->isEnabled(), 10000); }
   void Press(const char* text) {
     for (QPushButton* button : dialog_->findChildren<QPushButton*>()) {
       if (QString(button->text()).remove(QLatin1Char('&')) == text) {
         QTest::mouseClick(button, Qt::LeftButton);
+        WaitForStops();
         return;
       }
     }
@@ -158,12 +161,13 @@ TEST_F(WizardTest, CancelRestoresTheDefaultCountersAndEverySetting) {
     Click(1054);
     if (escape) {
       QTest::keyClick(dialog_.get(), Qt::Key_Escape);
+      WaitForStops();
     } else {
       Press("Cancel");
     }
     EXPECT_EQ(dialog_->result(), QDialog::Rejected);
     ExpectDefaultProfile();
-    EXPECT_TRUE(StopCollector(engine_)) << "the collector was not started again";
+    EXPECT_TRUE(WaitFor([&] { return engine_.Stop(); })) << "the collector was not started again";
   }
 }
 
@@ -198,6 +202,7 @@ TEST_F(WizardTest, ACollectorThatCannotStopPutsTheBoxBack) {
   test_support::MessageBoxAnswerer answerer;
   QCheckBox* network = dialog.Box(1044);
   QTest::mouseClick(network, Qt::LeftButton, {}, QPoint(6, network->height() / 2));
+  QTRY_VERIFY_WITH_TIMEOUT(!answerer.texts().empty(), 10000);
   EXPECT_FALSE(network->isChecked());
   EXPECT_EQ(AxisNames(engine_), std::vector<std::string>{"slow"});
   ASSERT_EQ(answerer.texts().size(), 1u);
