@@ -1,5 +1,5 @@
-// The desktop program's command ids and string ids: the numbers its menus, status-bar prompts
-// and help contexts are keyed by. Plain constants; any thread.
+// The desktop program's command ids and string ids: the numbers its command table (CMainFrame::
+// Commands), status-bar prompts and help contexts are keyed by. Plain constants; any thread.
 #pragma once
 
 namespace corvane::desktop {
@@ -67,8 +67,5 @@ inline constexpr char kSaveChanges[] = "Save changes to %1?";         // 61699
 inline constexpr char kLoggingOff[] =
     "Logging is turned off. Would you like to change log options?";  // 62001
 }  // namespace text
-
-// The status-bar prompt of a command; empty for one without a prompt.
-const char* CommandPrompt(int id);
 
 }  // namespace corvane::desktop

@@ -17,13 +17,14 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QWindow>
+#include <string_view>
+#include <vector>
 
 #include "desktop/command_ids.h"
 #include "desktop/corvane_doc.h"
 #include "desktop/corvane_view.h"
 #include "desktop/document_dialogs.h"
 #include "desktop/document_ui.h"
-#include "desktop/help/help_targets.h"
 #include "desktop/machine_settings.h"
 #include "desktop/monotonic_clock.h"
 #include "desktop/tray_rose.h"
@@ -37,40 +38,68 @@ namespace {
 // Width of the band along the edges of a frameless window that sizes it.
 constexpr int kSizingBorder = 5;  // pixels
 
-struct SettingCommand {
-  int id;
-  std::int32_t CorvaneSettings::*member;
+// The menus, each a list of command names: "-" is a separator, ">name" the submenu of that
+// name, "recent" the recent files with the item shown while there are none.
+struct MenuSpec {
+  const char* name;
+  const char* title;
+  std::vector<const char*> items;
 };
 
-// The display options kept in the engine's settings.
-constexpr SettingCommand kSettingCommands[] = {
-    {cmd::kShowCurrent, &CorvaneSettings::ShowCurrent},
-    {cmd::kBoldCurrent, &CorvaneSettings::BoldCur},
-    {cmd::kShowAverage, &CorvaneSettings::ShowAverage},
-    {cmd::kBoldAverage, &CorvaneSettings::BoldAvg},
-    {cmd::kShowMax, &CorvaneSettings::ShowMax},
-    {cmd::kBoldMax, &CorvaneSettings::BoldMax},
-    {cmd::kBoldCritical, &CorvaneSettings::BoldCrit},
-    {cmd::kAlwaysOnTop, &CorvaneSettings::AlwaysOntop},
-    {cmd::kEnableTray, &CorvaneSettings::EnableTray},
-    {cmd::kNotifyCritical, &CorvaneSettings::NotifyCritical},
-    {cmd::kCaption, &CorvaneSettings::Caption},
+const MenuSpec kMenus[] = {
+    {"file",
+     QT_TR_NOOP("&File"),
+     {"file.new", "file.open", "file.save", "file.save_as", "-", "file.view_log", "file.clean_log",
+      "file.log_settings", "-", "file.reset_max", "file.restart", "recent", "-", "file.exit"}},
+    {"options",
+     QT_TR_NOOP("&Options"),
+     {"options.caption", "options.enable_tray", "options.always_on_top", "options.status_bar",
+      "options.notify_critical", "-", ">labels", ">current", ">average", ">max", ">diagram", "-",
+      "options.connect", "-", "options.counters", "options.preferences", "options.system"}},
+    {"help",
+     QT_TR_NOOP("&Help"),
+     {"help.contents", "-", "help.website", "help.contact_us", "-", "help.about"}},
+    {"labels", QT_TR_NOOP("Display &Labels"), {"labels.names", "labels.values", "labels.numbers"}},
+    {"current", QT_TR_NOOP("C&urrent Line"), {"current.show", "current.bold", "current.colour"}},
+    {"average", QT_TR_NOOP("&Average Line"), {"average.show", "average.bold", "average.colour"}},
+    {"max", QT_TR_NOOP("&Maximal Line"), {"max.show", "max.bold", "max.colour"}},
+    {"diagram",
+     QT_TR_NOOP("&Diagram"),
+     {"diagram.background", "diagram.text_colour", "diagram.lines_colour",
+      "diagram.critical_colour", "diagram.bold_critical"}},
+    {"context",
+     "",
+     {"options.caption",
+      "options.enable_tray",
+      "options.always_on_top",
+      "-",
+      ">labels",
+      ">current",
+      ">average",
+      ">max",
+      ">diagram",
+      "-",
+      "options.counters",
+      "options.connect",
+      "options.preferences",
+      "-",
+      "file.view_log",
+      "file.clean_log",
+      "file.log_settings",
+      "-",
+      "file.reset_max",
+      "file.restart",
+      "window.minimize",
+      "file.exit"}},
+    {"tray", "", {"tray.restore", "tray.minimize", "-", "help.about", "file.exit"}},
 };
 
-struct ColourCommand {
-  int id;
-  ColourSetting setting;
-};
-
-constexpr ColourCommand kColourCommands[] = {
-    {cmd::kCurrentColour, ColourSetting::kCurrent},
-    {cmd::kAverageColour, ColourSetting::kAverage},
-    {cmd::kMaxColour, ColourSetting::kMax},
-    {cmd::kBackColour, ColourSetting::kBack},
-    {cmd::kTextColour, ColourSetting::kText},
-    {cmd::kLinesColour, ColourSetting::kLines},
-    {cmd::kCriticalColour, ColourSetting::kCritical},
-};
+const MenuSpec& Menu(std::string_view name) {
+  for (const MenuSpec& menu : kMenus) {
+    if (name == menu.name) return menu;
+  }
+  return kMenus[0];
+}
 
 }  // namespace
 
@@ -120,165 +149,52 @@ CMainFrame::~CMainFrame() = default;
 
 // ---- Construction. ----
 
-QAction* CMainFrame::AddAction(int id, const QString& text, bool checkable) {
-  auto* action = new QAction(text, this);
-  action->setData(id);
-  action->setCheckable(checkable);
-  action->setStatusTip(tr(CommandPrompt(id)));
-  connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
-  actions_.insert(id, action);
-  return action;
-}
-
 void CMainFrame::CreateActions() {
-  AddAction(cmd::kFileNew, tr("&New...\tCtrl+N"))->setShortcut(QKeySequence::New);
-  AddAction(cmd::kFileOpen, tr("&Open...\tCtrl+O"))->setShortcut(QKeySequence::Open);
-  AddAction(cmd::kFileSave, tr("&Save\tCtrl+S"))->setShortcut(QKeySequence::Save);
-  AddAction(cmd::kFileSaveAs, tr("Save &As..."));
-  AddAction(cmd::kViewLog, tr("&View Log..."));
-  AddAction(cmd::kCleanLog, tr("&Clean Log"));
-  AddAction(cmd::kLogSettings, tr("&Log Settings..."));
-  AddAction(cmd::kResetMax, tr("Reset &Max"));
-  AddAction(cmd::kRestart, tr("&Restart"));
-  for (int i = 0; i < kRecentFileCount; ++i)
-    recent_actions_.append(AddAction(cmd::kFileMru1 + i, {}));
-  AddAction(cmd::kAppExit, tr("E&xit"));
-
-  AddAction(cmd::kCaption, tr("Window &Caption"), true);
-  AddAction(cmd::kEnableTray, tr("Enable In &Tray"), true);
-  AddAction(cmd::kAlwaysOnTop, tr("Always On &Top"), true);
-  AddAction(cmd::kStatusBar, tr("&Status Bar"), true);
-  AddAction(cmd::kNotifyCritical, tr("&Notify On Critical"), true);
-  AddAction(cmd::kShowNames, tr("&Names"), true);
-  AddAction(cmd::kShowValues, tr("&Values"), true);
-  AddAction(cmd::kShowNumbers, tr("N&umbers"), true);
-  AddAction(cmd::kShowCurrent, tr("&Show"), true);
-  AddAction(cmd::kBoldCurrent, tr("&Bold"), true);
-  AddAction(cmd::kCurrentColour, tr("&Color..."));
-  AddAction(cmd::kShowAverage, tr("&Show"), true);
-  AddAction(cmd::kBoldAverage, tr("&Bold"), true);
-  AddAction(cmd::kAverageColour, tr("&Color..."));
-  AddAction(cmd::kShowMax, tr("&Show"), true);
-  AddAction(cmd::kBoldMax, tr("&Bold"), true);
-  AddAction(cmd::kMaxColour, tr("&Color..."));
-  AddAction(cmd::kBackColour, tr("&Background..."));
-  AddAction(cmd::kTextColour, tr("&Text Color..."));
-  AddAction(cmd::kLinesColour, tr("&Lines Color..."));
-  AddAction(cmd::kCriticalColour, tr("&Critical Color..."));
-  AddAction(cmd::kBoldCritical, tr("Bold C&ritical Line"), true);
-  AddAction(cmd::kConnect, tr("C&onnect to..."));
-  AddAction(cmd::kCounters, tr("&Counters..."));
-  AddAction(cmd::kPreferences, tr("&Preferences..."));
-  AddAction(cmd::kSystemOptions, tr("S&ystem..."));
-
-  AddAction(cmd::kHelpContents, tr("&Contents"))->setShortcut(QKeySequence::HelpContents);
-  AddAction(cmd::kWebsite, tr("&Website..."));
-  AddAction(cmd::kContactUs, tr("C&ontact Us..."));
-  AddAction(cmd::kAbout, tr("&About..."));
-
-  AddAction(cmd::kContextMinimize, tr("M&inimize"));
-  AddAction(cmd::kTrayRestore, tr("&Restore"));
-  AddAction(cmd::kTrayMinimize, tr("&Minimize"));
-}
-
-QMenu* CMainFrame::AddLabelsMenu(QMenu* parent) {
-  QMenu* menu = parent->addMenu(tr("Display &Labels"));
-  menu->addAction(action(cmd::kShowNames));
-  menu->addAction(action(cmd::kShowValues));
-  menu->addAction(action(cmd::kShowNumbers));
-  return menu;
-}
-
-QMenu* CMainFrame::AddLineMenu(QMenu* parent, const QString& title, int show, int bold,
-                               int colour) {
-  QMenu* menu = parent->addMenu(title);
-  menu->addAction(action(show));
-  menu->addAction(action(bold));
-  menu->addAction(action(colour));
-  return menu;
-}
-
-QMenu* CMainFrame::AddDiagramMenu(QMenu* parent) {
-  QMenu* menu = parent->addMenu(tr("&Diagram"));
-  for (int id : {cmd::kBackColour, cmd::kTextColour, cmd::kLinesColour, cmd::kCriticalColour,
-                 cmd::kBoldCritical}) {
-    menu->addAction(action(id));
+  for (const Command& command : Commands()) {
+    auto* action = new QAction(tr(command.text), this);
+    action->setData(command.id);
+    action->setObjectName(QString::fromLatin1(command.name));
+    action->setCheckable(command.checkable);
+    if (command.shortcut != QKeySequence::UnknownKey) action->setShortcut(command.shortcut);
+    action->setStatusTip(tr(command.prompt));
+    connect(action, &QAction::triggered, this, [this, id = command.id] { OnCommand(id); });
+    actions_.insert(command.id, action);
+    actions_by_name_.insert(QString::fromLatin1(command.name), action);
+    if (command.id >= cmd::kFileMru1 && command.id < cmd::kFileMru1 + kRecentFileCount)
+      recent_actions_.append(action);
   }
-  return menu;
+}
+
+void CMainFrame::FillMenu(QMenu* menu, const char* name) {
+  for (const char* item : Menu(name).items) {
+    const std::string_view entry(item);
+    if (entry == "-") {
+      menu->addSeparator();
+    } else if (entry == "recent") {
+      menu->addSeparator();
+      no_recent_action_ = menu->addAction(tr("Recent File"));
+      no_recent_action_->setEnabled(false);
+      for (QAction* recent : recent_actions_) menu->addAction(recent);
+    } else if (entry.front() == '>') {
+      const MenuSpec& sub = Menu(entry.substr(1));
+      FillMenu(menu->addMenu(tr(sub.title)), sub.name);
+    } else {
+      menu->addAction(actions_by_name_.value(QString::fromLatin1(item)));
+    }
+  }
 }
 
 void CMainFrame::CreateMenus() {
-  file_menu_ = menuBar()->addMenu(tr("&File"));
-  for (int id : {cmd::kFileNew, cmd::kFileOpen, cmd::kFileSave, cmd::kFileSaveAs}) {
-    file_menu_->addAction(action(id));
-  }
-  file_menu_->addSeparator();
-  for (int id : {cmd::kViewLog, cmd::kCleanLog, cmd::kLogSettings})
-    file_menu_->addAction(action(id));
-  file_menu_->addSeparator();
-  file_menu_->addAction(action(cmd::kResetMax));
-  file_menu_->addAction(action(cmd::kRestart));
-  recent_separator_ = file_menu_->addSeparator();
-  no_recent_action_ = file_menu_->addAction(tr("Recent File"));
-  no_recent_action_->setEnabled(false);
-  for (QAction* recent : recent_actions_) file_menu_->addAction(recent);
-  file_menu_->addSeparator();
-  file_menu_->addAction(action(cmd::kAppExit));
-
-  options_menu_ = menuBar()->addMenu(tr("&Options"));
-  for (int id : {cmd::kCaption, cmd::kEnableTray, cmd::kAlwaysOnTop, cmd::kStatusBar,
-                 cmd::kNotifyCritical}) {
-    options_menu_->addAction(action(id));
-  }
-  options_menu_->addSeparator();
-  AddLabelsMenu(options_menu_);
-  AddLineMenu(options_menu_, tr("C&urrent Line"), cmd::kShowCurrent, cmd::kBoldCurrent,
-              cmd::kCurrentColour);
-  AddLineMenu(options_menu_, tr("&Average Line"), cmd::kShowAverage, cmd::kBoldAverage,
-              cmd::kAverageColour);
-  AddLineMenu(options_menu_, tr("&Maximal Line"), cmd::kShowMax, cmd::kBoldMax, cmd::kMaxColour);
-  AddDiagramMenu(options_menu_);
-  options_menu_->addSeparator();
-  options_menu_->addAction(action(cmd::kConnect));
-  options_menu_->addSeparator();
-  for (int id : {cmd::kCounters, cmd::kPreferences, cmd::kSystemOptions}) {
-    options_menu_->addAction(action(id));
-  }
-
-  QMenu* help = menuBar()->addMenu(tr("&Help"));
-  help->addAction(action(cmd::kHelpContents));
-  help->addSeparator();
-  help->addAction(action(cmd::kWebsite));
-  help->addAction(action(cmd::kContactUs));
-  help->addSeparator();
-  help->addAction(action(cmd::kAbout));
+  file_menu_ = menuBar()->addMenu(tr(Menu("file").title));
+  FillMenu(file_menu_, "file");
+  options_menu_ = menuBar()->addMenu(tr(Menu("options").title));
+  FillMenu(options_menu_, "options");
+  FillMenu(menuBar()->addMenu(tr(Menu("help").title)), "help");
 }
 
 void CMainFrame::CreateContextMenu() {
   context_menu_ = new QMenu(this);
-  for (int id : {cmd::kCaption, cmd::kEnableTray, cmd::kAlwaysOnTop}) {
-    context_menu_->addAction(action(id));
-  }
-  context_menu_->addSeparator();
-  AddLabelsMenu(context_menu_);
-  AddLineMenu(context_menu_, tr("C&urrent Line"), cmd::kShowCurrent, cmd::kBoldCurrent,
-              cmd::kCurrentColour);
-  AddLineMenu(context_menu_, tr("&Average Line"), cmd::kShowAverage, cmd::kBoldAverage,
-              cmd::kAverageColour);
-  AddLineMenu(context_menu_, tr("&Maximal Line"), cmd::kShowMax, cmd::kBoldMax, cmd::kMaxColour);
-  AddDiagramMenu(context_menu_);
-  context_menu_->addSeparator();
-  for (int id : {cmd::kCounters, cmd::kConnect, cmd::kPreferences}) {
-    context_menu_->addAction(action(id));
-  }
-  context_menu_->addSeparator();
-  for (int id : {cmd::kViewLog, cmd::kCleanLog, cmd::kLogSettings}) {
-    context_menu_->addAction(action(id));
-  }
-  context_menu_->addSeparator();
-  for (int id : {cmd::kResetMax, cmd::kRestart, cmd::kContextMinimize, cmd::kAppExit}) {
-    context_menu_->addAction(action(id));
-  }
+  FillMenu(context_menu_, "context");
 }
 
 void CMainFrame::CreateStatusBar() {
@@ -289,11 +205,7 @@ void CMainFrame::CreateStatusBar() {
 
 void CMainFrame::CreateTrayIcon() {
   tray_menu_ = new QMenu(this);
-  tray_menu_->addAction(action(cmd::kTrayRestore));
-  tray_menu_->addAction(action(cmd::kTrayMinimize));
-  tray_menu_->addSeparator();
-  tray_menu_->addAction(action(cmd::kAbout));
-  tray_menu_->addAction(action(cmd::kAppExit));
+  FillMenu(tray_menu_, "tray");
   tray_menu_->setDefaultAction(action(cmd::kTrayMinimize));
   tray_icon_ = new QSystemTrayIcon(windowIcon(), this);
   tray_icon_->setToolTip(tr(text::kAppTitle));
@@ -330,15 +242,9 @@ void CMainFrame::UpdateRecentFiles() {
 }
 
 void CMainFrame::SyncCheckMarks() {
-  const CorvaneSettings settings = document_.engine().GetSettings();
-  for (const SettingCommand& command : kSettingCommands) {
-    action(command.id)->setChecked(settings.*command.member != 0);
+  for (const Command& command : Commands()) {
+    if (command.checked != nullptr) action(command.id)->setChecked(command.checked(*this));
   }
-  Corvane& engine = document_.engine();
-  action(cmd::kShowNames)->setChecked(engine.GetShowNames() != 0);
-  action(cmd::kShowValues)->setChecked(engine.GetShowValues() != 0);
-  action(cmd::kShowNumbers)->setChecked(engine.GetShowNumbers() != 0);
-  action(cmd::kStatusBar)->setChecked(!statusBar()->isHidden());
 }
 
 void CMainFrame::UpdateTrayMenu() {
@@ -363,86 +269,32 @@ void CMainFrame::Synchronise(bool activation) {
 // ---- Commands. ----
 
 void CMainFrame::OnCommand(int id) {
-  for (const SettingCommand& command : kSettingCommands) {
-    if (command.id != id) continue;
-    const bool on = ToggleSetting(command.member);
-    if (id == cmd::kAlwaysOnTop) SetOnTop(on);
-    if (id == cmd::kEnableTray) {
-      tray_enabled_ = on;
-      SetTrayIconAdded(on);
-    }
-    if (id == cmd::kCaption) SetCaptionShown(on);
-    if (id == cmd::kNotifyCritical) document_.alert_notifier().SetEnabled(on);
-    return;
+  for (const Command& command : Commands()) {
+    if (command.id == id) return command.handler(*this);
   }
-  for (const ColourCommand& command : kColourCommands) {
-    if (command.id == id) return ui_->OnColour(command.setting);
-  }
-  if (id >= cmd::kFileMru1 && id < cmd::kFileMru1 + kRecentFileCount) {
-    const QStringList files = machine_.RecentFiles();
-    const int index = id - cmd::kFileMru1;
-    if (index < files.size()) ui_->OpenFiles({files[index]});
-    return;
-  }
-  switch (id) {
-    case cmd::kFileNew:
-      return ui_->OnFileNew();
-    case cmd::kFileOpen:
-      return ui_->OnFileOpen();
-    case cmd::kFileSave:
-      ui_->OnFileSave();
-      return;
-    case cmd::kFileSaveAs:
-      ui_->OnFileSaveAs();
-      return;
-    case cmd::kAppExit:
-      close();
-      return;
-    case cmd::kViewLog:
-      return ui_->OnViewLog();
-    case cmd::kCleanLog:
-      return document_.CleanLog();
-    case cmd::kLogSettings:
-      return ui_->OnLogSettings();
-    case cmd::kResetMax:
-      return document_.ResetMax();
-    case cmd::kRestart:
-      return ui_->OnRestart();
-    case cmd::kConnect:
-      return ui_->OnConnect();
-    case cmd::kCounters:
-      return ui_->OnCounters();
-    case cmd::kPreferences:
-      return ui_->OnPreferences();
-    case cmd::kSystemOptions:
-      return ui_->OnSystemOptions();
-    case cmd::kShowNames:
-    case cmd::kShowValues:
-    case cmd::kShowNumbers:
-      return ToggleChartLabel(id);
-    case cmd::kStatusBar:
-      statusBar()->setVisible(statusBar()->isHidden());
-      return SyncCheckMarks();
-    case cmd::kHelpContents:
-      return dialogs_.ShowHelp(0, this);
-    case cmd::kWebsite:
-    case cmd::kContactUs: {
-      const QUrl page = id == cmd::kWebsite ? WebsiteTarget() : ContactTarget();
-      if (!page.isEmpty()) dialogs_.OpenUrl(page);
-      return;
-    }
-    case cmd::kAbout:
-      return dialogs_.ShowAbout(this);
-    case cmd::kContextMinimize:
-      showMinimized();
-      return;
-    case cmd::kTrayRestore:
-      return RestoreFromTray();
-    case cmd::kTrayMinimize:
-      return HideToTray();
-    default:
-      return;
-  }
+}
+
+void CMainFrame::OpenRecent(int index) {
+  const QStringList files = machine_.RecentFiles();
+  if (index < files.size()) ui_->OpenFiles({files[index]});
+}
+
+void CMainFrame::OpenPage(const QUrl& page) {
+  if (!page.isEmpty()) dialogs_.OpenUrl(page);
+}
+
+void CMainFrame::EnableTray(bool on) {
+  tray_enabled_ = on;
+  SetTrayIconAdded(on);
+}
+
+void CMainFrame::ToggleStatusBar() {
+  statusBar()->setVisible(statusBar()->isHidden());
+  SyncCheckMarks();
+}
+
+bool CMainFrame::SettingOn(std::int32_t CorvaneSettings::*member) const {
+  return document_.engine().GetSettings().*member != 0;
 }
 
 bool CMainFrame::ToggleSetting(std::int32_t CorvaneSettings::*member) {

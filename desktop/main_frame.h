@@ -14,8 +14,11 @@
 #include <QMainWindow>
 #include <QPoint>
 #include <QSystemTrayIcon>
+#include <QUrl>
+#include <vector>
 
 #include "core/corvane_settings.h"
+#include "desktop/command.h"
 #include "desktop/tray_click_rule.h"
 
 class QAction;
@@ -84,21 +87,27 @@ class CMainFrame final : public QMainWindow {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  // The command table (main_frame_commands.cpp).
+  static const std::vector<Command>& Commands();
+
   void CreateActions();
+  // Adds the items of the menu list `name` to `menu`.
+  void FillMenu(QMenu* menu, const char* name);
   void CreateMenus();
   void CreateContextMenu();
   void CreateTrayIcon();
   void CreateStatusBar();
-  QAction* AddAction(int id, const QString& text, bool checkable = false);
-  QMenu* AddLineMenu(QMenu* parent, const QString& title, int show, int bold, int colour);
-  QMenu* AddDiagramMenu(QMenu* parent);
-  QMenu* AddLabelsMenu(QMenu* parent);
 
   void UpdateCaption();
   void UpdateRecentFiles();
   void SyncCheckMarks();
   void UpdateTrayMenu();
   bool ToggleSetting(std::int32_t CorvaneSettings::*member);
+  bool SettingOn(std::int32_t CorvaneSettings::*member) const;
+  void OpenRecent(int index);
+  void OpenPage(const QUrl& page);
+  void EnableTray(bool on);
+  void ToggleStatusBar();
   void ToggleChartLabel(int id);
   void ToggleCaption();
   void SetCaptionShown(bool shown);
@@ -117,8 +126,8 @@ class CMainFrame final : public QMainWindow {
   DocumentUi* ui_ = nullptr;
   QLabel* ready_label_ = nullptr;
   QHash<int, QAction*> actions_;
+  QHash<QString, QAction*> actions_by_name_;
   QMenu* file_menu_ = nullptr;
-  QAction* recent_separator_ = nullptr;
   QList<QAction*> recent_actions_;
   QAction* no_recent_action_ = nullptr;
   QMenu* options_menu_ = nullptr;
