@@ -26,17 +26,15 @@
 #include "desktop/document_dialogs.h"
 #include "desktop/document_ui.h"
 #include "desktop/machine_settings.h"
-#include "desktop/monotonic_clock.h"
+#include "desktop/tray_controller.h"
 #include "desktop/tray_rose.h"
+#include "desktop/window_drag_filter.h"
 
 // The icon lives in the desktop library's resources, which a static library must register.
 static void InitDesktopResources() { Q_INIT_RESOURCE(corvane); }
 
 namespace corvane::desktop {
 namespace {
-
-// Width of the band along the edges of a frameless window that sizes it.
-constexpr int kSizingBorder = 5;  // pixels
 
 // The menus, each a list of command names: "-" is a separator, ">name" the submenu of that
 // name, "recent" the recent files with the item shown while there are none.
@@ -104,32 +102,41 @@ const MenuSpec& Menu(std::string_view name) {
 }  // namespace
 
 CMainFrame::CMainFrame(CCorvaneDoc& document, DocumentDialogs& dialogs, MachineSettings& machine)
-    : document_(document),
-      dialogs_(dialogs),
-      machine_(machine),
-      tray_clicks_(MonotonicMilliseconds) {
+    : document_(document), dialogs_(dialogs), machine_(machine) {
   InitDesktopResources();
   setWindowIcon(QIcon(QStringLiteral(":/corvane/corvane.svg")));
+  setAcceptDrops(true);
+  setAccessibleName(tr(text::kAppTitle));
+  PlaceAtStart();
+
+  // The diagram, and what the document's commands ask the user.
   view_ = new CCorvaneView(document_, this);
   setCentralWidget(view_);
+  ui_ = new DocumentUi(document_, dialogs_, *this, view_->engine_window());
+
+  // The commands and the menus built from them.
   CreateActions();
   CreateMenus();
   CreateContextMenu();
   CreateStatusBar();
-  CreateTrayIcon();
+  CreateTray();
 
+  // Moving and sizing by the mouse.
+  auto* drag = new WindowDragFilter(*this, *view_);
+  connect(drag, &WindowDragFilter::contextMenuRequested, this, &CMainFrame::ShowContextMenu);
+  connect(drag, &WindowDragFilter::diagramDoubleClicked, this, &CMainFrame::ToggleCaption);
+
+  // What the frame shows follows the document.
   connect(&document_, &CCorvaneDoc::titleChanged, this, &CMainFrame::UpdateCaption);
   connect(&document_, &CCorvaneDoc::recentFilesChanged, this, &CMainFrame::UpdateRecentFiles);
-  connect(tray_icon_, &QSystemTrayIcon::activated, this, &CMainFrame::OnTrayActivated);
-  connect(tray_menu_, &QMenu::aboutToShow, this, &CMainFrame::UpdateTrayMenu);
+  connect(ui_, &DocumentUi::documentShown, this, [this] { Synchronise(true); });
   connect(options_menu_, &QMenu::aboutToShow, this, &CMainFrame::SyncCheckMarks);
   connect(context_menu_, &QMenu::aboutToShow, this, &CMainFrame::SyncCheckMarks);
+  UpdateCaption();
+  UpdateRecentFiles();
+}
 
-  // Dragging the diagram moves the window and hovering the edges of a frameless window shows
-  // the sizing cursors, so the frame follows the mouse.
-  setMouseTracking(true);
-  setAcceptDrops(true);
-  setAccessibleName(tr(text::kAppTitle));
+void CMainFrame::PlaceAtStart() {
   // The frame is created at half the screen's size, centred; start-up then moves it to the
   // profile's rectangle.
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -139,10 +146,6 @@ CMainFrame::CMainFrame(CCorvaneDoc& document, DocumentDialogs& dialogs, MachineS
         QPoint((available.width() - size.width()) / 2, (available.height() - size.height()) / 2),
         size));
   }
-  ui_ = new DocumentUi(document_, dialogs_, *this, view_->engine_window());
-  connect(ui_, &DocumentUi::documentShown, this, [this] { Synchronise(true); });
-  UpdateCaption();
-  UpdateRecentFiles();
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -203,20 +206,26 @@ void CMainFrame::CreateStatusBar() {
   statusBar()->hide();
 }
 
-void CMainFrame::CreateTrayIcon() {
-  tray_menu_ = new QMenu(this);
-  FillMenu(tray_menu_, "tray");
-  tray_menu_->setDefaultAction(action(cmd::kTrayMinimize));
-  tray_icon_ = new QSystemTrayIcon(windowIcon(), this);
-  tray_icon_->setToolTip(tr(text::kAppTitle));
-  tray_icon_->setContextMenu(tray_menu_);
-  // The icon is the live rose from the first sample on, its tip the number of alerts.
-  tray_rose_ = new TrayRose(document_.engine(), *tray_icon_, this);
-  connect(&view_->engine_window(), &qt::QtEngineWindow::delivered, tray_rose_,
+void CMainFrame::CreateTray() {
+  auto* menu = new QMenu(this);
+  FillMenu(menu, "tray");
+  tray_ = new TrayController(*this, document_.engine(), menu, action(cmd::kTrayRestore),
+                             action(cmd::kTrayMinimize));
+  connect(&view_->engine_window(), &qt::QtEngineWindow::delivered, tray_->rose(),
           &TrayRose::SampleEnded);
-  connect(&document_.alert_notifier(), &AlertNotifier::alertCountChanged, tray_rose_,
+  connect(&document_.alert_notifier(), &AlertNotifier::alertCountChanged, tray_->rose(),
           &TrayRose::SetAlertCount);
 }
+
+QMenu* CMainFrame::tray_menu() const { return tray_->menu(); }
+QSystemTrayIcon* CMainFrame::tray_icon() const { return tray_->icon(); }
+TrayRose* CMainFrame::tray_rose() const { return tray_->rose(); }
+bool CMainFrame::tray_icon_added() const { return tray_->icon_added(); }
+bool CMainFrame::tray_enabled() const { return tray_->enabled(); }
+void CMainFrame::HideToTray() { tray_->HideToTray(); }
+void CMainFrame::RestoreFromTray() { tray_->RestoreFromTray(); }
+void CMainFrame::SetTrayClock(TrayClickRule::Clock clock) { tray_->SetClock(std::move(clock)); }
+void CMainFrame::SetTrayAvailable(bool available) { tray_->SetAvailable(available); }
 
 // ---- State shown by the frame. ----
 
@@ -247,22 +256,12 @@ void CMainFrame::SyncCheckMarks() {
   }
 }
 
-void CMainFrame::UpdateTrayMenu() {
-  const bool visible = isVisible();
-  action(cmd::kTrayRestore)->setEnabled(!visible);
-  action(cmd::kTrayMinimize)->setEnabled(visible);
-  tray_menu_->setDefaultAction(action(visible ? cmd::kTrayMinimize : cmd::kTrayRestore));
-}
-
 void CMainFrame::Synchronise(bool activation) {
   const CorvaneSettings settings = document_.engine().GetSettings();
   SetOnTop(settings.AlwaysOntop != 0);
-  tray_enabled_ = settings.EnableTray != 0;
+  tray_->Synchronise(settings.EnableTray != 0, activation);
   document_.alert_notifier().SetEnabled(settings.NotifyCritical != 0);
-  if (activation) {
-    if (tray_enabled_ && !tray_icon_added()) SetTrayIconAdded(true);
-    SetCaptionShown(settings.Caption != 0);
-  }
+  if (activation) SetCaptionShown(settings.Caption != 0);
   SyncCheckMarks();
 }
 
@@ -281,11 +280,6 @@ void CMainFrame::OpenRecent(int index) {
 
 void CMainFrame::OpenPage(const QUrl& page) {
   if (!page.isEmpty()) dialogs_.OpenUrl(page);
-}
-
-void CMainFrame::EnableTray(bool on) {
-  tray_enabled_ = on;
-  SetTrayIconAdded(on);
 }
 
 void CMainFrame::ToggleStatusBar() {
@@ -361,121 +355,12 @@ void CMainFrame::SetCaptionShown(bool shown) {
 
 void CMainFrame::ToggleCaption() { OnCommand(cmd::kCaption); }
 
-void CMainFrame::SetTrayIconAdded(bool added) { tray_icon_->setVisible(added); }
-
-void CMainFrame::HideToTray() {
-  hide();
-  tray_menu_->setDefaultAction(action(cmd::kTrayRestore));
-}
-
-void CMainFrame::RestoreFromTray() {
-  setWindowState(windowState() & ~Qt::WindowMinimized);
-  show();
-  raise();
-  activateWindow();
-  tray_menu_->setDefaultAction(action(cmd::kTrayMinimize));
-}
-
-void CMainFrame::ToggleVisibility() {
-  if (isVisible()) {
-    HideToTray();
-  } else {
-    RestoreFromTray();
-  }
-}
-
-void CMainFrame::OnTrayActivated(QSystemTrayIcon::ActivationReason reason) {
-  switch (reason) {
-    case QSystemTrayIcon::Trigger:
-      if (tray_clicks_.Click()) ToggleVisibility();
-      return;
-    case QSystemTrayIcon::DoubleClick:
-      if (tray_clicks_.DoubleClick()) ToggleVisibility();
-      return;
-    default:
-      return;  // the context menu opens by itself
-  }
-}
-
 void CMainFrame::ShowContextMenu(const QPoint& global_pos) { context_menu_->exec(global_pos); }
 
 void CMainFrame::ShowContextMenuFromKeyboard() {
   // The platform may turn the Menu key into a context-menu event as well: one menu is enough.
   if (context_menu_->isVisible()) return;
   ShowContextMenu(mapToGlobal(rect().center()));
-}
-
-bool CMainFrame::InDiagram(const QPoint& pos) const { return view_->geometry().contains(pos); }
-
-Qt::Edges CMainFrame::ResizeEdges(const QPoint& pos) const {
-  Qt::Edges edges;
-  if (!windowFlags().testFlag(Qt::FramelessWindowHint)) return edges;
-  if (pos.x() < kSizingBorder) edges |= Qt::LeftEdge;
-  if (pos.x() >= width() - kSizingBorder) edges |= Qt::RightEdge;
-  if (pos.y() < kSizingBorder) edges |= Qt::TopEdge;
-  if (pos.y() >= height() - kSizingBorder) edges |= Qt::BottomEdge;
-  return edges;
-}
-
-void CMainFrame::mousePressEvent(QMouseEvent* event) {
-  const QPoint pos = event->position().toPoint();
-  // A frameless window has no caption for the window manager to activate it by: a click on
-  // it takes the keyboard, so that its keys work at once.
-  activateWindow();
-  view_->setFocus(Qt::MouseFocusReason);
-  if (event->button() == Qt::LeftButton) {
-    const Qt::Edges edges = ResizeEdges(pos);
-    if (edges && windowHandle() != nullptr && windowHandle()->startSystemResize(edges)) return;
-    // The move starts once the mouse has travelled: started on the press it would swallow
-    // the clicks of a double-click.
-    drag_armed_ = InDiagram(pos);
-    press_pos_ = pos;
-    return;
-  }
-  if (event->button() == Qt::RightButton && InDiagram(pos)) {
-    ShowContextMenu(event->globalPosition().toPoint());
-    return;
-  }
-  QMainWindow::mousePressEvent(event);
-}
-
-void CMainFrame::mouseMoveEvent(QMouseEvent* event) {
-  const QPoint pos = event->position().toPoint();
-  if (drag_armed_ && (event->buttons() & Qt::LeftButton)) {
-    if ((pos - press_pos_).manhattanLength() >= QApplication::startDragDistance()) {
-      drag_armed_ = false;
-      if (windowHandle() != nullptr) windowHandle()->startSystemMove();
-    }
-    return;
-  }
-  const Qt::Edges edges = ResizeEdges(pos);
-  if ((edges & Qt::LeftEdge && edges & Qt::TopEdge) ||
-      (edges & Qt::RightEdge && edges & Qt::BottomEdge)) {
-    setCursor(Qt::SizeFDiagCursor);
-  } else if ((edges & Qt::RightEdge && edges & Qt::TopEdge) ||
-             (edges & Qt::LeftEdge && edges & Qt::BottomEdge)) {
-    setCursor(Qt::SizeBDiagCursor);
-  } else if (edges & (Qt::LeftEdge | Qt::RightEdge)) {
-    setCursor(Qt::SizeHorCursor);
-  } else if (edges & (Qt::TopEdge | Qt::BottomEdge)) {
-    setCursor(Qt::SizeVerCursor);
-  } else {
-    unsetCursor();
-  }
-}
-
-void CMainFrame::mouseReleaseEvent(QMouseEvent* event) {
-  drag_armed_ = false;
-  QMainWindow::mouseReleaseEvent(event);
-}
-
-void CMainFrame::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton && InDiagram(event->position().toPoint())) {
-    drag_armed_ = false;
-    ToggleCaption();
-    return;
-  }
-  QMainWindow::mouseDoubleClickEvent(event);
 }
 
 void CMainFrame::contextMenuEvent(QContextMenuEvent* event) {
@@ -498,13 +383,7 @@ void CMainFrame::keyPressEvent(QKeyEvent* event) {
 
 void CMainFrame::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
-  if (event->type() == QEvent::WindowStateChange && isMinimized() && tray_enabled_ &&
-      tray_available_) {
-    // Hidden once the minimise has been carried out, so the window leaves the taskbar.
-    QTimer::singleShot(0, this, [this] {
-      if (isMinimized()) HideToTray();
-    });
-  }
+  if (event->type() == QEvent::WindowStateChange) tray_->WindowStateChanged();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
@@ -512,7 +391,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  tray_icon_->hide();
+  tray_->Remove();
   event->accept();
   emit closed();
 }

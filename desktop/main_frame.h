@@ -1,11 +1,11 @@
 // CMainFrame: the desktop program's top-level window: the menu bar, the status bar (hidden at
-// start), the chart view, the context menu of the diagram and the tray icon. It carries out
-// the display-option commands itself and routes the others to the document and the dialogs.
-// Caption off makes it a frameless window without menu bar, still sized from its edges;
-// dragging the diagram moves it, a double-click brings the caption back, a right-click opens
-// the context menu, and so do Shift+F10 and the Menu key, at the window's centre; the window
-// manager's own keys still move and size it. Minimising while Enable In Tray is on hides it to the
-// tray (where a tray exists).
+// start), the chart view, the context menu of the diagram and the tray (TrayController). Its
+// commands are one table (Commands); it carries out the display options itself and routes the
+// others to the document's window side (DocumentUi) and the dialogs. Caption off makes it a
+// frameless window without menu bar, still sized from its edges; dragging the diagram moves
+// it and a double-click brings the caption back (WindowDragFilter); a right-click opens the
+// context menu, and so do Shift+F10 and the Menu key, at the window's centre; the window
+// manager's own keys still move and size it.
 //
 // GUI thread only. The document and the dialogs must outlive the frame.
 #pragma once
@@ -29,6 +29,7 @@ namespace corvane::desktop {
 
 class CCorvaneDoc;
 class CCorvaneView;
+class TrayController;
 class TrayRose;
 class DocumentDialogs;
 class DocumentUi;
@@ -47,11 +48,12 @@ class CMainFrame final : public QMainWindow {
   // The action of a command id (the same object in the menu bar and the context menu).
   QAction* action(int id) const { return actions_.value(id); }
   QMenu* context_menu() const { return context_menu_; }
-  QMenu* tray_menu() const { return tray_menu_; }
-  QSystemTrayIcon* tray_icon() const { return tray_icon_; }
-  TrayRose* tray_rose() const { return tray_rose_; }
-  bool tray_icon_added() const { return tray_icon_->isVisible(); }
-  bool tray_enabled() const { return tray_enabled_; }
+  TrayController& tray() const { return *tray_; }
+  QMenu* tray_menu() const;
+  QSystemTrayIcon* tray_icon() const;
+  TrayRose* tray_rose() const;
+  bool tray_icon_added() const;
+  bool tray_enabled() const;
 
   // Settles on-top state, tray icon, caption and menu bar from the settings; `activation`
   // is the frame being shown for a document (start-up, New, Open).
@@ -67,8 +69,8 @@ class CMainFrame final : public QMainWindow {
   void RestoreFromTray();
 
   // For tests: the tray's clock, and whether a tray exists (normally asked of Qt).
-  void SetTrayClock(TrayClickRule::Clock clock) { tray_clicks_.SetClock(std::move(clock)); }
-  void SetTrayAvailable(bool available) { tray_available_ = available; }
+  void SetTrayClock(TrayClickRule::Clock clock);
+  void SetTrayAvailable(bool available);
 
  signals:
   // The window has been closed for good (after the save check).
@@ -77,10 +79,6 @@ class CMainFrame final : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -95,35 +93,30 @@ class CMainFrame final : public QMainWindow {
   void FillMenu(QMenu* menu, const char* name);
   void CreateMenus();
   void CreateContextMenu();
-  void CreateTrayIcon();
+  void PlaceAtStart();
+  void CreateTray();
   void CreateStatusBar();
 
   void UpdateCaption();
   void UpdateRecentFiles();
   void SyncCheckMarks();
-  void UpdateTrayMenu();
   bool ToggleSetting(std::int32_t CorvaneSettings::*member);
   bool SettingOn(std::int32_t CorvaneSettings::*member) const;
   void OpenRecent(int index);
   void OpenPage(const QUrl& page);
-  void EnableTray(bool on);
   void ToggleStatusBar();
   void ToggleChartLabel(int id);
   void ToggleCaption();
   void SetCaptionShown(bool shown);
   void SetOnTop(bool on_top);
-  void SetTrayIconAdded(bool added);
   void ApplyWindowFlags(Qt::WindowFlags flags);
-  void OnTrayActivated(QSystemTrayIcon::ActivationReason reason);
-  void ToggleVisibility();
-  bool InDiagram(const QPoint& pos) const;
-  Qt::Edges ResizeEdges(const QPoint& pos) const;
 
   CCorvaneDoc& document_;
   DocumentDialogs& dialogs_;
   MachineSettings& machine_;
   CCorvaneView* view_ = nullptr;
   DocumentUi* ui_ = nullptr;
+  TrayController* tray_ = nullptr;
   QLabel* ready_label_ = nullptr;
   QHash<int, QAction*> actions_;
   QHash<QString, QAction*> actions_by_name_;
@@ -132,14 +125,6 @@ class CMainFrame final : public QMainWindow {
   QAction* no_recent_action_ = nullptr;
   QMenu* options_menu_ = nullptr;
   QMenu* context_menu_ = nullptr;
-  QMenu* tray_menu_ = nullptr;
-  QSystemTrayIcon* tray_icon_ = nullptr;
-  TrayRose* tray_rose_ = nullptr;
-  bool tray_enabled_ = true;
-  bool tray_available_ = QSystemTrayIcon::isSystemTrayAvailable();
-  TrayClickRule tray_clicks_;
-  bool drag_armed_ = false;
-  QPoint press_pos_;
 };
 
 }  // namespace corvane::desktop

@@ -7,6 +7,7 @@
 #include "desktop/document_ui.h"
 #include "desktop/help/help_targets.h"
 #include "desktop/main_frame.h"
+#include "desktop/tray_controller.h"
 
 namespace corvane::desktop {
 
@@ -56,7 +57,7 @@ const std::vector<Command>& CMainFrame::Commands() {
        [](const CMainFrame& f) { return f.SettingOn(&CorvaneSettings::Caption); }},
       {cmd::kEnableTray, "options.enable_tray", QT_TR_NOOP("Enable In &Tray"),
        QKeySequence::UnknownKey, QT_TR_NOOP("Creates an icon in the system tray"), true,
-       [](CMainFrame& f) { f.EnableTray(f.ToggleSetting(&CorvaneSettings::EnableTray)); },
+       [](CMainFrame& f) { f.tray_->SetEnabled(f.ToggleSetting(&CorvaneSettings::EnableTray)); },
        [](const CMainFrame& f) { return f.SettingOn(&CorvaneSettings::EnableTray); }},
       {cmd::kAlwaysOnTop, "options.always_on_top", QT_TR_NOOP("Always On &Top"),
        QKeySequence::UnknownKey, QT_TR_NOOP("Make this window on top of the others"), true,
@@ -160,10 +161,10 @@ const std::vector<Command>& CMainFrame::Commands() {
       {cmd::kContextMinimize, "window.minimize", QT_TR_NOOP("M&inimize"), QKeySequence::UnknownKey,
        QT_TR_NOOP("Minimize the window"), false, [](CMainFrame& f) { f.showMinimized(); }, nullptr},
       {cmd::kTrayRestore, "tray.restore", QT_TR_NOOP("&Restore"), QKeySequence::UnknownKey,
-       QT_TR_NOOP("Restore the window"), false, [](CMainFrame& f) { f.RestoreFromTray(); },
+       QT_TR_NOOP("Restore the window"), false, [](CMainFrame& f) { f.tray_->RestoreFromTray(); },
        nullptr},
       {cmd::kTrayMinimize, "tray.minimize", QT_TR_NOOP("&Minimize"), QKeySequence::UnknownKey,
-       QT_TR_NOOP(""), false, [](CMainFrame& f) { f.HideToTray(); }, nullptr},
+       QT_TR_NOOP(""), false, [](CMainFrame& f) { f.tray_->HideToTray(); }, nullptr},
   };
   return kCommands;
 }
