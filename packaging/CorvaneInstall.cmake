@@ -44,9 +44,10 @@ function(corvane_install_other_programs)
       endif()
     ]])
   endif()
-  if(IS_DIRECTORY ${PROJECT_SOURCE_DIR}/desktop/Help)
-    install(DIRECTORY ${PROJECT_SOURCE_DIR}/desktop/Help
-            DESTINATION ${CMAKE_INSTALL_DATADIR}/corvane)
+  # The manual's pages (desktop/manual) are installed as the Help folder.
+  if(IS_DIRECTORY ${PROJECT_SOURCE_DIR}/desktop/manual)
+    install(DIRECTORY ${PROJECT_SOURCE_DIR}/desktop/manual/
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/corvane/Help)
   endif()
 endfunction()
 cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL corvane_install_other_programs)

@@ -7,7 +7,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "desktop/help_request.h"
+#include "desktop/help/help_request.h"
 
 class QLineEdit;
 class QPushButton;

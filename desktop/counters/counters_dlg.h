@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "desktop/counters/counter_working_copy.h"
-#include "desktop/help_request.h"
+#include "desktop/help/help_request.h"
 
 namespace corvane::desktop {
 class CollectorStopper;

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "desktop/help/html_opener.h"
-#include "desktop/help_request.h"
+#include "desktop/help/help_request.h"
 
 class QWidget;
 

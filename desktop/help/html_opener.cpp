@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "desktop/help/default_application.h"
+#include "platform/linux/default_app/default_application.h"
 
 namespace corvane::desktop {
 namespace {

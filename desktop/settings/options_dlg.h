@@ -9,7 +9,7 @@
 #include <QDialog>
 
 #include "core/engine.h"
-#include "desktop/help_request.h"
+#include "desktop/help/help_request.h"
 
 class QButtonGroup;
 class QComboBox;

@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "desktop/help_request.h"
+#include "desktop/help/help_request.h"
 
 class QWidget;
 

@@ -14,7 +14,7 @@
 #include <cstdint>
 
 #include "core/engine.h"
-#include "desktop/help_request.h"
+#include "desktop/help/help_request.h"
 
 namespace corvane::desktop {
 class CollectorStopper;

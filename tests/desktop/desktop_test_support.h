@@ -16,9 +16,9 @@
 #include <optional>
 
 #include "core/engine.h"
-#include "desktop/corvane_app.h"
-#include "desktop/document_dialogs.h"
-#include "desktop/document_ui.h"
+#include "desktop/app/corvane_app.h"
+#include "desktop/dialogs/document_dialogs.h"
+#include "desktop/document/document_ui.h"
 #include "platform/fake/fake_provider.h"
 #include "tests/support/temp_folder.h"
 
