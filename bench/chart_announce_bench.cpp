@@ -16,9 +16,9 @@
 #include <string>
 
 #include "core/counter_item.h"
-#include "desktop/corvane_dialogs.h"
-#include "desktop/corvane_doc.h"
-#include "desktop/corvane_view.h"
+#include "desktop/dialogs/corvane_dialogs.h"
+#include "desktop/document/corvane_doc.h"
+#include "desktop/frame/corvane_view.h"
 #include "platform/fake/fake_provider.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "core/counter_item.h"
-#include "desktop/corvane_app.h"
-#include "desktop/corvane_dialogs.h"
-#include "desktop/corvane_view.h"
+#include "desktop/app/corvane_app.h"
+#include "desktop/dialogs/corvane_dialogs.h"
+#include "desktop/frame/corvane_view.h"
 #include "platform/fake/fake_provider.h"
 
 namespace {
