@@ -16,7 +16,6 @@
 #include <string>
 
 #include "core/counter_item.h"
-#include "desktop/dialogs/corvane_dialogs.h"
 #include "desktop/document/corvane_doc.h"
 #include "desktop/frame/corvane_view.h"
 #include "platform/fake/fake_provider.h"
@@ -48,11 +47,10 @@ void Run(benchmark::State& state, bool listening) {
     return;
   }
   corvane::fake::FakeProvider provider;
-  corvane::desktop::CorvaneDialogs dialogs;
   corvane::desktop::MachineSettings machine(
       corvane::host::SettingsStore(std::string(folder) + "/registry.ini"), folder);
   corvane::desktop::StartupFlags flags;
-  corvane::desktop::CCorvaneDoc doc(provider, dialogs, machine, flags);
+  corvane::desktop::CCorvaneDoc doc(provider, machine, flags);
   corvane::Corvane& engine = doc.engine();
   engine.RemoveAllAxes();
   for (int i = 0; i < 32; ++i) {

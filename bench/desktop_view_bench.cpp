@@ -10,7 +10,6 @@
 
 #include "core/counter_item.h"
 #include "desktop/app/corvane_app.h"
-#include "desktop/dialogs/corvane_dialogs.h"
 #include "desktop/frame/corvane_view.h"
 #include "platform/fake/fake_provider.h"
 
@@ -33,11 +32,10 @@ void BM_ViewRepaint32Axes(benchmark::State& state) {
     return;
   }
   corvane::fake::FakeProvider provider;
-  corvane::desktop::CorvaneDialogs dialogs;
   corvane::desktop::MachineSettings machine(
       corvane::host::SettingsStore(std::string(folder) + "/registry.ini"), folder);
   corvane::desktop::StartupFlags flags;
-  corvane::desktop::CCorvaneDoc doc(provider, dialogs, machine, flags);
+  corvane::desktop::CCorvaneDoc doc(provider, machine, flags);
   corvane::Corvane& engine = doc.engine();
   engine.RemoveAllAxes();
   for (int i = 0; i < 32; ++i) {
