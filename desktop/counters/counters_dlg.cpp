@@ -35,8 +35,11 @@ const char kTooMany[] = "Exceeded maximal number of counters.";
 
 QString NumberText(double value) { return QString::number(value, 'g', 15); }
 
-// A field's text as a finite number, blanks around it allowed.
+// A field's text as a finite number, blanks around it allowed. A field that still shows the
+// text of the number it was given keeps that number as it is, digits beyond those shown and
+// all: only an edit changes a value.
 bool ParseNumber(const QString& text, double* value) {
+  if (text == NumberText(*value)) return true;
   bool ok = false;
   const double parsed = QLocale::c().toDouble(text.trimmed(), &ok);
   if (!ok || !std::isfinite(parsed)) return false;
@@ -251,10 +254,10 @@ bool CCountersDlg::StoreFields() {
 }
 
 bool CCountersDlg::ReadAndValidate() {
-  double min = 0;
-  double max = 0;
-  double critical = 0;
-  double scale = 0;
+  double min = min_;
+  double max = max_;
+  double critical = critical_;
+  double scale = multiplier_;
   if (!ParseNumber(min_edit_->text(), &min)) return Complain(tr(kNotANumber), min_edit_), false;
   if (min < 0) return Complain(tr(kNegative), min_edit_), false;
   if (!ParseNumber(max_edit_->text(), &max)) return Complain(tr(kNotANumber), max_edit_), false;
