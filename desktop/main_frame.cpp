@@ -26,6 +26,7 @@
 #include "desktop/machine_settings.h"
 #include "desktop/monotonic_clock.h"
 #include "desktop/tray_rose.h"
+#include "platform/qt/window_flags.h"
 
 // The icon lives in the desktop library's resources, which a static library must register.
 static void InitDesktopResources() { Q_INIT_RESOURCE(corvane); }
@@ -488,22 +489,9 @@ void CMainFrame::ToggleChartLabel(int id) {
 
 // ---- Window behaviour. ----
 
-void CMainFrame::ApplyWindowFlags(Qt::WindowFlags flags) {
-  if (windowFlags() == flags) return;
-  if (QWindow* window = windowHandle()) {
-    // Told to the live window, so it is neither hidden nor moved.
-    overrideWindowFlags(flags);
-    window->setFlags(flags);
-  } else {
-    setWindowFlags(flags);
-  }
-}
+void CMainFrame::ApplyWindowFlags(Qt::WindowFlags flags) { qt::ApplyWindowFlags(this, flags); }
 
-void CMainFrame::SetOnTop(bool on_top) {
-  Qt::WindowFlags flags = windowFlags();
-  flags.setFlag(Qt::WindowStaysOnTopHint, on_top);
-  ApplyWindowFlags(flags);
-}
+void CMainFrame::SetOnTop(bool on_top) { qt::SetStaysOnTop(this, on_top); }
 
 void CMainFrame::SetCaptionShown(bool shown) {
   menuBar()->setVisible(shown);
@@ -652,6 +640,10 @@ void CMainFrame::keyPressEvent(QKeyEvent* event) {
 
 void CMainFrame::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
+  // Activated, the window takes its always-on-top state from the setting again (a followed
+  // link in the about box takes it out of that state for the browser).
+  if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    SetOnTop(document_.engine().GetSettings().AlwaysOntop != 0);
   if (event->type() == QEvent::WindowStateChange && isMinimized() && tray_enabled_ &&
       tray_available_) {
     // Hidden once the minimise has been carried out, so the window leaves the taskbar.
