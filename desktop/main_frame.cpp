@@ -100,7 +100,6 @@ CMainFrame::CMainFrame(CCorvaneDoc& document, DocumentDialogs& dialogs, MachineS
   // the sizing cursors, so the frame follows the mouse.
   setMouseTracking(true);
   setAcceptDrops(true);
-  setAccessibleName(tr(text::kAppTitle));
   // The frame is created at half the screen's size, centred; start-up then moves it to the
   // profile's rectangle.
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -133,9 +132,9 @@ QAction* CMainFrame::AddAction(int id, const QString& text, bool checkable) {
 }
 
 void CMainFrame::CreateActions() {
-  AddAction(cmd::kFileNew, tr("&New...\tCtrl+N"))->setShortcut(QKeySequence::New);
-  AddAction(cmd::kFileOpen, tr("&Open...\tCtrl+O"))->setShortcut(QKeySequence::Open);
-  AddAction(cmd::kFileSave, tr("&Save\tCtrl+S"))->setShortcut(QKeySequence::Save);
+  AddAction(cmd::kFileNew, tr("&New..."))->setShortcut(QKeySequence::New);
+  AddAction(cmd::kFileOpen, tr("&Open..."))->setShortcut(QKeySequence::Open);
+  AddAction(cmd::kFileSave, tr("&Save"))->setShortcut(QKeySequence::Save);
   AddAction(cmd::kFileSaveAs, tr("Save &As..."));
   AddAction(cmd::kViewLog, tr("&View Log..."));
   AddAction(cmd::kCleanLog, tr("&Clean Log"));
