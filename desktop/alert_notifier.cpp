@@ -10,6 +10,7 @@
 
 #include "core/counter_path.h"
 #include "desktop/monotonic_clock.h"
+#include "platform/qt/number_text.h"
 
 namespace corvane::desktop {
 namespace {
@@ -26,13 +27,6 @@ QString MachineOf(std::string_view path) {
 }
 
 }  // namespace
-
-QString AlertValueText(double value) {
-  if (std::abs(value) < 2e9 && value == std::floor(value)) {
-    return QString::number(static_cast<qint64>(value));
-  }
-  return QString::number(value, 'f', 2);
-}
 
 AlertNotifier::AlertNotifier(QObject* parent) : QObject(parent), clock_(MonotonicMilliseconds) {
   QDBusConnection bus = QDBusConnection::sessionBus();
@@ -159,8 +153,8 @@ void AlertPoster::AlertsChanged(std::span<const AlertEvent> changes, int in_aler
     const std::string_view name = event.name.empty() ? event.counter_path : event.name;
     counter.name = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
     counter.machine = MachineOf(event.counter_path);
-    counter.value = event.available ? AlertValueText(event.value) : QStringLiteral("N/A");
-    counter.critical = AlertValueText(event.critical);
+    counter.value = event.available ? qt::ValueText(event.value) : QStringLiteral("N/A");
+    counter.critical = qt::ValueText(event.critical);
     batch.entered.append(counter);
   }
   AlertNotifier* notifier = &notifier_;

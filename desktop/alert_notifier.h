@@ -101,7 +101,4 @@ class AlertPoster final : public AlertSink {
   AlertNotifier& notifier_;
 };
 
-// A value as the chart's labels show it: an integer plainly, otherwise two decimals.
-QString AlertValueText(double value);
-
 }  // namespace corvane::desktop

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "desktop/help/help_topics.h"
+#include "platform/qt/product_text.h"
 
 namespace corvane::desktop {
 namespace {
@@ -52,7 +53,7 @@ std::filesystem::path HelpFolder() { return FindHelpFolder(ProgramFolder()); }
 void ShowHelp(std::uint32_t context, QWidget* parent) {
   const HelpOutcome outcome = OpenHelp(context, ProgramFolder(), CurrentHtmlOpener());
   if (outcome.opened) return;
-  QMessageBox box(QMessageBox::Warning, QStringLiteral("Corvane"),
+  QMessageBox box(QMessageBox::Warning, QString::fromLatin1(product::kAppTitle),
                   QString::fromStdString(outcome.message), QMessageBox::Ok, parent);
   box.exec();
 }

@@ -1,10 +1,7 @@
 #include "desktop/settings/dialog_support.h"
 
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QScreen>
-#include <QStyle>
 #include <QWidget>
 #include <chrono>
 #include <thread>
@@ -13,14 +10,6 @@
 #include "core/engine_host.h"
 
 namespace corvane::desktop {
-
-void CentreOnDesktop(QWidget* dialog) {
-  QScreen* screen =
-      dialog->screen() != nullptr ? dialog->screen() : QGuiApplication::primaryScreen();
-  if (screen == nullptr) return;
-  dialog->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, dialog->size(),
-                                          screen->availableGeometry()));
-}
 
 bool ReadIntegerField(QWidget* dialog, QLineEdit* field, int low, int high, int* value) {
   bool is_number = false;

@@ -12,6 +12,7 @@
 
 #include "desktop/settings/dialog_support.h"
 #include "platform/qt/keyboard_access.h"
+#include "platform/qt/screen_centre.h"
 
 namespace corvane::desktop {
 namespace {
@@ -118,7 +119,7 @@ void CLogSettings::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (!centred_) {
     centred_ = true;
-    CentreOnDesktop(this);
+    qt::CentreOnScreen(this);
   }
 }
 

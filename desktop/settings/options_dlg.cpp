@@ -15,6 +15,7 @@
 #include "desktop/settings/dialog_support.h"
 #include "desktop/settings/up_down_edit.h"
 #include "platform/qt/keyboard_access.h"
+#include "platform/qt/screen_centre.h"
 
 namespace corvane::desktop {
 namespace {
@@ -156,7 +157,7 @@ void COptionsDlg::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (!centred_) {
     centred_ = true;
-    CentreOnDesktop(this);
+    qt::CentreOnScreen(this);
   }
 }
 

@@ -1,8 +1,6 @@
 #include "desktop/settings/service_config_dlg.h"
 
 #include <QCheckBox>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -11,6 +9,8 @@
 
 #include "desktop/settings/dialog_support.h"
 #include "platform/qt/keyboard_access.h"
+#include "platform/qt/profile_file_dialog.h"
+#include "platform/qt/screen_centre.h"
 
 namespace corvane::desktop {
 
@@ -64,18 +64,16 @@ void CServiceConfigDlg::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (!centred_) {
     centred_ = true;
-    CentreOnDesktop(this);
+    qt::CentreOnScreen(this);
   }
 }
 
 void CServiceConfigDlg::OnBrowse() {
   profile_ = path_->text();
   // The field's text is the starting folder; an empty field leaves the platform's default.
-  const QString chosen = QFileDialog::getOpenFileName(
-      this, QStringLiteral("Browse Corvane Profiles"), profile_,
-      QStringLiteral("Corvane Profiles (*.crvn);;All Files (*.*)"), nullptr, QFileDialog::ReadOnly);
-  if (chosen.isEmpty()) return;
-  profile_ = QFileInfo(chosen).absoluteFilePath();
+  const std::optional<QString> chosen = qt::BrowseForProfile(profile_, this);
+  if (!chosen) return;
+  profile_ = *chosen;
   path_->setText(profile_);
 }
 
