@@ -11,6 +11,7 @@
 #include "core/counter_path.h"
 #include "desktop/monotonic_clock.h"
 #include "platform/qt/number_text.h"
+#include "platform/qt/product_text.h"
 
 namespace corvane::desktop {
 namespace {
@@ -72,7 +73,7 @@ void AlertNotifier::Handle(const AlertBatch& batch) {
   }
   if (in_alert_ != batch.in_alert) {
     in_alert_ = batch.in_alert;
-    emit alertCountChanged(in_alert_);
+    Q_EMIT alertCountChanged(in_alert_);
   }
   if (!enabled_ || !changed) return;
   if (listed_.isEmpty()) {
@@ -97,8 +98,8 @@ void AlertNotifier::Send() {
   QVariantMap hints;
   hints.insert(QStringLiteral("urgency"), QVariant::fromValue<uchar>(2));  // critical
   hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("corvane"));
-  call << QStringLiteral("Corvane") << shown_id_ << QStringLiteral("corvane") << Summary(counters)
-       << Body(counters) << QStringList() << hints
+  call << QString::fromLatin1(product::kAppTitle) << shown_id_ << QStringLiteral("corvane")
+       << Summary(counters) << Body(counters) << QStringList() << hints
        << qint32(0);  // never expires: it is withdrawn when the alert ends
   reply_pending_ = true;
   auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
