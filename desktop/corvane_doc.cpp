@@ -127,16 +127,16 @@ void CCorvaneDoc::SetPathName(const QString& path, bool add_to_recent) {
   path_name_ = path;
   if (add_to_recent) {
     machine_.AddRecentFile(path);
-    emit recentFilesChanged();
+    Q_EMIT recentFilesChanged();
   }
-  emit titleChanged();
+  Q_EMIT titleChanged();
 }
 
 bool CCorvaneDoc::Start(bool repaint_at_start) {
   engine_.SetStatusText(text::kLoading);
   engine_.ApplySettingsToChart();
   const bool started = engine_.Start(view_window_, repaint_at_start);
-  emit updateAllViews();
+  Q_EMIT updateAllViews();
   return started;
 }
 
@@ -233,7 +233,7 @@ bool CCorvaneDoc::OpenDocument(const QString& path) {
   engine_.SetModified(false);
   unreadable_ = true;
   SetPathName(path, false);
-  emit updateAllViews();
+  Q_EMIT updateAllViews();
   return true;
 }
 
@@ -345,7 +345,7 @@ void CCorvaneDoc::OnLogSettings() { dialogs_.RunLogSettings(engine_, main_window
 
 void CCorvaneDoc::OnResetMax() {
   engine_.ResetMax();
-  emit updateAllViews();
+  Q_EMIT updateAllViews();
 }
 
 void CCorvaneDoc::OnRestart() {
@@ -373,16 +373,16 @@ void CCorvaneDoc::OnConnect() {
     if (!engine_.SetAxisItem(i, rewritten)) delete rewritten;
   }
   engine_.Start(view_window_, false);
-  emit updateAllViews();
+  Q_EMIT updateAllViews();
 }
 
 void CCorvaneDoc::OnCounters() {
-  if (dialogs_.RunCounters(engine_, view_window_, main_window_)) emit updateAllViews();
+  if (dialogs_.RunCounters(engine_, view_window_, main_window_)) Q_EMIT updateAllViews();
   if (engine_.IsModified()) modified_ = true;
 }
 
 void CCorvaneDoc::OnPreferences() {
-  if (dialogs_.RunPreferences(engine_, view_window_, main_window_)) emit updateAllViews();
+  if (dialogs_.RunPreferences(engine_, view_window_, main_window_)) Q_EMIT updateAllViews();
   if (engine_.IsModified()) modified_ = true;
 }
 
@@ -397,7 +397,7 @@ void CCorvaneDoc::OnColour(ColourSetting which) {
   *member = FromQColor(*colour);
   engine_.SetSettings(settings);
   engine_.ApplySettingsToChart();
-  emit updateAllViews();
+  Q_EMIT updateAllViews();
 }
 
 }  // namespace corvane::desktop

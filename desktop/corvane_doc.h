@@ -95,7 +95,7 @@ class CCorvaneDoc final : public QObject {
   void OnSystemOptions();
   void OnColour(ColourSetting which);
 
- signals:
+ Q_SIGNALS:
   // The path name, and so the caption, changed.
   void titleChanged();
   // What the view shows changed.

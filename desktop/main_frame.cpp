@@ -660,7 +660,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   document_.ShutDown();
   tray_icon_->hide();
   event->accept();
-  emit closed();
+  Q_EMIT closed();
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {

@@ -64,7 +64,7 @@ class CMainFrame final : public QMainWindow {
   void SetTrayClock(TrayClickRule::Clock clock) { tray_clicks_.SetClock(std::move(clock)); }
   void SetTrayAvailable(bool available) { tray_available_ = available; }
 
- signals:
+ Q_SIGNALS:
   // The window has been closed for good (after the save check).
   void closed();
 

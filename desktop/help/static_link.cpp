@@ -32,7 +32,7 @@ void CStaticLink::Follow() {
   const QUrl url(url_);
   // A link that cannot be opened says nothing.
   opener_(url);
-  emit followed(url);
+  Q_EMIT followed(url);
 }
 
 void CStaticLink::mousePressEvent(QMouseEvent* event) {

@@ -9,7 +9,7 @@ void QtEngineWindow::Invalidate(bool /*erase*/) { request_.Request(); }
 void QtEngineWindow::Deliver() {
   ++delivered_;
   if (widget_) widget_->update();
-  emit delivered();
+  Q_EMIT delivered();
 }
 
 }  // namespace corvane::qt

@@ -30,7 +30,7 @@ class QtEngineWindow final : public QObject, public EngineWindow {
   // Repaint requests that reached the widget (GUI thread); for tests and measurements.
   int DeliveredRequests() const { return delivered_; }
 
- signals:
+ Q_SIGNALS:
   // A repaint request reached the widget's thread (after a sample, among others).
   void delivered();
 

@@ -35,7 +35,7 @@ void QtMessageSink::Show(const EngineMessage& message) {
     });
   }
   box->show();
-  emit messageShown(box);
+  Q_EMIT messageShown(box);
 }
 
 }  // namespace corvane::qt

@@ -187,7 +187,7 @@ TEST_P(TrayTest, ClicksOnTheIconToggleTheWindow) {
   frame().SetTrayClock([&] { return now; });
   for (const auto& [at, reason] : GetParam().clicks) {
     now = at;
-    emit frame().tray_icon()->activated(reason);
+    Q_EMIT frame().tray_icon()->activated(reason);
   }
   EXPECT_EQ(frame().isVisible(), GetParam().visible_after);
 }
@@ -216,14 +216,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(FrameTest, TrayMenuOffersRestoreOnlyWhileHiddenAndMinimizeOnlyWhileShown) {
   ASSERT_TRUE(StartProgram());
   EXPECT_TRUE(frame().tray_icon_added());
-  emit frame().tray_menu()->aboutToShow();
+  Q_EMIT frame().tray_menu()->aboutToShow();
   EXPECT_FALSE(frame().action(cmd::kTrayRestore)->isEnabled());
   EXPECT_TRUE(frame().action(cmd::kTrayMinimize)->isEnabled());
   EXPECT_EQ(frame().tray_menu()->defaultAction(), frame().action(cmd::kTrayMinimize));
 
   frame().action(cmd::kTrayMinimize)->trigger();
   EXPECT_FALSE(frame().isVisible());
-  emit frame().tray_menu()->aboutToShow();
+  Q_EMIT frame().tray_menu()->aboutToShow();
   EXPECT_TRUE(frame().action(cmd::kTrayRestore)->isEnabled());
   EXPECT_FALSE(frame().action(cmd::kTrayMinimize)->isEnabled());
   EXPECT_EQ(frame().tray_menu()->defaultAction(), frame().action(cmd::kTrayRestore));
