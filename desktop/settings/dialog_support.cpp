@@ -1,5 +1,6 @@
 #include "desktop/settings/dialog_support.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QWidget>
@@ -17,14 +18,14 @@ bool ReadIntegerField(QWidget* dialog, QLineEdit* field, int low, int high, int*
   const qlonglong number = text.toLongLong(&is_number);
   QString problem;
   if (!is_number) {
-    problem = QString::fromLatin1(kNotAnInteger);
+    problem = QCoreApplication::translate("DialogSupport", kNotAnInteger);
   } else if (number < low || number > high) {
-    problem = QString::fromLatin1(kIntegerOutOfRange).arg(low).arg(high);
+    problem = QCoreApplication::translate("DialogSupport", kIntegerOutOfRange).arg(low).arg(high);
   } else {
     *value = static_cast<int>(number);
     return true;
   }
-  QMessageBox::warning(dialog, QString::fromLatin1(kAppTitle), problem);
+  QMessageBox::warning(dialog, QCoreApplication::translate("DialogSupport", kAppTitle), problem);
   field->setFocus(Qt::OtherFocusReason);
   field->selectAll();
   return false;

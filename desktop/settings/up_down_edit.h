@@ -15,6 +15,8 @@
 namespace corvane::desktop {
 
 class UpDownEdit : public QAbstractSpinBox {
+  Q_OBJECT
+
  public:
   using Clock = std::function<std::chrono::steady_clock::time_point()>;
 
