@@ -223,30 +223,11 @@ def with_shortcut_text(names):
     return [name for name in names if "\t" in name or "Ctrl+" in name]
 
 
-def recording_browser(env, home):
-    """Makes a recorder of the test's own the program for HTML pages; the file it writes its
-    arguments into."""
-    applications = os.path.join(env["XDG_DATA_HOME"], "applications")
-    os.makedirs(applications, exist_ok=True)
-    os.makedirs(env["XDG_CONFIG_HOME"], exist_ok=True)
-    recorder = os.path.join(home, "record-browser")
-    with open(recorder, "w") as out:
-        out.write('#!/bin/sh\nprintf "%s\\n" "$@" > "$0.part" && mv "$0.part" "$0.args"\n')
-    os.chmod(recorder, 0o755)
-    with open(os.path.join(applications, "corvane-e2e-browser.desktop"), "w") as out:
-        out.write("[Desktop Entry]\nType=Application\nName=Recorder\nExec=%s %%u\n"
-                  "MimeType=text/html;x-scheme-handler/http;\n" % recorder)
-    with open(os.path.join(env["XDG_CONFIG_HOME"], "mimeapps.list"), "w") as out:
-        out.write("[Default Applications]\ntext/html=corvane-e2e-browser.desktop\n"
-                  "x-scheme-handler/http=corvane-e2e-browser.desktop\n")
-    return recorder + ".args"
-
-
 def menu_names(menu):
     return [menu.getChildAtIndex(i).name for i in range(menu.childCount)]
 
 
-def about_link_keeps_always_on_top(pyatspi, env, app, menus, window):
+def about_link_keeps_always_on_top(pyatspi, env, app, menus, window, output):
     """Always On Top on through the Options menu, then the About box's link clicked."""
     x11.xdotool(env, "windowactivate", "--sync", window)
     menus.forget()
@@ -296,6 +277,7 @@ def about_link_keeps_always_on_top(pyatspi, env, app, menus, window):
                  "(%s, now %s)" % (window, windows)):
         return
     after = x11.window_geometry(env, window)
+    x11.Picture.of_window(env, None, save_as=os.path.join(output, "corvane-about-link.png"))
     check(after == before, "... without moving or sizing it (%s, then %s)" % (before, after))
 
     ok = x11.find_accessible(dialog, lambda n: n.name == "OK" and n.getRoleName() == "push button")
@@ -343,7 +325,10 @@ def inner(corvane, output):
         root = system_root(folder)
         profile = os.path.join(folder, "E2E.crvn")
         write_profile(profile)
-        recorded = recording_browser(env, home)
+        # The link's page goes to a recorder: the test's own XDG folders for programs and
+        # their default applications (the others stay, for the window manager's theme).
+        xdg, recorded = x11.recording_browser(os.path.join(folder, "browser"))
+        env.update((name, xdg[name]) for name in ("XDG_CONFIG_HOME", "XDG_DATA_HOME"))
         env.update(CORVANE_SYSTEM_ROOT=root, QT_QPA_PLATFORM="xcb",
                    QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
         app = processes.start([corvane, profile], env=env, stdout=subprocess.PIPE,
@@ -457,7 +442,7 @@ def inner(corvane, output):
               "a double-click on the diagram brings the caption back")
         time.sleep(0.5)
 
-        about_link_keeps_always_on_top(pyatspi, env, app, menus, window)
+        about_link_keeps_always_on_top(pyatspi, env, app, menus, window, output)
         check(x11.poll(lambda: os.path.exists(recorded), 10),
               "the link reached the program for HTML pages")
 
