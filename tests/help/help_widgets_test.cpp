@@ -199,8 +199,11 @@ TEST_F(HelpWidgetsTest, MissingPageIsReportedInABoxTitledCorvane) {
   };
   const Case cases[] = {
       {[](QWidget* parent) { ShowHelp(0, parent); }, "help.html"},
-      {[](QWidget* parent) { HelpRequestFor(parent)(kHelpLogSettings); }, "log.html"},
-      {[](QWidget* parent) { ShowHelp(MessageHelpContext(kHelpConnectionFailed), parent); },
+      {[](QWidget* parent) { HelpRequestFor(parent)(ContextNumber(HelpTopicId::kLogSettings)); },
+       "log.html"},
+      {[](QWidget* parent) {
+         ShowHelp(MessageHelpContext(ContextNumber(HelpTopicId::kConnectionFailed)), parent);
+       },
        "troubles.html"},
   };
   for (const Case& c : cases) {
