@@ -6,6 +6,14 @@ if(CORVANE_WERROR)
   target_compile_options(corvane_options INTERFACE -Werror)
 endif()
 target_compile_definitions(corvane_options INTERFACE $<$<CONFIG:Debug>:_GLIBCXX_ASSERTIONS>)
+# Qt's bare "signals", "slots" and "emit" would clash with plain names in other headers: Qt code
+# says Q_SIGNALS, Q_SLOTS and Q_EMIT, everywhere alike. Found here once, Qt's core target is the
+# one every folder's find_package uses, so every target built with Qt gets the definition (and
+# the targets without Qt keep their flags).
+if(CORVANE_BUILD_GUI)
+  find_package(Qt6 REQUIRED COMPONENTS Core)
+  set_property(TARGET Qt6::Core APPEND PROPERTY INTERFACE_COMPILE_DEFINITIONS QT_NO_KEYWORDS)
+endif()
 
 if(CORVANE_SANITIZE)
   if(CORVANE_SANITIZE MATCHES "thread" AND CORVANE_SANITIZE MATCHES "address")

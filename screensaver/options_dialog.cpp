@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -21,6 +20,8 @@
 
 #include "platform/linux/privileged/privileged_write_prompt.h"
 #include "platform/qt/keyboard_access.h"
+#include "platform/qt/product_text.h"
+#include "platform/qt/profile_file_dialog.h"
 
 namespace corvane::screensaver {
 namespace {
@@ -136,19 +137,8 @@ void ScreensaverOptionsDialog::LoadSettings() {
 }
 
 void ScreensaverOptionsDialog::Browse() {
-  QFileDialog dialog(this, tr("Browse Corvane Profiles"), profile_->text());
-  dialog.setObjectName("browseProfiles");
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setOption(QFileDialog::ReadOnly, false);
-  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-  // Linux file names need no dot, so "all files" is every name.
-  dialog.setNameFilters({tr("Corvane Profiles (*.crvn)"), tr("All Files (*)")});
-  const QFileInfo current(profile_->text());
-  if (current.isFile()) dialog.selectFile(current.absoluteFilePath());
-  if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-    profile_->setText(dialog.selectedFiles().first());
-  }
+  if (const std::optional<QString> chosen = qt::BrowseForProfile(profile_->text(), this))
+    profile_->setText(*chosen);
 }
 
 void ScreensaverOptionsDialog::CheckAndSave() {
@@ -200,7 +190,7 @@ bool ScreensaverOptionsDialog::SaveLogonScreensaver(const ScreensaverSettings& s
 }
 
 void ScreensaverOptionsDialog::Tell(const QString& text) {
-  QMessageBox box(QMessageBox::NoIcon, tr("Corvane"), text, QMessageBox::Ok, this);
+  QMessageBox box(QMessageBox::NoIcon, tr(product::kAppTitle), text, QMessageBox::Ok, this);
   box.exec();
 }
 
@@ -224,7 +214,7 @@ int RunOptionsDialog(unsigned /*owner*/) {
   // program's system options.
   const auto elevated = [](QWidget* parent, const ScreensaverSettings& settings) {
     const std::vector<host::StoreWrite> writes = LogonWrites(settings);
-    return host::WriteStoreValuesAsking(parent, QObject::tr("Corvane"), writes) ==
+    return host::WriteStoreValuesAsking(parent, QObject::tr(product::kAppTitle), writes) ==
            host::PromptedWrite::kWritten;
   };
   ScreensaverOptionsDialog dialog(user, default_user, elevated);

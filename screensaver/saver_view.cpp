@@ -29,16 +29,7 @@ void SaverView::Start() {
   HandleEvents();
 }
 
-void SaverView::Invalidate(bool /*erase*/) {
-  if (repaint_posted_.exchange(true)) return;
-  QMetaObject::invokeMethod(
-      this,
-      [this] {
-        repaint_posted_ = false;
-        Redraw();
-      },
-      Qt::QueuedConnection);
-}
+void SaverView::Invalidate(bool /*erase*/) { repaint_.Request(); }
 
 void SaverView::OnSecond() {
   if (placement_.Tick()) Redraw();

@@ -12,11 +12,11 @@
 #include <QObject>
 #include <QSocketNotifier>
 #include <QTimer>
-#include <atomic>
 #include <vector>
 
 #include "core/engine_host.h"
 #include "platform/linux/x11/xcb_window.h"
+#include "platform/qt/coalesced_call.h"
 #include "platform/qt/text_layout_cache.h"
 #include "screensaver/chart_placement.h"
 #include "screensaver/user_input.h"
@@ -70,9 +70,9 @@ class SaverView final : public QObject, public EngineWindow {
   qt::TextLayoutCache text_cache_;
   QTimer second_;
   QSocketNotifier* readable_ = nullptr;
-  std::atomic<bool> repaint_posted_{false};
   bool finished_ = false;
   int redraws_ = 0;
+  qt::CoalescedCall repaint_{this, [this] { Redraw(); }};
 };
 
 }  // namespace corvane::screensaver

@@ -9,12 +9,12 @@
 
 #include "platform/linux/host/host_status.h"
 #include "platform/linux/host/settings_store.h"
+#include "platform/qt/product_text.h"
 
 namespace corvane::screensaver {
 
-inline constexpr std::string_view kScreenSaverKey = "Software\\Quillfen\\Corvane\\Screen Saver";
-inline constexpr std::string_view kRecentFileListKey =
-    "Software\\Quillfen\\Corvane\\Recent File List";
+using product::kRecentFileListKey;
+using product::kScreenSaverKey;
 inline constexpr std::string_view kDesktopKey = "Control Panel\\Desktop";
 // The name the logon desktop's "SCRNSAVE.EXE" holds, the same the desktop program writes.
 inline constexpr std::string_view kScreensaverProgram = "corvscreen.scr";

@@ -7,6 +7,7 @@
 
 #include "core/counter_item.h"
 #include "core/engine.h"
+#include "platform/qt/number_text.h"
 
 namespace corvane::desktop {
 namespace {
@@ -93,14 +94,7 @@ QString AxisUnit(std::string_view counter_path, std::string_view axis_name, doub
 }
 
 QString SpokenNumber(double value, const QString& unit) {
-  QString number;
-  if (value >= std::numeric_limits<std::int32_t>::min() &&
-      value <= std::numeric_limits<std::int32_t>::max() &&
-      value == static_cast<double>(static_cast<std::int32_t>(value))) {
-    number = QString::number(static_cast<std::int32_t>(value));
-  } else {
-    number = QString::number(value, 'f', 2);
-  }
+  const QString number = qt::ValueText(value);
   if (unit.isEmpty()) return number;
   if (unit == QLatin1String("%")) return number + unit;
   return number + QLatin1Char(' ') + unit;

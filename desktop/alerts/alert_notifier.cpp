@@ -10,6 +10,8 @@
 
 #include "core/counter_path.h"
 #include "desktop/app/monotonic_clock.h"
+#include "platform/qt/number_text.h"
+#include "platform/qt/product_text.h"
 
 namespace corvane::desktop {
 namespace {
@@ -26,13 +28,6 @@ QString MachineOf(std::string_view path) {
 }
 
 }  // namespace
-
-QString AlertValueText(double value) {
-  if (std::abs(value) < 2e9 && value == std::floor(value)) {
-    return QString::number(static_cast<qint64>(value));
-  }
-  return QString::number(value, 'f', 2);
-}
 
 AlertNotifier::AlertNotifier(QObject* parent) : QObject(parent), clock_(MonotonicMilliseconds) {
   QDBusConnection bus = QDBusConnection::sessionBus();
@@ -78,7 +73,7 @@ void AlertNotifier::Handle(const AlertBatch& batch) {
   }
   if (in_alert_ != batch.in_alert) {
     in_alert_ = batch.in_alert;
-    emit alertCountChanged(in_alert_);
+    Q_EMIT alertCountChanged(in_alert_);
   }
   if (!enabled_ || !changed) return;
   if (listed_.isEmpty()) {
@@ -103,8 +98,8 @@ void AlertNotifier::Send() {
   QVariantMap hints;
   hints.insert(QStringLiteral("urgency"), QVariant::fromValue<uchar>(2));  // critical
   hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("corvane"));
-  call << QStringLiteral("Corvane") << shown_id_ << QStringLiteral("corvane") << Summary(counters)
-       << Body(counters) << QStringList() << hints
+  call << QString::fromLatin1(product::kAppTitle) << shown_id_ << QStringLiteral("corvane")
+       << Summary(counters) << Body(counters) << QStringList() << hints
        << qint32(0);  // never expires: it is withdrawn when the alert ends
   reply_pending_ = true;
   auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
@@ -159,8 +154,8 @@ void AlertPoster::AlertsChanged(std::span<const AlertEvent> changes, int in_aler
     const std::string_view name = event.name.empty() ? event.counter_path : event.name;
     counter.name = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
     counter.machine = MachineOf(event.counter_path);
-    counter.value = event.available ? AlertValueText(event.value) : QStringLiteral("N/A");
-    counter.critical = AlertValueText(event.critical);
+    counter.value = event.available ? qt::ValueText(event.value) : QStringLiteral("N/A");
+    counter.critical = qt::ValueText(event.critical);
     batch.entered.append(counter);
   }
   AlertNotifier* notifier = &notifier_;

@@ -67,7 +67,7 @@ class AlertNotifier final : public QObject {
   static QString Summary(const QList<AlertedCounter>& counters);
   static QString Body(const QList<AlertedCounter>& counters);
 
- signals:
+ Q_SIGNALS:
   // The number of counters in alert changed (the tray's tip shows it).
   void alertCountChanged(int in_alert);
 
@@ -76,7 +76,7 @@ class AlertNotifier final : public QObject {
   void Withdraw();
   void OnNotifyReply(QDBusPendingCallWatcher* watcher);
 
- private slots:
+ private Q_SLOTS:
   // The service's NotificationClosed signal (QtDBus connects signals by signature only).
   void OnClosed(uint id, uint reason);
 
@@ -100,8 +100,5 @@ class AlertPoster final : public AlertSink {
  private:
   AlertNotifier& notifier_;
 };
-
-// A value as the chart's labels show it: an integer plainly, otherwise two decimals.
-QString AlertValueText(double value);
 
 }  // namespace corvane::desktop

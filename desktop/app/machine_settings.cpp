@@ -29,7 +29,7 @@ std::filesystem::path ChooseProfileFolder(const std::filesystem::path& program_f
   const std::filesystem::path folder = program_folder.lexically_normal();
   const bool system_folder = IsUnder(folder, "/usr") || IsUnder(folder, "/opt");
   if (!folder.empty() && program_folder_writable && !system_folder) return folder;
-  return documents / "Corvane";
+  return documents / product::kAppTitle;
 }
 
 MachineSettings::MachineSettings(host::SettingsStore store, std::filesystem::path profile_folder)

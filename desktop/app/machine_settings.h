@@ -11,11 +11,12 @@
 #include <optional>
 
 #include "platform/linux/host/settings_store.h"
+#include "platform/qt/product_text.h"
 
 namespace corvane::desktop {
 
-inline constexpr char kRecentFileListKey[] = "Software\\Quillfen\\Corvane\\Recent File List";
-inline constexpr char kSettingsKey[] = "Software\\Quillfen\\Corvane\\Settings";
+using product::kRecentFileListKey;
+using product::kSettingsKey;
 inline constexpr int kRecentFileCount = 4;
 
 // Where new profiles go: the program folder while it is writable and not a system folder

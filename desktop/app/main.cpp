@@ -3,12 +3,13 @@
 
 #include "desktop/app/corvane_app.h"
 #include "desktop/dialogs/corvane_dialogs.h"
+#include "platform/qt/product_text.h"
 #include "platform/system_provider.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Corvane"));
-  QApplication::setOrganizationName(QStringLiteral("Quillfen"));
+  QApplication::setApplicationName(QString::fromLatin1(corvane::product::kAppTitle));
+  QApplication::setOrganizationName(QString::fromLatin1(corvane::product::kOrganisation));
   QApplication::setDesktopFileName(QStringLiteral("corvane"));
   const auto provider = corvane::MakeSystemProvider();
   corvane::desktop::CorvaneDialogs dialogs;

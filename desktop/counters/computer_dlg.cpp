@@ -10,8 +10,8 @@
 #include <utility>
 
 #include "desktop/counters/dialog_ids.h"
-#include "desktop/counters/dialog_placement.h"
 #include "platform/qt/keyboard_access.h"
+#include "platform/qt/screen_centre.h"
 
 namespace corvane::desktop {
 
@@ -75,7 +75,7 @@ void CComputerDlg::accept() {
 
 void CComputerDlg::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  CentreOnScreen(this);
+  qt::CentreOnScreen(this);
 }
 
 }  // namespace corvane::desktop

@@ -223,7 +223,7 @@ void CCounterBrowser::CancelBrowse() {
   loader_->Cancel();
   SetBusy(false, QString());
   ShowMessage(tr("Reading the counters of %1 was cancelled.").arg(loading_machine_), false);
-  emit CatalogShown();
+  Q_EMIT CatalogShown();
 }
 
 void CCounterBrowser::ShowCatalog(BrowseCatalog catalog) {
@@ -232,13 +232,13 @@ void CCounterBrowser::ShowCatalog(BrowseCatalog catalog) {
     const QString where =
         catalog.machine.empty() ? tr("this computer") : QString::fromStdString(catalog.machine);
     ShowMessage(tr("Cannot read the counters of %1: %2").arg(where, FromUtf8(catalog.error)), true);
-    emit CatalogShown();
+    Q_EMIT CatalogShown();
     return;
   }
   catalog_ = std::move(catalog);
   FillObjects();
   if (catalog_.objects.empty()) ShowMessage(tr("The computer offers no counters."), true);
-  emit CatalogShown();
+  Q_EMIT CatalogShown();
 }
 
 void CCounterBrowser::SetBusy(bool busy, const QString& what) {

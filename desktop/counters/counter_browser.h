@@ -45,7 +45,7 @@ class CCounterBrowser : public QDialog {
   // Reads the machine typed into the computer field (empty: this machine).
   void BrowseMachine();
 
- signals:
+ Q_SIGNALS:
   // A catalogue has been shown (or its failure reported): the lists can be used.
   void CatalogShown();
 

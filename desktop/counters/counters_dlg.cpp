@@ -20,9 +20,11 @@
 #include "desktop/counters/computer_dlg.h"
 #include "desktop/counters/counter_browser.h"
 #include "desktop/counters/dialog_ids.h"
-#include "desktop/counters/dialog_placement.h"
 #include "desktop/counters/hscroll_list_box.h"
 #include "platform/qt/keyboard_access.h"
+#include "platform/qt/number_text.h"
+#include "platform/qt/product_text.h"
+#include "platform/qt/screen_centre.h"
 
 namespace corvane::desktop {
 namespace {
@@ -34,10 +36,11 @@ const char kCriticalOutside[] =
     "Critical value should be in between of minimal and maximal values.";
 const char kTooMany[] = "Exceeded maximal number of counters.";
 
-QString NumberText(double value) { return QString::number(value, 'g', 15); }
-
-// A field's text as a finite number, blanks around it allowed.
+// A field's text as a finite number, blanks around it allowed. A field that still shows the
+// text of the number it was given keeps that number as it is, digits beyond those shown and
+// all: only an edit changes a value.
 bool ParseNumber(const QString& text, double* value) {
+  if (text == qt::FieldNumberText(*value)) return true;
   bool ok = false;
   const double parsed = QLocale::c().toDouble(text.trimmed(), &ok);
   if (!ok || !std::isfinite(parsed)) return false;
@@ -183,7 +186,7 @@ void CCountersDlg::ConnectSignals() {
 
 void CCountersDlg::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  CentreOnScreen(this);
+  qt::CentreOnScreen(this);
 }
 
 // ---- List and fields.
@@ -226,10 +229,10 @@ void CCountersDlg::LoadFields() {
 
 void CCountersDlg::WriteMembers() {
   label_edit_->setText(label_);
-  min_edit_->setText(NumberText(min_));
-  max_edit_->setText(NumberText(max_));
-  critical_edit_->setText(NumberText(critical_));
-  scale_edit_->setText(NumberText(multiplier_));
+  min_edit_->setText(qt::FieldNumberText(min_));
+  max_edit_->setText(qt::FieldNumberText(max_));
+  critical_edit_->setText(qt::FieldNumberText(critical_));
+  scale_edit_->setText(qt::FieldNumberText(multiplier_));
   inverse_check_->setChecked(inverse_);
   costly_check_->setChecked(costly_);
 }
@@ -254,10 +257,10 @@ bool CCountersDlg::StoreFields() {
 }
 
 bool CCountersDlg::ReadAndValidate() {
-  double min = 0;
-  double max = 0;
-  double critical = 0;
-  double scale = 0;
+  double min = min_;
+  double max = max_;
+  double critical = critical_;
+  double scale = multiplier_;
   if (!ParseNumber(min_edit_->text(), &min)) return Complain(tr(kNotANumber), min_edit_), false;
   if (min < 0) return Complain(tr(kNegative), min_edit_), false;
   if (!ParseNumber(max_edit_->text(), &max)) return Complain(tr(kNotANumber), max_edit_), false;
@@ -283,7 +286,7 @@ bool CCountersDlg::ReadAndValidate() {
 }
 
 void CCountersDlg::Complain(const QString& text, QLineEdit* field) {
-  QMessageBox::warning(this, tr("Corvane"), text);
+  QMessageBox::warning(this, tr(product::kAppTitle), text);
   field->setFocus();
   field->selectAll();
 }
@@ -313,7 +316,7 @@ void CCountersDlg::UpdateMoveButtons() {
 void CCountersDlg::OnAdd() {
   if (!StoreFields()) return;
   if (static_cast<int>(entries_.size()) >= kMaxCounters) {
-    QMessageBox::warning(this, tr("Corvane"), tr(kTooMany));
+    QMessageBox::warning(this, tr(product::kAppTitle), tr(kTooMany));
     return;
   }
   CCounterBrowser browser(

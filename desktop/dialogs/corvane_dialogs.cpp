@@ -2,7 +2,6 @@
 
 #include <QColorDialog>
 #include <QDialog>
-#include <QFileDialog>
 
 #include "desktop/frame/command_ids.h"
 #include "desktop/counters/computer_dlg.h"
@@ -14,6 +13,7 @@
 #include "desktop/settings/options_dlg.h"
 #include "desktop/settings/system_options.h"
 #include "desktop/settings/wizard_add_dlg.h"
+#include "platform/qt/profile_file_dialog.h"
 
 namespace corvane::desktop {
 
@@ -57,19 +57,11 @@ void CorvaneDialogs::ShowHelp(std::uint32_t context, QWidget* parent) {
 }
 
 std::optional<QString> CorvaneDialogs::AskOpenPath(QWidget* parent) {
-  const QString path = QFileDialog::getOpenFileName(parent, QObject::tr("Open"), QString(),
-                                                    QObject::tr(text::kFilter));
-  if (path.isEmpty()) return std::nullopt;
-  return path;
+  return qt::AskOpenProfile(parent);
 }
 
 std::optional<QString> CorvaneDialogs::AskSavePath(const QString& proposed, QWidget* parent) {
-  QFileDialog dialog(parent, QObject::tr("Save As"), proposed, QObject::tr(text::kFilter));
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setDefaultSuffix(QString(text::kExtension).mid(1));
-  dialog.selectFile(proposed);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().first();
+  return qt::AskSaveProfile(proposed, parent);
 }
 
 std::optional<QColor> CorvaneDialogs::ChooseColour(const QColor& initial,

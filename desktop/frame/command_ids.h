@@ -2,6 +2,8 @@
 // Commands), status-bar prompts and help contexts are keyed by. Plain constants; any thread.
 #pragma once
 
+#include "platform/qt/product_text.h"
+
 namespace corvane::desktop {
 
 namespace cmd {
@@ -56,10 +58,8 @@ inline constexpr int kTrayMinimize = 32840;
 }  // namespace cmd
 
 namespace text {
-inline constexpr char kAppTitle[] = "Corvane";  // 57344
-inline constexpr char kReady[] = "Ready";       // 57345
-inline constexpr char kFilter[] = "Corvane Profiles (*.crvn)";
-inline constexpr char kExtension[] = ".crvn";
+using product::kAppTitle;                  // 57344
+inline constexpr char kReady[] = "Ready";  // 57345
 inline constexpr char kLoading[] = "Loading...";
 inline constexpr char kCannotReadFile[] = "Cannot read file: ";       // 61214
 inline constexpr char kCannotWriteFile[] = "Cannot write to file: ";  // 61217

@@ -29,6 +29,7 @@
 #include "desktop/frame/tray_controller.h"
 #include "desktop/frame/tray_rose.h"
 #include "desktop/frame/window_drag_filter.h"
+#include "platform/qt/window_flags.h"
 
 // The icon lives in the desktop library's resources, which a static library must register.
 static void InitDesktopResources() { Q_INIT_RESOURCE(corvane); }
@@ -106,7 +107,6 @@ CMainFrame::CMainFrame(CCorvaneDoc& document, DocumentDialogs& dialogs, MachineS
   InitDesktopResources();
   setWindowIcon(QIcon(QStringLiteral(":/corvane/corvane.svg")));
   setAcceptDrops(true);
-  setAccessibleName(tr(text::kAppTitle));
   PlaceAtStart();
 
   // The diagram, and what the document's commands ask the user.
@@ -328,22 +328,9 @@ void CMainFrame::ToggleChartLabel(int id) {
 
 // ---- Window behaviour. ----
 
-void CMainFrame::ApplyWindowFlags(Qt::WindowFlags flags) {
-  if (windowFlags() == flags) return;
-  if (QWindow* window = windowHandle()) {
-    // Told to the live window, so it is neither hidden nor moved.
-    overrideWindowFlags(flags);
-    window->setFlags(flags);
-  } else {
-    setWindowFlags(flags);
-  }
-}
+void CMainFrame::ApplyWindowFlags(Qt::WindowFlags flags) { qt::ApplyWindowFlags(this, flags); }
 
-void CMainFrame::SetOnTop(bool on_top) {
-  Qt::WindowFlags flags = windowFlags();
-  flags.setFlag(Qt::WindowStaysOnTopHint, on_top);
-  ApplyWindowFlags(flags);
-}
+void CMainFrame::SetOnTop(bool on_top) { qt::SetStaysOnTop(this, on_top); }
 
 void CMainFrame::SetCaptionShown(bool shown) {
   menuBar()->setVisible(shown);
@@ -383,6 +370,10 @@ void CMainFrame::keyPressEvent(QKeyEvent* event) {
 
 void CMainFrame::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
+  // Activated, the window takes its always-on-top state from the setting again (a followed
+  // link in the about box takes it out of that state for the browser).
+  if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    SetOnTop(document_.engine().GetSettings().AlwaysOntop != 0);
   if (event->type() == QEvent::WindowStateChange) tray_->WindowStateChanged();
 }
 
@@ -393,7 +384,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   }
   tray_->Remove();
   event->accept();
-  emit closed();
+  Q_EMIT closed();
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {

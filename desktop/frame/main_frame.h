@@ -72,7 +72,7 @@ class CMainFrame final : public QMainWindow {
   void SetTrayClock(TrayClickRule::Clock clock);
   void SetTrayAvailable(bool available);
 
- signals:
+ Q_SIGNALS:
   // The window has been closed for good (after the save check).
   void closed();
 

@@ -15,13 +15,13 @@ namespace corvane::desktop {
 // menu, in the order the actions are made.
 const std::vector<Command>& CMainFrame::Commands() {
   static const std::vector<Command> kCommands{
-      {cmd::kFileNew, "file.new", QT_TR_NOOP("&New...\tCtrl+N"), QKeySequence::New,
+      {cmd::kFileNew, "file.new", QT_TR_NOOP("&New..."), QKeySequence::New,
        QT_TR_NOOP("Create a new document"), false, [](CMainFrame& f) { f.ui_->OnFileNew(); },
        nullptr},
-      {cmd::kFileOpen, "file.open", QT_TR_NOOP("&Open...\tCtrl+O"), QKeySequence::Open,
+      {cmd::kFileOpen, "file.open", QT_TR_NOOP("&Open..."), QKeySequence::Open,
        QT_TR_NOOP("Open an existing document"), false, [](CMainFrame& f) { f.ui_->OnFileOpen(); },
        nullptr},
-      {cmd::kFileSave, "file.save", QT_TR_NOOP("&Save\tCtrl+S"), QKeySequence::Save,
+      {cmd::kFileSave, "file.save", QT_TR_NOOP("&Save"), QKeySequence::Save,
        QT_TR_NOOP("Save the active document"), false, [](CMainFrame& f) { f.ui_->OnFileSave(); },
        nullptr},
       {cmd::kFileSaveAs, "file.save_as", QT_TR_NOOP("Save &As..."), QKeySequence::UnknownKey,

@@ -19,6 +19,7 @@
 #include "desktop/help/help_targets.h"
 #include "desktop/help/static_link.h"
 #include "platform/qt/keyboard_access.h"
+#include "platform/qt/screen_centre.h"
 
 namespace corvane::desktop {
 namespace {
@@ -120,11 +121,7 @@ CAboutDlg::CAboutDlg(QWidget* main_window, QWidget* parent)
 void CAboutDlg::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   // The about box sits in the middle of the desktop, not of its owner.
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  if (screen == nullptr) return;
-  QRect frame = frameGeometry();
-  frame.moveCenter(screen->availableGeometry().center());
-  move(frame.topLeft());
+  qt::CentreOnScreen(this, QGuiApplication::primaryScreen());
 }
 
 }  // namespace corvane::desktop

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "desktop/help/help_topics.h"
+#include "platform/qt/product_text.h"
 
 namespace corvane::desktop {
 namespace {
@@ -26,9 +27,10 @@ QUrl HelpPageUrl(const std::filesystem::path& page, std::string_view anchor) {
   return url;
 }
 
-HelpOutcome OpenHelp(std::uint32_t context, const std::filesystem::path& program_folder,
-                     HtmlOpener& opener) {
-  const HelpTopic topic = HelpTopicFor(context);
+namespace {
+
+HelpOutcome OpenTopic(const HelpTopic& topic, const std::filesystem::path& program_folder,
+                      HtmlOpener& opener) {
   const std::filesystem::path page = FindHelpFolder(program_folder) / topic.page;
   // A page that is not there has no program to open it, whatever the desktop offers.
   if (!IsFile(page)) return {false, kCannotReadFile + page.string()};
@@ -43,22 +45,41 @@ HelpOutcome OpenHelp(std::uint32_t context, const std::filesystem::path& program
   return {false, kCannotReadFile + BuildHelpArgument(page.string(), topic.anchor)};
 }
 
+void ShowOutcome(const HelpOutcome& outcome, QWidget* parent) {
+  if (outcome.opened) return;
+  QMessageBox box(QMessageBox::Warning, QString::fromLatin1(product::kAppTitle),
+                  QString::fromStdString(outcome.message), QMessageBox::Ok, parent);
+  box.exec();
+}
+
+}  // namespace
+
+HelpOutcome OpenHelp(HelpTopicId topic, const std::filesystem::path& program_folder,
+                     HtmlOpener& opener) {
+  return OpenTopic(HelpTopicFor(topic), program_folder, opener);
+}
+
+HelpOutcome OpenHelp(std::uint32_t context, const std::filesystem::path& program_folder,
+                     HtmlOpener& opener) {
+  return OpenTopic(HelpTopicFor(context), program_folder, opener);
+}
+
 std::filesystem::path ProgramFolder() {
   return QCoreApplication::applicationDirPath().toStdString();
 }
 
 std::filesystem::path HelpFolder() { return FindHelpFolder(ProgramFolder()); }
 
+void ShowHelp(HelpTopicId topic, QWidget* parent) {
+  ShowOutcome(OpenHelp(topic, ProgramFolder(), CurrentHtmlOpener()), parent);
+}
+
 void ShowHelp(std::uint32_t context, QWidget* parent) {
-  const HelpOutcome outcome = OpenHelp(context, ProgramFolder(), CurrentHtmlOpener());
-  if (outcome.opened) return;
-  QMessageBox box(QMessageBox::Warning, QStringLiteral("Corvane"),
-                  QString::fromStdString(outcome.message), QMessageBox::Ok, parent);
-  box.exec();
+  ShowOutcome(OpenHelp(context, ProgramFolder(), CurrentHtmlOpener()), parent);
 }
 
 HelpRequest HelpRequestFor(QWidget* parent) {
-  return [parent](std::uint32_t page) { ShowHelp(DialogHelpContext(page), parent); };
+  return [parent](std::uint32_t page) { ShowHelp(static_cast<HelpTopicId>(page), parent); };
 }
 
 }  // namespace corvane::desktop

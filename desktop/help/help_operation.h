@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "desktop/help/help_topics.h"
 #include "desktop/help/html_opener.h"
 #include "desktop/help/help_request.h"
 
@@ -16,13 +17,15 @@ class QWidget;
 
 namespace corvane::desktop {
 
-// Opens the page for the context as the framework sends it (base included: DialogHelpContext,
-// MessageHelpContext, or 0 for the contents), from the Help folder of the running program.
-// A failure shows its message in a box titled "Corvane" over parent.
+// Opens the page of a topic from the Help folder of the running program. A failure shows its
+// message in a box titled "Corvane" over parent.
+void ShowHelp(HelpTopicId topic, QWidget* parent);
+// The same for a context number as the framework form sends it (base included:
+// DialogHelpContext, MessageHelpContext, or 0 for the contents).
 void ShowHelp(std::uint32_t context, QWidget* parent);
 
-// The request every dialog takes, bound to ShowHelp: it sends the dialog's page number (106,
-// 130, ...) with the dialog base added.
+// The request every dialog takes, bound to ShowHelp: the dialog sends its topic's number (106,
+// 130, ...).
 HelpRequest HelpRequestFor(QWidget* parent);
 
 struct HelpOutcome {
@@ -31,6 +34,8 @@ struct HelpOutcome {
 };
 
 // ShowHelp without the message box, for a program in program_folder.
+HelpOutcome OpenHelp(HelpTopicId topic, const std::filesystem::path& program_folder,
+                     HtmlOpener& opener);
 HelpOutcome OpenHelp(std::uint32_t context, const std::filesystem::path& program_folder,
                      HtmlOpener& opener);
 

@@ -8,12 +8,12 @@ namespace corvane::desktop {
 namespace {
 
 constexpr std::array<HelpTableRow, 6> kTable{{
-    {kHelpWizard, {"useit.html", "#new"}},
-    {kHelpCounters, {"useit.html", "#modify"}},
-    {kHelpRemoteHost, {"useit.html", "#remote"}},
-    {kHelpPreferences, {"useit.html", "#options"}},
-    {kHelpLogSettings, {"log.html", "#config"}},
-    {kHelpConnectionFailed, {"troubles.html", "#confail"}},
+    {HelpTopicId::kWizard, {"useit.html", "#new"}},
+    {HelpTopicId::kCounters, {"useit.html", "#modify"}},
+    {HelpTopicId::kRemoteHost, {"useit.html", "#remote"}},
+    {HelpTopicId::kPreferences, {"useit.html", "#options"}},
+    {HelpTopicId::kLogSettings, {"log.html", "#config"}},
+    {HelpTopicId::kConnectionFailed, {"troubles.html", "#confail"}},
 }};
 
 bool IsFolder(const std::filesystem::path& path) {
@@ -31,12 +31,15 @@ std::uint32_t ReduceHelpContext(std::uint32_t context) {
   return reduced;
 }
 
-HelpTopic HelpTopicFor(std::uint32_t context) {
-  const std::uint32_t reduced = ReduceHelpContext(context);
+HelpTopic HelpTopicFor(HelpTopicId id) {
   const auto row = std::find_if(kTable.begin(), kTable.end(),
-                                [reduced](const HelpTableRow& r) { return r.context == reduced; });
+                                [id](const HelpTableRow& r) { return r.context == id; });
   if (row == kTable.end()) return {kHelpStartPage, {}};
   return row->topic;
+}
+
+HelpTopic HelpTopicFor(std::uint32_t context) {
+  return HelpTopicFor(static_cast<HelpTopicId>(ReduceHelpContext(context)));
 }
 
 std::string BuildHelpArgument(std::string_view page_path, std::string_view anchor) {

@@ -17,13 +17,19 @@ namespace corvane::desktop {
 inline constexpr std::uint32_t kDialogHelpBase = 0x20000;
 inline constexpr std::uint32_t kMessageHelpBase = 0x30000;
 
-// The contexts that have a page of their own.
-inline constexpr std::uint32_t kHelpWizard = 106;            // profile wizard
-inline constexpr std::uint32_t kHelpCounters = 130;          // counters dialog
-inline constexpr std::uint32_t kHelpRemoteHost = 132;        // remote host dialog
-inline constexpr std::uint32_t kHelpPreferences = 133;       // preferences dialog
-inline constexpr std::uint32_t kHelpLogSettings = 146;       // log settings dialog
-inline constexpr std::uint32_t kHelpConnectionFailed = 200;  // "Connection failed..." message
+// The help topics: the contents and each context that has a page of its own, by the number a
+// dialog's or a message's Help button sends (its dialog or help id, kept as data).
+enum class HelpTopicId : std::uint32_t {
+  kContents = 0,            // Help -> Contents: the start page
+  kWizard = 106,            // profile wizard
+  kCounters = 130,          // counters dialog
+  kRemoteHost = 132,        // remote host dialog
+  kPreferences = 133,       // preferences dialog
+  kLogSettings = 146,       // log settings dialog
+  kConnectionFailed = 200,  // "Connection failed..." message
+};
+
+constexpr std::uint32_t ContextNumber(HelpTopicId id) { return static_cast<std::uint32_t>(id); }
 
 inline constexpr std::string_view kHelpStartPage = "help.html";
 
@@ -34,7 +40,7 @@ struct HelpTopic {
 };
 
 struct HelpTableRow {
-  std::uint32_t context;  // without base
+  HelpTopicId context;
   HelpTopic topic;
 };
 
@@ -45,7 +51,10 @@ std::span<const HelpTableRow> HelpTable();
 // 0x20000 off, and a further 0x10000 when the rest is still above 0x10000.
 std::uint32_t ReduceHelpContext(std::uint32_t context);
 
-// The page and anchor for a context as sent by the framework (base included).
+// The page and anchor of a topic; a number without a page of its own opens the start page.
+HelpTopic HelpTopicFor(HelpTopicId id);
+// The same for a context number as the framework form sends it (base included), as a request
+// that arrives as a number does (a message box's Help, a command line).
 HelpTopic HelpTopicFor(std::uint32_t context);
 
 // What a dialog's Help button and a message box's Help button send for their ids.

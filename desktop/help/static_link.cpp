@@ -5,6 +5,7 @@
 #include <QPalette>
 
 #include "desktop/help/html_opener.h"
+#include "platform/qt/window_flags.h"
 
 namespace corvane::desktop {
 
@@ -31,7 +32,7 @@ void CStaticLink::Follow() {
   const QUrl url(url_);
   // A link that cannot be opened says nothing.
   opener_(url);
-  emit followed(url);
+  Q_EMIT followed(url);
 }
 
 void CStaticLink::mousePressEvent(QMouseEvent* event) {
@@ -61,12 +62,6 @@ void CStaticLink::keyPressEvent(QKeyEvent* event) {
   QLabel::keyPressEvent(event);
 }
 
-void LeaveAlwaysOnTop(QWidget* window) {
-  if (window == nullptr || !window->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) return;
-  const bool visible = window->isVisible();
-  // Changing a window's flags hides it; a visible one is shown again where it was.
-  window->setWindowFlag(Qt::WindowStaysOnTopHint, false);
-  if (visible) window->show();
-}
+void LeaveAlwaysOnTop(QWidget* window) { qt::SetStaysOnTop(window, false); }
 
 }  // namespace corvane::desktop

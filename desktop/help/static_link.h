@@ -31,7 +31,7 @@ class CStaticLink : public QLabel {
   // What a click does.
   void Follow();
 
- signals:
+ Q_SIGNALS:
   void followed(const QUrl& url);
 
  protected:

@@ -1,21 +1,11 @@
 #include "desktop/settings/dialog_support.h"
 
-#include <QGuiApplication>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QScreen>
-#include <QStyle>
 #include <QWidget>
 
 namespace corvane::desktop {
-
-void CentreOnDesktop(QWidget* dialog) {
-  QScreen* screen =
-      dialog->screen() != nullptr ? dialog->screen() : QGuiApplication::primaryScreen();
-  if (screen == nullptr) return;
-  dialog->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, dialog->size(),
-                                          screen->availableGeometry()));
-}
 
 bool ReadIntegerField(QWidget* dialog, QLineEdit* field, int low, int high, int* value) {
   bool is_number = false;
@@ -23,14 +13,14 @@ bool ReadIntegerField(QWidget* dialog, QLineEdit* field, int low, int high, int*
   const qlonglong number = text.toLongLong(&is_number);
   QString problem;
   if (!is_number) {
-    problem = QString::fromLatin1(kNotAnInteger);
+    problem = QCoreApplication::translate("DialogSupport", kNotAnInteger);
   } else if (number < low || number > high) {
-    problem = QString::fromLatin1(kIntegerOutOfRange).arg(low).arg(high);
+    problem = QCoreApplication::translate("DialogSupport", kIntegerOutOfRange).arg(low).arg(high);
   } else {
     *value = static_cast<int>(number);
     return true;
   }
-  QMessageBox::warning(dialog, QString::fromLatin1(kAppTitle), problem);
+  QMessageBox::warning(dialog, QCoreApplication::translate("DialogSupport", kAppTitle), problem);
   field->setFocus(Qt::OtherFocusReason);
   field->selectAll();
   return false;

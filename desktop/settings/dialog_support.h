@@ -1,21 +1,19 @@
-// What the settings dialogs share: centring on the desktop, the framework's validation of an
-// integer field (message box, focus on the field).
-// GUI thread only.
+// What the settings dialogs share: the framework's validation of an integer field (message box,
+// focus on the field). GUI thread only.
 #pragma once
 
 #include <QString>
+
+#include "platform/qt/product_text.h"
 
 class QWidget;
 class QLineEdit;
 
 namespace corvane::desktop {
 
-inline constexpr const char* kAppTitle = "Corvane";
+using product::kAppTitle;
 inline constexpr const char* kNotAnInteger = "Please enter an integer.";
 inline constexpr const char* kIntegerOutOfRange = "Please enter an integer between %1 and %2.";
-
-// Moves a top-level dialog to the middle of the screen it is shown on.
-void CentreOnDesktop(QWidget* dialog);
 
 // Reads `field` as an integer in [low, high]. On failure shows "Please enter an integer." or
 // the bounded message in an OK box titled "Corvane", selects the field's text, gives it the

@@ -12,6 +12,7 @@
 
 #include "desktop/settings/dialog_support.h"
 #include "platform/qt/keyboard_access.h"
+#include "platform/qt/screen_centre.h"
 
 namespace corvane::desktop {
 namespace {
@@ -22,15 +23,18 @@ struct Radio {
 };
 
 // In tab order, which is the order of the radio indexes (the ids are not).
-constexpr Radio kModes[] = {
-    {1030, "Nothing"}, {1028, "Everything"}, {1029, "Value Changes"}, {1033, "State Changes"}};
-constexpr Radio kFormats[] = {{1031, "HTML"}, {1032, "CSV"}};
+constexpr Radio kModes[] = {{1030, QT_TRANSLATE_NOOP("CLogSettings", "Nothing")},
+                            {1028, QT_TRANSLATE_NOOP("CLogSettings", "Everything")},
+                            {1029, QT_TRANSLATE_NOOP("CLogSettings", "Value Changes")},
+                            {1033, QT_TRANSLATE_NOOP("CLogSettings", "State Changes")}};
+constexpr Radio kFormats[] = {{1031, QT_TRANSLATE_NOOP("CLogSettings", "HTML")},
+                              {1032, QT_TRANSLATE_NOOP("CLogSettings", "CSV")}};
 
 template <std::size_t N>
 QButtonGroup* AddRadios(const Radio (&radios)[N], QGroupBox* group, QBoxLayout* layout) {
   auto* buttons = new QButtonGroup(group);
   for (std::size_t i = 0; i < N; ++i) {
-    auto* radio = new QRadioButton(QString::fromLatin1(radios[i].label), group);
+    auto* radio = new QRadioButton(CLogSettings::tr(radios[i].label), group);
     radio->setObjectName(QStringLiteral("radio%1").arg(radios[i].id));
     buttons->addButton(radio, static_cast<int>(i));
     layout->addWidget(radio);
@@ -46,7 +50,7 @@ void Check(QButtonGroup* group, int index) {
 
 CLogSettings::CLogSettings(Corvane& engine, HelpRequest help, QWidget* parent)
     : QDialog(parent), engine_(engine), help_(std::move(help)) {
-  setWindowTitle(QStringLiteral("Log Settings - Corvane"));
+  setWindowTitle(tr("Log Settings - Corvane"));
   const CorvaneSettings settings = engine_.GetSettings();
   mode_ = settings.LogMode;
   format_ = settings.LogFormat;
@@ -69,13 +73,13 @@ CLogSettings::CLogSettings(Corvane& engine, HelpRequest help, QWidget* parent)
 }
 
 QWidget* CLogSettings::CreateModeGroup() {
-  auto* group = new QGroupBox(QStringLiteral(" Report about "), this);
+  auto* group = new QGroupBox(tr(" Report about "), this);
   modes_ = AddRadios(kModes, group, new QVBoxLayout(group));
   return group;
 }
 
 QWidget* CLogSettings::CreateFormatGroup() {
-  auto* group = new QGroupBox(QStringLiteral(" Log format "), this);
+  auto* group = new QGroupBox(tr(" Log format "), this);
   formats_ = AddRadios(kFormats, group, new QVBoxLayout(group));
   return group;
 }
@@ -84,14 +88,14 @@ QWidget* CLogSettings::CreateSizeRow() {
   auto* row = new QWidget(this);
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
-  auto* label = new QLabel(QStringLiteral("File size limit:"), row);
+  auto* label = new QLabel(tr("File size limit:"), row);
   size_ = new QLineEdit(row);
   size_->setObjectName(QStringLiteral("edit1026"));
   size_->setMaximumWidth(80);
   label->setBuddy(size_);
   layout->addWidget(label);
   layout->addWidget(size_);
-  layout->addWidget(new QLabel(QStringLiteral("KBytes"), row));
+  layout->addWidget(new QLabel(tr("KBytes"), row));
   layout->addStretch();
   return row;
 }
@@ -100,9 +104,9 @@ QWidget* CLogSettings::CreateButtons() {
   auto* row = new QWidget(this);
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
-  auto* ok = new QPushButton(QStringLiteral("OK"), row);
-  auto* cancel = new QPushButton(QStringLiteral("Cancel"), row);
-  auto* help = new QPushButton(QStringLiteral("Help"), row);
+  auto* ok = new QPushButton(tr("OK"), row);
+  auto* cancel = new QPushButton(tr("Cancel"), row);
+  auto* help = new QPushButton(tr("Help"), row);
   ok->setDefault(true);
   layout->addStretch();
   for (QPushButton* button : {ok, cancel, help}) layout->addWidget(button);
@@ -118,7 +122,7 @@ void CLogSettings::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (!centred_) {
     centred_ = true;
-    CentreOnDesktop(this);
+    qt::CentreOnScreen(this);
   }
 }
 

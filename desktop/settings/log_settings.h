@@ -18,6 +18,8 @@ class QLineEdit;
 namespace corvane::desktop {
 
 class CLogSettings : public QDialog {
+  Q_OBJECT
+
  public:
   static constexpr int kDialogId = 146;   // also its help context
   static constexpr int kMinSize = 1;      // KB

@@ -15,6 +15,7 @@
 #include "desktop/settings/dialog_support.h"
 #include "desktop/settings/up_down_edit.h"
 #include "platform/qt/keyboard_access.h"
+#include "platform/qt/screen_centre.h"
 
 namespace corvane::desktop {
 namespace {
@@ -24,13 +25,13 @@ constexpr int kListItems = 11;  // "none", "10" ... "100"
 
 QComboBox* MakePercentList(QWidget* parent) {
   auto* list = new QComboBox(parent);
-  list->addItem(QStringLiteral("none"));
+  list->addItem(COptionsDlg::tr("none"));
   for (int i = 1; i < kListItems; ++i) list->addItem(QString::number(i * kPercentPerItem));
   return list;
 }
 
 QLabel* MakeNote(const char* text, QWidget* parent) {
-  auto* note = new QLabel(QString::fromLatin1(text), parent);
+  auto* note = new QLabel(COptionsDlg::tr(text), parent);
   note->setWordWrap(true);
   note->setEnabled(false);  // greyed, like a hint
   return note;
@@ -39,7 +40,7 @@ QLabel* MakeNote(const char* text, QWidget* parent) {
 // A field with its label, and its note below it across the group.
 void AddField(QGridLayout* grid, int row, const char* label, QWidget* field, const char* note,
               QWidget* parent) {
-  auto* caption = new QLabel(QString::fromLatin1(label), parent);
+  auto* caption = new QLabel(COptionsDlg::tr(label), parent);
   caption->setBuddy(field);
   grid->addWidget(caption, row * 2, 0);
   grid->addWidget(field, row * 2, 1);
@@ -50,7 +51,7 @@ void AddField(QGridLayout* grid, int row, const char* label, QWidget* field, con
 
 COptionsDlg::COptionsDlg(Corvane& engine, EngineWindow* window, HelpRequest help, QWidget* parent)
     : QDialog(parent), engine_(engine), window_(window), help_(std::move(help)) {
-  setWindowTitle(QStringLiteral("Preferences - Corvane"));
+  setWindowTitle(tr("Preferences - Corvane"));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(CreateMonitoringGroup());
   layout->addWidget(CreateGraphGroup());
@@ -70,44 +71,57 @@ COptionsDlg::COptionsDlg(Corvane& engine, EngineWindow* window, HelpRequest help
 }
 
 QWidget* COptionsDlg::CreateMonitoringGroup() {
-  auto* group = new QGroupBox(QStringLiteral(" Monitoring settings "), this);
+  auto* group = new QGroupBox(tr(" Monitoring settings "), this);
   auto* grid = new QGridLayout(group);
   interval_ = new UpDownEdit(group);
   interval_->setObjectName(QStringLiteral("edit1013"));
   interval_->setAttribute(Qt::WA_Hover);  // highlights under the mouse
   history_ = new UpDownEdit(group);
   history_->setObjectName(QStringLiteral("edit1015"));
-  AddField(grid, 0, "Update interval: ", interval_,
-           "Timeout in seconds the program will wait between updates of counter values.", group);
-  AddField(grid, 1, "History items: ", history_,
-           "The number of last collected values for evaluating the average counter value.", group);
+  AddField(grid, 0, QT_TRANSLATE_NOOP("COptionsDlg", "Update interval: "), interval_,
+           QT_TRANSLATE_NOOP(
+               "COptionsDlg",
+               "Timeout in seconds the program will wait between updates of counter values."),
+           group);
+  AddField(grid, 1, QT_TRANSLATE_NOOP("COptionsDlg", "History items: "), history_,
+           QT_TRANSLATE_NOOP(
+               "COptionsDlg",
+               "The number of last collected values for evaluating the average counter value."),
+           group);
   grid->setColumnStretch(2, 1);
   return group;
 }
 
 QWidget* COptionsDlg::CreateGraphGroup() {
-  auto* group = new QGroupBox(QStringLiteral(" Graph characteristics "), this);
+  auto* group = new QGroupBox(tr(" Graph characteristics "), this);
   auto* grid = new QGridLayout(group);
   critical_range_ = MakePercentList(group);
   critical_range_->setObjectName(QStringLiteral("list1016"));
   grid_step_ = MakePercentList(group);
   grid_step_->setObjectName(QStringLiteral("list1017"));
-  AddField(grid, 0, "Critical range: ", critical_range_,
-           "The border on the graph in percentage to separate normal and critical values.", group);
-  AddField(grid, 1, "Grid step: ", grid_step_,
-           "The step in percents for centric circles creating a grid in the field of values.",
+  AddField(grid, 0, QT_TRANSLATE_NOOP("COptionsDlg", "Critical range: "), critical_range_,
+           QT_TRANSLATE_NOOP(
+               "COptionsDlg",
+               "The border on the graph in percentage to separate normal and critical values."),
+           group);
+  AddField(grid, 1, QT_TRANSLATE_NOOP("COptionsDlg", "Grid step: "), grid_step_,
+           QT_TRANSLATE_NOOP(
+               "COptionsDlg",
+               "The step in percents for centric circles creating a grid in the field of values."),
            group);
   grid->setColumnStretch(2, 1);
   return group;
 }
 
 QWidget* COptionsDlg::CreateTruncationGroup() {
-  auto* group = new QGroupBox(QStringLiteral("Truncation of text in labels "), this);
+  auto* group = new QGroupBox(tr("Truncation of text in labels "), this);
   auto* row = new QHBoxLayout(group);
   truncation_ = new QButtonGroup(group);
-  const char* labels[] = {"no truncation", "truncate in the end", "truncate in front"};
+  const char* labels[] = {QT_TRANSLATE_NOOP("COptionsDlg", "no truncation"),
+                          QT_TRANSLATE_NOOP("COptionsDlg", "truncate in the end"),
+                          QT_TRANSLATE_NOOP("COptionsDlg", "truncate in front")};
   for (int i = 0; i < 3; ++i) {
-    auto* radio = new QRadioButton(QString::fromLatin1(labels[i]), group);
+    auto* radio = new QRadioButton(COptionsDlg::tr(labels[i]), group);
     radio->setObjectName(QStringLiteral("radio%1").arg(1020 + i));
     truncation_->addButton(radio, i);
     row->addWidget(radio);
@@ -119,10 +133,10 @@ QWidget* COptionsDlg::CreateButtons() {
   auto* row = new QWidget(this);
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
-  auto* ok = new QPushButton(QStringLiteral("OK"), row);
-  auto* cancel = new QPushButton(QStringLiteral("Cancel"), row);
-  apply_ = new QPushButton(QStringLiteral("Apply"), row);
-  auto* help = new QPushButton(QStringLiteral("Help"), row);
+  auto* ok = new QPushButton(tr("OK"), row);
+  auto* cancel = new QPushButton(tr("Cancel"), row);
+  apply_ = new QPushButton(tr("Apply"), row);
+  auto* help = new QPushButton(tr("Help"), row);
   ok->setDefault(true);
   layout->addStretch();
   for (QPushButton* button : {ok, cancel, apply_, help}) layout->addWidget(button);
@@ -156,7 +170,7 @@ void COptionsDlg::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (!centred_) {
     centred_ = true;
-    CentreOnDesktop(this);
+    qt::CentreOnScreen(this);
   }
 }
 

@@ -21,6 +21,8 @@ namespace corvane::desktop {
 class UpDownEdit;
 
 class COptionsDlg : public QDialog {
+  Q_OBJECT
+
  public:
   static constexpr int kDialogId = 133;  // also its help context
 

@@ -1,8 +1,6 @@
 #include "desktop/settings/service_config_dlg.h"
 
 #include <QCheckBox>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -11,37 +9,38 @@
 
 #include "desktop/settings/dialog_support.h"
 #include "platform/qt/keyboard_access.h"
+#include "platform/qt/profile_file_dialog.h"
+#include "platform/qt/screen_centre.h"
 
 namespace corvane::desktop {
 
 CServiceConfigDlg::CServiceConfigDlg(QString profile, bool logon, bool current_user,
                                      QWidget* parent)
     : QDialog(parent), profile_(std::move(profile)), logon_(logon), current_user_(current_user) {
-  setWindowTitle(QStringLiteral("System Configuration Options"));
+  setWindowTitle(tr("System Configuration Options"));
   auto* layout = new QVBoxLayout(this);
 
-  auto* saver = new QGroupBox(QStringLiteral("Screen saver options"), this);
+  auto* saver = new QGroupBox(tr("Screen saver options"), this);
   auto* saver_layout = new QVBoxLayout(saver);
-  current_user_box_ =
-      new QCheckBox(QStringLiteral("Use as a screen saver for current user"), saver);
-  logon_box_ = new QCheckBox(QStringLiteral("Use as a screen saver at logon"), saver);
+  current_user_box_ = new QCheckBox(tr("Use as a screen saver for current user"), saver);
+  logon_box_ = new QCheckBox(tr("Use as a screen saver at logon"), saver);
   saver_layout->addWidget(current_user_box_);
   saver_layout->addWidget(logon_box_);
   layout->addWidget(saver);
 
-  auto* service = new QGroupBox(QStringLiteral("Load profile on service start-up"), this);
+  auto* service = new QGroupBox(tr("Load profile on service start-up"), this);
   auto* service_layout = new QHBoxLayout(service);
   path_ = new QLineEdit(service);
   path_->setObjectName(QStringLiteral("edit1000"));
   path_->setMinimumWidth(280);
-  auto* browse = new QPushButton(QStringLiteral("Browse..."), service);
+  auto* browse = new QPushButton(tr("Browse..."), service);
   service_layout->addWidget(path_);
   service_layout->addWidget(browse);
   layout->addWidget(service);
 
   auto* buttons = new QHBoxLayout;
-  auto* ok = new QPushButton(QStringLiteral("OK"), this);
-  auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+  auto* ok = new QPushButton(tr("OK"), this);
+  auto* cancel = new QPushButton(tr("Cancel"), this);
   ok->setDefault(true);
   buttons->addStretch();
   buttons->addWidget(ok);
@@ -64,18 +63,16 @@ void CServiceConfigDlg::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (!centred_) {
     centred_ = true;
-    CentreOnDesktop(this);
+    qt::CentreOnScreen(this);
   }
 }
 
 void CServiceConfigDlg::OnBrowse() {
   profile_ = path_->text();
   // The field's text is the starting folder; an empty field leaves the platform's default.
-  const QString chosen = QFileDialog::getOpenFileName(
-      this, QStringLiteral("Browse Corvane Profiles"), profile_,
-      QStringLiteral("Corvane Profiles (*.crvn);;All Files (*.*)"), nullptr, QFileDialog::ReadOnly);
-  if (chosen.isEmpty()) return;
-  profile_ = QFileInfo(chosen).absoluteFilePath();
+  const std::optional<QString> chosen = qt::BrowseForProfile(profile_, this);
+  if (!chosen) return;
+  profile_ = *chosen;
   path_->setText(profile_);
 }
 

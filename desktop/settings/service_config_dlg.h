@@ -13,6 +13,8 @@ class QLineEdit;
 namespace corvane::desktop {
 
 class CServiceConfigDlg : public QDialog {
+  Q_OBJECT
+
  public:
   CServiceConfigDlg(QString profile, bool logon, bool current_user, QWidget* parent);
 

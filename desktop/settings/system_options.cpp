@@ -6,6 +6,7 @@
 #include "desktop/settings/service_config_dlg.h"
 #include "platform/linux/host/settings_store.h"
 #include "platform/linux/privileged/privileged_write_prompt.h"
+#include "platform/qt/product_text.h"
 
 namespace corvane::desktop {
 namespace {
@@ -14,7 +15,7 @@ using host::Hive;
 using host::SettingsStore;
 using host::StoreWrite;
 
-constexpr const char* kServiceKey = "Software\\Quillfen\\Corvane\\Service";
+using product::kServiceKey;
 constexpr const char* kDesktopKey = "Control Panel\\Desktop";
 
 std::string ReadValue(Hive hive, const char* key, const char* name) {
@@ -45,7 +46,8 @@ void RunSystemOptions(QWidget* parent, HelpRequest) {
     writes.push_back({Hive::kCurrentUser, kDesktopKey, "SCRNSAVE.EXE",
                       dialog.current_user() ? std::string(kSaverFile) : "scrnsave.scr"});
   }
-  if (!writes.empty()) host::WriteStoreValuesAsking(parent, QStringLiteral("Corvane"), writes);
+  if (!writes.empty())
+    host::WriteStoreValuesAsking(parent, QString::fromLatin1(product::kAppTitle), writes);
 }
 
 }  // namespace corvane::desktop

@@ -35,19 +35,24 @@ int UpDownEdit::CurrentStep() {
   return now - hold_start_ >= kFastAfter ? kFastStep : kSlowStep;
 }
 
-void UpDownEdit::stepBy(int steps) {
+int UpDownEdit::ShownPosition() const {
   // Like an up-down attached to its edit, start from what the edit shows when it is a number.
   bool is_number = false;
   const int shown = lineEdit()->text().toInt(&is_number);
-  if (is_number) position_ = std::clamp(shown, low_, high_);
+  return is_number ? std::clamp(shown, low_, high_) : position_;
+}
+
+void UpDownEdit::stepBy(int steps) {
+  position_ = ShownPosition();
   SetPosition(position_ + steps * CurrentStep());
   lineEdit()->selectAll();
 }
 
 QAbstractSpinBox::StepEnabled UpDownEdit::stepEnabled() const {
+  const int shown = ShownPosition();
   StepEnabled enabled = StepNone;
-  if (position_ < high_) enabled |= StepUpEnabled;
-  if (position_ > low_) enabled |= StepDownEnabled;
+  if (shown < high_) enabled |= StepUpEnabled;
+  if (shown > low_) enabled |= StepDownEnabled;
   return enabled;
 }
 

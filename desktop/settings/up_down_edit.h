@@ -1,8 +1,8 @@
 // UpDownEdit: a digits-only edit with an up-down control attached, as the preferences use for
 // the interval and the history. The arrows and the arrow keys move a position within the
-// range and write it into the edit; the edit itself takes any digits, so a value outside the
-// range can be typed and is caught when the dialog reads the field. Holding an arrow steps by
-// 1 and, once it has been held for a second, by 10.
+// range, starting from the number the edit shows, and write it into the edit; the edit itself takes
+// any digits, so a value outside the range can be typed and is caught when the dialog reads the
+// field. Holding an arrow steps by 1 and, once it has been held for a second, by 10.
 //
 // GUI thread only.
 #pragma once
@@ -15,6 +15,8 @@
 namespace corvane::desktop {
 
 class UpDownEdit : public QAbstractSpinBox {
+  Q_OBJECT
+
  public:
   using Clock = std::function<std::chrono::steady_clock::time_point()>;
 
@@ -45,6 +47,8 @@ class UpDownEdit : public QAbstractSpinBox {
 
  private:
   int CurrentStep();
+  // The position the edit shows: its number within the range, else the last position.
+  int ShownPosition() const;
 
   Clock clock_;
   int low_ = 0;

@@ -11,35 +11,39 @@
 #include "desktop/collector/collector_stopper.h"
 #include "desktop/settings/dialog_support.h"
 #include "platform/qt/keyboard_access.h"
+#include "platform/qt/screen_centre.h"
 
 namespace corvane::desktop {
 
 const std::array<CWizardAddDlg::CounterBox, 12> CWizardAddDlg::kCounterBoxes = {{
-    {1048, "CPU utilization", true, SC_CPU},
-    {1043, "Total number of processes", true, SC_PROCESSES},
-    {1042, "Total number of threads", true, SC_THREADS},
-    {1039, "Physical memory usage", true, SC_MEMORY},
-    {1040, "Virtual memory usage", true, SC_VIRTUAL_MEMORY},
-    {1041, "Registry space usage", false, SC_REGISTRY},
-    {1049, "Total disk space usage", true, SC_TOTAL_DISK_SPACE},
-    {1047, "Each disk space usage", false, SC_EACH_DISK_SPACE},
-    {1038, "Total hard drive accessing time", true, SC_TOTAL_DRIVE_TIME},
-    {1037, "Each hard drive accessing time", false, SC_EACH_DRIVE_TIME},
-    {1044, "Network utilization", false, SC_NETWORK},
-    {1045, "Total number of server sessions", false, SC_SESSIONS},
+    {1048, QT_TRANSLATE_NOOP("CWizardAddDlg", "CPU utilization"), true, SC_CPU},
+    {1043, QT_TRANSLATE_NOOP("CWizardAddDlg", "Total number of processes"), true, SC_PROCESSES},
+    {1042, QT_TRANSLATE_NOOP("CWizardAddDlg", "Total number of threads"), true, SC_THREADS},
+    {1039, QT_TRANSLATE_NOOP("CWizardAddDlg", "Physical memory usage"), true, SC_MEMORY},
+    {1040, QT_TRANSLATE_NOOP("CWizardAddDlg", "Virtual memory usage"), true, SC_VIRTUAL_MEMORY},
+    {1041, QT_TRANSLATE_NOOP("CWizardAddDlg", "Registry space usage"), false, SC_REGISTRY},
+    {1049, QT_TRANSLATE_NOOP("CWizardAddDlg", "Total disk space usage"), true, SC_TOTAL_DISK_SPACE},
+    {1047, QT_TRANSLATE_NOOP("CWizardAddDlg", "Each disk space usage"), false, SC_EACH_DISK_SPACE},
+    {1038, QT_TRANSLATE_NOOP("CWizardAddDlg", "Total hard drive accessing time"), true,
+     SC_TOTAL_DRIVE_TIME},
+    {1037, QT_TRANSLATE_NOOP("CWizardAddDlg", "Each hard drive accessing time"), false,
+     SC_EACH_DRIVE_TIME},
+    {1044, QT_TRANSLATE_NOOP("CWizardAddDlg", "Network utilization"), false, SC_NETWORK},
+    {1045, QT_TRANSLATE_NOOP("CWizardAddDlg", "Total number of server sessions"), false,
+     SC_SESSIONS},
 }};
 
 // Three columns: which lines are drawn, which are bold, what the chart shows besides.
 const std::array<CWizardAddDlg::VisualBox, 9> CWizardAddDlg::kVisualBoxes = {{
-    {1051, "Current values (yellow)", true},
-    {1052, "Average values (green)", true},
-    {1053, "Maximal values (cyan)", false},
-    {1054, "Bold current line", false},
-    {1059, "Bold average line", true},
-    {1060, "Bold maximal line", false},
-    {1055, "Axis names", true},
-    {1057, "Measured values", true},
-    {1058, "Grid circles", true},
+    {1051, QT_TRANSLATE_NOOP("CWizardAddDlg", "Current values (yellow)"), true},
+    {1052, QT_TRANSLATE_NOOP("CWizardAddDlg", "Average values (green)"), true},
+    {1053, QT_TRANSLATE_NOOP("CWizardAddDlg", "Maximal values (cyan)"), false},
+    {1054, QT_TRANSLATE_NOOP("CWizardAddDlg", "Bold current line"), false},
+    {1059, QT_TRANSLATE_NOOP("CWizardAddDlg", "Bold average line"), true},
+    {1060, QT_TRANSLATE_NOOP("CWizardAddDlg", "Bold maximal line"), false},
+    {1055, QT_TRANSLATE_NOOP("CWizardAddDlg", "Axis names"), true},
+    {1057, QT_TRANSLATE_NOOP("CWizardAddDlg", "Measured values"), true},
+    {1058, QT_TRANSLATE_NOOP("CWizardAddDlg", "Grid circles"), true},
 }};
 
 namespace {
@@ -59,7 +63,7 @@ enum VisualIndex {
 constexpr int kGridStepChecked = 20;  // percent
 
 QCheckBox* MakeBox(int id, const char* label, bool checked, QWidget* parent) {
-  auto* box = new QCheckBox(QString::fromLatin1(label), parent);
+  auto* box = new QCheckBox(CWizardAddDlg::tr(label), parent);
   box->setObjectName(QStringLiteral("check%1").arg(id));
   box->setChecked(checked);
   return box;
@@ -70,7 +74,7 @@ QCheckBox* MakeBox(int id, const char* label, bool checked, QWidget* parent) {
 CWizardAddDlg::CWizardAddDlg(Corvane& engine, EngineWindow* window, HelpRequest help,
                              QWidget* parent)
     : QDialog(parent), engine_(engine), window_(window), help_(std::move(help)) {
-  setWindowTitle(QStringLiteral("Create Monitoring Profile - Corvane Wizard"));
+  setWindowTitle(tr("Create Monitoring Profile - Corvane Wizard"));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(CreateCounterGroup());
   layout->addWidget(CreateVisualGroup());
@@ -84,8 +88,7 @@ CWizardAddDlg::CWizardAddDlg(Corvane& engine, EngineWindow* window, HelpRequest 
 
 QWidget* CWizardAddDlg::CreateCounterGroup() {
   auto* group = new QGroupBox(
-      QStringLiteral("Select what you want to monitor. For more options press Counters button."),
-      this);
+      tr("Select what you want to monitor. For more options press Counters button."), this);
   auto* grid = new QGridLayout(group);
   const int rows = static_cast<int>(kCounterBoxes.size() + 1) / 2;
   for (std::size_t i = 0; i < kCounterBoxes.size(); ++i) {
@@ -99,7 +102,7 @@ QWidget* CWizardAddDlg::CreateCounterGroup() {
 }
 
 QWidget* CWizardAddDlg::CreateVisualGroup() {
-  auto* group = new QGroupBox(QStringLiteral("Visual effects to begin with"), this);
+  auto* group = new QGroupBox(tr("Visual effects to begin with"), this);
   auto* grid = new QGridLayout(group);
   for (std::size_t i = 0; i < kVisualBoxes.size(); ++i) {
     const VisualBox& spec = kVisualBoxes[i];
@@ -115,10 +118,10 @@ QWidget* CWizardAddDlg::CreateButtons() {
   auto* row = new QWidget(this);
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
-  auto* ok = new QPushButton(QStringLiteral("OK"), row);
-  auto* cancel = new QPushButton(QStringLiteral("Cancel"), row);
-  auto* counters = new QPushButton(QStringLiteral("Counters..."), row);
-  auto* help = new QPushButton(QStringLiteral("Help"), row);
+  auto* ok = new QPushButton(tr("OK"), row);
+  auto* cancel = new QPushButton(tr("Cancel"), row);
+  auto* counters = new QPushButton(tr("Counters..."), row);
+  auto* help = new QPushButton(tr("Help"), row);
   ok->setDefault(true);
   layout->addStretch();
   for (QPushButton* button : {ok, cancel, counters, help}) layout->addWidget(button);
@@ -154,7 +157,7 @@ void CWizardAddDlg::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (!centred_) {
     centred_ = true;
-    CentreOnDesktop(this);
+    qt::CentreOnScreen(this);
   }
 }
 

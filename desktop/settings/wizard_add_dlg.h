@@ -26,6 +26,8 @@ class QPushButton;
 namespace corvane::desktop {
 
 class CWizardAddDlg : public QDialog {
+  Q_OBJECT
+
  public:
   static constexpr int kDialogId = 106;       // also its help context
   static constexpr int kCountersResult = 18;  // the "Counters..." button's id

@@ -12,9 +12,9 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
-#include <atomic>
 
 #include "core/engine_host.h"
+#include "platform/qt/coalesced_call.h"
 
 namespace corvane::qt {
 
@@ -30,7 +30,7 @@ class QtEngineWindow final : public QObject, public EngineWindow {
   // Repaint requests that reached the widget (GUI thread); for tests and measurements.
   int DeliveredRequests() const { return delivered_; }
 
- signals:
+ Q_SIGNALS:
   // A repaint request reached the widget's thread (after a sample, among others).
   void delivered();
 
@@ -38,8 +38,8 @@ class QtEngineWindow final : public QObject, public EngineWindow {
   void Deliver();
 
   QPointer<QWidget> widget_;
-  std::atomic<bool> pending_{false};
   int delivered_ = 0;
+  CoalescedCall request_{this, [this] { Deliver(); }};
 };
 
 }  // namespace corvane::qt

@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QMetaObject>
 
+#include "platform/qt/product_text.h"
+
 namespace corvane::qt {
 
 QtMessageSink::QtMessageSink(QObject* parent) : QObject(parent) {}
@@ -16,7 +18,8 @@ void QtMessageSink::ShowMessage(const EngineMessage& message) {
 void QtMessageSink::Show(const EngineMessage& message) {
   auto* box = new QMessageBox(
       message.icon == MessageIcon::kError ? QMessageBox::Critical : QMessageBox::NoIcon,
-      tr("Corvane"), QString::fromStdString(message.text), QMessageBox::Ok, parent_window_);
+      tr(product::kAppTitle), QString::fromStdString(message.text), QMessageBox::Ok,
+      parent_window_);
   box->setAttribute(Qt::WA_DeleteOnClose);
   if (message.system_modal) {
     box->setWindowModality(Qt::ApplicationModal);
@@ -32,7 +35,7 @@ void QtMessageSink::Show(const EngineMessage& message) {
     });
   }
   box->show();
-  emit messageShown(box);
+  Q_EMIT messageShown(box);
 }
 
 }  // namespace corvane::qt

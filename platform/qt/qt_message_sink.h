@@ -35,7 +35,7 @@ class QtMessageSink final : public QObject, public MessageSink {
   // Any thread.
   void ShowMessage(const EngineMessage& message) override;
 
- signals:
+ Q_SIGNALS:
   // GUI thread: a box has just been shown (tests find it through this).
   void messageShown(QMessageBox* box);
 

@@ -8,6 +8,11 @@ test's own, driven with xdotool and read through the accessibility bus.
   for the first sample, half of them afterwards, so maximum > average > current).
 - A right-click on the diagram opens the context menu, its check marks as the profile says.
 - Its "Window Caption" item makes the window frameless; dragging the diagram then moves it.
+- A screen reader reads the main window by its title and the menu items by their texts alone
+  (no shortcut text in their names).
+- With Always On Top on, a click on the About box's link takes the window out of always-on-top
+  without re-creating, hiding or moving it; the setting and its check mark stay, and the window
+  is on top again once it is activated.
 - A double-click on the diagram brings the caption back; File -> Exit (Alt+F opens the menu,
   its Exit item is pressed through the accessibility bus) ends the program without a question
   and writes the window's new rectangle into the profile.
@@ -207,6 +212,92 @@ def is_checked(pyatspi, item):
     return item.getState().contains(pyatspi.STATE_CHECKED)
 
 
+def on_top(env, window):
+    state = subprocess.run(["xprop", "-id", str(window), "_NET_WM_STATE"], env=env,
+                           capture_output=True, text=True).stdout
+    return "_NET_WM_STATE_ABOVE" in state
+
+
+def with_shortcut_text(names):
+    """The names that carry shortcut text."""
+    return [name for name in names if "\t" in name or "Ctrl+" in name]
+
+
+def menu_names(menu):
+    return [menu.getChildAtIndex(i).name for i in range(menu.childCount)]
+
+
+def about_link_keeps_always_on_top(pyatspi, env, app, menus, window, output):
+    """Always On Top on through the Options menu, then the About box's link clicked."""
+    x11.xdotool(env, "windowactivate", "--sync", window)
+    menus.forget()
+    x11.xdotool(env, "key", "alt+o")
+    options = menus.wait_for_menu("Always On Top")
+    if not check(options is not None, "Alt+O opens the Options menu"):
+        return
+    check(not with_shortcut_text(menu_names(options)), "the Options menu's items are named by their "
+          "texts alone: %s" % menu_names(options))
+    item_named(options, "Always On Top").queryAction().doAction(0)
+    if not check(x11.poll(lambda: on_top(env, window), 10), "Always On Top puts the window "
+                 "above the others (_NET_WM_STATE_ABOVE)"):
+        return
+    time.sleep(0.3)
+    before = x11.window_geometry(env, window)
+
+    menus.forget()
+    x11.xdotool(env, "key", "alt+h")
+    help_menu = menus.wait_for_menu("About...")
+    if not check(help_menu is not None, "Alt+H opens the Help menu"):
+        return
+    check(not with_shortcut_text(menu_names(help_menu)), "the Help menu's items are named by "
+          "their texts alone: %s" % menu_names(help_menu))
+
+    def about_box():
+        return x11.find_accessible(x11.accessible_application(pyatspi, app.pid),
+                                   lambda n: n.name == "About Corvane"
+                                   and n.getRoleName() == "dialog")
+    # Its mnemonic chooses About...: pressing the item through the accessibility bus would
+    # wait for the modal box to close.
+    time.sleep(0.3)
+    x11.xdotool(env, "key", "a")
+    dialog = x11.poll(about_box, 15)
+    if not check(dialog is not None, "Help -> About... opens the About box"):
+        return
+    link = x11.find_accessible(dialog, lambda n: n.name == "Corvane manual")
+    if not check(link is not None, "the About box shows its link"):
+        return
+    time.sleep(0.3)
+    lx, ly, lw, lh = link.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    x11.xdotool(env, "mousemove", lx + lw // 2, ly + lh // 2, "click", "1")
+    check(x11.poll(lambda: not on_top(env, window), 10),
+          "a click on the link takes the window out of always-on-top")
+    time.sleep(0.5)
+    windows = x11.search_windows(env, "--onlyvisible", "--name", "^E2E.crvn - Corvane$")
+    if not check(windows == [window], "... keeping its own X window, mapped all the time "
+                 "(%s, now %s)" % (window, windows)):
+        return
+    after = x11.window_geometry(env, window)
+    x11.Picture.of_window(env, None, save_as=os.path.join(output, "corvane-about-link.png"))
+    check(after == before, "... without moving or sizing it (%s, then %s)" % (before, after))
+
+    ok = x11.find_accessible(dialog, lambda n: n.name == "OK" and n.getRoleName() == "push button")
+    ok.queryAction().doAction(0)
+    x11.poll(lambda: about_box() is None, 10)
+    x11.xdotool(env, "windowactivate", "--sync", window)
+    check(x11.poll(lambda: on_top(env, window), 10),
+          "activated again, the window is back above the others")
+    check(x11.window_geometry(env, window) == before, "... where it stood")
+
+    menus.forget()
+    x11.xdotool(env, "key", "alt+o")
+    options = menus.wait_for_menu("Always On Top")
+    if check(options is not None, "Alt+O opens the Options menu again"):
+        item = item_named(options, "Always On Top")
+        check(is_checked(pyatspi, item), "Always On Top is still checked after the link")
+        item.queryAction().doAction(0)  # back off, as the profile has it
+    check(x11.poll(lambda: not on_top(env, window), 10), "Always On Top off again")
+
+
 def inner(corvane, output):
     import pyatspi  # the system's Python, under the private session bus
 
@@ -234,6 +325,10 @@ def inner(corvane, output):
         root = system_root(folder)
         profile = os.path.join(folder, "E2E.crvn")
         write_profile(profile)
+        # The link's page goes to a recorder: the test's own XDG folders for programs and
+        # their default applications (the others stay, for the window manager's theme).
+        xdg, recorded = x11.recording_browser(os.path.join(folder, "browser"))
+        env.update((name, xdg[name]) for name in ("XDG_CONFIG_HOME", "XDG_DATA_HOME"))
         env.update(CORVANE_SYSTEM_ROOT=root, QT_QPA_PLATFORM="xcb",
                    QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
         app = processes.start([corvane, profile], env=env, stdout=subprocess.PIPE,
@@ -247,6 +342,12 @@ def inner(corvane, output):
         if window == "gone":
             return
         window = window[0]
+        frame = x11.poll(lambda: x11.find_accessible(
+            x11.accessible_application(pyatspi, app.pid),
+            lambda n: n.getRoleName() == "frame"), 15)
+        check(frame is not None and frame.name == "E2E.crvn - Corvane",
+              "a screen reader names the main window by its title (%r)"
+              % (frame.name if frame else None))
         # openbox frames the window once it manages it.
         x11.poll(lambda: x11.frame_extents(env, window)[2] > 0, 5)
         time.sleep(0.3)
@@ -341,6 +442,10 @@ def inner(corvane, output):
               "a double-click on the diagram brings the caption back")
         time.sleep(0.5)
 
+        about_link_keeps_always_on_top(pyatspi, env, app, menus, window, output)
+        check(x11.poll(lambda: os.path.exists(recorded), 10),
+              "the link reached the program for HTML pages")
+
         # File -> Exit on the keyboard: no question, the profile keeps the new rectangle.
         x, y, w, h = x11.window_geometry(env, window)
         left, _, top, _ = x11.frame_extents(env, window)
@@ -349,6 +454,9 @@ def inner(corvane, output):
         x11.xdotool(env, "key", "alt+f")
         file_menu = menus.wait_for_menu("Save As...")
         if check(file_menu is not None, "Alt+F opens the File menu"):
+            names = menu_names(file_menu)
+            check("New..." in names and "Save" in names and not with_shortcut_text(names),
+                  "the File menu's items are named by their texts alone: %s" % names)
             # Its Exit item pressed through the accessibility bus: a key typed while a slow
             # (sanitizer) build is still settling the menu can be lost.
             item_named(file_menu, "Exit").queryAction().doAction(0)

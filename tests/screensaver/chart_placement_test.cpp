@@ -74,6 +74,33 @@ TEST(ChartPlacementTest, AreaOverHundredStaysCentredWithoutDividingByZero) {
   }
 }
 
+TEST(ChartPlacementTest, AreaSizesWrittenByHandBeyondAnyScreenStayInRange) {
+  // A hand-edited AreaSize far beyond 100 makes a chart larger than any window, centred; a
+  // negative one makes none. Neither may overflow on the way (UBSan stops the test if it does).
+  struct Case {
+    int area;
+    bool larger_than_window;
+  };
+  for (const Case& c : {Case{999999999, true}, Case{2147483647, true}, Case{-999999999, false},
+                        Case{-2147483647 - 1, false}}) {
+    ChartPlacement placement(c.area, 1, Seeded(9));
+    placement.SetClientSize(1920, 1080);
+    const chart::Rect start = placement.rect();
+    EXPECT_EQ(start.right - start.left, placement.chart_width()) << c.area;
+    EXPECT_EQ(start.bottom - start.top, placement.chart_height()) << c.area;
+    if (c.larger_than_window) {
+      EXPECT_GT(placement.chart_width(), 1920) << c.area;
+      EXPECT_GT(placement.chart_height(), 1080) << c.area;
+      EXPECT_NEAR(start.left + start.right, 1920, 1) << c.area;
+      EXPECT_NEAR(start.top + start.bottom, 1080, 1) << c.area;
+      for (const chart::Rect& r : Moves(placement, 3)) EXPECT_EQ(r.left, start.left) << c.area;
+    } else {
+      EXPECT_EQ(placement.chart_width(), 0) << c.area;
+      EXPECT_EQ(placement.chart_height(), 0) << c.area;
+    }
+  }
+}
+
 TEST(ChartPlacementTest, TinyWindowHasNoChart) {
   ChartPlacement placement(50, 20, Seeded(1));
   placement.SetClientSize(1, 15);

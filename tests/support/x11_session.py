@@ -1,6 +1,7 @@
 """What the end-to-end scripts share: a private X server (Xvfb) with the openbox window manager,
 the processes a test starts (ended by their own ids, also when a check fails), waiting for a
-condition, window pictures read into memory, and the accessibility tree.
+condition, window pictures read into memory, the accessibility tree, and a recorder of the
+test's own as the desktop's program for web pages.
 
 Imported by the *_e2e.py scripts from tests/support; only the standard library is needed here
 (pyatspi is imported by the scripts that read the accessibility bus)."""
@@ -205,3 +206,26 @@ def accessible_application(pyatspi, pid):
         if application is not None and application.get_process_id() == pid:
             return application
     return None
+
+
+def recording_browser(root):
+    """XDG folders under `root` whose default program for text/html and http: links writes its
+    arguments to a file. Returns the XDG variables to run a program with and that file."""
+    for sub in ("config", "etc-xdg", "data/applications", "share", "bin"):
+        os.makedirs(os.path.join(root, sub), exist_ok=True)
+    recorder = os.path.join(root, "bin", "record")
+    with open(recorder, "w") as out:
+        out.write('#!/bin/sh\nprintf "%s\\n" "$@" > "$0.part" && mv "$0.part" "$0.args"\n')
+    os.chmod(recorder, 0o755)
+    with open(os.path.join(root, "data/applications/corvane-e2e-recorder.desktop"), "w") as out:
+        out.write("[Desktop Entry]\nType=Application\nName=Recorder\n"
+                  "Exec=%s %%u\nMimeType=text/html;x-scheme-handler/http;\n" % recorder)
+    with open(os.path.join(root, "config/mimeapps.list"), "w") as out:
+        out.write("[Default Applications]\ntext/html=corvane-e2e-recorder.desktop\n"
+                  "x-scheme-handler/http=corvane-e2e-recorder.desktop\n")
+    return {
+        "XDG_CONFIG_HOME": os.path.join(root, "config"),
+        "XDG_CONFIG_DIRS": os.path.join(root, "etc-xdg"),
+        "XDG_DATA_HOME": os.path.join(root, "data"),
+        "XDG_DATA_DIRS": os.path.join(root, "share"),
+    }, recorder + ".args"

@@ -171,6 +171,33 @@ INSTANTIATE_TEST_SUITE_P(
         RangeCase{"ScaleText", "0", "100", "80", "x", "Please enter a number.", "edit_1009"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(CountersDlgTest, OkWithoutEditsKeepsNumbersFinerThanTheFieldsShow) {
+  // Values from a hand-edited profile with more digits than the fields show: OK without an
+  // edit leaves each exactly as stored and the profile unmodified, also after moving between
+  // the counters (which stores the fields of the one left).
+  Open(0);
+  dialog_.reset();
+  const double max = 0.1 + 0.2;  // 0.30000000000000004, shown as 0.3
+  const double critical = 0.1 * 3 - 1e-17;
+  fixture_->AddCounter("fine", PathOf(0), max, critical);
+  fixture_->AddCounter("finer", PathOf(1), 123456.78901234567, 100000.00000000001);
+  engine().SetModified(false);
+  dialog_ = std::make_unique<CCountersDlg>(engine(), nullptr, HelpRequest{}, nullptr);
+  dialog_->show();
+  SelectRow(1);
+  SelectRow(0);
+  Click("button_1");
+  EXPECT_TRUE(boxes_.texts().empty());
+  EXPECT_FALSE(engine().IsModified());
+  double stored_max = -1, stored_critical = -1;
+  engine().GetAxisMax(0, &stored_max);
+  engine().GetAxisCritical(0, &stored_critical);
+  EXPECT_EQ(stored_max, max);
+  EXPECT_EQ(stored_critical, critical);
+  engine().GetAxisMax(1, &stored_max);
+  EXPECT_EQ(stored_max, 123456.78901234567);
+}
+
 TEST_F(CountersDlgTest, BadNumberIsReportedAndTheSelectionStillMoves) {
   Open(2);
   TypeInto(E("edit_1005"), "abc");

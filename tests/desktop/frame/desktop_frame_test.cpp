@@ -1,5 +1,6 @@
 // The main frame as a user meets it: caption, check marks in both menus, status prompts and the
 // tray rules.
+#include <QAccessible>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -126,6 +127,39 @@ TEST_F(FrameTest, NotifyOnCriticalIsAnOptionsItemOffForANewProfileAndSavedSilent
   EXPECT_FALSE(doc().alert_notifier().enabled());
 }
 
+// Every item of a menu and of its submenus, as a screen reader is told them.
+void CollectItemNames(QMenu* menu, QStringList* names) {
+  QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(menu);
+  for (int i = 0; accessible != nullptr && i < accessible->childCount(); ++i)
+    names->append(accessible->child(i)->text(QAccessible::Name));
+  for (QAction* action : menu->actions())
+    if (action->menu() != nullptr) CollectItemNames(action->menu(), names);
+}
+
+TEST_F(FrameTest, ScreenReadersReadTheWindowTitleAndMenuItemsWithoutShortcutText) {
+  ASSERT_TRUE(StartProgram());
+  QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&frame());
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->text(QAccessible::Name).toStdString(), frame().windowTitle().toStdString());
+  EXPECT_TRUE(frame().windowTitle().endsWith(QStringLiteral(" - Corvane")))
+      << frame().windowTitle().toStdString();
+
+  QStringList names;
+  for (QAction* top : frame().menuBar()->actions())
+    if (top->menu() != nullptr) CollectItemNames(top->menu(), &names);
+  CollectItemNames(frame().context_menu(), &names);
+  EXPECT_TRUE(names.contains(QStringLiteral("New...")));
+  EXPECT_TRUE(names.contains(QStringLiteral("Save")));
+  for (const QString& name : names) {
+    EXPECT_FALSE(name.contains(QLatin1Char('\t')) || name.contains(QStringLiteral("Ctrl+")))
+        << name.toStdString();
+  }
+  // The shortcuts themselves stay, shown beside the items by the menu.
+  EXPECT_EQ(frame().action(cmd::kFileNew)->shortcut(), QKeySequence(QStringLiteral("Ctrl+N")));
+  EXPECT_EQ(frame().action(cmd::kFileOpen)->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+  EXPECT_EQ(frame().action(cmd::kFileSave)->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+}
+
 TEST_F(FrameTest, StatusBarIsHiddenAtStartAndShowsReadyOrTheHighlightedPrompt) {
   ASSERT_TRUE(StartProgram());
   EXPECT_FALSE(frame().statusBar()->isVisible());
@@ -154,7 +188,7 @@ TEST_P(TrayTest, ClicksOnTheIconToggleTheWindow) {
   frame().SetTrayClock([&] { return now; });
   for (const auto& [at, reason] : GetParam().clicks) {
     now = at;
-    emit frame().tray_icon()->activated(reason);
+    Q_EMIT frame().tray_icon()->activated(reason);
   }
   EXPECT_EQ(frame().isVisible(), GetParam().visible_after);
 }
@@ -183,14 +217,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(FrameTest, TrayMenuOffersRestoreOnlyWhileHiddenAndMinimizeOnlyWhileShown) {
   ASSERT_TRUE(StartProgram());
   EXPECT_TRUE(frame().tray_icon_added());
-  emit frame().tray_menu()->aboutToShow();
+  Q_EMIT frame().tray_menu()->aboutToShow();
   EXPECT_FALSE(frame().action(cmd::kTrayRestore)->isEnabled());
   EXPECT_TRUE(frame().action(cmd::kTrayMinimize)->isEnabled());
   EXPECT_EQ(frame().tray_menu()->defaultAction(), frame().action(cmd::kTrayMinimize));
 
   frame().action(cmd::kTrayMinimize)->trigger();
   EXPECT_FALSE(frame().isVisible());
-  emit frame().tray_menu()->aboutToShow();
+  Q_EMIT frame().tray_menu()->aboutToShow();
   EXPECT_TRUE(frame().action(cmd::kTrayRestore)->isEnabled());
   EXPECT_FALSE(frame().action(cmd::kTrayMinimize)->isEnabled());
   EXPECT_EQ(frame().tray_menu()->defaultAction(), frame().action(cmd::kTrayRestore));

@@ -16,28 +16,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
 from x11_session import (Processes, accessible_application, find_accessible as find,  # noqa: E402
-                         missing_tools, start_display, wait_for)
-
-
-def recording_desktop(root):
-    """XDG folders whose default program for text/html writes its arguments to a file."""
-    for sub in ("config", "etc-xdg", "data/applications", "share", "bin"):
-        os.makedirs(os.path.join(root, sub))
-    recorder = os.path.join(root, "bin", "record")
-    with open(recorder, "w") as out:
-        out.write('#!/bin/sh\nprintf "%s\\n" "$@" > "$0.part" && mv "$0.part" "$0.args"\n')
-    os.chmod(recorder, 0o755)
-    with open(os.path.join(root, "data/applications/corvane-e2e-recorder.desktop"), "w") as out:
-        out.write("[Desktop Entry]\nType=Application\nName=Recorder\n"
-                  "Exec=%s %%u\nMimeType=text/html;\n" % recorder)
-    with open(os.path.join(root, "config/mimeapps.list"), "w") as out:
-        out.write("[Default Applications]\ntext/html=corvane-e2e-recorder.desktop\n")
-    return {
-        "XDG_CONFIG_HOME": os.path.join(root, "config"),
-        "XDG_CONFIG_DIRS": os.path.join(root, "etc-xdg"),
-        "XDG_DATA_HOME": os.path.join(root, "data"),
-        "XDG_DATA_DIRS": os.path.join(root, "share"),
-    }, recorder + ".args"
+                         missing_tools, recording_browser, start_display, wait_for)
 
 
 def inner(probe, screenshot):
@@ -50,7 +29,7 @@ def inner(probe, screenshot):
         # openbox finds its theme through the machine's XDG folders, so it starts before the
         # test's own folders are put in place.
         start_display(processes, env)
-        xdg, recorded = recording_desktop(root)
+        xdg, recorded = recording_browser(root)
         env.update(xdg)
         processes.start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=env,
                         stderr=subprocess.DEVNULL)

@@ -93,7 +93,8 @@ TEST_F(HelpInstallTest, PagesLandInShareCorvaneHelp) {
 
 TEST_F(HelpInstallTest, InstalledProgramOpensTheInstalledPageAtItsAnchor) {
   RecordingDesktop desktop;
-  const ProgramRun run = RunProgram(probe_, {QString::number(DialogHelpContext(kHelpRemoteHost))});
+  const ProgramRun run = RunProgram(
+      probe_, {QString::number(DialogHelpContext(ContextNumber(HelpTopicId::kRemoteHost)))});
   ASSERT_EQ(run.exit_code, 0) << run.output << run.errors;
   const auto arguments = desktop.WaitForArguments();
   ASSERT_TRUE(arguments);
@@ -108,8 +109,8 @@ TEST_F(HelpInstallTest, InstalledProgramNamesAMissingPage) {
   const fs::path aside = prefix_ / "troubles.html.aside";
   fs::rename(page, aside);
   RecordingDesktop desktop;
-  const ProgramRun run =
-      RunProgram(probe_, {QString::number(MessageHelpContext(kHelpConnectionFailed))});
+  const ProgramRun run = RunProgram(
+      probe_, {QString::number(MessageHelpContext(ContextNumber(HelpTopicId::kConnectionFailed)))});
   fs::rename(aside, page);
   EXPECT_EQ(run.exit_code, 1);
   EXPECT_EQ(run.output, "Corvane: Cannot read file: " + page.string() + "\n");

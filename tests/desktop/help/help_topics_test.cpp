@@ -65,6 +65,30 @@ TEST(ReduceHelpContextTest, RemovesTheBaseInUnsigned32BitArithmetic) {
     EXPECT_EQ(ReduceHelpContext(c.context), c.reduced) << std::hex << c.context;
 }
 
+TEST(HelpTopicIdTest, ATopicOpensItsPageAsItsButtonsNumberDoes) {
+  // Asked by topic (a dialog's Help button) or by the number the framework form sends with its
+  // base: the same page. The contents and a number without a page open the start page.
+  struct Case {
+    HelpTopicId id;
+    const char* page;
+    const char* anchor;
+  };
+  for (const Case& c : {Case{HelpTopicId::kContents, "help.html", ""},
+                        Case{HelpTopicId::kWizard, "useit.html", "#new"},
+                        Case{HelpTopicId::kCounters, "useit.html", "#modify"},
+                        Case{HelpTopicId::kRemoteHost, "useit.html", "#remote"},
+                        Case{HelpTopicId::kPreferences, "useit.html", "#options"},
+                        Case{HelpTopicId::kLogSettings, "log.html", "#config"},
+                        Case{HelpTopicId::kConnectionFailed, "troubles.html", "#confail"},
+                        Case{static_cast<HelpTopicId>(151), "help.html", ""}}) {
+    const std::uint32_t number = ContextNumber(c.id);
+    EXPECT_EQ(HelpTopicFor(c.id), (HelpTopic{c.page, c.anchor})) << number;
+    if (c.id != HelpTopicId::kContents) {
+      EXPECT_EQ(HelpTopicFor(DialogHelpContext(number)), HelpTopicFor(c.id)) << number;
+    }
+  }
+}
+
 TEST(HelpTableTest, RowsAreDistinct) {
   const auto table = HelpTable();
   ASSERT_EQ(table.size(), 6u);

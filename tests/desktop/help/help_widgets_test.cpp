@@ -7,9 +7,11 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <functional>
 
 #include "desktop/help/about_dlg.h"
@@ -104,6 +106,13 @@ TEST_F(HelpWidgetsTest, LinkTakesTheMainWindowOutOfAlwaysOnTop) {
     main_window.setGeometry(40, 30, 300, 200);
     if (c.visible) main_window.show();
     const QRect before = main_window.geometry();
+    // The window is told the new state as it stands: its native window is kept, never hidden
+    // and shown again (under a window manager that would move it or take its focus).
+    const QPointer<QWindow> native = main_window.windowHandle();
+    int hides = 0;
+    if (native != nullptr) {
+      QObject::connect(native, &QWindow::visibleChanged, [&hides](bool shown) { hides += !shown; });
+    }
     CStaticLink link("corvane.example");
     LinkRecorder recorder;
     link.setOpener(recorder.opener());
@@ -113,6 +122,12 @@ TEST_F(HelpWidgetsTest, LinkTakesTheMainWindowOutOfAlwaysOnTop) {
     EXPECT_FALSE(main_window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_EQ(main_window.isVisible(), c.visible);
     EXPECT_EQ(main_window.geometry(), before);
+    if (c.visible) {
+      EXPECT_FALSE(native.isNull());
+      EXPECT_EQ(main_window.windowHandle(), native.data());
+      EXPECT_FALSE(native.isNull() || native->flags().testFlag(Qt::WindowStaysOnTopHint));
+      EXPECT_EQ(hides, 0);
+    }
     EXPECT_EQ(recorder.urls.size(), 1u);
   }
 }
@@ -184,8 +199,11 @@ TEST_F(HelpWidgetsTest, MissingPageIsReportedInABoxTitledCorvane) {
   };
   const Case cases[] = {
       {[](QWidget* parent) { ShowHelp(0, parent); }, "help.html"},
-      {[](QWidget* parent) { HelpRequestFor(parent)(kHelpLogSettings); }, "log.html"},
-      {[](QWidget* parent) { ShowHelp(MessageHelpContext(kHelpConnectionFailed), parent); },
+      {[](QWidget* parent) { HelpRequestFor(parent)(ContextNumber(HelpTopicId::kLogSettings)); },
+       "log.html"},
+      {[](QWidget* parent) {
+         ShowHelp(MessageHelpContext(ContextNumber(HelpTopicId::kConnectionFailed)), parent);
+       },
        "troubles.html"},
   };
   for (const Case& c : cases) {

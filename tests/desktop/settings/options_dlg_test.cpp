@@ -166,6 +166,30 @@ TEST_F(OptionsTest, ArrowsStayInTheRangeAndTypingOnlyTakesDigits) {
   EXPECT_EQ(interval->Edit()->text(), "42");
 }
 
+TEST_F(OptionsTest, ArrowsStepFromWhatTheFieldShows) {
+  // The stored interval sits at one end of the range; what is typed moves away from it, and
+  // the arrow towards that end must still step from the typed value.
+  struct Case {
+    int stored;
+    const char* typed;
+    Qt::Key key;
+    const char* expected;
+  };
+  for (const Case& c : {Case{120, "5", Qt::Key_Up, "6"}, Case{1, "60", Qt::Key_Down, "59"}}) {
+    if (engine_.GetAxisCount() == 0) StartDefaultProfile();
+    CorvaneSettings settings = engine_.GetSettings();
+    settings.Interval = c.stored;
+    engine_.SetSettings(settings);
+    Open();
+    UpDownEdit* interval = dialog_->IntervalEdit();
+    ASSERT_EQ(interval->Edit()->text(), QString::number(c.stored));
+    Type(interval, c.typed);
+    QTest::keyClick(interval, c.key);
+    EXPECT_EQ(interval->Edit()->text(), QString::fromLatin1(c.expected))
+        << "stored " << c.stored << ", typed " << c.typed;
+  }
+}
+
 TEST_F(OptionsTest, HelpAsksForThePreferencesPage) {
   Open();
   Press("Help");
