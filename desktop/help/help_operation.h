@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <string>
 
-#include "desktop/help/html_opener.h"
 #include "desktop/help/help_request.h"
+#include "desktop/help/html_opener.h"
 
 class QWidget;
 
