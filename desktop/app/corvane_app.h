@@ -9,8 +9,8 @@
 #include <QStringList>
 #include <memory>
 
-#include "desktop/document/corvane_doc.h"
 #include "desktop/app/machine_settings.h"
+#include "desktop/document/corvane_doc.h"
 #include "desktop/frame/main_frame.h"
 
 namespace corvane::desktop {

@@ -3,9 +3,9 @@
 #include <QColorDialog>
 #include <QDialog>
 
-#include "desktop/frame/command_ids.h"
 #include "desktop/counters/computer_dlg.h"
 #include "desktop/counters/counters_dlg.h"
+#include "desktop/frame/command_ids.h"
 #include "desktop/help/about_dlg.h"
 #include "desktop/help/help_operation.h"
 #include "desktop/help/html_opener.h"

@@ -15,8 +15,8 @@
 #include <functional>
 
 #include "desktop/collector/collector_stopper.h"
-#include "desktop/document/corvane_doc.h"
 #include "desktop/dialogs/document_dialogs.h"
+#include "desktop/document/corvane_doc.h"
 
 class QWidget;
 

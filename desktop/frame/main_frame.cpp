@@ -20,12 +20,12 @@
 #include <string_view>
 #include <vector>
 
-#include "desktop/frame/command_ids.h"
-#include "desktop/document/corvane_doc.h"
-#include "desktop/frame/corvane_view.h"
-#include "desktop/dialogs/document_dialogs.h"
-#include "desktop/document/document_ui.h"
 #include "desktop/app/machine_settings.h"
+#include "desktop/dialogs/document_dialogs.h"
+#include "desktop/document/corvane_doc.h"
+#include "desktop/document/document_ui.h"
+#include "desktop/frame/command_ids.h"
+#include "desktop/frame/corvane_view.h"
 #include "desktop/frame/tray_controller.h"
 #include "desktop/frame/tray_rose.h"
 #include "desktop/frame/window_drag_filter.h"

@@ -1,13 +1,13 @@
 #include <QStatusBar>
 #include <vector>
 
-#include "desktop/frame/command_ids.h"
-#include "desktop/document/corvane_doc.h"
 #include "desktop/dialogs/document_dialogs.h"
+#include "desktop/document/corvane_doc.h"
 #include "desktop/document/document_ui.h"
-#include "desktop/help/help_targets.h"
+#include "desktop/frame/command_ids.h"
 #include "desktop/frame/main_frame.h"
 #include "desktop/frame/tray_controller.h"
+#include "desktop/help/help_targets.h"
 
 namespace corvane::desktop {
 

@@ -4,8 +4,8 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "desktop/frame/command_ids.h"
 #include "desktop/app/monotonic_clock.h"
+#include "desktop/frame/command_ids.h"
 #include "desktop/frame/tray_rose.h"
 
 namespace corvane::desktop {

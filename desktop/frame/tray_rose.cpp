@@ -8,8 +8,8 @@
 #include <QSystemTrayIcon>
 
 #include "core/engine.h"
-#include "desktop/frame/command_ids.h"
 #include "desktop/app/monotonic_clock.h"
+#include "desktop/frame/command_ids.h"
 #include "platform/qt/painter_surface.h"
 
 namespace corvane::desktop {

@@ -9,9 +9,9 @@
 #include <filesystem>
 #include <string>
 
+#include "desktop/help/help_request.h"
 #include "desktop/help/help_topics.h"
 #include "desktop/help/html_opener.h"
-#include "desktop/help/help_request.h"
 
 class QWidget;
 
