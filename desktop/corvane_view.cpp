@@ -2,14 +2,16 @@
 
 #include <QAccessible>
 #include <QDateTime>
+#include <QKeyEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 #include <cstdio>
 
 #include "core/engine.h"
 #include "core/engine_picture.h"
 #include "desktop/chart_accessible.h"
 #include "desktop/corvane_doc.h"
-#include "platform/qt/painter_surface.h"
 
 namespace corvane::desktop {
 
@@ -20,6 +22,10 @@ CCorvaneView::CCorvaneView(CCorvaneDoc& document, QWidget* parent)
       announcer_(document.engine(), this),
       report_paints_(qEnvironmentVariableIsSet("CORVANE_REPORT_PAINTS")) {
   InstallChartAccessibility();
+  draw_ = [this](chart::DrawingSurface& surface, const chart::Rect& rect) {
+    DrawWholePicture(document_.engine(), surface, rect);
+  };
+  engine_window_.SetRepaint([this] { RepaintChanges(); });
   // The frame handles the mouse on the diagram (move, caption toggle, context menu).
   setAttribute(Qt::WA_TransparentForMouseEvents);
   // Every paint fills the whole widget.
@@ -41,14 +47,61 @@ void CCorvaneView::AnnounceTitle() {
   QAccessible::updateAccessibility(&event);
 }
 
-void CCorvaneView::paintEvent(QPaintEvent* /*event*/) {
+void CCorvaneView::RepaintChanges() {
+  const QRegion changed = layers_.Update(draw_, rect(), devicePixelRatioF());
+  if (!changed.isEmpty()) update(changed);
+}
+
+void CCorvaneView::paintEvent(QPaintEvent* event) {
   ++paint_count_;
+  painted_ = event->region();
+  // The picture as it is now; what changed outside this paint's region gets a paint of its own.
+  const QRegion changed = layers_.Update(draw_, rect(), devicePixelRatioF()) - painted_;
+  if (!changed.isEmpty()) update(changed);
   // The painter works in device-independent pixels on a backing store at the screen's device
   // pixel ratio, so lines and text come out at device resolution.
   QPainter painter(this);
-  qt::PainterSurface surface(painter, qt::PainterSurface::LineSmoothing::kOff, &text_cache_);
-  DrawWholePicture(document_.engine(), surface, chart::Rect{0, 0, width(), height()});
+  layers_.Paint(painter, painted_);
   if (first_chart_ms_ == 0) NoteFirstPaints();
+}
+
+void CCorvaneView::keyPressEvent(QKeyEvent* event) {
+  const int axes = document_.engine().GetAxisCount();
+  const int current = std::clamp(announcer_.focused_axis(), 0, std::max(axes - 1, 0));
+  int next = -1;
+  if (event->modifiers() == Qt::NoModifier && axes > 0) {
+    switch (event->key()) {
+      case Qt::Key_Down:
+      case Qt::Key_Right:
+        next = (current + 1) % axes;
+        break;
+      case Qt::Key_Up:
+      case Qt::Key_Left:
+        next = (current + axes - 1) % axes;
+        break;
+      case Qt::Key_Home:
+        next = 0;
+        break;
+      case Qt::Key_End:
+        next = axes - 1;
+        break;
+      default:
+        break;
+    }
+  }
+  if (next < 0) {
+    QWidget::keyPressEvent(event);  // the frame's keys
+    return;
+  }
+  announcer_.SetFocusedAxis(next);
+  if (announcer_.Listening()) {
+    if (QAccessibleInterface* chart = QAccessible::queryAccessibleInterface(this)) {
+      if (QAccessibleInterface* axis = chart->child(next)) {
+        QAccessibleEvent focus(axis, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+      }
+    }
+  }
 }
 
 void CCorvaneView::NoteFirstPaints() {

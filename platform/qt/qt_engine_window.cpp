@@ -15,7 +15,11 @@ void QtEngineWindow::Deliver() {
   // Cleared before the paint is asked for: a sample ending during that paint posts again.
   pending_.store(false, std::memory_order_release);
   ++delivered_;
-  if (widget_) widget_->update();
+  if (repaint_) {
+    repaint_();
+  } else if (widget_) {
+    widget_->update();
+  }
   emit delivered();
 }
 
