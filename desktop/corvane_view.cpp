@@ -49,15 +49,23 @@ void CCorvaneView::AnnounceTitle() {
 
 void CCorvaneView::RepaintChanges() {
   const QRegion changed = layers_.Update(draw_, rect(), devicePixelRatioF());
-  if (!changed.isEmpty()) update(changed);
+  if (changed.isEmpty()) return;
+  requested_ += changed;
+  update(changed);
 }
 
 void CCorvaneView::paintEvent(QPaintEvent* event) {
   ++paint_count_;
   painted_ = event->region();
-  // The picture as it is now; what changed outside this paint's region gets a paint of its own.
-  const QRegion changed = layers_.Update(draw_, rect(), devicePixelRatioF()) - painted_;
-  if (!changed.isEmpty()) update(changed);
+  // A paint of only what the last samples changed draws the picture they recorded; any other
+  // (a command, an exposure, a new size) records the picture as it is now, and what changed
+  // outside this paint's region gets a paint of its own.
+  const bool recorded = !requested_.isEmpty() && (painted_ - requested_).isEmpty();
+  requested_ = QRegion();
+  if (!recorded) {
+    const QRegion changed = layers_.Update(draw_, rect(), devicePixelRatioF()) - painted_;
+    if (!changed.isEmpty()) update(changed);
+  }
   // The painter works in device-independent pixels on a backing store at the screen's device
   // pixel ratio, so lines and text come out at device resolution.
   QPainter painter(this);

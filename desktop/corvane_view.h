@@ -60,6 +60,7 @@ class CCorvaneView final : public QWidget {
   qt::ChartLayers layers_{text_cache_};
   qt::ChartLayers::DrawFunction draw_;
   QRegion painted_;
+  QRegion requested_;  // asked for by samples since the last paint
 
   int paint_count_ = 0;
   const bool report_paints_;
