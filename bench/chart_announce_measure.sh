@@ -2,7 +2,7 @@
 # Measures the accessibility cost per sample with a real assistive technology listening: the
 # benchmark on X11 (Xvfb) with Qt's AT-SPI bridge, on a private session and accessibility bus
 # where a pyatspi client listens for value changes, as a screen reader does.
-#   bench/chart_announce_measure.sh BUILD_DIR
+#   bench/chart_announce_measure.sh BUILD_DIR [BENCHMARK_OPTIONS...]
 # Needs xvfb, dbus-daemon, at-spi2-core and python3-pyatspi (scripts/deps.sh test).
 set -euo pipefail
 build=${1:?usage: chart_announce_measure.sh BUILD_DIR}
@@ -29,4 +29,4 @@ PY
 listener=$!
 trap 'kill $listener $bus $xvfb 2>/dev/null || true' EXIT
 sleep 1
-QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$bench" --benchmark_min_time=1
+QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$bench" --benchmark_min_time=1 "${@:2}"

@@ -33,6 +33,15 @@ enum class TextBackground {
   kTransparent,  // only the characters are drawn
 };
 
+// What the calls that follow draw: the parts of the picture that stay from sample to sample
+// (background, rings, axes, labels, status text) or those that move with the values (value
+// texts and polylines). A surface that keeps its picture in layers sorts by it; the others
+// ignore it.
+enum class DrawingLayer {
+  kStill,
+  kMoving,
+};
+
 class DrawingSurface {
  public:
   virtual ~DrawingSurface() = default;
@@ -73,6 +82,11 @@ class DrawingSurface {
   // Draws one line of text whose box has its top-left corner at `top_left`, in the text
   // colour; in kOpaque mode the box is first filled with the background colour.
   virtual void DrawText(Point top_left, std::string_view text) = 0;
+
+  // ---- Layers. ----
+
+  // A hint about the calls that follow (kStill until told otherwise); drawing is the same.
+  virtual void SetLayer(DrawingLayer /*layer*/) {}
 };
 
 // The colour rule every surface follows in SetTextColour and SetBackColour: stores `colour` in

@@ -307,6 +307,7 @@ bool WindRose::DrawChart(DrawingSurface& surface, const Rect& rect) {
         } else {
           top = label_drawn ? label_bottom : ay - size.height / 2;
         }
+        surface.SetLayer(DrawingLayer::kMoving);
         for (std::size_t j = 0; j < series_.size(); ++j) {
           const SeriesRecord& series = series_[j];
           if (!series.visible) continue;
@@ -318,6 +319,7 @@ bool WindRose::DrawChart(DrawingSurface& surface, const Rect& rect) {
           surface.DrawText(Point{left, top}, part);
           left += surface.MeasureText(part).width;
         }
+        surface.SetLayer(DrawingLayer::kStill);
       }
     }
 
@@ -353,12 +355,14 @@ bool WindRose::DrawChart(DrawingSurface& surface, const Rect& rect) {
 
   // ---- 6. One closed polyline per visible series, the last drawn on top. ----
   if (axis_count > 0) {
+    surface.SetLayer(DrawingLayer::kMoving);
     for (const SeriesRecord& series : series_) {
       if (!series.visible) continue;
       PenForStep pen(surface, series.pen);
       surface.Polyline(
           std::span<const Point>(series.points.data(), static_cast<std::size_t>(axis_count) + 1));
     }
+    surface.SetLayer(DrawingLayer::kStill);
   }
 
   surface_ = nullptr;

@@ -5,7 +5,6 @@
 
 #include "core/engine.h"
 #include "core/engine_picture.h"
-#include "platform/qt/painter_surface.h"
 
 namespace corvane::screensaver {
 
@@ -16,6 +15,9 @@ SaverView::SaverView(Corvane& engine, x11::XcbWindow& window, ChartPlacement pla
       window_(window),
       placement_(std::move(placement)),
       ends_on_input_(ends_on_input) {
+  draw_ = [this](chart::DrawingSurface& surface, const chart::Rect& rect) {
+    DrawWholePicture(engine_, surface, rect);
+  };
   second_.setInterval(1000);
   connect(&second_, &QTimer::timeout, this, &SaverView::OnSecond);
   readable_ = new QSocketNotifier(window_.fd(), QSocketNotifier::Read, this);
@@ -84,6 +86,7 @@ void SaverView::FollowSize() {
   frame_ = QImage(width, height, QImage::Format_RGB32);
   frame_.fill(Qt::black);
   shown_ = QRect();
+  layers_.Forget();
   placement_.SetClientSize(width, height);
   if (width < kNarrowWindow) {
     // A preview: the diagram without its texts, whatever the profile says.
@@ -97,26 +100,30 @@ void SaverView::FollowSize() {
 
 void SaverView::Redraw() {
   if (frame_.isNull() || finished_) return;
-  ++redraws_;
   const chart::Rect& r = placement_.rect();
   const QRect target =
       placement_.visible() && placement_.chart_width() > 0 && placement_.chart_height() > 0
           ? QRect(r.left, r.top, r.right - r.left, r.bottom - r.top)
           : QRect();
   const QRect was = shown_;
+  // Where the chart stayed, only what the sample changed is drawn and put; a moved chart is
+  // drawn whole.
+  const QRegion changed = target.isEmpty() ? QRegion() : layers_.Update(draw_, target, 1.0);
+  if (target == was && changed.isEmpty()) return;
+  ++redraws_;
   {
     QPainter painter(&frame_);
     if (!was.isEmpty() && was != target) painter.fillRect(was, Qt::black);
-    if (!target.isEmpty()) {
-      // The chart stays inside its rectangle: the rest of the window is black.
-      painter.setClipRect(target);
-      qt::PainterSurface surface(painter, qt::PainterSurface::LineSmoothing::kOff, &text_cache_);
-      DrawWholePicture(engine_, surface, r);
-    }
+    // The chart stays inside its rectangle: the rest of the window is black.
+    if (!target.isEmpty()) layers_.Paint(painter, was == target ? changed : QRegion(target));
   }
   shown_ = target;
-  if (!was.isEmpty() && !target.contains(was)) PutPart(was);
-  if (!target.isEmpty()) PutPart(target);
+  if (was == target) {
+    for (const QRect& part : changed) PutPart(part);
+  } else {
+    if (!was.isEmpty() && !target.contains(was)) PutPart(was);
+    if (!target.isEmpty()) PutPart(target);
+  }
   window_.Flush();
 }
 

@@ -1,7 +1,8 @@
 // SaverView: the screen saver's picture in an X window (the host's or its own full-screen
 // one). It keeps a frame as large as the window, black around the chart, redraws the chart
 // into it after each sample (the collector's Invalidate) and each move or reappearance (the
-// one-second timer), and puts on the window only what changed; exposures put the frame's part
+// one-second timer) through ChartLayers, drawing and putting on the window only what changed
+// (nothing when a sample changed nothing shown); exposures put the frame's part
 // again without redrawing. It follows the window's size and reports the window going away and,
 // full-screen, the user's input.
 //
@@ -17,6 +18,7 @@
 #include "core/engine_host.h"
 #include "platform/linux/x11/xcb_window.h"
 #include "platform/qt/coalesced_call.h"
+#include "platform/qt/chart_layers.h"
 #include "platform/qt/text_layout_cache.h"
 #include "screensaver/chart_placement.h"
 #include "screensaver/user_input.h"
@@ -44,7 +46,7 @@ class SaverView final : public QObject, public EngineWindow {
   // before it runs make one repaint.
   void Invalidate(bool erase) override;
 
-  // Repaints done, for measuring.
+  // Repaints that drew something, for measuring.
   int redraws() const { return redraws_; }
 
  Q_SIGNALS:
@@ -68,6 +70,8 @@ class SaverView final : public QObject, public EngineWindow {
   QImage frame_;
   QRect shown_;  // where the frame holds a chart now; empty when all black
   qt::TextLayoutCache text_cache_;
+  qt::ChartLayers layers_{text_cache_};
+  qt::ChartLayers::DrawFunction draw_;
   QTimer second_;
   QSocketNotifier* readable_ = nullptr;
   bool finished_ = false;

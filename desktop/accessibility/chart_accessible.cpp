@@ -16,6 +16,16 @@ QAccessibleInterface* CreateChartAccessible(const QString& /*class_name*/, QObje
   return nullptr;
 }
 
+// The axes whose current value lies above their critical value.
+int CriticalAxes(const Corvane& engine) {
+  chart::ChartLock lock(engine);
+  int critical = 0;
+  for (int i = 0; i < engine.GetAxisCount(); ++i) {
+    critical += FingerprintOf(engine, i).state == chart::ValueState::kCritical ? 1 : 0;
+  }
+  return critical;
+}
+
 // Half the side of the box an axis occupies around its value point.
 constexpr int kAxisBoxHalf = 8;  // pixels
 
@@ -45,8 +55,12 @@ QString ChartAccessible::text(QAccessible::Text t) const {
     case QAccessible::Description: {
       const std::string status = view()->document().engine().GetStatusText();
       if (!status.empty()) return QString::fromStdString(status);
-      return QCoreApplication::translate("ChartAccessible", "Wind rose of %n counters", nullptr,
-                                         childCount());
+      const QString counters = QCoreApplication::translate(
+          "ChartAccessible", "Wind rose of %n counters", nullptr, childCount());
+      const int critical = CriticalAxes(view()->document().engine());
+      if (critical == 0) return counters;
+      return counters +
+             QCoreApplication::translate("ChartAccessible", ", %n critical", nullptr, critical);
     }
     default:
       return QAccessibleWidget::text(t);
@@ -139,6 +153,8 @@ QAccessible::State AxisAccessible::state() const {
     return state;
   }
   state.invisible = !view_->isVisible();
+  state.focusable = true;
+  state.focused = view_->hasFocus() && view_->announcer().focused_axis() == index_;
   return state;
 }
 

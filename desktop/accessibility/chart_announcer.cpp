@@ -50,6 +50,10 @@ void ChartAnnouncer::Announce() {
     axes_ = axes;
     numbers_ = numbers;
     prints_ = prints;
+    critical_ = 0;
+    for (int i = 0; i < axes; ++i) {
+      critical_ += prints[static_cast<std::size_t>(i)].state == chart::ValueState::kCritical;
+    }
     return;
   }
   if (status_changed) {
@@ -58,18 +62,26 @@ void ChartAnnouncer::Announce() {
   }
   const bool names_changed = numbers != numbers_;
   numbers_ = numbers;
+  int critical = 0;
   for (int i = 0; i < axes; ++i) {
     const auto slot = static_cast<std::size_t>(i);
     const AxisFingerprint& now = prints[slot];
     AxisFingerprint& before = prints_[slot];
+    critical += now.state == chart::ValueState::kCritical ? 1 : 0;
     if (now == before && !names_changed) continue;
+    const bool was_critical = before.state == chart::ValueState::kCritical;
+    const bool is_critical = now.state == chart::ValueState::kCritical;
+    // Only the focused axis's value is spoken as it changes; the others are read when asked.
+    const bool value_changed = i == focused_ && now != before;
+    before = now;
+    if (!names_changed && !value_changed && was_critical == is_critical) continue;
     QAccessibleInterface* axis = chart->child(i);
     if (axis == nullptr) continue;
     if (names_changed) {
       QAccessibleEvent name(axis, QAccessible::NameChanged);
       Send(name);
     }
-    if (now != before) {
+    if (value_changed) {
       // The value the fingerprint holds, so that no second read of the chart is needed.
       const QVariant current = now.state == chart::ValueState::kNotAvailable
                                    ? QVariant()
@@ -77,16 +89,21 @@ void ChartAnnouncer::Announce() {
       QAccessibleValueChangeEvent value(axis, current);
       Send(value);
     }
-    const bool was_critical = before.state == chart::ValueState::kCritical;
-    const bool is_critical = now.state == chart::ValueState::kCritical;
     if (was_critical != is_critical) {
       QAccessibleEvent alert(axis, QAccessible::Alert);
       Send(alert);
       QAccessibleEvent description(axis, QAccessible::DescriptionChanged);
       Send(description);
     }
-    before = now;
   }
+  // The chart's summary: how many axes are critical.
+  if (critical != critical_ && !status_changed) {
+    QAccessibleEvent description(chart, QAccessible::DescriptionChanged);
+    Send(description);
+  }
+  critical_ = critical;
 }
+
+void ChartAnnouncer::SetFocusedAxis(int axis) { focused_ = axis; }
 
 }  // namespace corvane::desktop

@@ -1,10 +1,12 @@
 // ChartAnnouncer: tells assistive technologies what a sample changed on the wind rose. After
 // each sample (or change of the view) it compares every axis's spoken numbers with those of
-// the last call and sends one value-change event per axis whose text changed; an axis that
-// enters or leaves the critical state also gets an alert and a description-change event. A
-// changed status text changes the view's description; a changed axis count reorders its
-// children. While no assistive technology listens it returns at once and forgets what it knew,
-// so a sample then costs one check.
+// the last call and sends a value-change event for the focused axis when its text changed;
+// every axis that enters or leaves the critical state gets an alert and a description-change
+// event; the chart's description (its summary: the status text, how many axes are critical)
+// gets one description-change event when it changed. A changed axis count reorders the view's
+// children. The other axes' values are read when asked, so 32 changing axes cost one event. While
+// no assistive technology listens it returns at once and forgets what it knew, so a sample then
+// costs one check.
 //
 // Owned by the view; GUI thread only. The engine must outlive it.
 #pragma once
@@ -37,6 +39,10 @@ class ChartAnnouncer {
   // technology starts listening only takes note (nothing it asked for can have changed yet).
   void Announce();
 
+  // The axis whose value changes are spoken (the view's current axis); -1: none.
+  void SetFocusedAxis(int axis);
+  int focused_axis() const { return focused_; }
+
   // Events sent so far, for tests and measurements.
   int events_sent() const { return events_sent_; }
 
@@ -53,6 +59,8 @@ class ChartAnnouncer {
   bool numbers_ = false;
   std::string status_;
   std::array<AxisFingerprint, kCapacity> prints_{};
+  int critical_ = 0;  // axes in the critical state at the last call
+  int focused_ = 0;
   int events_sent_ = 0;
 };
 

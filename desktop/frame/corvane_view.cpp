@@ -2,7 +2,10 @@
 
 #include <QAccessible>
 #include <QDateTime>
+#include <QKeyEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 #include <cstdio>
 
 #include "core/engine.h"
@@ -20,6 +23,10 @@ CCorvaneView::CCorvaneView(CCorvaneDoc& document, QWidget* parent)
       announcer_(document.engine(), this),
       report_paints_(qEnvironmentVariableIsSet("CORVANE_REPORT_PAINTS")) {
   InstallChartAccessibility();
+  draw_ = [this](chart::DrawingSurface& surface, const chart::Rect& rect) {
+    DrawWholePicture(document_.engine(), surface, rect);
+  };
+  engine_window_.SetRepaint([this] { RepaintChanges(); });
   // The frame handles the mouse on the diagram (move, caption toggle, context menu).
   setAttribute(Qt::WA_TransparentForMouseEvents);
   // Every paint fills the whole widget.
@@ -41,14 +48,69 @@ void CCorvaneView::AnnounceTitle() {
   QAccessible::updateAccessibility(&event);
 }
 
-void CCorvaneView::paintEvent(QPaintEvent* /*event*/) {
+void CCorvaneView::RepaintChanges() {
+  const QRegion changed = layers_.Update(draw_, rect(), devicePixelRatioF());
+  if (changed.isEmpty()) return;
+  requested_ += changed;
+  update(changed);
+}
+
+void CCorvaneView::paintEvent(QPaintEvent* event) {
   ++paint_count_;
+  painted_ = event->region();
+  // A paint of only what the last samples changed draws the picture they recorded; any other
+  // (a command, an exposure, a new size) records the picture as it is now, and what changed
+  // outside this paint's region gets a paint of its own.
+  const bool recorded = !requested_.isEmpty() && (painted_ - requested_).isEmpty();
+  requested_ = QRegion();
+  if (!recorded) {
+    const QRegion changed = layers_.Update(draw_, rect(), devicePixelRatioF()) - painted_;
+    if (!changed.isEmpty()) update(changed);
+  }
   // The painter works in device-independent pixels on a backing store at the screen's device
   // pixel ratio, so lines and text come out at device resolution.
   QPainter painter(this);
-  qt::PainterSurface surface(painter, qt::PainterSurface::LineSmoothing::kOff, &text_cache_);
-  DrawWholePicture(document_.engine(), surface, chart::Rect{0, 0, width(), height()});
+  layers_.Paint(painter, painted_);
   if (first_chart_ms_ == 0) NoteFirstPaints();
+}
+
+void CCorvaneView::keyPressEvent(QKeyEvent* event) {
+  const int axes = document_.engine().GetAxisCount();
+  const int current = std::clamp(announcer_.focused_axis(), 0, std::max(axes - 1, 0));
+  int next = -1;
+  if (event->modifiers() == Qt::NoModifier && axes > 0) {
+    switch (event->key()) {
+      case Qt::Key_Down:
+      case Qt::Key_Right:
+        next = (current + 1) % axes;
+        break;
+      case Qt::Key_Up:
+      case Qt::Key_Left:
+        next = (current + axes - 1) % axes;
+        break;
+      case Qt::Key_Home:
+        next = 0;
+        break;
+      case Qt::Key_End:
+        next = axes - 1;
+        break;
+      default:
+        break;
+    }
+  }
+  if (next < 0) {
+    QWidget::keyPressEvent(event);  // the frame's keys
+    return;
+  }
+  announcer_.SetFocusedAxis(next);
+  if (announcer_.Listening()) {
+    if (QAccessibleInterface* chart = QAccessible::queryAccessibleInterface(this)) {
+      if (QAccessibleInterface* axis = chart->child(next)) {
+        QAccessibleEvent focus(axis, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+      }
+    }
+  }
 }
 
 void CCorvaneView::NoteFirstPaints() {

@@ -8,7 +8,11 @@ void QtEngineWindow::Invalidate(bool /*erase*/) { request_.Request(); }
 
 void QtEngineWindow::Deliver() {
   ++delivered_;
-  if (widget_) widget_->update();
+  if (repaint_) {
+    repaint_();
+  } else if (widget_) {
+    widget_->update();
+  }
   Q_EMIT delivered();
 }
 

@@ -12,6 +12,8 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
+#include <utility>
 
 #include "core/engine_host.h"
 #include "platform/qt/coalesced_call.h"
@@ -27,6 +29,10 @@ class QtEngineWindow final : public QObject, public EngineWindow {
   // Any thread. `erase` is implied: the widget's paint fills its whole background.
   void Invalidate(bool erase) override;
 
+  // What a request that reaches the widget's thread does instead of updating the whole widget
+  // (GUI thread): a window that knows what changed updates only that, or nothing.
+  void SetRepaint(std::function<void()> repaint) { repaint_ = std::move(repaint); }
+
   // Repaint requests that reached the widget (GUI thread); for tests and measurements.
   int DeliveredRequests() const { return delivered_; }
 
@@ -38,6 +44,7 @@ class QtEngineWindow final : public QObject, public EngineWindow {
   void Deliver();
 
   QPointer<QWidget> widget_;
+  std::function<void()> repaint_;
   int delivered_ = 0;
   CoalescedCall request_{this, [this] { Deliver(); }};
 };

@@ -144,9 +144,13 @@ def inner(corvane):
         print("next sample:")
         for name, text, value in changed:
             print("  %s: %s (%s)" % (name, text, value))
-        wait_for(lambda: any(e[0] == "object:property-change:accessible-value"
-                             and e[1] == pyatspi.ROLE_LIST_ITEM for e in events),
-                 10, "a value-change event of an axis", pump)
+        # Value changes are sent for the focused axis (the first) only; on a fully loaded
+        # machine its 100 % may not change, so the other axes' changes are the check then.
+        spoken = lambda: [e[2] for e in events if e[0] == "object:property-change:accessible-value"
+                          and e[1] == pyatspi.ROLE_LIST_ITEM]
+        if changed[0][1] != first[0][1]:
+            wait_for(spoken, 10, "a value-change event of the focused axis", pump)
+        assert set(spoken()) <= {AXES[0][0]}, spoken()
 
         # The frameless window: a click gives it the keyboard, Shift+F10 opens the menu.
         wid = wait_for(lambda: subprocess.run(["xdotool", "search", "--pid", str(app.pid),

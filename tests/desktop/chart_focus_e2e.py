@@ -1,0 +1,189 @@
+#!/usr/bin/python3
+"""What a screen reader hears from the wind rose while it listens: the real program under Xvfb
+with openbox, on a private accessibility bus, heard and read with pyatspi.
+
+- value changes come for the axis that has the focus only: two axes show the system's up time,
+  which changes with every sample, and only the focused one's changes arrive; the arrow keys move the focus and the
+  changes follow it;
+- an axis that enters the critical state is heard although it has no focus (its description
+  changes), and the chart's summary then says how many axes are critical;
+- walking the chart reads every axis's current text, also of axes whose changes were not sent.
+
+usage: chart_focus_e2e.py CORVANE
+Every process the test starts is ended by its id, also when a check fails."""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import x11_session as x11  # noqa: E402
+
+UP_TIME = r"\System\System Up Time"  # changes with every sample, never critical here
+AXES = [
+    # name, counter path, max, critical
+    ("Up time", UP_TIME, 1e9, 1e9),
+    ("Up time again", UP_TIME, 1e9, 1e9),
+    ("Threads", r"\Objects\Threads", 5000, 1),  # above its critical value from the first sample
+    ("Processes", r"\Objects\Processes", 1000, 800),
+]
+
+
+def write_profile(path):
+    settings = dict(GridStep=20, CriticalBorder=80, ShowNames=1, ShowNumbers=0, ShowValues=1,
+                    LabelTrunc=2, History=30, Interval=1, AlwaysOntop=0, EnableTray=0, Caption=0,
+                    ShowCurrent=1, ShowAverage=1, ShowMax=0, CurColor=65535, AvgColor=52224,
+                    MaxColor=16777087, BackColor=0, TextColor=16777215, LineColor=8421504,
+                    CritColor=255, BoldCur=0, BoldAvg=1, BoldMax=0, BoldCrit=0, WndLeft=100,
+                    WndRight=600, WndTop=100, WndBottom=500, LogMode=0, LogFormat=0,
+                    LogFileSize=64)
+    lines = ["", "# CORVANE CONFIGURATION FILE. DO NOT MODIFY!", ""]
+    lines += ["%s=%d" % item for item in settings.items()]
+    for name, counter, maximum, critical in AXES:
+        lines += ["", "BeginAxis", "Name=" + name, "Desc=", "MinValue=0.000000",
+                  "MaxValue=%f" % maximum, "CriticalValue=%f" % critical,
+                  "Multiplier=1.000000", "Inverse=0", "Counter=" + counter, "EndAxis"]
+    with open(path, "w", newline="\r\n") as out:
+        out.write("\n".join(lines) + "\n")
+
+
+VALUE = "object:property-change:accessible-value"
+DESCRIPTION = "object:property-change:accessible-description"
+FOCUSED = "object:state-changed:focused"
+
+
+def inner(corvane):
+    import pyatspi  # only under the private session bus
+    from gi.repository import GLib
+
+    processes = x11.Processes()
+    root = tempfile.mkdtemp(prefix="corvane-focus-e2e-")
+    try:
+        env = dict(os.environ)
+        x11.start_display(processes, env)
+        for sub in ("config", "data", "state"):
+            os.makedirs(os.path.join(root, sub))
+        env.update(XDG_CONFIG_HOME=os.path.join(root, "config"),
+                   XDG_DATA_HOME=os.path.join(root, "data"),
+                   XDG_STATE_HOME=os.path.join(root, "state"),
+                   CORVANE_USER_REGISTRY=os.path.join(root, "registry.ini"))
+        profile = os.path.join(root, "Focus.crvn")
+        write_profile(profile)
+        processes.start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=env,
+                        stderr=subprocess.DEVNULL)
+        env.update(QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+        os.environ["DISPLAY"] = env["DISPLAY"]
+
+        events = []
+
+        def heard(event):
+            events.append((event.type, event.source_role, event.source_name, event.detail1))
+
+        pyatspi.Registry.registerEventListener(heard, VALUE, DESCRIPTION, FOCUSED)
+        context = GLib.MainContext.default()
+
+        def pump():
+            while context.iteration(False):
+                pass
+
+        def wait_for(condition, seconds, what):
+            def pumped():
+                pump()
+                return condition()
+            return x11.wait_for(pumped, seconds, what)
+
+        def listen(seconds):
+            deadline = time.monotonic() + seconds
+            while time.monotonic() < deadline:
+                pump()
+                time.sleep(0.05)
+
+        app = processes.start([corvane, profile], env=env)
+
+        def chart():
+            application = x11.accessible_application(pyatspi, app.pid)
+            if application is None:
+                return None
+            return x11.find_accessible(application, lambda n: n.getRoleName() == "chart")
+
+        view = wait_for(chart, 30, "the chart on the accessibility bus")
+        wait_for(lambda: not view.description.startswith("Loading")
+                 and view.childCount == len(AXES), 20, "the first sample")
+
+        # Entering critical, heard on an axis without focus; the summary counts it.
+        wait_for(lambda: any(e[0] == DESCRIPTION and e[2] == "Threads" for e in events), 15,
+                 "the critical state of Threads")
+        wait_for(lambda: "1 critical" in view.description, 10, "the summary")
+        print("summary:", view.description)
+
+        def values_heard(seconds):
+            events.clear()
+            listen(seconds)
+            return [e[2] for e in events if e[0] == VALUE and e[1] == pyatspi.ROLE_LIST_ITEM]
+
+        # The first axis has the focus: only its changes are sent, though both axes change.
+        names = wait_for(lambda: values_heard(2.5), 20, "a value change of the focused axis")
+        print("value changes heard, first axis focused:", names)
+        assert set(names) == {"Up time"}, names
+
+        def axis_texts():
+            return [view.getChildAtIndex(i).description for i in range(view.childCount)]
+
+        before = axis_texts()
+        # A click gives the frameless window the keyboard; Down moves to the second axis.
+        wid = wait_for(lambda: subprocess.run(["xdotool", "search", "--pid", str(app.pid),
+                                               "--name", "Focus"], env=env,
+                                              capture_output=True, text=True).stdout.split(),
+                       10, "the main window")[0]
+        x, y, width, height = view.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        subprocess.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2),
+                        "click", "1"], env=env, check=True)
+        wait_for(lambda: subprocess.run(["xdotool", "getactivewindow"], env=env,
+                                        capture_output=True, text=True).stdout.strip() == wid,
+                 10, "the clicked window to be active")
+        events.clear()
+        subprocess.run(["xdotool", "key", "Down"], env=env, check=True)
+        wait_for(lambda: any(e[0] == FOCUSED and e[2] == "Up time again" and e[3] == 1
+                             for e in events), 10, "the focus on the second axis")
+        assert view.getChildAtIndex(1).getState().contains(pyatspi.STATE_FOCUSED)
+
+        names = wait_for(lambda: values_heard(2.5), 20, "a value change of the newly focused axis")
+        print("value changes heard, second axis focused:", names)
+        assert set(names) == {"Up time again"}, names
+
+        # Walking the chart reads every axis's current text, the unspoken ones' too.
+        after = axis_texts()
+        print("axes now:")
+        for i, text in enumerate(after):
+            print("  %s: %s" % (AXES[i][0], text))
+        assert after[0] != before[0], "the first axis's text follows its counter unspoken"
+        for text in after:
+            assert text and text[0].isdigit(), after
+        assert "critical," in after[2], after[2]
+        print("chart focus: focused values, critical changes and the summary are heard")
+    finally:
+        processes.end_all()
+        shutil.rmtree(root, ignore_errors=True)
+
+
+def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "--inner":
+        inner(sys.argv[2])
+        return 0
+    corvane = os.path.abspath(sys.argv[1])
+    for tool in ("Xvfb", "openbox", "xdotool", "dbus-run-session"):
+        if shutil.which(tool) is None:
+            print("missing " + tool + " (scripts/deps.sh test installs it)")
+            return 77  # skipped
+    if subprocess.run(["/usr/bin/python3", "-c", "import pyatspi"]).returncode != 0:
+        print("missing python3-pyatspi (scripts/deps.sh test installs it)")
+        return 77
+    return subprocess.run(["dbus-run-session", "--", "/usr/bin/python3", os.path.abspath(__file__),
+                           "--inner", corvane]).returncode
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,215 @@
+// What a sample costs the program's window and its screen reader, as a user meets them: the
+// real main frame on the offscreen platform, samples stored into the engine by hand while the
+// collector is stopped and handed to the view through its engine window, as the collector does.
+//   - a sample that changes nothing shown paints nothing; one changed axis paints its area only;
+//   - with an assistive technology listening, the focused axis's value changes are spoken, the
+//     others' are not, every axis's change of state is, the chart's summary changes once, and
+//     walking the chart still reads every axis's current text.
+#include <QAccessible>
+#include <QTest>
+#include <string>
+#include <vector>
+
+#ifdef CORVANE_HAVE_QT_GUI_PRIVATE
+#include <QtGui/private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
+#endif
+
+#include "core/counter_item.h"
+#include "desktop/frame/corvane_view.h"
+#include "tests/desktop/desktop_test_support.h"
+
+namespace corvane::desktop::testing {
+namespace {
+
+struct Heard {
+  QAccessible::Event type;
+  QAccessibleInterface* iface;
+};
+std::vector<Heard>* g_heard = nullptr;
+
+void Hear(QAccessibleEvent* event) {
+  if (g_heard != nullptr) g_heard->push_back({event->type(), event->accessibleInterface()});
+}
+
+bool SwitchAccessibility(bool active) {
+#ifdef CORVANE_HAVE_QT_GUI_PRIVATE
+  QPlatformAccessibility* platform = QGuiApplicationPrivate::platformIntegration()->accessibility();
+  if (platform == nullptr) return false;
+  platform->setActive(active);
+  return QAccessible::isActive() == active;
+#else
+  return !active;
+#endif
+}
+
+class ChartRepaintTest : public DesktopFixture {
+ protected:
+  static constexpr int kAxes = 8;
+
+  void SetUp() override {
+    ASSERT_TRUE(StartProgram());
+    QTRY_VERIFY_WITH_TIMEOUT(engine().PollStop(), 8000);
+    engine().SetStatusText({});
+    engine().RemoveAllAxes();
+    for (int i = 0; i < kAxes; ++i) {
+      ASSERT_TRUE(engine().AddAxis(
+          "Axis " + std::to_string(i + 1), "", false, 0, 100, 80, 1,
+          new CounterItem("\\Processor(" + std::to_string(i) + ")\\% Processor Time")));
+    }
+    engine().SetShowNames(1);
+    engine().SetShowValues(1);
+    engine().PrepareStatistics();
+    frame().resize(500, 500);
+    frame().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame()));
+    Q_EMIT doc().updateAllViews();
+    Settle();
+  }
+
+  void TearDown() override {
+    SwitchAccessibility(false);
+    g_heard = nullptr;
+    QAccessible::installUpdateHandler(nullptr);
+    DesktopFixture::TearDown();
+  }
+
+  CCorvaneView& view() { return *frame().view(); }
+
+  void Settle() {
+    for (int i = 0; i < 5; ++i) {
+      QCoreApplication::processEvents();
+      QTest::qWait(5);
+    }
+  }
+
+  // One sample of the readings; the view hears of it through its engine window.
+  void Sample(const std::vector<double>& readings) {
+    for (std::size_t i = 0; i < readings.size(); ++i) {
+      engine().SetValue(static_cast<int>(i), readings[i]);
+    }
+    engine().EndSample();
+    view().engine_window().Invalidate(true);
+    Settle();
+  }
+};
+
+TEST_F(ChartRepaintTest, ASampleThatChangesNothingShownPaintsNothing) {
+  const std::vector<double> steady = {10, 20, 30, 40, 50, 60, 70, 75};
+  Sample(steady);
+  Sample(steady);
+  const int paints = view().paint_count();
+  for (int i = 0; i < 5; ++i) Sample(steady);
+  EXPECT_EQ(view().paint_count(), paints);
+
+  std::vector<double> changed = steady;
+  changed[0] = 11;
+  Sample(changed);
+  EXPECT_EQ(view().paint_count(), paints + 1);
+}
+
+TEST_F(ChartRepaintTest, OneChangedAxisPaintsOnlyItsLinesAndTexts) {
+  const std::vector<double> steady(kAxes, 40);
+  for (int i = 0; i < 3; ++i) Sample(steady);
+  const int paints = view().paint_count();
+  const std::vector<chart::Point> before(engine().GetSeriesPoints(Corvane::kCurrentSeries).begin(),
+                                         engine().GetSeriesPoints(Corvane::kCurrentSeries).end());
+
+  std::vector<double> changed = steady;
+  changed[0] = 70;  // the axis at twelve o'clock
+  Sample(changed);
+  ASSERT_EQ(view().paint_count(), paints + 1);
+  const QRect painted = view().painted_region().boundingRect();
+  const auto after = engine().GetSeriesPoints(Corvane::kCurrentSeries);
+
+  // Its neighbours' points bound the lines that meet at it; its texts lie above its end.
+  QRect allowed;
+  for (int axis : {kAxes - 1, 0, 1}) {
+    allowed |= QRect(QPoint(before[axis].x, before[axis].y), QSize(1, 1));
+    allowed |= QRect(QPoint(after[axis].x, after[axis].y), QSize(1, 1));
+  }
+  const int centre_x = view().width() / 2;
+  allowed |= QRect(centre_x - 60, 0, 120, 1);  // the value texts at the top
+  allowed.adjust(-8, -8, 8, 8);
+  EXPECT_TRUE(allowed.contains(painted))
+      << painted.x() << "," << painted.y() << " " << painted.width() << "x" << painted.height()
+      << " outside " << allowed.x() << "," << allowed.y() << " " << allowed.width() << "x"
+      << allowed.height();
+  EXPECT_LT(painted.height(), view().height() / 2) << "the lower half stays";
+}
+
+TEST_F(ChartRepaintTest, AScreenReaderHearsTheFocusedAxisTheStateChangesAndOneSummary) {
+  if (!SwitchAccessibility(true)) GTEST_SKIP() << "Qt's accessibility cannot be switched on here";
+  std::vector<Heard> heard;
+  QAccessible::installUpdateHandler(&Hear);
+  g_heard = &heard;
+  QAccessibleInterface* chart = QAccessible::queryAccessibleInterface(&view());
+  ASSERT_NE(chart, nullptr);
+  auto count = [&](QAccessible::Event type, QAccessibleInterface* target) {
+    int n = 0;
+    for (const Heard& h : heard) n += h.type == type && h.iface == target ? 1 : 0;
+    return n;
+  };
+  auto count_type = [&](QAccessible::Event type) {
+    int n = 0;
+    for (const Heard& h : heard) n += h.type == type ? 1 : 0;
+    return n;
+  };
+
+  Sample(std::vector<double>(kAxes, 10));  // the first call takes note
+  view().setFocus();
+  QTest::keyClick(&view(), Qt::Key_Down);
+  QTest::keyClick(&view(), Qt::Key_Down);  // the third axis
+  EXPECT_EQ(view().announcer().focused_axis(), 2);
+  EXPECT_EQ(count(QAccessible::Focus, chart->child(2)), 1);
+  EXPECT_TRUE(chart->child(2)->state().focused);
+  EXPECT_FALSE(chart->child(0)->state().focused);
+
+  // Every axis changes; axis 6 turns critical.
+  heard.clear();
+  std::vector<double> values = {21, 22, 23, 24, 25, 26, 95, 28};
+  Sample(values);
+  EXPECT_EQ(count_type(QAccessible::ValueChanged), 1);
+  EXPECT_EQ(count(QAccessible::ValueChanged, chart->child(2)), 1);
+  EXPECT_EQ(count(QAccessible::Alert, chart->child(6)), 1);
+  EXPECT_EQ(count(QAccessible::DescriptionChanged, chart->child(6)), 1);
+  EXPECT_EQ(count_type(QAccessible::Alert), 1);
+  EXPECT_EQ(count(QAccessible::DescriptionChanged, chart), 1) << "the summary";
+  EXPECT_NE(chart->text(QAccessible::Description).indexOf(QStringLiteral("1 critical")), -1)
+      << chart->text(QAccessible::Description).toStdString();
+
+  // Changes again, axis 6 stays critical: the focused value only, no summary.
+  heard.clear();
+  values = {31, 32, 33, 34, 35, 36, 96, 38};
+  Sample(values);
+  EXPECT_EQ(count_type(QAccessible::ValueChanged), 1);
+  EXPECT_EQ(count(QAccessible::ValueChanged, chart->child(2)), 1);
+  EXPECT_EQ(count_type(QAccessible::Alert), 0);
+  EXPECT_EQ(count(QAccessible::DescriptionChanged, chart), 0);
+
+  // Walking the chart reads every axis's current value.
+  for (int i = 0; i < kAxes; ++i) {
+    const std::string text = chart->child(i)->text(QAccessible::Description).toStdString();
+    EXPECT_EQ(text.rfind(std::to_string(static_cast<int>(values[i])) + "%", 0), 0U)
+        << i << ": " << text;
+  }
+
+  // Leaving critical is heard, on an axis without focus too.
+  heard.clear();
+  values[6] = 5;
+  Sample(values);
+  EXPECT_EQ(count(QAccessible::Alert, chart->child(6)), 1);
+  EXPECT_EQ(count(QAccessible::DescriptionChanged, chart), 1);
+  EXPECT_EQ(count_type(QAccessible::ValueChanged),
+            count(QAccessible::ValueChanged, chart->child(2)))
+      << "the focused axis's average still moves; no other axis is spoken";
+
+  QTest::keyClick(&view(), Qt::Key_End);
+  EXPECT_EQ(view().announcer().focused_axis(), kAxes - 1);
+  QTest::keyClick(&view(), Qt::Key_Right);
+  EXPECT_EQ(view().announcer().focused_axis(), 0) << "round to the first axis";
+}
+
+}  // namespace
+}  // namespace corvane::desktop::testing
