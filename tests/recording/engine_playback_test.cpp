@@ -27,6 +27,8 @@ struct Case {
   int mode;    // LogMode
   int size_kb;
   bool rotates;
+  int samples = 150;
+  int every = 1;  // compare every n-th sample
 };
 
 class EnginePlaybackTest : public ::testing::TestWithParam<Case> {};
@@ -64,7 +66,7 @@ TEST_P(EnginePlaybackTest, EverySampleShowsAsTheEngineShowedIt) {
   fake::FakeProvider provider;
   // The last night of the year: the rows' dates go back from 12/31 to 01/01.
   TestClock clock(LocalTm(2025, 12, 31, 23, 59, 0));
-  constexpr int kSamples = 150;
+  const int kSamples = c.samples;
   std::vector<std::int64_t> times;
   std::vector<std::vector<Shown>> drawn;
   {
@@ -120,7 +122,7 @@ TEST_P(EnginePlaybackTest, EverySampleShowsAsTheEngineShowedIt) {
   const int statistics_from = c.rotates ? first + 21 : 0;
   int compared = 0;
   for (int k = first; k < kSamples && times[static_cast<std::size_t>(k)] <= recording->EndTime();
-       ++k) {
+       k += c.every) {
     const std::int64_t time = times[static_cast<std::size_t>(k)];
     Moment moment;
     ASSERT_TRUE(recording->MomentAt(time, &moment, &error)) << error;
@@ -147,21 +149,24 @@ TEST_P(EnginePlaybackTest, EverySampleShowsAsTheEngineShowedIt) {
     ++compared;
   }
   EXPECT_GE(compared, 30);
+  if (c.samples > 4096) {
+    EXPECT_GT(recording->IndexBytes(), 0u);
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(FormatsModesAndRotation, EnginePlaybackTest,
-                         ::testing::Values(Case{"CsvEveryUpdate", 1, 1, 64, false},
-                                           Case{"CsvValueChanges", 1, 2, 64, false},
-                                           Case{"CsvStateChanges", 1, 3, 64, false},
-                                           Case{"HtmlEveryUpdate", 0, 1, 64, false},
-                                           Case{"HtmlValueChanges", 0, 2, 64, false},
-                                           Case{"HtmlStateChanges", 0, 3, 64, false},
-                                           Case{"CsvEveryUpdateRotated", 1, 1, 1, true},
-                                           Case{"HtmlValueChangesRotated", 0, 2, 6, true},
-                                           Case{"HtmlEveryUpdateRotated", 0, 1, 8, true}),
-                         [](const ::testing::TestParamInfo<Case>& info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    FormatsModesAndRotation, EnginePlaybackTest,
+    ::testing::Values(
+        Case{"CsvEveryUpdate", 1, 1, 64, false}, Case{"CsvValueChanges", 1, 2, 64, false},
+        Case{"CsvStateChanges", 1, 3, 64, false}, Case{"HtmlEveryUpdate", 0, 1, 64, false},
+        Case{"HtmlValueChanges", 0, 2, 64, false}, Case{"HtmlStateChanges", 0, 3, 64, false},
+        Case{"CsvEveryUpdateRotated", 1, 1, 1, true},
+        Case{"HtmlValueChangesRotated", 0, 2, 6, true},
+        Case{"HtmlEveryUpdateRotated", 0, 1, 8, true},
+        // Far moments are rebuilt from the statistics' checkpoints.
+        Case{"CsvEveryUpdateLong", 1, 1, 1024, false, 9000, 37},
+        Case{"CsvValueChangesLong", 1, 2, 1024, false, 9000, 37}),
+    [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace corvane::recording
