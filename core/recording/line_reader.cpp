@@ -64,7 +64,8 @@ LineReader::Next LineReader::Read(std::string_view* line, std::int64_t* offset, 
   if (fd_ < 0) return Next::kError;
   std::size_t searched = start_;
   while (true) {
-    const void* found = std::memchr(buffer_.data() + searched, '\n', end_ - searched);
+    const void* found =
+        end_ > searched ? std::memchr(buffer_.data() + searched, '\n', end_ - searched) : nullptr;
     if (found != nullptr) {
       const auto at = static_cast<std::size_t>(static_cast<const char*>(found) - buffer_.data());
       if (at - start_ > kMaxLine) return Next::kTooLong;
