@@ -164,8 +164,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"HtmlValueChangesRotated", 0, 2, 6, true},
         Case{"HtmlEveryUpdateRotated", 0, 1, 8, true},
         // Far moments are rebuilt from the statistics' checkpoints.
-        Case{"CsvEveryUpdateLong", 1, 1, 1024, false, 9000, 37},
-        Case{"CsvValueChangesLong", 1, 2, 1024, false, 9000, 37}),
+        Case{"CsvEveryUpdateLong", 1, 1, 1024, false, 5000, 97},
+        Case{"CsvValueChangesLong", 1, 2, 1024, false, 5000, 97}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 }  // namespace
