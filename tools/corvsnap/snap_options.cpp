@@ -69,16 +69,43 @@ ParsedOptions ParseSnapOptions(const std::vector<std::string_view>& args) {
       }
       continue;
     }
+    if (arg == "--log" || arg == "--at" || arg == "--every") {
+      if (i + 1 == args.size()) return Failure(std::string(arg) + " needs a value");
+      const std::string_view value = args[++i];
+      if (arg == "--log") {
+        if (value.empty()) return Failure("--log: the log's name is empty");
+        options.log = std::filesystem::path(value);
+      } else if (arg == "--at") {
+        options.at = std::string(value);
+      } else {
+        const std::optional<int> every = ParseBounded(value, 1, 1000000000);
+        if (!every) {
+          return Failure("--every: \"" + std::string(value) + "\" is not a number of samples " +
+                         "from 1 up");
+        }
+        options.every = *every;
+      }
+      continue;
+    }
     if (arg.size() > 1 && arg.front() == '-') {
       return Failure("unknown option \"" + std::string(arg) + "\"");
     }
     positional.push_back(arg);
   }
+  if ((options.at || options.every > 0) && !options.log)
+    return Failure(options.at ? "--at needs --log" : "--every needs --log");
+  if (options.log && positional.size() == 1) positional.insert(positional.begin(), "");
   if (positional.size() != 2) {
+    if (options.log) {
+      return Failure(positional.empty() ? "OUTPUT is needed"
+                                        : "more than PROFILE and OUTPUT given");
+    }
     return Failure(positional.size() < 2 ? "PROFILE and OUTPUT are needed"
                                          : "more than PROFILE and OUTPUT given");
   }
-  if (positional[0] != "-") options.profile = std::filesystem::path(positional[0]);
+  options.profile_given = !positional[0].empty();
+  if (positional[0] != "-" && !positional[0].empty())
+    options.profile = std::filesystem::path(positional[0]);
   if (positional[1].empty()) return Failure("OUTPUT is empty");
   options.output = std::filesystem::path(positional[1]);
   options.format = EndsWithPng(options.output) ? ImageFormat::kPng : ImageFormat::kSvg;

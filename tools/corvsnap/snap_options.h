@@ -16,7 +16,12 @@ enum class ImageFormat {
 };
 
 struct SnapOptions {
-  std::optional<std::filesystem::path> profile;  // none: the default counters ("-")
+  // none: the default counters ("-"); with a log: none means the profile beside the log
+  std::optional<std::filesystem::path> profile;
+  bool profile_given = false;                // a PROFILE (or "-") was named
+  std::optional<std::filesystem::path> log;  // --log: draw a recorded moment instead of sampling
+  std::optional<std::string> at;             // --at: "YYYY-MM-DD HH:MM:SS" or "+N"
+  int every = 0;                             // --every: a numbered picture every N samples
   std::filesystem::path output;
   ImageFormat format = ImageFormat::kSvg;
   int seconds = 5;   // sampling time; long enough for two samples at the default interval
@@ -29,10 +34,17 @@ inline constexpr int kMaxSide = 16384;  // pixels
 
 inline constexpr std::string_view kUsage =
     "usage: corvsnap PROFILE OUTPUT [--seconds N] [--size WxH]\n"
-    "  PROFILE    a profile (.crvn), or - for the default counters\n"
+    "       corvsnap --log LOG [PROFILE] OUTPUT [--at TIME] [--every N] [--size WxH]\n"
+    "  PROFILE    a profile (.crvn), or - for the default counters; with --log, the\n"
+    "             profile beside the log unless one is named (- : the log's own columns)\n"
     "  OUTPUT     the picture: SVG, or PNG when the name ends in .png\n"
     "  --seconds  how long to sample before drawing (0..86400, default 5)\n"
-    "  --size     the picture's size in pixels (default 800x600)\n";
+    "  --size     the picture's size in pixels (default 800x600)\n"
+    "  --log      draw the wind rose of a moment recorded in an activity log\n"
+    "  --at       the moment: local time \"YYYY-MM-DD HH:MM:SS\" or +N seconds from the\n"
+    "             recording's start (default: its last sample)\n"
+    "  --every    a numbered picture (OUTPUT-000001.svg, ...) every N samples from --at\n"
+    "             (default: the start) to the end\n";
 
 struct ParsedOptions {
   std::optional<SnapOptions> options;  // set when the command line is sound

@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "tools/corvsnap/log_snapshot.h"
 #include "tools/corvsnap/snapshot.h"
 
 namespace corvane::corvsnap {
@@ -42,6 +43,7 @@ int RunSnapTool(const std::vector<std::string_view>& args, perf::Provider& provi
     err << "corvsnap: " << parsed.error << '\n' << kUsage;
     return kExitUsage;
   }
+  if (parsed.options->log) return RunLogSnapshot(*parsed.options, provider, png, out, err);
   return RunSnapshot(*parsed.options, provider, png, err);
 }
 

@@ -1,0 +1,143 @@
+#include "desktop/playback/playback_bar.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "core/recording/local_seconds.h"
+
+namespace corvane::playback {
+namespace {
+
+constexpr int kSpeeds[] = {1, 10, 60, 600, 3600};
+
+QString TimeText(std::int64_t time) {
+  return QString::fromStdString(recording::FormatLocalSeconds(time));
+}
+
+}  // namespace
+
+PlaybackBar::PlaybackBar(PlaybackController& controller, QWidget* parent)
+    : QWidget(parent), controller_(controller) {
+  setObjectName("playbackBar");
+  setAccessibleName(tr("Recording playback"));
+
+  play_ = new QToolButton(this);
+  play_->setObjectName("playButton");
+  play_->setText(tr("Play"));
+  play_->setAccessibleName(tr("Play"));
+  play_->setToolTip(tr("Play the recording (Space)"));
+
+  start_ = new QLabel(this);
+  start_->setObjectName("startLabel");
+  start_->setAccessibleName(tr("Recording starts"));
+  end_ = new QLabel(this);
+  end_->setObjectName("endLabel");
+  end_->setAccessibleName(tr("Recording ends"));
+
+  slider_ = new QSlider(Qt::Horizontal, this);
+  slider_->setObjectName("timeSlider");
+  slider_->setAccessibleName(tr("Recorded time"));
+  slider_->setAccessibleDescription(
+      tr("Left and Right move one sample, Page Up and Page Down one minute"));
+  slider_->setFocusPolicy(Qt::StrongFocus);
+  slider_->installEventFilter(this);
+
+  speed_ = new QComboBox(this);
+  speed_->setObjectName("speedBox");
+  speed_->setAccessibleName(tr("Playback speed"));
+  for (const int speed : kSpeeds) speed_->addItem(QString("%1x").arg(speed), speed);
+
+  moment_ = new QLabel(this);
+  moment_->setObjectName("momentLabel");
+  moment_->setAccessibleName(tr("Moment shown"));
+
+  leave_ = new QToolButton(this);
+  leave_->setObjectName("leaveButton");
+  leave_->setText(tr("Live Chart"));
+  leave_->setAccessibleName(tr("Leave the recording"));
+  leave_->setToolTip(tr("Leave the recording and show the live chart again"));
+
+  auto* row = new QHBoxLayout;
+  row->addWidget(play_);
+  row->addWidget(start_);
+  row->addWidget(slider_, 1);
+  row->addWidget(end_);
+  row->addWidget(speed_);
+  row->addWidget(leave_);
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(4, 2, 4, 2);
+  column->addLayout(row);
+  column->addWidget(moment_);
+
+  connect(play_, &QToolButton::clicked, this, [this] {
+    if (controller_.IsPlaying()) {
+      controller_.Pause();
+    } else {
+      controller_.Play();
+    }
+  });
+  connect(slider_, &QSlider::valueChanged, this,
+          [this](int value) { controller_.ShowTime(controller_.StartTime() + value); });
+  connect(speed_, &QComboBox::currentIndexChanged, this,
+          [this](int index) { controller_.SetSpeed(speed_->itemData(index).toInt()); });
+  connect(leave_, &QToolButton::clicked, this, &PlaybackBar::leaveRequested);
+  connect(&controller_, &PlaybackController::rangeChanged, this, &PlaybackBar::OnRange);
+  connect(&controller_, &PlaybackController::momentShown, this, &PlaybackBar::OnMoment);
+  connect(&controller_, &PlaybackController::playingChanged, this, &PlaybackBar::OnPlaying);
+  if (controller_.IsOpen()) OnRange(controller_.StartTime(), controller_.EndTime());
+}
+
+void PlaybackBar::OnRange(qint64 start, qint64 end) {
+  start_->setText(TimeText(start));
+  end_->setText(TimeText(end));
+  const QSignalBlocker blocker(slider_);
+  slider_->setRange(0, static_cast<int>(std::min<qint64>(end - start, INT32_MAX)));
+  slider_->setValue(static_cast<int>(controller_.CurrentTime() - start));
+}
+
+void PlaybackBar::OnMoment(const QString& caption) {
+  moment_->setText(caption);
+  const QSignalBlocker blocker(slider_);
+  slider_->setValue(static_cast<int>(controller_.CurrentTime() - controller_.StartTime()));
+  slider_->setAccessibleDescription(caption);
+}
+
+void PlaybackBar::OnPlaying(bool playing) {
+  play_->setText(playing ? tr("Pause") : tr("Play"));
+  play_->setAccessibleName(playing ? tr("Pause") : tr("Play"));
+}
+
+bool PlaybackBar::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == slider_ && event->type() == QEvent::KeyPress) {
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+      case Qt::Key_Right:
+        controller_.StepSamples(1);
+        return true;
+      case Qt::Key_Left:
+        controller_.StepSamples(-1);
+        return true;
+      case Qt::Key_PageDown:
+        controller_.StepSeconds(60);
+        return true;
+      case Qt::Key_PageUp:
+        controller_.StepSeconds(-60);
+        return true;
+      case Qt::Key_Home:
+        controller_.ShowTime(controller_.StartTime());
+        return true;
+      case Qt::Key_End:
+        controller_.ShowTime(controller_.EndTime());
+        return true;
+      case Qt::Key_Space:
+        play_->click();
+        return true;
+      default:
+        break;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace corvane::playback
