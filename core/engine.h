@@ -102,6 +102,10 @@ class Corvane : public chart::WindRose {
   EngineWindow* GetWindow() const;
   bool IsInteractive() const { return interactive_; }
   perf::Provider& GetProvider() const { return provider_; }
+  // The profile's Prometheus server ("PrometheusServer"): remote machines are read through it;
+  // empty (the default) scrapes each machine directly. Takes effect at the next Start.
+  void SetRemoteServer(std::string url);
+  std::string GetRemoteServer() const;
   // The host's primary screen, or kNoScreenSize when the host has none.
   ScreenSize GetScreenSize() const;
 
@@ -156,6 +160,9 @@ class Corvane : public chart::WindRose {
   // Counter i shows as not available in all three series; its current value becomes the
   // not-available mark. Ring and maximum keep their content.
   bool SetUnavailable(int i);
+  // Before the first sample: the averages and maxima of past readings (EngineStatistics::
+  // Seed), drawn at once; the current values stay not available. Returns the samples taken.
+  int SeedHistory(const std::vector<std::vector<double>>& values, const std::vector<bool>& counted);
   // Ends a sample: the ring moves on, the sample count grows, the log gets its row.
   void EndSample();
   // Every axis shows as not available; the statistics are freed.
@@ -221,6 +228,7 @@ class Corvane : public chart::WindRose {
   EngineWindow* window_ = nullptr;
   CorvaneSettings settings_;
   std::string status_text_;
+  std::string remote_server_;  // the profile's PrometheusServer
   EngineStatistics statistics_;
   SampleTiming timing_;
   ActivityLog log_;

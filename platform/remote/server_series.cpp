@@ -1,0 +1,141 @@
+#include "platform/remote/server_series.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace corvane::remote {
+namespace {
+
+constexpr std::string_view kName = "__name__";
+
+void AppendLabelValue(std::string* out, std::string_view value) {
+  for (const char c : value) {
+    if (c == '\\' || c == '"') {
+      *out += '\\';
+      *out += c;
+    } else if (c == '\n') {
+      *out += "\\n";
+    } else {
+      *out += c;
+    }
+  }
+}
+
+// A metric or label name the exposition format accepts.
+bool IsName(std::string_view name) {
+  if (name.empty()) return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
+    if (!letter && !(i > 0 && c >= '0' && c <= '9')) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string InstanceOfMachine(std::string_view machine) {
+  while (!machine.empty() && machine.front() == '\\') machine.remove_prefix(1);
+  return std::string(machine);
+}
+
+std::string ExactAlternatives(std::span<const std::string> texts) {
+  std::string out = "\"";
+  bool first = true;
+  for (const std::string& text : texts) {
+    if (!first) out += '|';
+    first = false;
+    for (const char c : text) {
+      // Regular-expression characters are escaped for the expression, and the escape and
+      // the quote once more for the string literal around it.
+      if (std::string_view("\\.^$|?*+()[]{}").find(c) != std::string_view::npos) {
+        out += "\\\\";
+        out += c;
+      } else if (c == '"') {
+        out += "\\\"";
+      } else if (c == '\n') {
+        out += "\\n";
+      } else {
+        out += c;
+      }
+    }
+  }
+  out += '"';
+  return out;
+}
+
+std::string SeriesSelector(std::span<const std::string> metrics,
+                           std::span<const std::string> instances) {
+  return "{__name__=~" + ExactAlternatives(metrics) + ",instance=~" + ExactAlternatives(instances) +
+         "}";
+}
+
+std::string ExpositionNumber(double value) {
+  if (std::isnan(value)) return "NaN";
+  if (std::isinf(value)) return value > 0 ? "+Inf" : "-Inf";
+  char text[32];
+  const auto result = std::to_chars(text, text + sizeof(text), value);
+  return std::string(text, result.ptr);
+}
+
+std::map<std::string, InstanceSeries, std::less<>> SeriesByInstance(const ServerAnswer& answer,
+                                                                    double at) {
+  std::map<std::string, std::vector<const ServerSeries*>, std::less<>> grouped;
+  for (const ServerSeries& series : answer.series) {
+    const std::string_view instance = series.Label("instance");
+    if (instance.empty() || series.samples.empty()) continue;
+    grouped[std::string(instance)].push_back(&series);
+  }
+  std::map<std::string, InstanceSeries, std::less<>> result;
+  for (auto& [instance, list] : grouped) {
+    std::stable_sort(list.begin(), list.end(), [](const ServerSeries* a, const ServerSeries* b) {
+      // As an exporter writes them: by metric, then by the labels' values.
+      const std::string_view x = a->Label(kName);
+      const std::string_view y = b->Label(kName);
+      if (x != y) return x < y;
+      return a->labels < b->labels;
+    });
+    InstanceSeries& out = result[instance];
+    for (const ServerSeries* series : list) {
+      const ServerSample* point = nullptr;
+      if (std::isnan(at)) {
+        point = &series->samples.back();
+      } else {
+        const auto found = std::lower_bound(
+            series->samples.begin(), series->samples.end(), at - 5e-4,
+            [](const ServerSample& sample, double time) { return sample.time < time; });
+        if (found != series->samples.end() && found->time <= at + 5e-4) point = &*found;
+      }
+      if (point == nullptr) continue;
+      const std::string_view name = series->Label(kName);
+      if (name == "up") {
+        out.has_up = true;
+        out.up = point->value;
+        out.job = std::string(series->Label("job"));
+        continue;
+      }
+      if (!IsName(name)) continue;
+      out.time = std::max(out.time, point->time);
+      out.page += name;
+      bool any = false;
+      for (const auto& [label, value] : series->labels) {
+        if (label == kName || label == "instance" || label == "job" || !IsName(label)) continue;
+        out.page += any ? ',' : '{';
+        any = true;
+        out.page += label;
+        out.page += "=\"";
+        AppendLabelValue(&out.page, value);
+        out.page += '"';
+      }
+      if (any) out.page += '}';
+      out.page += ' ';
+      out.page += ExpositionNumber(point->value);
+      out.page += '\n';
+      ++out.series;
+    }
+  }
+  return result;
+}
+
+}  // namespace corvane::remote
