@@ -163,7 +163,7 @@ class Provider {
   virtual void SetRemoteServer(std::string_view url) { static_cast<void>(url); }
 
   // The machines the provider can list (a server's instances), sorted by name. kNoMachine when
-  // it lists none; MachineError("") then says why.
+  // it lists none; MachineError with the server's address then says why.
   virtual Status EnumMachines(std::vector<MachineListing>* machines) {
     machines->clear();
     return kNoMachine;

@@ -199,7 +199,7 @@ perf::Status ServerDirectory::ListTargets(std::vector<perf::MachineListing>* tar
   NoteServer({});
   for (const ServerSeries& series : answer.series) {
     const std::string_view instance = series.Label("instance");
-    if (instance.empty() || series.samples.empty()) continue;
+    if (instance.empty() || series.samples.empty() || series.Label("__name__") != "up") continue;
     targets->push_back(perf::MachineListing{std::string(instance), std::string(series.Label("job")),
                                             series.samples.back().value == 1});
   }
@@ -212,7 +212,8 @@ perf::Status ServerDirectory::ListTargets(std::vector<perf::MachineListing>* tar
 
 std::string ServerDirectory::LastError(std::string_view machine) const {
   std::lock_guard lock(mutex_);
-  if (server_ == Answering::kNo || machine.empty()) return server_error_;
+  if (server_ == Answering::kNo || machine.empty() || ServerBase(machine) == base_)
+    return server_error_;
   const auto it = entries_.find(InstanceOfMachine(machine));
   return it == entries_.end() ? std::string() : it->second.error;
 }

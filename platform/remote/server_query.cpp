@@ -227,8 +227,17 @@ perf::Status ServerQuery::Collect() {
                    reading, &counter.value);
       counter.evaluated = counter.status;
       counter.reason.clear();
-      if (counter.status != perf::kOk && counter.has_previous)
-        counter.reason = instance.name + ": no valid value from the last two scrapes";
+      if (counter.status != perf::kOk) {
+        const Formula formula = counter.definition->formula;
+        if (formula == Formula::kValue || formula == Formula::kFraction ||
+            formula == Formula::kUsageFraction) {
+          counter.reason = instance.name + ": the server's series give no valid value (not a " +
+                           "number, or a base of 0)";
+        } else if (counter.has_previous) {
+          counter.reason = instance.name + ": no valid rate from the last two scrapes (a " +
+                           "counter went backwards: the exporter restarted)";
+        }
+      }
       counter.previous = reading;
       counter.has_previous = true;
     }

@@ -96,7 +96,7 @@ std::map<std::string, InstanceSeries, std::less<>> SeriesByInstance(const Server
       if (x != y) return x < y;
       return a->labels < b->labels;
     });
-    InstanceSeries& out = result[instance];
+    InstanceSeries out;
     for (const ServerSeries* series : list) {
       const ServerSample* point = nullptr;
       if (std::isnan(at)) {
@@ -134,6 +134,7 @@ std::map<std::string, InstanceSeries, std::less<>> SeriesByInstance(const Server
       out.page += '\n';
       ++out.series;
     }
+    if (out.series > 0 || out.has_up) result.emplace(instance, std::move(out));
   }
   return result;
 }
