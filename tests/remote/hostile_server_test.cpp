@@ -3,12 +3,11 @@
 // million series, a server that does not answer or is not there. Each ends with a reason the
 // user can read, within the query's time limit, and with bounded memory.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <memory>
 #include <string>
-
-#include <unistd.h>
 
 #include "platform/remote/server_provider.h"
 #include "platform/remote/server_query.h"
@@ -65,9 +64,8 @@ TEST(HostileServer, ReadsAValueAndPostsTheSelector) {
   EXPECT_NE(server.LastRequest().find("POST /api/v1/query "), std::string::npos)
       << server.LastRequest();
   const std::string selector = static_cast<ServerQuery*>(opened.query.get())->Selector();
-  EXPECT_EQ(selector,
-            R"({__name__=~"node_memory_MemAvailable_bytes|node_time_seconds|up",)"
-            R"(instance=~"web-03:9100"})");
+  EXPECT_EQ(selector, R"({__name__=~"node_memory_MemAvailable_bytes|node_time_seconds|up",)"
+                      R"(instance=~"web-03:9100"})");
 }
 
 // Each bad answer after a good connection: the counter has no value and says why.

@@ -69,11 +69,9 @@ class PrometheusProcess {
     }
     port_ = FreePort();
     const std::vector<std::string> args = {
-        kBinary,
-        "--config.file=" + folder_ + "/prometheus.yml",
+        kBinary, "--config.file=" + folder_ + "/prometheus.yml",
         "--storage.tsdb.path=" + folder_ + "/data",
-        "--web.listen-address=127.0.0.1:" + std::to_string(port_),
-        "--log.level=error"};
+        "--web.listen-address=127.0.0.1:" + std::to_string(port_), "--log.level=error"};
     std::vector<char*> argv;
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);

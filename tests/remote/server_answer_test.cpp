@@ -1,5 +1,7 @@
 // The server's answers as read, the selector the queries send, and the series written back as
 // exporter pages, over literal answers.
+#include "platform/remote/server_answer.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,7 +9,6 @@
 #include <vector>
 
 #include "platform/remote/exporter_page.h"
-#include "platform/remote/server_answer.h"
 #include "platform/remote/server_series.h"
 
 namespace corvane::remote {
@@ -38,8 +39,8 @@ TEST(ServerAnswer, ReadsARangeMatrixAndSpecialValues) {
   std::string reason;
   ASSERT_TRUE(ParseServerAnswer(
       R"({"status":"success","data":{"resultType":"matrix","result":[
-        {"metric":{"__name__":"m"},"values":[[1,"NaN"],[2,"+Inf"],[3,"-Inf"],[4,"1e3"]]}]}})", {},
-      &answer, &reason))
+        {"metric":{"__name__":"m"},"values":[[1,"NaN"],[2,"+Inf"],[3,"-Inf"],[4,"1e3"]]}]}})",
+      {}, &answer, &reason))
       << reason;
   ASSERT_EQ(answer.series.size(), 1u);
   const auto& samples = answer.series[0].samples;
@@ -58,7 +59,8 @@ TEST(ServerAnswer, ReadsTheServersErrorWithItsTypeAndText) {
       R"({"status":"error","errorType":"bad_data","error":"1:5: parse error: unexpected"})", {},
       &answer, &reason));
   EXPECT_FALSE(answer.success);
-  EXPECT_EQ(ErrorOf(answer), "the server answered an error: bad_data: 1:5: parse error: unexpected");
+  EXPECT_EQ(ErrorOf(answer),
+            "the server answered an error: bad_data: 1:5: parse error: unexpected");
 }
 
 // Answers that are no answer of the API, each with the reason given.
@@ -129,8 +131,9 @@ TEST(ServerAnswer, StopsAtTheSeriesAndSampleLimits) {
 TEST(ServerSeries, SelectorMatchesExactlyTheNamedInstances) {
   const std::vector<std::string> metrics = {"up", "node_cpu_seconds_total"};
   const std::vector<std::string> instances = {"10.0.0.1:9100", "web-03:9100", "a\"b"};
-  EXPECT_EQ(SeriesSelector(metrics, instances),
-            R"({__name__=~"up|node_cpu_seconds_total",instance=~"10\\.0\\.0\\.1:9100|web-03:9100|a\"b"})");
+  EXPECT_EQ(
+      SeriesSelector(metrics, instances),
+      R"({__name__=~"up|node_cpu_seconds_total",instance=~"10\\.0\\.0\\.1:9100|web-03:9100|a\"b"})");
   EXPECT_EQ(InstanceOfMachine("\\\\web-03:9100"), "web-03:9100");
 }
 

@@ -164,7 +164,7 @@ ParsedArgs ParseQueryArgs(std::span<const std::string_view> args) {
       fail("--list takes at most one object, not " + std::to_string(positionals.size()));
     } else if (positionals.empty()) {
       options.mode = !options.server.empty() && machine_option.empty() ? Mode::kListMachines
-                                                                        : Mode::kListObjects;
+                                                                       : Mode::kListObjects;
     } else if (!options.server.empty() && machine_option.empty()) {
       fail("with --prometheus, --list OBJECT needs --machine INSTANCE");
     } else {

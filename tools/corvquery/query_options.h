@@ -11,11 +11,11 @@
 namespace corvane::corvquery {
 
 enum class Mode {
-  kHelp,         // --help: print the usage
+  kHelp,          // --help: print the usage
   kListMachines,  // --prometheus URL --list: the server's instances
-  kListObjects,  // --list: the machine's objects
-  kListObject,   // --list OBJECT: every counter path of one object
-  kSample,       // PATH...: CSV rows of values
+  kListObjects,   // --list: the machine's objects
+  kListObject,    // --list OBJECT: every counter path of one object
+  kSample,        // PATH...: CSV rows of values
 };
 
 inline constexpr int kDefaultSamples = 1;
