@@ -83,6 +83,7 @@ void Corvane::SetUpNewProfile() {
 void Corvane::ResetToDefaults() {
   chart::ChartLock lock(*this);
   settings_ = DefaultSettings(GetScreenSize());
+  remote_server_.clear();  // a profile without the key scrapes its machines directly
   ResetDiagramSettings();
   ApplySettingsToChart();
 }

@@ -86,6 +86,7 @@ class Corvane : public chart::WindRose {
   // applied to the chart, modified cleared. Every host calls it before it loads a profile.
   void SetUpNewProfile();
   // Settings to defaults, the chart's display settings to defaults, applied to the chart.
+  // Also forgets the profile's Prometheus server.
   void ResetToDefaults();
   // Series colours, visibility and pens, axis, grid and critical pens and the text colours from
   // the settings.
