@@ -192,7 +192,8 @@ perf::Status ServerDirectory::ListTargets(std::vector<perf::MachineListing>* tar
   targets->clear();
   ServerAnswer answer;
   std::string reason;
-  if (!Ask("/api/v1/query", "query=up", &answer, &reason)) {
+  // A dialog waits for the list: a server that does not answer costs it 2 s at most.
+  if (!Ask("/api/v1/query", "query=up", &answer, &reason, std::chrono::milliseconds(2000))) {
     NoteServer(reason);
     return perf::kNoMachine;
   }
