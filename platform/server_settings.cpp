@@ -28,6 +28,4 @@ remote::ServerOptions ServerOptionsFromSettings(const std::string& url) {
   return options;
 }
 
-std::string DefaultServerFromSettings() { return Setting("Server"); }
-
 }  // namespace corvane

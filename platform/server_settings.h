@@ -1,7 +1,6 @@
 // Where a Prometheus server's trust and credentials live: in the settings store, never in a
 // profile (profiles are passed around). Key Software\Quillfen\Corvane\Prometheus of the current
 // user's hive, else of the default user's hive (the service's), string values:
-//   Server           the server new profiles read remote machines through ("http://prom:9090")
 //   CAFile           PEM file of the certificates an https server is checked against
 //   User, Password   basic authentication
 //   BearerTokenFile  a file holding a bearer token ("Authorization: Bearer ...")
@@ -18,8 +17,5 @@ inline constexpr const char* kServerSettingsKey = "Software\\Quillfen\\Corvane\\
 
 // The options to reach the server at `url`.
 remote::ServerOptions ServerOptionsFromSettings(const std::string& url);
-
-// The "Server" value: the default server for new profiles; empty when none is set.
-std::string DefaultServerFromSettings();
 
 }  // namespace corvane

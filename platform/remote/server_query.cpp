@@ -134,7 +134,7 @@ std::string ServerQuery::Selector() const {
   }
   if (instances.empty()) return {};
   const std::vector<std::string> names(metrics.begin(), metrics.end());
-  return SeriesSelector(names, instances);
+  return ScrapedSeriesQuery(names, instances);
 }
 
 bool ServerQuery::Read(const Counter& counter, const ExporterPage& page, double time,

@@ -44,7 +44,7 @@ class ServerQuery final : public perf::Query {
   perf::Status FillHistory(int samples, std::chrono::milliseconds step) override;
   perf::Status GetHistory(perf::CounterHandle handle, std::vector<double>* values) const override;
 
-  // The PromQL selector the next collection sends (for tests and benchmarks).
+  // The PromQL query the next collection sends (for tests and benchmarks).
   std::string Selector() const;
   // Requests sent so far.
   int requests() const { return requests_; }

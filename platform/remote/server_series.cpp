@@ -8,6 +8,7 @@ namespace corvane::remote {
 namespace {
 
 constexpr std::string_view kName = "__name__";
+constexpr std::string_view kScrapeLabel = "corvane_scrape";
 
 void AppendLabelValue(std::string* out, std::string_view value) {
   for (const char c : value) {
@@ -71,6 +72,15 @@ std::string SeriesSelector(std::span<const std::string> metrics,
          "}";
 }
 
+std::string ScrapedSeriesQuery(std::span<const std::string> metrics,
+                               std::span<const std::string> instances) {
+  // "or" matches series without their names, so the times get a label of their own to stay
+  // beside the "up" series.
+  return SeriesSelector(metrics, instances) + " or label_replace(timestamp(up{instance=~" +
+         ExactAlternatives(instances) + "}), \"" + std::string(kScrapeLabel) +
+         "\", \"time\", \"\", \"\")";
+}
+
 std::string ExpositionNumber(double value) {
   if (std::isnan(value)) return "NaN";
   if (std::isinf(value)) return value > 0 ? "+Inf" : "-Inf";
@@ -109,6 +119,11 @@ std::map<std::string, InstanceSeries, std::less<>> SeriesByInstance(const Server
       }
       if (point == nullptr) continue;
       const std::string_view name = series->Label(kName);
+      if (name.empty() && series->Label(kScrapeLabel) == "time") {
+        // timestamp(up): when the server last scraped the target.
+        out.scrape_time = point->value;
+        continue;
+      }
       if (name == "up") {
         out.has_up = true;
         out.up = point->value;
@@ -134,6 +149,7 @@ std::map<std::string, InstanceSeries, std::less<>> SeriesByInstance(const Server
       out.page += '\n';
       ++out.series;
     }
+    if (out.scrape_time > 0) out.time = out.scrape_time;
     if (out.series > 0 || out.has_up) result.emplace(instance, std::move(out));
   }
   return result;

@@ -27,14 +27,23 @@ std::string ExactAlternatives(std::span<const std::string> texts);
 std::string SeriesSelector(std::span<const std::string> metrics,
                            std::span<const std::string> instances);
 
+// The series of SeriesSelector together with the time of each instance's last scrape
+// (timestamp(up{...}) labelled corvane_scrape="time"): an instant query stamps every value with
+// the time of the query, so the scrape's own time comes this way, in the same request.
+std::string ScrapedSeriesQuery(std::span<const std::string> metrics,
+                               std::span<const std::string> instances);
+
 // One instance's part of an answer.
 struct InstanceSeries {
-  std::string page;     // exposition text of its series, grouped by metric
-  double time = 0;      // the newest sample time among them, seconds since the epoch
-  int series = 0;       // series on the page
-  bool has_up = false;  // the server's "up" series of the target was in the answer
-  double up = 0;        // its value: 1 when the server's last scrape of it worked
-  std::string job;      // the target's job label
+  std::string page;  // exposition text of its series, grouped by metric
+  // When the server scraped the instance (from timestamp(up)), else the newest time among
+  // its samples; seconds since the epoch.
+  double time = 0;
+  double scrape_time = 0;  // from timestamp(up); 0 when the answer has none
+  int series = 0;          // series on the page
+  bool has_up = false;     // the server's "up" series of the target was in the answer
+  double up = 0;           // its value: 1 when the server's last scrape of it worked
+  std::string job;         // the target's job label
 };
 
 // The answer's series by their "instance" label, each instance's series written as an

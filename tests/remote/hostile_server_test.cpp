@@ -64,8 +64,10 @@ TEST(HostileServer, ReadsAValueAndPostsTheSelector) {
   EXPECT_NE(server.LastRequest().find("POST /api/v1/query "), std::string::npos)
       << server.LastRequest();
   const std::string selector = static_cast<ServerQuery*>(opened.query.get())->Selector();
-  EXPECT_EQ(selector, R"({__name__=~"node_memory_MemAvailable_bytes|node_time_seconds|up",)"
-                      R"(instance=~"web-03:9100"})");
+  EXPECT_EQ(selector,
+            R"({__name__=~"node_memory_MemAvailable_bytes|node_time_seconds|up",)"
+            R"(instance=~"web-03:9100"} or label_replace(timestamp(up{instance=~"web-03:9100"}), )"
+            R"("corvane_scrape", "time", "", ""))");
 }
 
 // Each bad answer after a good connection: the counter has no value and says why.

@@ -47,9 +47,10 @@ class PrometheusProcess {
   }
 
   // Starts the server scraping the targets ("127.0.0.1:9100") under job "node" every
-  // `interval` and returns once it answers. False, with the reason, when it does not.
+  // `interval`, each scrape given `timeout`, and returns once it answers. False, with the
+  // reason, when it does not.
   bool Start(const std::vector<std::string>& targets, std::string* error,
-             const std::string& interval = "1s") {
+             const std::string& interval = "1s", const std::string& timeout = "900ms") {
     Stop();
     if (folder_.empty()) {
       char name[] = "/tmp/corvane-prometheus-XXXXXX";
@@ -61,7 +62,8 @@ class PrometheusProcess {
     }
     {
       std::ofstream config(folder_ + "/prometheus.yml");
-      config << "global:\n  scrape_interval: " << interval << "\n  scrape_timeout: 900ms\n"
+      config << "global:\n  scrape_interval: " << interval << "\n  scrape_timeout: " << timeout
+             << "\n"
              << "scrape_configs:\n  - job_name: node\n    static_configs:\n      - targets: [";
       for (std::size_t i = 0; i < targets.size(); ++i)
         config << (i > 0 ? ", " : "") << "'" << targets[i] << "'";

@@ -145,6 +145,7 @@ TEST(ServerSeries, WritesEachInstancesSeriesAsAnExporterPage) {
         {"metric":{"__name__":"node_cpu_seconds_total","cpu":"1","mode":"idle","instance":"a","job":"node"},"values":[[10,"5"],[11,"6"]]},
         {"metric":{"__name__":"up","instance":"a","job":"node"},"values":[[10,"1"],[11,"0"]]},
         {"metric":{"__name__":"node_load1","instance":"b"},"values":[[11,"NaN"]]},
+        {"metric":{"instance":"a","job":"node","corvane_scrape":"time"},"values":[[10,"9.5"],[11,"10.5"]]},
         {"metric":{"__name__":"node_cpu_seconds_total","cpu":"0","mode":"idle","instance":"a","path":"x\"y\\z"},"values":[[10,"3"],[11,"4"]]}]}})",
       {}, &answer, &reason))
       << reason;
@@ -155,7 +156,9 @@ TEST(ServerSeries, WritesEachInstancesSeriesAsAnExporterPage) {
   EXPECT_TRUE(a.has_up);
   EXPECT_EQ(a.up, 0);
   EXPECT_EQ(a.job, "node");
-  EXPECT_EQ(a.time, 11);
+  // The scrape's time from timestamp(up), not the time the query stamps on every value.
+  EXPECT_EQ(a.time, 10.5);
+  EXPECT_EQ(a.scrape_time, 10.5);
   EXPECT_EQ(a.page,
             "node_cpu_seconds_total{cpu=\"0\",mode=\"idle\",path=\"x\\\"y\\\\z\"} 4\n"
             "node_cpu_seconds_total{cpu=\"1\",mode=\"idle\"} 6\n");
@@ -163,6 +166,7 @@ TEST(ServerSeries, WritesEachInstancesSeriesAsAnExporterPage) {
   ASSERT_TRUE(page.Load(a.page));
   EXPECT_EQ(page.LabelOf(page.Find("node_cpu_seconds_total")[0], "path"), "x\"y\\z");
   EXPECT_EQ(last.at("b").page, "node_load1 NaN\n");
+  EXPECT_EQ(last.at("b").time, 11);
 
   // A step of the range: the samples stamped with that time; "b" has none there.
   const auto first = SeriesByInstance(answer, 10.0);
