@@ -93,6 +93,7 @@ perf::Status ServerQuery::AddCounter(std::string_view path, perf::CounterHandle*
   ++slot->counters;
   counter.instance = static_cast<std::size_t>(slot - instances_.begin());
   counters_.push_back(std::move(counter));
+  form_dirty_ = true;
   *handle = static_cast<perf::CounterHandle>(counters_.size());
   last_error_.clear();
   return perf::kOk;
@@ -113,6 +114,7 @@ perf::Status ServerQuery::RemoveCounter(perf::CounterHandle handle) {
   if (counter == nullptr) return perf::kInvalidHandle;
   counter->removed = true;
   --instances_[counter->instance].counters;
+  form_dirty_ = true;
   return perf::kOk;
 }
 
@@ -160,11 +162,16 @@ bool ServerQuery::Read(const Counter& counter, const ExporterPage& page, double 
 }
 
 perf::Status ServerQuery::Collect() {
-  const std::string selector = Selector();
-  if (selector.empty()) return perf::kNoData;
+  // The counters change only between collections: the form is made again only then.
+  if (form_dirty_) {
+    const std::string selector = Selector();
+    form_ = selector.empty() ? std::string() : "query=" + FormEscape(selector);
+    form_dirty_ = false;
+  }
+  if (form_.empty()) return perf::kNoData;
   if (!request_.running()) ++requests_;
-  const bool ended = request_.Run("/api/v1/query", "query=" + FormEscape(selector),
-                                  std::chrono::steady_clock::now() + time_limit_);
+  const bool ended =
+      request_.Run("/api/v1/query", form_, std::chrono::steady_clock::now() + time_limit_);
   ServerAnswer answer;
   std::string failure;
   if (!ended) {

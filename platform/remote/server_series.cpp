@@ -91,23 +91,28 @@ std::string ExpositionNumber(double value) {
 
 std::map<std::string, InstanceSeries, std::less<>> SeriesByInstance(const ServerAnswer& answer,
                                                                     double at) {
-  std::map<std::string, std::vector<const ServerSeries*>, std::less<>> grouped;
+  // Each series' instance and metric name looked up once.
+  struct Entry {
+    std::string_view name;
+    const ServerSeries* series;
+  };
+  std::map<std::string_view, std::vector<Entry>, std::less<>> grouped;
   for (const ServerSeries& series : answer.series) {
     const std::string_view instance = series.Label("instance");
     if (instance.empty() || series.samples.empty()) continue;
-    grouped[std::string(instance)].push_back(&series);
+    grouped[instance].push_back(Entry{series.Label(kName), &series});
   }
   std::map<std::string, InstanceSeries, std::less<>> result;
-  for (auto& [instance, list] : grouped) {
-    std::stable_sort(list.begin(), list.end(), [](const ServerSeries* a, const ServerSeries* b) {
+  for (auto& [instance, entries] : grouped) {
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
       // As an exporter writes them: by metric, then by the labels' values.
-      const std::string_view x = a->Label(kName);
-      const std::string_view y = b->Label(kName);
-      if (x != y) return x < y;
-      return a->labels < b->labels;
+      if (a.name != b.name) return a.name < b.name;
+      return a.series->labels < b.series->labels;
     });
     InstanceSeries out;
-    for (const ServerSeries* series : list) {
+    out.page.reserve(entries.size() * 64);
+    for (const Entry& entry : entries) {
+      const ServerSeries* series = entry.series;
       const ServerSample* point = nullptr;
       if (std::isnan(at)) {
         point = &series->samples.back();
@@ -118,7 +123,7 @@ std::map<std::string, InstanceSeries, std::less<>> SeriesByInstance(const Server
         if (found != series->samples.end() && found->time <= at + 5e-4) point = &*found;
       }
       if (point == nullptr) continue;
-      const std::string_view name = series->Label(kName);
+      const std::string_view name = entry.name;
       if (name.empty() && series->Label(kScrapeLabel) == "time") {
         // timestamp(up): when the server last scraped the target.
         out.scrape_time = point->value;
@@ -150,7 +155,7 @@ std::map<std::string, InstanceSeries, std::less<>> SeriesByInstance(const Server
       ++out.series;
     }
     if (out.scrape_time > 0) out.time = out.scrape_time;
-    if (out.series > 0 || out.has_up) result.emplace(instance, std::move(out));
+    if (out.series > 0 || out.has_up) result.emplace(std::string(instance), std::move(out));
   }
   return result;
 }
