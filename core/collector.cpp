@@ -38,6 +38,8 @@ bool Connect(CollectorControl& control, Corvane& engine, CollectorSession& sessi
     if (!machine.empty() && std::find(tried.begin(), tried.end(), machine) == tried.end())
       tried.emplace_back(machine);
   }
+  // The profile says whether its remote machines are read through a Prometheus server.
+  engine.GetProvider().SetRemoteServer(engine.GetRemoteServer());
   std::vector<perf::Status> statuses(tried.size(), perf::kOk);
   if (!tried.empty()) {
     if (!format.empty()) {
@@ -69,6 +71,10 @@ bool Connect(CollectorControl& control, Corvane& engine, CollectorSession& sessi
       named[at] = true;
     }
     session.AddCounter(i, path);
+  }
+  if (!tried.empty() && !control.StopRequested()) {
+    session.FillHistory(engine);
+    engine.InvalidateWindow(true);
   }
 
   if (!unreachable.empty() && engine.IsInteractive()) {

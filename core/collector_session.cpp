@@ -27,6 +27,21 @@ void CollectorSession::Collect(std::chrono::milliseconds limit) {
   query_->Collect();
 }
 
+void CollectorSession::FillHistory(Corvane& engine) {
+  if (query_ == nullptr) return;
+  const CorvaneSettings settings = engine.GetSettings();
+  if (query_->FillHistory(settings.History, std::chrono::seconds(settings.Interval)) != perf::kOk)
+    return;
+  std::vector<std::vector<double>> values(handles_.size());
+  std::vector<bool> counted(handles_.size(), false);
+  for (std::size_t i = 0; i < handles_.size(); ++i) {
+    if (handles_[i] == perf::kNullCounter) continue;
+    counted[i] = true;
+    query_->GetHistory(handles_[i], &values[i]);
+  }
+  engine.SeedHistory(values, counted);
+}
+
 void CollectorSession::StoreSample(Corvane& engine) {
   chart::ChartLock lock(engine);
   for (int i = 0; i < CounterCount(); ++i) {

@@ -36,6 +36,9 @@ class CollectorSession {
   // Collects the query (blocks in the provider at most about `limit`; no lock held). The result
   // is not needed: a failed collection makes every reading of the pass fail.
   void Collect(std::chrono::milliseconds limit = std::chrono::milliseconds::max());
+  // When the query's source keeps history, fills the engine's averages and maxima with the
+  // profile's History samples of the past (one request for all counters) and draws them.
+  void FillHistory(Corvane& engine);
   // Reads every counter and stores it in the engine (SetValue, or SetUnavailable when the
   // reading fails), then ends the sample. Holds the engine's lock throughout, so a drawing
   // never shows half a sample; the provider is only asked for values already collected.

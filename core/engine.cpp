@@ -83,6 +83,7 @@ void Corvane::SetUpNewProfile() {
 void Corvane::ResetToDefaults() {
   chart::ChartLock lock(*this);
   settings_ = DefaultSettings(GetScreenSize());
+  remote_server_.clear();  // a profile without the key scrapes its machines directly
   ResetDiagramSettings();
   ApplySettingsToChart();
 }
@@ -285,6 +286,31 @@ bool Corvane::SetValue(int i, double x) {
   SetSeriesValue(i, stored.average, kAverageSeries);
   SetSeriesValue(i, x, kCurrentSeries);
   return true;
+}
+
+int Corvane::SeedHistory(const std::vector<std::vector<double>>& values,
+                         const std::vector<bool>& counted) {
+  chart::ChartLock lock(*this);
+  const int taken = statistics_.Seed(values, counted, settings_.History);
+  if (taken == 0) return 0;
+  for (int i = 0; i < statistics_.CounterCount() && i < GetAxisCount(); ++i) {
+    SetSeriesValue(i, statistics_.Maximum(i), kMaxSeries);
+    SetSeriesValue(i, statistics_.Average(i, taken), kAverageSeries);
+    SetSeriesValue(i, 0.0, kCurrentSeries);
+    SetValueState(i, chart::ValueState::kNotAvailable, kCurrentSeries);
+  }
+  return taken;
+}
+
+void Corvane::SetRemoteServer(std::string url) {
+  chart::ChartLock lock(*this);
+  if (url != remote_server_) SetModified(true);
+  remote_server_ = std::move(url);
+}
+
+std::string Corvane::GetRemoteServer() const {
+  chart::ChartLock lock(*this);
+  return remote_server_;
 }
 
 bool Corvane::SetUnavailable(int i) {

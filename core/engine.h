@@ -86,6 +86,7 @@ class Corvane : public chart::WindRose {
   // applied to the chart, modified cleared. Every host calls it before it loads a profile.
   void SetUpNewProfile();
   // Settings to defaults, the chart's display settings to defaults, applied to the chart.
+  // Also forgets the profile's Prometheus server.
   void ResetToDefaults();
   // Series colours, visibility and pens, axis, grid and critical pens and the text colours from
   // the settings.
@@ -102,6 +103,10 @@ class Corvane : public chart::WindRose {
   EngineWindow* GetWindow() const;
   bool IsInteractive() const { return interactive_; }
   perf::Provider& GetProvider() const { return provider_; }
+  // The profile's Prometheus server ("PrometheusServer"): remote machines are read through it;
+  // empty (the default) scrapes each machine directly. Takes effect at the next Start.
+  void SetRemoteServer(std::string url);
+  std::string GetRemoteServer() const;
   // The host's primary screen, or kNoScreenSize when the host has none.
   ScreenSize GetScreenSize() const;
 
@@ -162,6 +167,9 @@ class Corvane : public chart::WindRose {
   // Counter i shows as not available in all three series; its current value becomes the
   // not-available mark. Ring and maximum keep their content.
   bool SetUnavailable(int i);
+  // Before the first sample: the averages and maxima of past readings (EngineStatistics::
+  // Seed), drawn at once; the current values stay not available. Returns the samples taken.
+  int SeedHistory(const std::vector<std::vector<double>>& values, const std::vector<bool>& counted);
   // Ends a sample: the ring moves on, the sample count grows, the log gets its row.
   void EndSample();
   // Every axis shows as not available; the statistics are freed.
@@ -227,6 +235,7 @@ class Corvane : public chart::WindRose {
   EngineWindow* window_ = nullptr;
   CorvaneSettings settings_;
   std::string status_text_;
+  std::string remote_server_;  // the profile's PrometheusServer
   EngineStatistics statistics_;
   SampleTiming timing_;
   ActivityLog log_;

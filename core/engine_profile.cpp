@@ -19,6 +19,9 @@ bool Corvane::WriteSettings(chart::ProfileWriter& file) const {
   for (const SettingKey& setting : SettingsInFileOrder()) {
     if (!file.WriteInteger(setting.key, settings_.*setting.member)) return false;
   }
+  // After every other setting, and only when set, so that a profile without a server keeps
+  // its bytes and older readers pass over the key they do not know.
+  if (!remote_server_.empty() && !file.WriteText("PrometheusServer", remote_server_)) return false;
   return true;
 }
 
@@ -34,6 +37,10 @@ chart::AxisItem* Corvane::ReadItem(std::string_view key, std::string_view value)
 
 void Corvane::ReadSetting(std::string_view key, std::string_view value) {
   chart::ChartLock lock(*this);
+  if (key == "PrometheusServer") {
+    remote_server_ = std::string(value);
+    return;
+  }
   std::int32_t* setting = FindSetting(settings_, key);
   if (setting == nullptr) return;
   if (value.empty()) return;  // "Key=" with nothing after it keeps the value there was

@@ -41,6 +41,38 @@ EngineStatistics::Stored EngineStatistics::Store(int counter, double x, int hist
   return Stored{maximum_[c], sum / n};
 }
 
+int EngineStatistics::Seed(const std::vector<std::vector<double>>& values,
+                           const std::vector<bool>& counted, int history) {
+  std::size_t k = static_cast<std::size_t>(Depth(history) - 1);
+  bool any = false;
+  for (std::size_t c = 0; c < current_.size() && c < values.size() && c < counted.size(); ++c) {
+    if (!counted[c]) continue;
+    any = true;
+    k = std::min(k, values[c].size());
+  }
+  if (!any || k == 0) return 0;
+  for (std::size_t c = 0; c < current_.size() && c < values.size(); ++c) {
+    double* ring = ring_.data() + c * kRingLength;
+    const std::vector<double>& mine = values[c];
+    if (mine.size() < k) continue;  // a counter that could not be added keeps its zeros
+    for (std::size_t i = 0; i < k; ++i) {
+      ring[i] = mine[mine.size() - k + i];
+      maximum_[c] = std::max(maximum_[c], ring[i]);
+    }
+  }
+  samples_ = static_cast<int>(k);
+  position_ = samples_ % Depth(history);
+  return samples_;
+}
+
+double EngineStatistics::Average(int counter, int slots) const {
+  if (slots <= 0) return 0.0;
+  const double* ring = ring_.data() + static_cast<std::size_t>(counter) * kRingLength;
+  double sum = 0.0;
+  for (int i = 0; i < slots; ++i) sum += ring[i];
+  return sum / slots;
+}
+
 void EngineStatistics::MarkUnavailable(int counter) {
   current_[static_cast<std::size_t>(counter)] = kUnavailableValue;
 }

@@ -39,6 +39,16 @@ class EngineStatistics {
   // Ends a sample: the ring position moves on (back to 0 once it reaches `history`) and the
   // sample count grows by one.
   void Advance(int history);
+  // Fills the rings with past readings before the first sample, as if they had been stored:
+  // `values[c]` holds counter c's readings, oldest first. The same number of slots, k, is
+  // filled for every counter: the fewest readings any counter that `counted` marks has, at
+  // most history - 1, so that the first stored sample completes the averaging depth. Only the
+  // last k readings of each counter are taken. Ring position and sample count become k; each
+  // maximum the largest reading taken (0 at least). Returns k; 0 changes nothing.
+  int Seed(const std::vector<std::vector<double>>& values, const std::vector<bool>& counted,
+           int history);
+  // The average of a counter's first `slots` ring slots.
+  double Average(int counter, int slots) const;
   // Ring position and sample count back to 0 (the averaging depth changed).
   void RestartAveraging();
   // Every maximum back to 0.

@@ -94,6 +94,29 @@ class Query {
   // answered yet; their counters have no value for that collection. A query that never waits
   // ignores it.
   virtual void SetCollectTimeLimit(std::chrono::milliseconds limit) { static_cast<void>(limit); }
+
+  // Reads the counters' past values from a source that keeps history: `samples` values `step`
+  // apart, the last one now, in one request for all counters. kNoData from a source without
+  // history (the default). Afterwards GetHistory gives each counter's values, oldest first;
+  // steps without a valid value are left out.
+  virtual Status FillHistory(int samples, std::chrono::milliseconds step) {
+    static_cast<void>(samples);
+    static_cast<void>(step);
+    return kNoData;
+  }
+  virtual Status GetHistory(CounterHandle handle, std::vector<double>* values) const {
+    static_cast<void>(handle);
+    values->clear();
+    return kNoData;
+  }
+};
+
+// A machine a provider can list: an instance of a Prometheus server, with the job that scrapes
+// it and whether its last scrape worked.
+struct MachineListing {
+  std::string name;  // as a path's machine part takes it, without backslashes: "web-03:9100"
+  std::string job;
+  bool up = false;
 };
 
 // Told when a machine that answered stops answering, and when it answers again: once per
@@ -132,6 +155,18 @@ class Provider {
   // Reports changes of the machines' reachability to `watcher` (null: to nobody).
   virtual void SetMachineWatcher(std::shared_ptr<MachineWatcher> watcher) {
     static_cast<void>(watcher);
+  }
+
+  // Reads remote machines through the Prometheus server at that URL from now on ("http://
+  // prom:9090"): each machine part names an instance as the server labels it. Empty: each
+  // machine is scraped directly (the default). Queries opened before keep their way.
+  virtual void SetRemoteServer(std::string_view url) { static_cast<void>(url); }
+
+  // The machines the provider can list (a server's instances), sorted by name. kNoMachine when
+  // it lists none; MachineError with the server's address then says why.
+  virtual Status EnumMachines(std::vector<MachineListing>* machines) {
+    machines->clear();
+    return kNoMachine;
   }
 
   // The name of a performance name index ("238" -> "Processor") as the machine knows it.

@@ -97,6 +97,24 @@ class RoutingQuery final : public perf::Query {
     return queries_[entry->route]->GetFormattedDouble(entry->inner, value);
   }
 
+  // kOk when one of the inner queries has history.
+  perf::Status FillHistory(int samples, std::chrono::milliseconds step) override {
+    perf::Status result = perf::kNoData;
+    for (std::size_t route = 0; route < queries_.size(); ++route) {
+      if (!queries_[route] || counters_[route] == 0) continue;
+      if (queries_[route]->FillHistory(samples, step) == perf::kOk) result = perf::kOk;
+    }
+    return result;
+  }
+
+  perf::Status GetHistory(perf::CounterHandle handle, std::vector<double>* values) const override {
+    values->clear();
+    if (handle == perf::kNullCounter || handle > routes_.size()) return perf::kInvalidHandle;
+    const Entry& entry = routes_[handle - 1];
+    if (entry.inner == perf::kNullCounter) return perf::kInvalidHandle;
+    return queries_[entry.route]->GetHistory(entry.inner, values);
+  }
+
  private:
   struct Entry {
     Route route;
@@ -157,6 +175,15 @@ class RoutingProvider final : public perf::Provider {
   void SetMachineWatcher(std::shared_ptr<perf::MachineWatcher> watcher) override {
     for (const auto& provider : providers_)
       if (provider) provider->SetMachineWatcher(watcher);
+  }
+
+  void SetRemoteServer(std::string_view url) override {
+    if (providers_[kRemote]) providers_[kRemote]->SetRemoteServer(url);
+  }
+
+  perf::Status EnumMachines(std::vector<perf::MachineListing>* machines) override {
+    if (!providers_[kRemote]) return perf::Provider::EnumMachines(machines);
+    return providers_[kRemote]->EnumMachines(machines);
   }
 
   perf::Status LookupNameByIndex(std::string_view machine, std::uint32_t index,

@@ -5,7 +5,9 @@
 
 #include "platform/linux/proc/local_provider.h"
 #include "platform/remote/remote_provider.h"
+#include "platform/remote/remote_switch.h"
 #include "platform/routing_provider.h"
+#include "platform/server_settings.h"
 
 namespace corvane {
 namespace {
@@ -27,7 +29,9 @@ local::LocalProviderOptions LocalOptionsFromEnvironment() {
 std::unique_ptr<perf::Provider> MakeSystemProvider() {
   return MakeRoutingProvider(
       std::shared_ptr<perf::Provider>(local::MakeLocalProvider(LocalOptionsFromEnvironment())),
-      std::shared_ptr<perf::Provider>(remote::MakeRemoteProvider()));
+      std::make_shared<remote::RemoteSwitch>(
+          std::shared_ptr<perf::Provider>(remote::MakeRemoteProvider()),
+          [](const std::string& url) { return ServerOptionsFromSettings(url); }));
 }
 
 }  // namespace corvane

@@ -9,6 +9,7 @@ build_packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbe
 test_packages=(prometheus-node-exporter prometheus xvfb clang clang-format libclang-rt-14-dev
                openbox xdotool x11-apps x11-utils imagemagick dbus-daemon at-spi2-core python3-pyatspi
                qt6-base-private-dev xscreensaver python3-dbusmock)
+build_packages+=(nlohmann-json3-dev)  # the Prometheus server's JSON answers
 
 wanted=("${build_packages[@]}")
 if [ "${1:-build}" = test ]; then wanted+=("${test_packages[@]}"); fi

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "desktop/counters/dialog_ids.h"
+#include "desktop/counters/instance_completer.h"
 #include "platform/qt/keyboard_access.h"
 #include "platform/qt/screen_centre.h"
 
@@ -66,6 +67,10 @@ QWidget* CComputerDlg::CreateButtons() {
   help_button_->setObjectName(QStringLiteral("button_9"));
   ok_button_->setDefault(true);
   return box;
+}
+
+void CComputerDlg::OfferInstancesOf(perf::Provider& provider) {
+  new InstanceCompleter(provider, computer_edit_);
 }
 
 void CComputerDlg::accept() {

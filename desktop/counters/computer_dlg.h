@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QString>
 
+#include "core/perf_data.h"
 #include "desktop/help/help_request.h"
 
 class QLineEdit;
@@ -24,6 +25,10 @@ class CComputerDlg : public QDialog {
   QString ComputerName() const { return computer_name_; }
 
   void accept() override;
+
+  // Offers the instances of the Prometheus server the provider reads remote machines through
+  // as completions of the computer field (nothing when it scrapes machines directly).
+  void OfferInstancesOf(perf::Provider& provider);
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -15,6 +15,7 @@
 
 #include "core/counter_descriptions.h"
 #include "desktop/counters/catalog_loader.h"
+#include "desktop/counters/instance_completer.h"
 #include "platform/qt/keyboard_access.h"
 
 namespace corvane::desktop {
@@ -187,6 +188,11 @@ QWidget* CCounterBrowser::CreateButtons() {
 void CCounterBrowser::ConnectSignals() {
   connect(connect_button_, &QPushButton::clicked, this, &CCounterBrowser::BrowseMachine);
   connect(computer_edit_, &QLineEdit::returnPressed, this, &CCounterBrowser::BrowseMachine);
+  // Through a Prometheus server: its instances are offered as the user types, and a picked
+  // one is read at once.
+  auto* instances = new InstanceCompleter(provider_, computer_edit_);
+  connect(instances, qOverload<const QString&>(&QCompleter::activated), this,
+          [this](const QString&) { BrowseMachine(); });
   connect(cancel_button_, &QPushButton::clicked, this, &CCounterBrowser::CancelBrowse);
   connect(filter_edit_, &QLineEdit::textChanged, this, &CCounterBrowser::FillObjects);
   connect(object_list_, &QListWidget::currentRowChanged, this, &CCounterBrowser::FillItems);

@@ -127,6 +127,38 @@ perf::Status CheckInstance(const ExporterPage& page, const ObjectDef& object, bo
   return found ? perf::kOk : perf::kNoInstance;
 }
 
+void OfferedObjects(const ExporterPage& page, ExporterKind kind,
+                    std::vector<std::string>* objects) {
+  objects->clear();
+  for (const ObjectDef& object : ObjectsOf(kind)) {
+    for (const CounterDef& counter : object.counters) {
+      if (Exposes(page, counter)) {
+        objects->emplace_back(object.name);
+        break;
+      }
+    }
+  }
+}
+
+perf::Status OfferedItems(const ExporterPage& page, ExporterKind kind, std::string_view object,
+                          std::vector<std::string>* counters, std::vector<std::string>* instances) {
+  const ObjectDef* definition = FindObject(kind, object);
+  if (definition == nullptr) return perf::kNoObject;
+  std::vector<std::string> names;
+  for (const CounterDef& counter : definition->counters) {
+    if (Exposes(page, counter)) names.emplace_back(counter.name);
+  }
+  if (names.empty()) return perf::kNoObject;
+  std::vector<std::string> found;
+  if (definition->has_instances) {
+    definition->list_instances(page, &found);
+    if (definition->has_total) found.emplace_back(kTotal);
+  }
+  if (counters != nullptr) *counters = std::move(names);
+  if (instances != nullptr) *instances = std::move(found);
+  return perf::kOk;
+}
+
 std::vector<std::string> DistinctLabelValues(const ExporterPage& page, std::string_view metric,
                                              std::string_view label) {
   std::vector<std::string> values;

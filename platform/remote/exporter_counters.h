@@ -109,6 +109,13 @@ bool Exposes(const ExporterPage& page, const CounterDef& counter);
 perf::Status CheckInstance(const ExporterPage& page, const ObjectDef& object, bool has_instance,
                            std::string_view instance);
 
+// For browsing: the objects with at least one counter the page writes, in the table's order.
+void OfferedObjects(const ExporterPage& page, ExporterKind kind, std::vector<std::string>* objects);
+// The counters of an object that the page writes and its instances ("_Total" last where the
+// object has one); kNoObject when the page writes none of them.
+perf::Status OfferedItems(const ExporterPage& page, ExporterKind kind, std::string_view object,
+                          std::vector<std::string>* counters, std::vector<std::string>* instances);
+
 // Label values become path instances through corvane::InstanceName and match through
 // corvane::InstanceMatches (core/counter_path.h).
 using corvane::InstanceName;

@@ -123,6 +123,7 @@ const ExporterPage::Run* ExporterPage::FindRun(std::string_view metric) const {
 }
 
 std::span<const ExporterPage::Series> ExporterPage::Find(std::string_view metric) const {
+  if (lookups_ != nullptr) lookups_->emplace_back(metric);
   const Run* run = FindRun(metric);
   if (run == nullptr) return {};
   return std::span<const Series>(samples_.data() + run->begin, run->end - run->begin);

@@ -54,6 +54,11 @@ class ExporterPage {
 
   std::span<const Series> samples() const { return samples_; }
 
+  // While set, every metric name Find is asked for is appended to *names (null: none). It
+  // tells which metrics a counter's reading uses, so that a server can be asked for just
+  // those. Only on a page that one thread owns.
+  void RecordLookups(std::vector<std::string>* names) { lookups_ = names; }
+
  private:
   struct Run {
     std::string_view name;
@@ -72,6 +77,7 @@ class ExporterPage {
   std::vector<Run> runs_;
   std::vector<std::uint32_t> slots_;  // open addressing: run index + 1, 0 = free
   ParseError error_;
+  std::vector<std::string>* lookups_ = nullptr;
 };
 
 }  // namespace corvane::remote

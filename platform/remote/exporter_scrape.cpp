@@ -143,13 +143,16 @@ void ExporterScrape::Fail(std::string reason) {
   page_->Load({});
 }
 
-std::string ExporterScrape::CurlReason(int curl_code) const {
+std::string TransferFailure(const CurlLibrary& curl, void* easy, int curl_code,
+                            const char* error_buffer, std::chrono::milliseconds connect_timeout,
+                            std::chrono::milliseconds total_timeout, std::string_view not_answer) {
   const auto code = static_cast<CURLcode>(curl_code);
-  const auto getinfo = curl_->easy_getinfo;
+  const auto getinfo = curl.easy_getinfo;
   long os_error = 0;
-  getinfo(Easy(easy_), CURLINFO_OS_ERRNO, &os_error);
-  const std::string detail =
-      curl_error_[0] != '\0' ? std::string(curl_error_.get()) : curl_->easy_strerror(code);
+  getinfo(Easy(easy), CURLINFO_OS_ERRNO, &os_error);
+  const std::string detail = error_buffer != nullptr && error_buffer[0] != '\0'
+                                 ? std::string(error_buffer)
+                                 : curl.easy_strerror(code);
   switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
       return "unknown host";
@@ -158,9 +161,9 @@ std::string ExporterScrape::CurlReason(int curl_code) const {
       return os_error != 0 ? std::string(std::strerror(static_cast<int>(os_error))) : detail;
     case CURLE_OPERATION_TIMEDOUT: {
       curl_off_t connected = 0;
-      getinfo(Easy(easy_), CURLINFO_CONNECT_TIME_T, &connected);
-      if (connected == 0) return "no connection within " + Seconds(connect_timeout_);
-      return "timed out after " + Seconds(total_timeout_);
+      getinfo(Easy(easy), CURLINFO_CONNECT_TIME_T, &connected);
+      if (connected == 0) return "no connection within " + Seconds(connect_timeout);
+      return "timed out after " + Seconds(total_timeout);
     }
     case CURLE_GOT_NOTHING:
       return "the connection closed without an answer";
@@ -170,13 +173,18 @@ std::string ExporterScrape::CurlReason(int curl_code) const {
       return detail;
     case CURLE_WEIRD_SERVER_REPLY:
     case CURLE_UNSUPPORTED_PROTOCOL:
-      return "not a metrics page: the answer is not HTTP";
+      return std::string(not_answer) + ": the answer is not HTTP";
     case CURLE_BAD_CONTENT_ENCODING:
-      return "not a metrics page: " + detail;
+      return std::string(not_answer) + ": " + detail;
     default:
       if (IsTlsFailure(code)) return "TLS error: " + detail;
       return detail;
   }
+}
+
+std::string ExporterScrape::CurlReason(int curl_code) const {
+  return TransferFailure(*curl_, easy_, curl_code, curl_error_.get(), connect_timeout_,
+                         total_timeout_, "not a metrics page");
 }
 
 void ExporterScrape::Finish(int curl_code) {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/remote/exporter_page.h"
@@ -104,6 +105,13 @@ class ScrapeRunner {
 
 // Seconds on the steady clock, the time base of read_time().
 double SteadySeconds();
+
+// Why a libcurl transfer failed, in words a user can act on ("connection refused", "unknown
+// host", "timed out after 4 s", "TLS error: ..."); not_answer starts the text for an answer
+// that is not what was asked for ("not a metrics page").
+std::string TransferFailure(const CurlLibrary& curl, void* easy, int curl_code,
+                            const char* error_buffer, std::chrono::milliseconds connect_timeout,
+                            std::chrono::milliseconds total_timeout, std::string_view not_answer);
 
 // A page size for messages: "32 MB", "4 KB", "1000 bytes".
 std::string SizeText(std::size_t bytes);

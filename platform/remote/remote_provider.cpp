@@ -38,15 +38,7 @@ perf::Status RemoteProvider::EnumObjects(std::string_view machine,
   MachineInfo info;
   if (const perf::Status status = machines_->Browse(machine, &info); status != perf::kOk)
     return status;
-  objects->clear();
-  for (const ObjectDef& object : ObjectsOf(info.kind)) {
-    for (const CounterDef& counter : object.counters) {
-      if (Exposes(*info.page, counter)) {
-        objects->emplace_back(object.name);
-        break;
-      }
-    }
-  }
+  OfferedObjects(*info.page, info.kind, objects);
   return perf::kOk;
 }
 
@@ -56,21 +48,7 @@ perf::Status RemoteProvider::EnumObjectItems(std::string_view machine, std::stri
   MachineInfo info;
   if (const perf::Status status = machines_->Browse(machine, &info); status != perf::kOk)
     return status;
-  const ObjectDef* definition = FindObject(info.kind, object);
-  if (definition == nullptr) return perf::kNoObject;
-  std::vector<std::string> names;
-  for (const CounterDef& counter : definition->counters) {
-    if (Exposes(*info.page, counter)) names.emplace_back(counter.name);
-  }
-  if (names.empty()) return perf::kNoObject;
-  std::vector<std::string> found;
-  if (definition->has_instances) {
-    definition->list_instances(*info.page, &found);
-    if (definition->has_total) found.emplace_back("_Total");
-  }
-  if (counters != nullptr) *counters = std::move(names);
-  if (instances != nullptr) *instances = std::move(found);
-  return perf::kOk;
+  return OfferedItems(*info.page, info.kind, object, counters, instances);
 }
 
 void RemoteProvider::ConnectMachines(std::span<const std::string> machines,

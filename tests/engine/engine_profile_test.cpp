@@ -257,3 +257,47 @@ TEST_F(EngineProfileTest, SavedProfileLoadsAndSavesToTheSameBytes) {
 
 }  // namespace
 }  // namespace corvane
+
+namespace corvane {
+namespace {
+
+TEST_F(EngineProfileTest, PrometheusServerIsWrittenLastAndOnlyWhenSet) {
+  TempDir dir;
+  engine_.SetUpNewProfile();
+  engine_.RemoveAllAxes();
+  AddCounterAxis(engine_, "web", "\\\\web-03:9100\\Processor(_Total)\\% Processor Time");
+  const auto plain = dir.path() / "plain.crvn";
+  ASSERT_TRUE(engine_.Save(plain));
+  EXPECT_EQ(ReadFile(plain).find("PrometheusServer"), std::string::npos);
+
+  engine_.SetRemoteServer("https://prom.example:9090");
+  EXPECT_TRUE(engine_.IsModified());
+  const auto fleet = dir.path() / "fleet.crvn";
+  ASSERT_TRUE(engine_.Save(fleet));
+  const std::string bytes = ReadFile(fleet);
+  // Right after the last of the other settings, before the empty line and the axes.
+  EXPECT_NE(bytes.find("\r\nPrometheusServer=https://prom.example:9090\r\n\r\nBeginAxis"),
+            std::string::npos)
+      << bytes;
+  // Apart from that line, the bytes of the same profile without a server.
+  std::string without = bytes;
+  without.erase(without.find("PrometheusServer="),
+                std::string("PrometheusServer=https://prom.example:9090\r\n").size());
+  EXPECT_EQ(without, ReadFile(plain));
+
+  fake::FakeProvider fake;
+  Corvane reloaded(fake, false, EngineHost{nullptr, &screen_});
+  reloaded.SetUpNewProfile();
+  reloaded.RemoveAllAxes();
+  ASSERT_TRUE(reloaded.Load(fleet));
+  EXPECT_EQ(reloaded.GetRemoteServer(), "https://prom.example:9090");
+  EXPECT_FALSE(reloaded.IsModified());
+  // A profile without the key, opened as the document opens one, scrapes directly again.
+  reloaded.RemoveAllAxes();
+  reloaded.ResetToDefaults();
+  ASSERT_TRUE(reloaded.Load(plain));
+  EXPECT_EQ(reloaded.GetRemoteServer(), "");
+}
+
+}  // namespace
+}  // namespace corvane

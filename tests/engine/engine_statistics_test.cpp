@@ -122,3 +122,58 @@ TEST(EngineStatisticsTest, PrepareZeroesAndReleaseEmpties) {
 
 }  // namespace
 }  // namespace corvane
+
+namespace corvane {
+namespace {
+
+// Past readings from a server fill the rings as if they had been sampled: the averages and
+// maxima drawn at once are those of the readings, and the first real sample completes the
+// averaging depth.
+TEST(EngineStatisticsTest, SeededHistoryGivesTheAveragesOfThePastReadings) {
+  struct Case {
+    const char* name;
+    std::vector<std::vector<double>> values;
+    std::vector<bool> counted;
+    int history;
+    int taken;
+    std::vector<double> averages;  // over the seeded slots
+    std::vector<double> maxima;
+  };
+  const Case cases[] = {
+      {"full", {{1, 2, 3, 4}, {10, 20, 30, 40}}, {true, true}, 5, 4, {2.5, 25}, {4, 40}},
+      // A rate has one reading fewer: both take the same number, the newest ones.
+      {"rate shorter", {{1, 2, 3, 4}, {20, 30, 40}}, {true, true}, 5, 3, {3, 30}, {4, 40}},
+      // More readings than the depth leaves room for: the newest history - 1.
+      {"longer than depth", {{5, 1, 2, 3}}, {true}, 3, 2, {2.5}, {3}},
+      // Negative readings keep the maximum at its start of 0.
+      {"negative", {{-4, -2}}, {true}, 30, 2, {-3}, {0}},
+      // A counter that was added but has no history: nothing is seeded.
+      {"one without", {{1, 2}, {}}, {true, true}, 30, 0, {0, 0}, {0, 0}},
+      // A counter that could not be added does not count.
+      {"not added", {{1, 2}, {}}, {true, false}, 30, 2, {1.5, 0}, {2, 0}},
+  };
+  for (const Case& c : cases) {
+    EngineStatistics stats;
+    stats.Prepare(static_cast<int>(c.values.size()));
+    EXPECT_EQ(stats.Seed(c.values, c.counted, c.history), c.taken) << c.name;
+    EXPECT_EQ(stats.SampleCount(), c.taken) << c.name;
+    for (std::size_t i = 0; i < c.values.size(); ++i) {
+      EXPECT_DOUBLE_EQ(stats.Average(static_cast<int>(i), c.taken), c.averages[i]) << c.name;
+      EXPECT_DOUBLE_EQ(stats.Maximum(static_cast<int>(i)), c.maxima[i]) << c.name;
+    }
+  }
+}
+
+TEST(EngineStatisticsTest, FirstSampleAfterSeedingAveragesOverTheWholeDepth) {
+  EngineStatistics stats;
+  stats.Prepare(1);
+  ASSERT_EQ(stats.Seed({{2, 4, 6, 8}}, {true}, 5), 4);
+  EXPECT_DOUBLE_EQ(stats.Store(0, 10, 5).average, 6.0);  // (2 + 4 + 6 + 8 + 10) / 5
+  stats.Advance(5);
+  EXPECT_EQ(stats.Position(), 0);
+  // The next one replaces the oldest.
+  EXPECT_DOUBLE_EQ(stats.Store(0, 12, 5).average, 8.0);  // (12 + 4 + 6 + 8 + 10) / 5
+}
+
+}  // namespace
+}  // namespace corvane

@@ -10,6 +10,7 @@ namespace {
 constexpr std::string_view kUsage =
     "Usage: corvquery [--samples N] [--interval SECONDS] PATH...\n"
     "       corvquery --list [--machine HOST] [OBJECT]\n"
+    "       corvquery --prometheus URL --list [--machine INSTANCE [OBJECT]]\n"
     "       corvquery --help\n"
     "\n"
     "Prints performance counters as CSV: a header row with \"Time\" and the counter paths, then\n"
@@ -26,6 +27,10 @@ constexpr std::string_view kUsage =
     "  --list              print the objects of the machine, one per line\n"
     "  --list OBJECT       print every counter path of OBJECT, with each of its instances\n"
     "  --machine HOST      with --list: ask HOST (HOST or HOST:PORT) instead of this machine\n"
+    "  --prometheus URL    read remote machines through the Prometheus server at URL: HOST\n"
+    "                      is an instance as the server labels it (web-03:9100); with --list\n"
+    "                      alone, print the server's instances with their job and \"up\" or\n"
+    "                      \"down\", one per line\n"
     "  --help              print this help\n"
     "\n"
     "Exit status: 0 done; 1 the counters could not be read or written; 2 a bad option, path,\n"
@@ -108,7 +113,8 @@ ParsedArgs ParseQueryArgs(std::span<const std::string_view> args) {
       positionals.emplace_back(*value);
       continue;
     }
-    if (name != "--samples" && name != "--interval" && name != "--machine") {
+    if (name != "--samples" && name != "--interval" && name != "--machine" &&
+        name != "--prometheus") {
       fail("unknown option " + Quoted(name));
       continue;
     }
@@ -135,6 +141,12 @@ ParsedArgs ParseQueryArgs(std::span<const std::string_view> args) {
         fail("option --interval needs a number of seconds from 0.001 to 86400, not " +
              Quoted(*value));
       }
+    } else if (name == "--prometheus") {
+      if (value->starts_with("http://") || value->starts_with("https://")) {
+        options.server = std::string(*value);
+      } else {
+        fail("option --prometheus needs an http:// or https:// address, not " + Quoted(*value));
+      }
     } else {
       if (const auto machine = NormalizeMachine(*value)) {
         machine_option = *machine;
@@ -151,7 +163,10 @@ ParsedArgs ParseQueryArgs(std::span<const std::string_view> args) {
     } else if (positionals.size() > 1) {
       fail("--list takes at most one object, not " + std::to_string(positionals.size()));
     } else if (positionals.empty()) {
-      options.mode = Mode::kListObjects;
+      options.mode = !options.server.empty() && machine_option.empty() ? Mode::kListMachines
+                                                                       : Mode::kListObjects;
+    } else if (!options.server.empty() && machine_option.empty()) {
+      fail("with --prometheus, --list OBJECT needs --machine INSTANCE");
     } else {
       options.mode = Mode::kListObject;
       options.object = std::move(positionals.front());

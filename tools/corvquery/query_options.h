@@ -11,10 +11,11 @@
 namespace corvane::corvquery {
 
 enum class Mode {
-  kHelp,         // --help: print the usage
-  kListObjects,  // --list: the machine's objects
-  kListObject,   // --list OBJECT: every counter path of one object
-  kSample,       // PATH...: CSV rows of values
+  kHelp,          // --help: print the usage
+  kListMachines,  // --prometheus URL --list: the server's instances
+  kListObjects,   // --list: the machine's objects
+  kListObject,    // --list OBJECT: every counter path of one object
+  kSample,        // PATH...: CSV rows of values
 };
 
 inline constexpr int kDefaultSamples = 1;
@@ -27,6 +28,7 @@ struct QueryOptions {
   std::vector<std::string> paths;  // kSample: the counter paths, in column order
   std::string object;              // kListObject
   std::string machine;             // --list: "\\host", or empty for this machine
+  std::string server;              // --prometheus: remote machines through this server
   int samples = kDefaultSamples;   // kSample: rows to print
   std::chrono::microseconds interval = kDefaultInterval;  // kSample: time between collections
 };

@@ -22,6 +22,7 @@ class Tool {
   Tool(perf::Provider& provider, std::ostream& out, std::ostream& err, const QueryToolHooks& hooks)
       : provider_(provider), out_(out), err_(err), hooks_(hooks) {}
 
+  int ListMachines(const QueryOptions& options);
   int ListObjects(const QueryOptions& options);
   int ListObject(const QueryOptions& options);
   int Sample(const QueryOptions& options);
@@ -69,6 +70,18 @@ void Tool::Sleep(std::chrono::microseconds interval) const {
 
 std::chrono::system_clock::time_point Tool::Now() const {
   return hooks_.now ? hooks_.now() : std::chrono::system_clock::now();
+}
+
+int Tool::ListMachines(const QueryOptions& options) {
+  std::vector<perf::MachineListing> machines;
+  if (const perf::Status status = provider_.EnumMachines(&machines); status != perf::kOk) {
+    err_ << "corvquery: cannot list the instances of " << options.server << ": "
+         << perf::ErrorText(status, provider_.MachineError(options.server)) << '\n';
+    return kExitFailure;
+  }
+  for (const perf::MachineListing& machine : machines)
+    out_ << machine.name << '\t' << machine.job << '\t' << (machine.up ? "up" : "down") << '\n';
+  return Flush() ? kExitOk : kExitFailure;
 }
 
 int Tool::ListObjects(const QueryOptions& options) {
@@ -233,8 +246,11 @@ int RunQueryTool(std::span<const std::string_view> args, perf::Provider* provide
     return kExitFailure;
   }
 
+  provider->SetRemoteServer(options.server);
   Tool tool(*provider, out, err, hooks);
   switch (options.mode) {
+    case Mode::kListMachines:
+      return tool.ListMachines(options);
     case Mode::kListObjects:
       return tool.ListObjects(options);
     case Mode::kListObject:

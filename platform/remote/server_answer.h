@@ -1,0 +1,53 @@
+// The answers of a Prometheus server's HTTP API (/api/v1/query, /api/v1/query_range) read into
+// series of (time, value) samples. The JSON is read by nlohmann::json's event parser straight
+// into these series, never into a document tree, and reading stops as soon as the answer holds
+// more series or samples than the limits allow, so a hostile answer costs at most the limits'
+// worth of memory. Value types and pure functions; any thread.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace corvane::remote {
+
+struct ServerSample {
+  double time = 0;   // seconds since the epoch, as the server stamped the sample
+  double value = 0;  // NaN and infinities as the server gives them
+};
+
+struct ServerSeries {
+  // Every label, "__name__" (the metric) included, in the answer's order.
+  std::vector<std::pair<std::string, std::string>> labels;
+  std::vector<ServerSample> samples;  // one for an instant query, in time order for a range
+
+  // The value of a label; empty when the series has none.
+  std::string_view Label(std::string_view name) const;
+};
+
+struct AnswerLimits {
+  std::size_t max_series = 200000;
+  std::size_t max_samples = 2000000;  // over all series
+};
+
+struct ServerAnswer {
+  bool success = false;     // "status":"success"
+  std::string error_type;   // of "status":"error"
+  std::string error;        // of "status":"error"
+  std::string result_type;  // "vector", "matrix", "scalar" or "string"
+  std::vector<ServerSeries> series;
+};
+
+// Reads one answer. False when it is no answer of the API, with *reason saying what is wrong
+// ("not JSON: ...", "more than 200000 series", "a sample's value is not a text"). An answer
+// "status":"error" reads successfully, with its errorType and error; ErrorOf then describes it.
+bool ParseServerAnswer(std::string_view text, const AnswerLimits& limits, ServerAnswer* answer,
+                       std::string* reason);
+
+// "the server answered an error: bad_data: 1:3: parse error: unexpected ..." for an answer
+// with "status":"error"; empty for a successful one.
+std::string ErrorOf(const ServerAnswer& answer);
+
+}  // namespace corvane::remote

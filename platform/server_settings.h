@@ -1,0 +1,21 @@
+// Where a Prometheus server's trust and credentials live: in the settings store, never in a
+// profile (profiles are passed around). Key Software\Quillfen\Corvane\Prometheus of the current
+// user's hive, else of the default user's hive (the service's), string values:
+//   CAFile           PEM file of the certificates an https server is checked against
+//   User, Password   basic authentication
+//   BearerTokenFile  a file holding a bearer token ("Authorization: Bearer ...")
+// Any thread.
+#pragma once
+
+#include <string>
+
+#include "platform/remote/server_request.h"
+
+namespace corvane {
+
+inline constexpr const char* kServerSettingsKey = "Software\\Quillfen\\Corvane\\Prometheus";
+
+// The options to reach the server at `url`.
+remote::ServerOptions ServerOptionsFromSettings(const std::string& url);
+
+}  // namespace corvane
