@@ -21,9 +21,7 @@ import sys
 # running records, which any install changes.
 SKIPPED = ["/proc", "/sys", "/dev", "/run", "/tmp", "/var/tmp", "/home", "/root", "/work",
            "/var/lib/dpkg", "/var/lib/apt", "/var/cache", "/var/log", "/var/backups",
-           "/var/lib/systemd/deb-systemd-helper-enabled",
-           "/var/lib/systemd/deb-systemd-user-helper-enabled", "/usr/lib/python3",
-           "/root/.pyenv"]
+           "/usr/lib/python3"]
 PACKAGES = ["corvane", "corvane-service"]
 
 
@@ -61,6 +59,11 @@ def installed_packages():
     return {line.split()[0] for line in out.splitlines() if line.endswith("install ok installed")}
 
 
+def quiet(output):
+    """apt's output without the database-reading progress."""
+    return "\n".join(line for line in output.splitlines() if not line.startswith("(Reading"))
+
+
 def main():
     if len(sys.argv) != 3:
         print(__doc__)
@@ -90,7 +93,7 @@ def main():
     before = machine_files()
     install = subprocess.run(root + ["apt-get", "install", "-y", "-q", "--no-install-recommends"]
                              + debs, env=env, capture_output=True, text=True)
-    print(install.stdout[-1500:] + install.stderr[-1500:])
+    print(quiet(install.stdout)[-2500:] + install.stderr[-1500:])
     if install.returncode != 0:
         print("FAIL apt-get install")
         return 1
@@ -101,7 +104,7 @@ def main():
     for wanted in ("/usr/bin/Corvane", "/usr/bin/corvservice",
                    "/lib/systemd/system/corvservice.service",
                    "/usr/share/man/man8/corvservice.8.gz"):
-        if wanted not in installed:
+        if not os.path.exists(wanted):  # /lib may be a link to /usr/lib
             failures.append("not installed: " + wanted)
     enabled = [path for path in installed
                if "wants/corvservice.service" in path or "wants/corvane.service" in path]
@@ -110,7 +113,7 @@ def main():
 
     purge = subprocess.run(root + ["apt-get", "purge", "-y", "-q"] + PACKAGES + pulled, env=env,
                            capture_output=True, text=True)
-    print(purge.stdout[-1500:] + purge.stderr[-1500:])
+    print(quiet(purge.stdout)[-2500:] + purge.stderr[-1500:])
     if purge.returncode != 0:
         failures.append("apt-get purge")
     after = machine_files()

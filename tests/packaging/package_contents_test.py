@@ -254,7 +254,9 @@ def check_metadata(root, debs):
     share = os.path.join(root, "usr", "share")
     for entry in ("applications/corvane.desktop", "applications/screensavers/corvscreen.desktop"):
         result = run(["desktop-file-validate", os.path.join(share, entry)], os.environ)
-        check(result.returncode == 0 and not result.stdout.strip(),
+        # Hints are advice (a screen saver's entry has no main menu category, by design).
+        problems = [line for line in result.stdout.splitlines() if " hint: " not in line]
+        check(result.returncode == 0 and not problems,
               "desktop-file-validate %s: %s" % (entry, result.stdout.strip() or "clean"))
     result = run(["appstreamcli", "validate", "--no-net", "--explain",
                   os.path.join(share, "metainfo", "org.quillfen.Corvane.metainfo.xml")],
