@@ -5,8 +5,9 @@
 #   share/applications/corvane.desktop
 #   share/icons/hicolor/scalable/apps/corvane.svg   the program's icon, a small wind rose
 #   share/mime/packages/corvane.xml                 the .crvn profile type the entry opens
-# The service's unit is not installed: "corvservice -install" writes it with the program's
-# path. Included once, from service/CMakeLists.txt.
+# The service's own unit, corvservice.service, the manual pages and the software centre's entry
+# are installed by packaging/CMakeLists.txt; "corvservice -install" writes its corvane.service
+# with the program's path. Included once, from service/CMakeLists.txt.
 include(GNUInstallDirs)
 
 install(TARGETS corvservice RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -61,6 +62,8 @@ function(corvane_install_screensaver)
   if(NOT TARGET corvscreen)
     return()
   endif()
+  # Deferred calls run in the top folder's scope, which has not read GNUInstallDirs.
+  include(GNUInstallDirs)
   set(hack_dir ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
   install(TARGETS corvscreen RUNTIME DESTINATION ${hack_dir})
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/corvscreen.xml

@@ -2,17 +2,23 @@
 # Installs the Debian packages Corvane needs, only those that are missing.
 #   scripts/deps.sh build   what building and running needs
 #   scripts/deps.sh test    that plus what the tests and benchmarks use
+#   scripts/deps.sh package what building the Debian packages needs (scripts/package.sh)
 set -euo pipefail
 
 build_packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-                libcurl4-openssl-dev libmicrohttpd-dev libsystemd-dev qt6-base-dev qt6-svg-dev libxcb1-dev)
+                libcurl4-openssl-dev libmicrohttpd-dev libsystemd-dev qt6-base-dev qt6-svg-dev libxcb1-dev scdoc
+                nlohmann-json3-dev)
 test_packages=(prometheus-node-exporter prometheus xvfb clang clang-format libclang-rt-14-dev
                openbox xdotool x11-apps x11-utils imagemagick dbus-daemon at-spi2-core python3-pyatspi
-               qt6-base-private-dev xscreensaver python3-dbusmock)
-build_packages+=(nlohmann-json3-dev)  # the Prometheus server's JSON answers
+               qt6-base-private-dev xscreensaver python3-dbusmock
+               lintian appstream desktop-file-utils xdg-utils trayer weston qt6-wayland
+               python3-dbus python3-gi libglib2.0-bin)
+# What scripts/package.sh needs to build the Debian packages.
+package_packages=(debhelper dpkg-dev fakeroot ccache)
 
 wanted=("${build_packages[@]}")
-if [ "${1:-build}" = test ]; then wanted+=("${test_packages[@]}"); fi
+if [ "${1:-build}" = test ]; then wanted+=("${test_packages[@]}" "${package_packages[@]}"); fi
+if [ "${1:-build}" = package ]; then wanted=("${package_packages[@]}"); fi
 
 missing=()
 for package in "${wanted[@]}"; do

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the formatting of the C++ files, builds Corvane with warnings as errors and runs the
-# whole test suite, then runs it again under AddressSanitizer with UndefinedBehaviorSanitizer,
-# and under ThreadSanitizer.
+# whole test suite, builds the Debian packages and tests them, then runs the suite again under
+# AddressSanitizer with UndefinedBehaviorSanitizer, and under ThreadSanitizer.
 #   scripts/test.sh            everything
 #   scripts/test.sh --quick    the plain build only, without the tests labelled slow (those
 #                              that wait for real seconds)
@@ -14,8 +14,9 @@ scripts/deps.sh test
 scripts/format-check.sh
 
 jobs=$(nproc)
-ctest_filter=()
-if [ "${1:-}" = --quick ]; then ctest_filter=(--label-exclude slow); fi
+# The tests of the Debian packages run once, in the package stage below.
+ctest_filter=(--label-exclude packaging)
+if [ "${1:-}" = --quick ]; then ctest_filter=(--label-exclude 'slow|packaging'); fi
 run_suite() {  # run_suite BUILD_DIR [cmake options...]
   local dir=$1; shift
   cmake -S . -B "$dir" -G Ninja -DCORVANE_WERROR=ON "$@"
@@ -25,6 +26,14 @@ run_suite() {  # run_suite BUILD_DIR [cmake options...]
 
 run_suite build/ci -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG"
 if [ "${1:-}" = --quick ]; then exit 0; fi
+
+# The Debian packages: built with the programs only, through ccache (scripts/package.sh), then
+# taken apart, run, linted, installed and purged by the tests labelled packaging, which compare
+# them with what build/ci installs.
+package_start=$SECONDS
+scripts/package.sh build/packages
+ctest --test-dir build/ci --output-on-failure --timeout 600 --label-regex packaging
+echo "Package stage: $((SECONDS - package_start)) s"
 
 # AddressSanitizer and UndefinedBehaviorSanitizer run everything, the Qt programs' tests too
 # (offscreen: no display needed); Qt's and fontconfig's own allocations that live until exit

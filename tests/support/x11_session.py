@@ -140,6 +140,18 @@ class Picture:
             subprocess.run([CONVERT, "xwd:-", save_as], input=xwd, check=True)
         ppm = subprocess.run([CONVERT, "xwd:-", "-depth", "8", "ppm:-"], input=xwd,
                              capture_output=True, check=True).stdout
+        return Picture.from_ppm(ppm)
+
+    @staticmethod
+    def of_file(path):
+        """A picture file (PNG, ...) read through ImageMagick."""
+        ppm = subprocess.run([CONVERT, path, "-alpha", "off", "-depth", "8", "ppm:-"],
+                             capture_output=True, check=True).stdout
+        return Picture.from_ppm(ppm)
+
+    @staticmethod
+    def from_ppm(ppm):
+        """A binary PPM (P6) picture."""
         # P6 header: magic, width, height, maximum, each followed by one white-space byte;
         # comments (the window's name) run from "#" to the line's end.
         fields, at = [], 0
