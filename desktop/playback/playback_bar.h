@@ -27,7 +27,7 @@ class PlaybackBar : public QWidget {
   QLabel* momentLabel() const { return moment_; }
   QToolButton* leaveButton() const { return leave_; }
 
- signals:
+ Q_SIGNALS:
   // The user asked to go back to the live chart.
   void leaveRequested();
 

@@ -46,7 +46,7 @@ bool PlaybackController::Open(const QString& path,
   damage_reported_ = false;
   current_ = start_;
   ShowTime(start_);
-  emit rangeChanged(start_, end_);
+  Q_EMIT rangeChanged(start_, end_);
   stop_indexing_ = false;
   indexer_ = std::thread([this] {
     while (!stop_indexing_) {
@@ -74,8 +74,8 @@ void PlaybackController::OnIndexProgress() {
       damage_reported_ = true;
     }
   }
-  emit rangeChanged(start_, end_);
-  if (!damage.isEmpty()) emit problem(damage + "; the recording ends there");
+  Q_EMIT rangeChanged(start_, end_);
+  if (!damage.isEmpty()) Q_EMIT problem(damage + "; the recording ends there");
 }
 
 void PlaybackController::StopIndexing() {
@@ -89,7 +89,7 @@ void PlaybackController::Close() {
   StopIndexing();
   recording_.reset();
   indexed_ = false;
-  emit closed();
+  Q_EMIT closed();
 }
 
 QString PlaybackController::Damage() const {
@@ -109,12 +109,12 @@ void PlaybackController::ShowTime(std::int64_t time) {
     shown = recording_->MomentAt(time, &moment, &error);
   }
   if (!shown) {
-    emit problem(QString::fromStdString(error));
+    Q_EMIT problem(QString::fromStdString(error));
     return;
   }
   current_ = time;
   recording::ShowMoment(chart_, moment);
-  emit momentShown(QString::fromStdString(recording::DescribeMoment(moment)));
+  Q_EMIT momentShown(QString::fromStdString(recording::DescribeMoment(moment)));
 }
 
 void PlaybackController::StepSamples(int samples) {
@@ -146,14 +146,14 @@ void PlaybackController::Play() {
   play_clock_ = clock_();
   play_time_ = current_;
   timer_.start();
-  emit playingChanged(true);
+  Q_EMIT playingChanged(true);
 }
 
 void PlaybackController::Pause() {
   if (!playing_) return;
   playing_ = false;
   timer_.stop();
-  emit playingChanged(false);
+  Q_EMIT playingChanged(false);
 }
 
 void PlaybackController::SetSpeed(int speed) {

@@ -64,7 +64,7 @@ class PlaybackController : public QObject {
   // The playing timer's step; also called by tests that move the clock themselves.
   void Tick();
 
- signals:
+ Q_SIGNALS:
   // The chart shows a new moment; `caption` names it ("Recorded 2026-12-09 00:28:09", and
   // the note of a log of state changes).
   void momentShown(const QString& caption);

@@ -12,7 +12,7 @@
 
 #include "desktop/counters/computer_dlg.h"
 #include "desktop/counters/counter_browser.h"
-#include "tests/counters_dialog/dialog_test_support.h"
+#include "tests/desktop/counters/dialog_test_support.h"
 
 namespace corvane::desktop {
 namespace {
