@@ -17,8 +17,8 @@
 
 #include "core/engine_host.h"
 #include "platform/linux/x11/xcb_window.h"
-#include "platform/qt/coalesced_call.h"
 #include "platform/qt/chart_layers.h"
+#include "platform/qt/coalesced_call.h"
 #include "platform/qt/text_layout_cache.h"
 #include "screensaver/chart_placement.h"
 #include "screensaver/user_input.h"
