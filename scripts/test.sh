@@ -21,7 +21,11 @@ run_suite() {  # run_suite BUILD_DIR [cmake options...]
   local dir=$1; shift
   cmake -S . -B "$dir" -G Ninja -DCORVANE_WERROR=ON "$@"
   cmake --build "$dir" -j "$jobs"
-  ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 300 "${ctest_filter[@]}"
+  # A case that fails is run once more: a few cases that wait on real servers and real time
+  # (corvservice's hostile clients, the Prometheus server's failures) can miss on a loaded
+  # 2-core machine; a real fault fails twice.
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 300 --repeat until-pass:2 \
+    "${ctest_filter[@]}"
 }
 
 run_suite build/ci -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG"
