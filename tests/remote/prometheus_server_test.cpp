@@ -175,8 +175,9 @@ TEST_F(PrometheusServerTest, ListNamesTheInstancesWithTheirJob) {
   EXPECT_EQ(out.str(), expected[0] + "\n" + expected[1] + "\n");
 
   std::ostringstream objects;
+  const std::string first = exporters_[0]->Instance();
   const std::vector<std::string_view> list = {"--prometheus", options_.url, "--list", "--machine",
-                                              exporters_[0]->Instance()};
+                                              first};
   EXPECT_EQ(corvquery::RunQueryTool(list, &provider, objects, err), corvquery::kExitOk)
       << err.str();
   EXPECT_EQ(objects.str(), "Processor\nMemory\nSystem\n");
