@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
+#include "core/recording/dropped_file.h"
 #include "desktop/document/document_ui.h"
 
 namespace corvane::desktop {
@@ -45,8 +46,15 @@ CCorvaneApp::~CCorvaneApp() {
 
 bool CCorvaneApp::InitInstance(const QStringList& arguments) {
   QString error;
-  const std::optional<QString> profile = ProfileArgument(arguments, &error);
+  std::optional<QString> profile = ProfileArgument(arguments, &error);
   if (!error.isEmpty()) return false;
+  // An activity log given in place of a profile plays back over the last profile.
+  std::optional<QString> log;
+  if (profile && recording::ClassifyDroppedFile(profile->toStdString()) ==
+                     recording::DroppedFileKind::kActivityLog) {
+    log = QFileInfo(*profile).absoluteFilePath();
+    profile.reset();
+  }
   // Nothing samples yet, so the stop before New and Open ends at once.
   DocumentUi& ui = frame_->document_ui();
   if (profile) {
@@ -57,7 +65,11 @@ bool CCorvaneApp::InitInstance(const QStringList& arguments) {
   frame_->Synchronise(true);
   PlaceWindow(*frame_, document_->WindowRect());
   frame_->show();
-  if (flags_.show_wizard) ui.RunWizard();
+  if (log) {
+    frame_->OpenLog(*log);
+  } else if (flags_.show_wizard) {
+    ui.RunWizard();
+  }
   return true;
 }
 

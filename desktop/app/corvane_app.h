@@ -1,8 +1,8 @@
 // CCorvaneApp: the desktop program's start-up, one per process. Builds the document and the
-// main frame, carries out the command line (an optional profile path), places and shows the
-// window, and runs the profile wizard when no previous profile could be opened. Owns the
-// start-up flags, the document and the frame; ends the event loop when the frame closes.
-// GUI thread only; the provider and the dialogs must outlive it.
+// main frame, carries out the command line (an optional profile path, or an activity log to play
+// back over the last profile), places and shows the window, and runs the profile wizard when no
+// previous profile could be opened. Owns the start-up flags, the document and the frame; ends the
+// event loop when the frame closes. GUI thread only; the provider and the dialogs must outlive it.
 #pragma once
 
 #include <QObject>

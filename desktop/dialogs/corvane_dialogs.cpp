@@ -60,6 +60,10 @@ std::optional<QString> CorvaneDialogs::AskOpenPath(QWidget* parent) {
   return qt::AskOpenProfile(parent);
 }
 
+std::optional<QString> CorvaneDialogs::AskOpenLogPath(QWidget* parent) {
+  return qt::AskOpenActivityLog(parent);
+}
+
 std::optional<QString> CorvaneDialogs::AskSavePath(const QString& proposed, QWidget* parent) {
   return qt::AskSaveProfile(proposed, parent);
 }

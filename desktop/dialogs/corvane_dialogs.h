@@ -18,6 +18,7 @@ class CorvaneDialogs final : public DocumentDialogs {
   void ShowAbout(QWidget* main_window) override;
   void ShowHelp(std::uint32_t context, QWidget* parent) override;
   std::optional<QString> AskOpenPath(QWidget* parent) override;
+  std::optional<QString> AskOpenLogPath(QWidget* parent) override;
   std::optional<QString> AskSavePath(const QString& proposed, QWidget* parent) override;
   std::optional<QColor> ChooseColour(const QColor& initial, const QList<QColor>& custom_colours,
                                      QWidget* parent) override;

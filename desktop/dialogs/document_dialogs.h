@@ -42,6 +42,9 @@ class DocumentDialogs {
 
   // A profile to open, from the file dialog with the profile filter; nullopt on Cancel.
   virtual std::optional<QString> AskOpenPath(QWidget* parent) = 0;
+  // An activity log to play back, from the file dialog with the logs' filter; nullopt on
+  // Cancel.
+  virtual std::optional<QString> AskOpenLogPath(QWidget* parent) = 0;
   // Where to save the profile, proposed as `proposed`; nullopt on Cancel.
   virtual std::optional<QString> AskSavePath(const QString& proposed, QWidget* parent) = 0;
   // The colour dialog with `initial` preselected and the 16 custom colours set (invalid

@@ -1,5 +1,6 @@
 #include "desktop/document/corvane_doc.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include "core/catalogue.h"
@@ -225,6 +226,36 @@ void CCorvaneDoc::SetColour(ColourSetting which, const QColor& colour) {
   engine_.SetSettings(settings);
   engine_.ApplySettingsToChart();
   Q_EMIT updateAllViews();
+}
+
+bool CCorvaneDoc::SetProfileAside() {
+  auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() +
+                                               QStringLiteral("/corvane-live-XXXXXX.crvn"));
+  if (!file->open()) return false;
+  file->close();
+  const bool modified = engine_.IsModified();
+  // The chart's own save: the engine's would move the activity log beside the temporary file.
+  if (!engine_.chart::WindRose::Save(file->fileName().toStdString())) {
+    engine_.SetModified(modified);
+    return false;
+  }
+  engine_.SetModified(modified);
+  aside_modified_ = modified;
+  aside_ = std::move(file);
+  return true;
+}
+
+bool CCorvaneDoc::TakeProfileBack() {
+  if (!aside_) return false;
+  const std::unique_ptr<QTemporaryFile> file = std::move(aside_);
+  engine_.SetUpNewProfile();
+  engine_.RemoveAllAxes();
+  engine_.ResetToDefaults();
+  engine_.chart::WindRose::Load(file->fileName().toStdString());
+  engine_.SetLogLocation(path_name_.toStdString(), false);
+  engine_.SetModified(aside_modified_);
+  Start(true);
+  return true;
 }
 
 bool CCorvaneDoc::LoggingOff() const { return engine_.GetSettings().LogMode == log_mode::kOff; }

@@ -16,7 +16,9 @@
 #include <QObject>
 #include <QRect>
 #include <QString>
+#include <QTemporaryFile>
 #include <QUrl>
+#include <memory>
 
 #include "core/engine.h"
 #include "desktop/alerts/alert_notifier.h"
@@ -109,6 +111,15 @@ class CCorvaneDoc final : public QObject {
   // Asks the views to show the chart again.
   void UpdateAllViews() { Q_EMIT updateAllViews(); }
 
+  // ---- Playback borrows the engine's chart (the collector stopped first). ----
+  // Keeps the open profile, as it is now and with its modified state, in a temporary file,
+  // so that the chart can show a recording. False when it cannot be written (nothing changed).
+  bool SetProfileAside();
+  bool ProfileSetAside() const { return aside_ != nullptr; }
+  // The profile kept aside back in the engine, as modified as it was, with its own activity
+  // log again; then Start. False (and the engine's profile as it is) when none is kept.
+  bool TakeProfileBack();
+
  Q_SIGNALS:
   // The path name, and so the caption, changed.
   void titleChanged();
@@ -128,6 +139,8 @@ class CCorvaneDoc final : public QObject {
   AlertPoster alert_poster_{notifier_};
   Corvane engine_;  // after sink_, screen_ and alert_poster_, which it calls until destroyed
   EngineWindow* view_window_ = nullptr;
+  std::unique_ptr<QTemporaryFile> aside_;  // the profile while the chart shows a recording
+  bool aside_modified_ = false;
   QString path_name_;
   bool modified_ = false;
   // The open profile could not be read: the silent save must not replace it with an empty one.

@@ -12,6 +12,7 @@ inline constexpr int kFileNew = 57600;
 inline constexpr int kFileOpen = 57601;
 inline constexpr int kFileSave = 57603;
 inline constexpr int kFileSaveAs = 57604;
+inline constexpr int kFileOpenLog = 32851;
 inline constexpr int kFileMru1 = 57616;  // the recent files are kFileMru1 .. kFileMru1 + 3
 inline constexpr int kAppExit = 57665;
 inline constexpr int kViewLog = 32805;

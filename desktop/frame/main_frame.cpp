@@ -20,12 +20,14 @@
 #include <string_view>
 #include <vector>
 
+#include "core/recording/dropped_file.h"
 #include "desktop/app/machine_settings.h"
 #include "desktop/dialogs/document_dialogs.h"
 #include "desktop/document/corvane_doc.h"
 #include "desktop/document/document_ui.h"
 #include "desktop/frame/command_ids.h"
 #include "desktop/frame/corvane_view.h"
+#include "desktop/frame/playback_session.h"
 #include "desktop/frame/tray_controller.h"
 #include "desktop/frame/tray_rose.h"
 #include "desktop/frame/window_drag_filter.h"
@@ -48,8 +50,9 @@ struct MenuSpec {
 const MenuSpec kMenus[] = {
     {"file",
      QT_TR_NOOP("&File"),
-     {"file.new", "file.open", "file.save", "file.save_as", "-", "file.view_log", "file.clean_log",
-      "file.log_settings", "-", "file.reset_max", "file.restart", "recent", "-", "file.exit"}},
+     {"file.new", "file.open", "file.open_log", "file.save", "file.save_as", "-", "file.view_log",
+      "file.clean_log", "file.log_settings", "-", "file.reset_max", "file.restart", "recent", "-",
+      "file.exit"}},
     {"options",
      QT_TR_NOOP("&Options"),
      {"options.caption", "options.enable_tray", "options.always_on_top", "options.status_bar",
@@ -120,6 +123,7 @@ CMainFrame::CMainFrame(CCorvaneDoc& document, DocumentDialogs& dialogs, MachineS
   CreateContextMenu();
   CreateStatusBar();
   CreateTray();
+  CreatePlayback();
 
   // Moving and sizing by the mouse.
   auto* drag = new WindowDragFilter(*this, *view_);
@@ -217,6 +221,16 @@ void CMainFrame::CreateTray() {
           &TrayRose::SetAlertCount);
 }
 
+void CMainFrame::CreatePlayback() {
+  playback_ = new PlaybackSession(document_, *ui_, *this, view_->engine_window());
+  connect(playback_, &PlaybackSession::activeChanged, this, &CMainFrame::OnPlaybackActive);
+  connect(playback_, &PlaybackSession::momentShown, this, [this](const QString& caption) {
+    moment_ = caption.section(QLatin1Char('.'), 0, 0);
+    ready_label_->setText(caption);
+    UpdateCaption();
+  });
+}
+
 QMenu* CMainFrame::tray_menu() const { return tray_->menu(); }
 QSystemTrayIcon* CMainFrame::tray_icon() const { return tray_->icon(); }
 TrayRose* CMainFrame::tray_rose() const { return tray_->rose(); }
@@ -230,7 +244,26 @@ void CMainFrame::SetTrayAvailable(bool available) { tray_->SetAvailable(availabl
 // ---- State shown by the frame. ----
 
 void CMainFrame::UpdateCaption() {
+  if (playback_ != nullptr && playback_->IsActive()) {
+    setWindowTitle(
+        QStringLiteral("%1 (%2) - %3").arg(playback_->LogName(), moment_, tr(text::kAppTitle)));
+    return;
+  }
   setWindowTitle(document_.Title() + QStringLiteral(" - ") + tr(text::kAppTitle));
+}
+
+void CMainFrame::OnPlaybackActive(bool active) {
+  for (const Command& command : Commands()) {
+    if (!KeptInPlayback(command.id) && !LeavesPlayback(command.id))
+      action(command.id)->setEnabled(!active);
+  }
+  if (!active) {
+    moment_.clear();
+    ready_label_->setText(tr(text::kReady));
+    view_->setFocus(Qt::OtherFocusReason);
+  }
+  UpdateCaption();
+  SyncCheckMarks();
 }
 
 void CMainFrame::UpdateRecentFiles() {
@@ -268,10 +301,20 @@ void CMainFrame::Synchronise(bool activation) {
 // ---- Commands. ----
 
 void CMainFrame::OnCommand(int id) {
+  if (playback_->IsActive() && !KeptInPlayback(id)) {
+    if (!LeavesPlayback(id)) return;
+    playback_->Leave();
+  }
   for (const Command& command : Commands()) {
     if (command.id == id) return command.handler(*this);
   }
 }
+
+void CMainFrame::OnFileOpenLog() {
+  if (const std::optional<QString> path = dialogs_.AskOpenLogPath(this)) OpenLog(*path);
+}
+
+void CMainFrame::OpenLog(const QString& path) { playback_->Open(path); }
 
 void CMainFrame::OpenRecent(int index) {
   const QStringList files = machine_.RecentFiles();
@@ -365,6 +408,12 @@ void CMainFrame::keyPressEvent(QKeyEvent* event) {
     ShowContextMenuFromKeyboard();
     return;
   }
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+      playback_->IsActive()) {
+    event->accept();
+    playback_->Leave();
+    return;
+  }
   QMainWindow::keyPressEvent(event);
 }
 
@@ -378,7 +427,13 @@ void CMainFrame::changeEvent(QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-  if (ui_->stopper().IsPending() || !ui_->SaveModified()) {
+  if (ui_->stopper().IsPending()) {
+    event->ignore();
+    return;
+  }
+  // The save check is the live profile's: it comes back first.
+  playback_->Leave();
+  if (!ui_->SaveModified()) {
     event->ignore();
     return;
   }
@@ -398,9 +453,24 @@ void CMainFrame::dropEvent(QDropEvent* event) {
   }
   if (paths.isEmpty()) return;
   event->acceptProposedAction();
-  // Each dropped profile opens in turn, as File > Open does; the last one stays open.
-  // Opened once the drop is over, so that the drag source is not kept waiting by a message.
-  QTimer::singleShot(0, this, [this, paths] { ui_->OpenFiles(paths); });
+  // A dropped activity log is played back (the last one, when several are dropped, and then
+  // no profile opens). Otherwise each dropped profile opens in turn, as File > Open does; the
+  // last one stays open. Opened once the drop is over, so that the drag source is not kept
+  // waiting by a message.
+  QString log;
+  for (const QString& path : paths) {
+    if (recording::ClassifyDroppedFile(path.toStdString()) ==
+        recording::DroppedFileKind::kActivityLog)
+      log = path;
+  }
+  if (!log.isEmpty()) {
+    QTimer::singleShot(0, this, [this, log] { OpenLog(log); });
+    return;
+  }
+  QTimer::singleShot(0, this, [this, paths] {
+    playback_->Leave();
+    ui_->OpenFiles(paths);
+  });
 }
 
 }  // namespace corvane::desktop

@@ -5,7 +5,9 @@
 // frameless window without menu bar, still sized from its edges; dragging the diagram moves
 // it and a double-click brings the caption back (WindowDragFilter); a right-click opens the
 // context menu, and so do Shift+F10 and the Menu key, at the window's centre; the window
-// manager's own keys still move and size it.
+// manager's own keys still move and size it. File > Open Log... (or a log dropped on the window)
+// plays a recording on the chart (PlaybackSession); Esc goes back to the live chart, and the
+// commands that need the live profile either wait until then or go back first.
 //
 // GUI thread only. The document and the dialogs must outlive the frame.
 #pragma once
@@ -34,6 +36,7 @@ class TrayRose;
 class DocumentDialogs;
 class DocumentUi;
 class MachineSettings;
+class PlaybackSession;
 
 class CMainFrame final : public QMainWindow {
   Q_OBJECT
@@ -49,6 +52,8 @@ class CMainFrame final : public QMainWindow {
   QAction* action(int id) const { return actions_.value(id); }
   QMenu* context_menu() const { return context_menu_; }
   TrayController& tray() const { return *tray_; }
+  // The recording shown in place of the live chart, if any.
+  PlaybackSession& playback() const { return *playback_; }
   QMenu* tray_menu() const;
   QSystemTrayIcon* tray_icon() const;
   TrayRose* tray_rose() const;
@@ -64,6 +69,9 @@ class CMainFrame final : public QMainWindow {
   void ShowContextMenu(const QPoint& global_pos);
   // The context menu from the keyboard (Shift+F10, the Menu key): at the window's centre.
   void ShowContextMenuFromKeyboard();
+
+  // Plays the activity log at `path` back on the chart.
+  void OpenLog(const QString& path);
 
   void HideToTray();
   void RestoreFromTray();
@@ -96,6 +104,12 @@ class CMainFrame final : public QMainWindow {
   void PlaceAtStart();
   void CreateTray();
   void CreateStatusBar();
+  void CreatePlayback();
+  // What the commands may do while a recording is shown (main_frame_commands.cpp).
+  static bool KeptInPlayback(int id);
+  static bool LeavesPlayback(int id);
+  void OnPlaybackActive(bool active);
+  void OnFileOpenLog();
 
   void UpdateCaption();
   void UpdateRecentFiles();
@@ -117,6 +131,8 @@ class CMainFrame final : public QMainWindow {
   CCorvaneView* view_ = nullptr;
   DocumentUi* ui_ = nullptr;
   TrayController* tray_ = nullptr;
+  PlaybackSession* playback_ = nullptr;
+  QString moment_;  // the recorded moment shown, for the caption
   QLabel* ready_label_ = nullptr;
   QHash<int, QAction*> actions_;
   QHash<QString, QAction*> actions_by_name_;

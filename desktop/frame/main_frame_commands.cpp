@@ -21,6 +21,9 @@ const std::vector<Command>& CMainFrame::Commands() {
       {cmd::kFileOpen, "file.open", QT_TR_NOOP("&Open..."), QKeySequence::Open,
        QT_TR_NOOP("Open an existing document"), false, [](CMainFrame& f) { f.ui_->OnFileOpen(); },
        nullptr},
+      {cmd::kFileOpenLog, "file.open_log", QT_TR_NOOP("Open &Log..."), QKeySequence::UnknownKey,
+       QT_TR_NOOP("Play an activity log back on the chart"), false,
+       [](CMainFrame& f) { f.OnFileOpenLog(); }, nullptr},
       {cmd::kFileSave, "file.save", QT_TR_NOOP("&Save"), QKeySequence::Save,
        QT_TR_NOOP("Save the active document"), false, [](CMainFrame& f) { f.ui_->OnFileSave(); },
        nullptr},
@@ -167,6 +170,37 @@ const std::vector<Command>& CMainFrame::Commands() {
        QT_TR_NOOP(""), false, [](CMainFrame& f) { f.tray_->HideToTray(); }, nullptr},
   };
   return kCommands;
+}
+
+// While a recording is shown the window options, the help and another log stay at hand; New,
+// Open and the recent files first go back to the live chart (their save check is the live
+// profile's). The rest act on the live profile or its collector and wait for it.
+bool CMainFrame::KeptInPlayback(int id) {
+  switch (id) {
+    case cmd::kFileOpenLog:
+    case cmd::kAppExit:
+    case cmd::kCaption:
+    case cmd::kEnableTray:
+    case cmd::kAlwaysOnTop:
+    case cmd::kStatusBar:
+    case cmd::kNotifyCritical:
+    case cmd::kSystemOptions:
+    case cmd::kHelpContents:
+    case cmd::kWebsite:
+    case cmd::kContactUs:
+    case cmd::kAbout:
+    case cmd::kContextMinimize:
+    case cmd::kTrayRestore:
+    case cmd::kTrayMinimize:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool CMainFrame::LeavesPlayback(int id) {
+  return id == cmd::kFileNew || id == cmd::kFileOpen ||
+         (id >= cmd::kFileMru1 && id < cmd::kFileMru1 + kRecentFileCount);
 }
 
 }  // namespace corvane::desktop

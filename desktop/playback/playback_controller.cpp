@@ -43,6 +43,7 @@ bool PlaybackController::Open(const QString& path,
     end_ = recording_->EndTime();
     indexed_ = recording_->indexed();
   }
+  if (prepare_) prepare_(recording_->settings());
   damage_reported_ = false;
   current_ = start_;
   ShowTime(start_);

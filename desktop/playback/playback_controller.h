@@ -32,6 +32,11 @@ class PlaybackController : public QObject {
   explicit PlaybackController(chart::WindRose& chart, QObject* parent = nullptr, Clock clock = {});
   ~PlaybackController() override;
 
+  // Called by Open once the log is open and before its first moment is shown, with the
+  // recording's settings: where the chart gets the recording's axes.
+  using ChartPreparer = std::function<void(const recording::RecordingSettings& settings)>;
+  void SetChartPreparer(ChartPreparer prepare) { prepare_ = std::move(prepare); }
+
   // Opens the log (and its backup), shows its first moment and starts indexing the rest.
   // False with the reason; the chart is then left alone.
   bool Open(const QString& path, std::optional<recording::RecordingSettings> settings,
@@ -80,6 +85,7 @@ class PlaybackController : public QObject {
 
   chart::WindRose& chart_;
   Clock clock_;
+  ChartPreparer prepare_;
   QTimer timer_;
   mutable std::mutex mutex_;  // guards recording_ against the indexing thread
   std::unique_ptr<recording::Recording> recording_;

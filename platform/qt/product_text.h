@@ -15,6 +15,9 @@ inline constexpr char kProfileFilter[] = "Corvane Profiles (*.crvn)";
 inline constexpr char kAllFilesFilter[] = "All Files (*)";
 inline constexpr char kProfileExtension[] = ".crvn";
 inline constexpr char kBrowseProfilesTitle[] = "Browse Corvane Profiles";
+// Activity logs, as the profiles write them.
+inline constexpr char kLogFilter[] = "Corvane Logs (*.csv *.html)";
+inline constexpr char kOpenLogTitle[] = "Open Log";
 
 // Keys of the settings store.
 inline constexpr char kRecentFileListKey[] = "Software\\Quillfen\\Corvane\\Recent File List";

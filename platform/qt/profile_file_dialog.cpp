@@ -52,4 +52,16 @@ std::optional<QString> BrowseForProfile(const QString& start, QWidget* parent) {
   return QFileInfo(*chosen).absoluteFilePath();
 }
 
+std::optional<QString> AskOpenActivityLog(QWidget* parent) {
+  QFileDialog dialog(parent, Tr(product::kOpenLogTitle));
+  dialog.setObjectName(QStringLiteral("openLog"));
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setNameFilters({Tr(product::kLogFilter), Tr(product::kAllFilesFilter)});
+  const std::optional<QString> chosen = Chosen(dialog);
+  if (!chosen) return std::nullopt;
+  return QFileInfo(*chosen).absoluteFilePath();
+}
+
 }  // namespace corvane::qt

@@ -33,6 +33,7 @@ struct ScriptedDialogs final : DocumentDialogs {
   std::optional<QString> computer;
   int computer_asks = 0;
   std::optional<QString> open_path;
+  std::optional<QString> open_log_path;
   std::optional<QString> save_path;
   std::optional<QColor> colour;
   QColor colour_initial;
@@ -65,6 +66,7 @@ struct ScriptedDialogs final : DocumentDialogs {
   void ShowAbout(QWidget*) override {}
   void ShowHelp(std::uint32_t context, QWidget*) override { help_contexts.append(context); }
   std::optional<QString> AskOpenPath(QWidget*) override { return open_path; }
+  std::optional<QString> AskOpenLogPath(QWidget*) override { return open_log_path; }
   std::optional<QString> AskSavePath(const QString&, QWidget*) override { return save_path; }
   std::optional<QColor> ChooseColour(const QColor& initial, const QList<QColor>& custom,
                                      QWidget*) override {

@@ -5,6 +5,7 @@
 
 #include "core/recording/local_seconds.h"
 #include "core/recording/moment_chart.h"
+#include "core/recording/recording_engine.h"
 #include "tools/corvsnap/snapshot.h"
 
 namespace corvane::corvsnap {
@@ -16,22 +17,6 @@ using recording::Recording;
 // Reads the recording far enough to know `time`'s row (all of it for times near the end).
 void IndexUpTo(Recording& recording, std::int64_t time) {
   while (!recording.indexed() && recording.EndTime() < time) recording.IndexSome(16 << 20);
-}
-
-// The engine's axes for a log read without its profile: the log's columns on the default
-// scale.
-void UseLogColumns(Corvane& engine, const recording::RecordingSettings& settings) {
-  engine.SetUpNewProfile();
-  engine.RemoveAllAxes();
-  for (const recording::RecordingAxis& axis : settings.axes) {
-    if (engine.GetAxisCount() == engine.GetAxisCapacity()) break;
-    engine.AddAxis(axis.name, std::string_view(), axis.inverse, axis.min, axis.max, axis.critical,
-                   axis.multiplier, nullptr);
-  }
-  CorvaneSettings values = engine.GetSettings();
-  values.LogMode = log_mode::kOff;
-  engine.SetSettings(values);
-  engine.ApplySettingsToChart();
 }
 
 }  // namespace
@@ -96,7 +81,7 @@ int RunLogSnapshot(const SnapOptions& options, perf::Provider& provider, const P
     err << "corvsnap: " << error << '\n';
     return kExitFailure;
   }
-  if (!profile) UseLogColumns(engine, recording->settings());
+  if (!profile) recording::UseLogColumns(engine, recording->settings());
 
   std::int64_t first = 0;
   if (options.at) {

@@ -4,33 +4,15 @@
 
 #include "chart/svg_surface.h"
 #include "core/engine_picture.h"
+#include "core/recording/recording_engine.h"
 #include "files/atomic_file.h"
 
 namespace corvane::corvsnap {
 
 bool PrepareEngine(Corvane& engine, const std::optional<std::filesystem::path>& profile,
                    std::string* error) {
+  if (profile) return recording::LoadProfileWithoutLog(engine, *profile, error);
   engine.SetUpNewProfile();
-  if (!profile) return true;
-  engine.RemoveAllAxes();
-  // The chart's own load reads the axes and the settings; the engine's would also open the
-  // profile's activity log beside it, which a snapshot must not touch.
-  if (!engine.chart::WindRose::Load(*profile)) {
-    const std::string reason = engine.GetLastProfileError();
-    *error = "cannot load profile " + profile->string() + (reason.empty() ? "" : ": " + reason);
-    return false;
-  }
-  // An empty file, random bytes or bare line ends read as a profile without a single axis: a
-  // picture of an empty diagram would hide that the profile is not one.
-  if (engine.GetAxisCount() == 0) {
-    *error = "the profile has no counters: " + profile->string();
-    return false;
-  }
-  CorvaneSettings settings = engine.GetSettings();
-  settings.LogMode = log_mode::kOff;
-  engine.SetSettings(settings);
-  engine.ApplySettingsToChart();
-  engine.SetModified(false);
   return true;
 }
 
