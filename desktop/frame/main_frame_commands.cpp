@@ -21,7 +21,7 @@ const std::vector<Command>& CMainFrame::Commands() {
       {cmd::kFileOpen, "file.open", QT_TR_NOOP("&Open..."), QKeySequence::Open,
        QT_TR_NOOP("Open an existing document"), false, [](CMainFrame& f) { f.ui_->OnFileOpen(); },
        nullptr},
-      {cmd::kFileOpenLog, "file.open_log", QT_TR_NOOP("Open &Log..."), QKeySequence::UnknownKey,
+      {cmd::kFileOpenLog, "file.open_log", QT_TR_NOOP("Open Lo&g..."), QKeySequence::UnknownKey,
        QT_TR_NOOP("Play an activity log back on the chart"), false,
        [](CMainFrame& f) { f.OnFileOpenLog(); }, nullptr},
       {cmd::kFileSave, "file.save", QT_TR_NOOP("&Save"), QKeySequence::Save,

@@ -52,6 +52,8 @@ PlaybackBar::PlaybackBar(PlaybackController& controller, QWidget* parent)
   moment_ = new QLabel(this);
   moment_->setObjectName("momentLabel");
   moment_->setAccessibleName(tr("Moment shown"));
+  // The note of a log of state changes is long: it wraps rather than widen the window.
+  moment_->setWordWrap(true);
 
   leave_ = new QToolButton(this);
   leave_->setObjectName("leaveButton");
@@ -59,17 +61,24 @@ PlaybackBar::PlaybackBar(PlaybackController& controller, QWidget* parent)
   leave_->setAccessibleName(tr("Leave the recording"));
   leave_->setToolTip(tr("Leave the recording and show the live chart again"));
 
-  auto* row = new QHBoxLayout;
-  row->addWidget(play_);
-  row->addWidget(start_);
-  row->addWidget(slider_, 1);
-  row->addWidget(end_);
-  row->addWidget(speed_);
-  row->addWidget(leave_);
+  // The slider has the whole width between the recording's ends, so that a narrow window still
+  // gives it room to move; the buttons and the moment shown go under it.
+  auto* time_row = new QHBoxLayout;
+  time_row->addWidget(start_);
+  time_row->addWidget(slider_, 1);
+  time_row->addWidget(end_);
+  auto* control_row = new QHBoxLayout;
+  control_row->addWidget(play_);
+  control_row->addWidget(speed_);
+  control_row->addWidget(moment_, 1);
+  control_row->addWidget(leave_);
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(4, 2, 4, 2);
-  column->addLayout(row);
-  column->addWidget(moment_);
+  column->addLayout(time_row);
+  column->addLayout(control_row);
+  setTabOrder(slider_, play_);
+  setTabOrder(play_, speed_);
+  setTabOrder(speed_, leave_);
 
   connect(play_, &QToolButton::clicked, this, [this] {
     if (controller_.IsPlaying()) {
