@@ -105,9 +105,22 @@ def inner(corvane, screenshots):
         dialog = wait_for(lambda: find(lambda n: n.getRoleName() == "dialog"
                                        and n.name == "Open Log" and showing(n)), 15,
                           "the Open Log dialog")
+        name_field = wait_for(lambda: x11.find_accessible(
+            dialog, lambda n: n.getRoleName() == "text"
+            and n.getState().contains(pyatspi.STATE_FOCUSED)), 10, "the file name field")
         x11.xdotool(env, "type", "--delay", "5", log)
-        x11.xdotool(env, "key", "Return")
-        wait_for(lambda: not showing(dialog), 10, "the dialog to close")
+
+        def typed():
+            text = name_field.queryText()
+            return text.getText(0, text.characterCount)
+
+        wait_for(lambda: typed() == log, 10, "the path in the file name field")
+        # The field's completer may take the first Return for itself.
+        for _ in range(3):
+            x11.xdotool(env, "key", "Return")
+            if x11.poll(lambda: (pump(), not showing(dialog))[1], 5):
+                break
+        assert not showing(dialog), "the dialog stays open with " + typed()
 
         slider = wait_for(lambda: find(lambda n: n.getRoleName() == "slider"
                                        and n.name == "Recorded time" and showing(n)), 15,
