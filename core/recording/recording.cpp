@@ -243,17 +243,18 @@ std::size_t Recording::RowAt(std::int64_t time) const {
   return after == times_.begin() ? 0 : static_cast<std::size_t>(after - times_.begin()) - 1;
 }
 
-bool Recording::ReadRow(std::size_t row, Row* out, std::string* error) {
+const Row* Recording::NextRow(std::size_t row, LogParser& parser, std::string* error) {
   const std::size_t part = (offsets_[row] & kFileBit) != 0 ? 1 : 0;
   const auto offset = static_cast<std::int64_t>(offsets_[row] & ~kFileBit);
   if (part != random_part_) {
-    if (!random_.Open(parts_[part]->path, error)) return false;
+    if (!random_.Open(parts_[part]->path, error)) return nullptr;
     random_part_ = part;
     random_.Seek(offset, 256 * 1024);
+    parser = LogParser(kind_, settings_.axes.size());
   } else if (random_.position() != offset) {
     random_.Seek(offset, 256 * 1024);
+    parser = LogParser(kind_, settings_.axes.size());
   }
-  LogParser parser(kind_, settings_.axes.size());
   std::string_view line;
   std::int64_t at = 0;
   bool ended = true;
@@ -261,15 +262,23 @@ bool Recording::ReadRow(std::size_t row, Row* out, std::string* error) {
     if (random_.Read(&line, &at, &ended) != LineReader::Next::kLine) break;
     const LogParser::Event event = parser.Feed(line, at, 1);
     if (event == LogParser::Event::kRow) {
-      *out = parser.row();
-      return true;
+      if (parser.row().offset != offset) break;
+      return &parser.row();
     }
     if (event != LogParser::Event::kNone) break;
   }
   random_part_ = SIZE_MAX;
   *error = parts_[part]->path + ": the row at byte " + std::to_string(offset) +
            " cannot be read back (the file changed since it was opened)";
-  return false;
+  return nullptr;
+}
+
+bool Recording::ReadRow(std::size_t row, Row* out, std::string* error) {
+  LogParser parser(kind_, settings_.axes.size());
+  const Row* read = NextRow(row, parser, error);
+  if (read == nullptr) return false;
+  *out = *read;
+  return true;
 }
 
 bool Recording::MomentAt(std::int64_t time, Moment* moment, std::string* error) {
@@ -289,12 +298,16 @@ bool Recording::MomentAt(std::int64_t time, Moment* moment, std::string* error) 
     statistics.Prepare(static_cast<int>(settings_.axes.size()));
   }
 
-  Row cells;
+  // The rows since the checkpoint lie one after the other: one pass of one parser reads them.
+  LogParser parser(kind_, settings_.axes.size());
   for (std::size_t r = first; r < row; ++r) {
-    if (!ReadRow(r, &cells, error)) return false;
-    Feed(statistics, cells.cells, SamplesOf(r, RowTime(r + 1)), nullptr);
+    const Row* read = NextRow(r, parser, error);
+    if (read == nullptr) return false;
+    Feed(statistics, read->cells, SamplesOf(r, RowTime(r + 1)), nullptr);
   }
-  if (!ReadRow(row, &cells, error)) return false;
+  const Row* read = NextRow(row, parser, error);
+  if (read == nullptr) return false;
+  const Row& cells = *read;
   std::int64_t samples = 1;
   const int mode = SessionMode(row);
   if (mode == 2 || mode == 3) {

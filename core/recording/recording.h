@@ -153,7 +153,12 @@ class Recording {
   bool has_pending_ = false;
   std::vector<EngineStatistics::Stored> scratch_;
 
-  LineReader random_;  // for ReadRow
+  // Reads `row` with `parser` (made for this recording's kind and columns): straight on when
+  // the reader stands at the row (after the row before it, or a seek there), else from the
+  // row's offset with the parser made afresh. The row is valid until the parser's next one.
+  const Row* NextRow(std::size_t row, LogParser& parser, std::string* error);
+
+  LineReader random_;  // for ReadRow and MomentAt
   std::size_t random_part_ = SIZE_MAX;
 };
 
