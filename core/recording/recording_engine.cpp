@@ -3,6 +3,13 @@
 namespace corvane::recording {
 namespace {
 
+// The engine as a new profile leaves it, whatever profile it showed before.
+void StartAfresh(Corvane& engine) {
+  engine.SetUpNewProfile();
+  engine.RemoveAllAxes();
+  engine.ResetToDefaults();
+}
+
 void TurnLogOff(Corvane& engine) {
   CorvaneSettings settings = engine.GetSettings();
   settings.LogMode = log_mode::kOff;
@@ -15,8 +22,7 @@ void TurnLogOff(Corvane& engine) {
 
 bool LoadProfileWithoutLog(Corvane& engine, const std::filesystem::path& profile,
                            std::string* error) {
-  engine.SetUpNewProfile();
-  engine.RemoveAllAxes();
+  StartAfresh(engine);
   // The chart's own load reads the axes and the settings; the engine's would also open the
   // profile's activity log beside it.
   if (!engine.chart::WindRose::Load(profile)) {
@@ -34,8 +40,7 @@ bool LoadProfileWithoutLog(Corvane& engine, const std::filesystem::path& profile
 }
 
 void UseLogColumns(Corvane& engine, const RecordingSettings& settings) {
-  engine.SetUpNewProfile();
-  engine.RemoveAllAxes();
+  StartAfresh(engine);
   for (const RecordingAxis& axis : settings.axes) {
     if (engine.GetAxisCount() == engine.GetAxisCapacity()) break;
     engine.AddAxis(axis.name, std::string_view(), axis.inverse, axis.min, axis.max, axis.critical,

@@ -12,14 +12,14 @@
 
 namespace corvane::recording {
 
-// The engine's new-profile set-up, then the profile's counters and settings with the log
-// turned off; modified is cleared. False with the reason (file and system error) when the
-// profile cannot be read or holds no counter.
+// The engine's new-profile set-up and default settings, then the profile's counters and settings
+// with the log turned off; modified is cleared. False with the reason (file and system error) when
+// the profile cannot be read or holds no counter.
 bool LoadProfileWithoutLog(Corvane& engine, const std::filesystem::path& profile,
                            std::string* error);
 
-// The engine's new-profile set-up with one axis per column of the log (up to the engine's
-// capacity), the log turned off.
+// The engine's new-profile set-up and default settings with one axis per column of the log (up to
+// the engine's capacity), the log turned off.
 void UseLogColumns(Corvane& engine, const RecordingSettings& settings);
 
 }  // namespace corvane::recording

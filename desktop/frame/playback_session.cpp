@@ -82,6 +82,8 @@ void PlaybackSession::Open(const QString& path) {
 
 void PlaybackSession::OpenStopped(const QString& path) {
   Corvane& engine = document_.engine();
+  // From one recording to the next the window keeps the options as they are now.
+  if (active_) window_options_ = OptionsOf(engine.GetSettings());
   // The profile that wrote the log gives the axes their scales; a profile that cannot be read
   // leaves the log's own columns.
   std::optional<recording::RecordingSettings> settings;

@@ -153,14 +153,28 @@ TEST_F(PlaybackSessionTest, TheLiveProfileComesBackWithItsUnsavedChangesAndTheWi
   ASSERT_TRUE(Saved(doc().SaveAs(saved)));
   QTRY_VERIFY_WITH_TIMEOUT(engine().Stop(), 8000);
   ASSERT_TRUE(engine().AddAxis("Extra", "", false, 0, 100, 80, 1, new CounterItem("\\Test\\Load")));
+  CorvaneSettings logging = engine().GetSettings();
+  logging.LogMode = 1;
+  logging.LogFormat = 1;
+  engine().SetSettings(logging);
   doc().TakeChartChanges();
   ASSERT_TRUE(doc().Start(false));
   const int axes = engine().GetAxisCount();
   ASSERT_TRUE(doc().IsModified());
+  QTRY_VERIFY_WITH_TIMEOUT(engine().GetSampleCount() >= 1, 8000);
+  QTRY_VERIFY_WITH_TIMEOUT(engine().Stop(), 8000);
+  const std::filesystem::path live_log = engine().GetLogPath();
+  const auto live_log_size = std::filesystem::file_size(live_log);
 
-  frame().OpenLog(WriteRecording());
+  const QString log = WriteRecording();
+  const auto log_size = std::filesystem::file_size(log.toStdString());
+  frame().OpenLog(log);
   WaitForStops();
   ASSERT_TRUE(playback().IsActive());
+  // Neither the live profile's log nor the recording gets a line meanwhile.
+  QTest::keyClick(slider(), Qt::Key_End);
+  EXPECT_EQ(std::filesystem::file_size(live_log), live_log_size);
+  EXPECT_EQ(std::filesystem::file_size(log.toStdString()), log_size);
   EXPECT_FALSE(frame().action(cmd::kAlwaysOnTop)->isChecked());
   frame().action(cmd::kAlwaysOnTop)->trigger();
   EXPECT_TRUE(frame().windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -172,10 +186,11 @@ TEST_F(PlaybackSessionTest, TheLiveProfileComesBackWithItsUnsavedChangesAndTheWi
   EXPECT_EQ(doc().PathName(), saved);
   EXPECT_EQ(engine().GetSettings().AlwaysOntop, 1);
   EXPECT_TRUE(frame().windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-  // The profile's log is its own again, not the recording's.
-  EXPECT_TRUE(
-      QString::fromStdString(engine().GetLogPath()).section('/', -1).startsWith("Mine-log."))
-      << engine().GetLogPath();
+  // The profile's log is its own again, and the live samples go on in it.
+  EXPECT_EQ(engine().GetLogPath(), live_log.string());
+  EXPECT_EQ(engine().GetSettings().LogMode, 1);
+  QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::file_size(live_log) > live_log_size, 8000);
+  EXPECT_EQ(std::filesystem::file_size(log.toStdString()), log_size);
 }
 
 TEST_F(PlaybackSessionTest, ClosingDuringPlaybackSavesTheLiveProfileNotTheRecordingsAxes) {
