@@ -4,7 +4,7 @@
 // under the chart; every moment shown posts a repaint of the view. Leaving it (the bar's
 // button, Esc, or a command that needs the live profile) brings the profile back and the
 // collector starts again. The window options (caption, tray, on top, notifications) stay the
-// window's throughout. Owns the controller and the bar's tool bar.
+// window's throughout. Owns the controller; the bar's tool bar is the window's child.
 //
 // GUI thread only. The document, its window side, the window and the view's window must outlive
 // the session.
