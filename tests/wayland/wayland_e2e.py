@@ -9,7 +9,10 @@
   rectangle, is printed ("placed at").
 - input: weston's X11 back end inside Xvfb, so that xdotool's pointer reaches the compositor
   as a real seat. With the caption off, dragging the diagram moves the window and dragging
-  its lower right corner sizes it, both carried out by the compositor.
+  its lower right corner sizes it, both carried out by the compositor. The X screen is larger
+  than weston's window: each drag enters that window from outside, the one moment weston's
+  X11 back end learns where the pointer is (otherwise it adds up the motions from a position
+  it may never have been told, and the press lands elsewhere, e.g. on the panel's launcher).
 
 usage: wayland_e2e.py CORVANE OUTPUT_FOLDER
 Each case runs on its own private session bus; pictures stay in OUTPUT_FOLDER. Skipped (77)
@@ -33,6 +36,10 @@ QT_WAYLAND_PLUGIN = "/usr/lib/x86_64-linux-gnu/qt6/plugins/platforms/libqwayland
 BACK = (24, 40, 64)
 CURRENT = (255, 40, 40)
 LEFT, TOP, WIDTH, HEIGHT = 300, 250, 500, 400
+# weston's output, and for the input case the larger X screen its window sits in at 0,0.
+OUTPUT_SIZE = (1024, 768)
+X_SCREEN = "1280x960x24"
+OUTSIDE_OUTPUT = (1200, 900)
 
 failures = []
 
@@ -79,8 +86,8 @@ def start_weston(processes, env, folder, backend):
     env["XDG_RUNTIME_DIR"] = os.path.join(folder, "run")
     os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
     socket = "corvane-test"
-    processes.start(["weston", "--backend=" + backend, "--use-pixman", "--width=1024",
-                     "--height=768", "--socket=" + socket, "--idle-time=0", "--debug"],
+    processes.start(["weston", "--backend=" + backend, "--use-pixman",
+                     "--width=%d" % OUTPUT_SIZE[0], "--height=%d" % OUTPUT_SIZE[1], "--socket=" + socket, "--idle-time=0", "--debug"],
                     env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     x11.wait_for(lambda: os.path.exists(os.path.join(env["XDG_RUNTIME_DIR"], socket)), 20,
                  "weston's socket")
@@ -191,8 +198,10 @@ def headless_case(corvane, output, env, processes, folder):
 
 def drag(env, start, delta):
     """A left-button drag, in steps, as a hand does it (the move starts after the drag
-    distance)."""
+    distance). The pointer comes into weston's window from outside it, right at the start."""
     x, y = start
+    x11.xdotool(env, "mousemove", *OUTSIDE_OUTPUT)
+    time.sleep(0.2)
     x11.xdotool(env, "mousemove", x, y)
     time.sleep(0.2)
     x11.xdotool(env, "mousedown", "1")
@@ -206,7 +215,7 @@ def drag(env, start, delta):
 
 
 def input_case(corvane, output, env, processes, folder):
-    x11.start_xvfb(processes, env, "1024x768x24")
+    x11.start_xvfb(processes, env, X_SCREEN)
     start_weston(processes, env, folder, "x11-backend.so")
     start_corvane(processes, env, folder, corvane, Caption=0)
     time.sleep(3)
@@ -230,7 +239,6 @@ def input_case(corvane, output, env, processes, folder):
           sized[3] - height >= 40,
           "dragging the lower right corner sizes it through the compositor: %s -> %s"
           % (moved, sized))
-
 
 
 CASES = {"headless": headless_case, "input": input_case}
