@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <chrono>
+#include <optional>
+#include <string>
 #include <system_error>
 #include <thread>
 
@@ -70,6 +72,27 @@ bool WriteAll(int fd, std::string_view text, off_t at, int* err) {
     at += n;
   }
   return true;
+}
+
+// Cuts the file back to `size` bytes. Nothing when that worked, else the system's reason.
+std::optional<int> CutBack(int fd, off_t size) {
+  while (::ftruncate(fd, size) != 0) {
+    if (errno != EINTR) return errno;
+  }
+  return std::nullopt;
+}
+
+// The text of a write that failed for `err` and whose undoing failed too: the step names what
+// could not be undone and the text still ends in the write's own reason, as every other.
+std::string DescribeUndone(const std::string& path, std::string_view step, std::string_view undo,
+                           int undo_error, int err) {
+  std::string what(step);
+  what += ", and ";
+  what += undo;
+  what += " (";
+  what += std::system_category().message(undo_error);
+  what += ")";
+  return Describe(path, what, err);
 }
 
 bool EndsWith(int fd, off_t size, std::string_view tail) {
@@ -163,8 +186,10 @@ bool LogFile::Write(std::string_view header, std::string_view tail, std::string_
   int err = 0;
   if (size == 0 && !header.empty()) {
     if (!WriteAll(fd_, header, 0, &err)) {
-      (void)::ftruncate(fd_, 0);
-      *error = Describe(path_, "write", err);
+      const std::optional<int> cut_error = CutBack(fd_, 0);
+      *error = cut_error ? DescribeUndone(path_, "write", "the file could not be emptied again",
+                                          *cut_error, err)
+                         : Describe(path_, "write", err);
       return false;
     }
     size = static_cast<off_t>(header.size());
@@ -177,13 +202,30 @@ bool LogFile::Write(std::string_view header, std::string_view tail, std::string_
     // Put back the tail that the text began to overwrite, then drop whatever grew past the
     // old end, so the file reads exactly as before the attempt.
     int restore_error = 0;
-    if (replace) (void)WriteAll(fd_, tail, at, &restore_error);
-    (void)::ftruncate(fd_, size);
-    *error = Describe(path_, "write", err);
+    if (replace && !WriteAll(fd_, tail, at, &restore_error)) {
+      *error = DescribeUndone(path_, "write", "the old end could not be written back",
+                              restore_error, err);
+    } else if (const std::optional<int> cut_error = CutBack(fd_, size)) {
+      *error = DescribeUndone(path_, "write", "the file could not be cut back to its old end",
+                              *cut_error, err);
+    } else {
+      *error = Describe(path_, "write", err);
+    }
     return false;
   }
   const off_t end = at + static_cast<off_t>(text.size());
-  if (end < size) (void)::ftruncate(fd_, end);  // text shorter than the tail it replaced
+  if (end < size) {
+    // The text is shorter than the tail it replaced: what is left of the tail goes. Where the
+    // file cannot be cut, the tail is put back and the write fails like any other.
+    if (const std::optional<int> cut_error = CutBack(fd_, end)) {
+      int restore_error = 0;
+      *error = WriteAll(fd_, tail, at, &restore_error)
+                   ? Describe(path_, "truncate", *cut_error)
+                   : DescribeUndone(path_, "truncate", "the old end could not be written back",
+                                    restore_error, *cut_error);
+      return false;
+    }
+  }
   return true;
 }
 

@@ -42,7 +42,8 @@ class LogFile {
   // (a file cut or edited by someone else keeps every byte). When the file is empty, `header`
   // goes first. Empty `tail` appends; empty `text` writes at most the header. One write call
   // for `text` unless the system takes it in parts. On failure the file is put back as it was
-  // (with the header, when only the text failed) and `error` says why.
+  // (with the header, when only the text failed) and `error` says why; where it cannot be put
+  // back (a file that cannot be cut), `error` says that too, still ending in the first reason.
   bool Write(std::string_view header, std::string_view tail, std::string_view text,
              std::string* error);
 

@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "core/product_version.h"
 #include "platform/linux/privileged/privileged_write_prompt.h"
 #include "platform/qt/keyboard_access.h"
 #include "platform/qt/product_text.h"
@@ -84,11 +85,11 @@ QWidget* ScreensaverOptionsDialog::CreateHeader() {
       QIcon::fromTheme("utilities-system-monitor", style()->standardIcon(QStyle::SP_ComputerIcon));
   icon->setPixmap(themed.pixmap(32, 32));
   row->addWidget(icon);
-  auto* about =
-      new QLabel(tr("Corvane %1 screen saver: the live wind rose of a monitoring profile\n"
-                    "Released %2")
-                     .arg(QStringLiteral(CORVANE_VERSION), QStringLiteral(CORVANE_RELEASE_DATE)),
-                 header);
+  auto* about = new QLabel(
+      tr("Corvane %1 screen saver: the live wind rose of a monitoring profile\n"
+         "Released %2")
+          .arg(QString::fromUtf8(ProductVersion()), QString::fromUtf8(ProductReleaseMonth())),
+      header);
   about->setObjectName("about");
   row->addWidget(about, 1);
   return header;

@@ -16,6 +16,7 @@
 #include <cmath>
 #include <utility>
 
+#include "core/product_version.h"
 #include "desktop/help/help_targets.h"
 #include "desktop/help/static_link.h"
 #include "platform/qt/keyboard_access.h"
@@ -81,7 +82,7 @@ CAboutDlg::CAboutDlg(QWidget* main_window, QWidget* parent)
   icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
   icon->setAccessibleName(tr("Corvane icon"));
 
-  auto* name = new QLabel(tr("Corvane Version 1.6.1"), this);
+  auto* name = new QLabel(tr("Corvane Version %1").arg(QString::fromUtf8(ProductVersion())), this);
   QFont bold = name->font();
   bold.setBold(true);
   bold.setPointSizeF(bold.pointSizeF() * 1.2);

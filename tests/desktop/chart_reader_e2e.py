@@ -13,10 +13,8 @@ usage: chart_reader_e2e.py CORVANE
 Every process the test starts is ended by its id, also when a check fails."""
 
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import x11_session as x11  # noqa: E402
@@ -49,36 +47,15 @@ def write_profile(path):
         out.write("\n".join(lines) + "\n")
 
 
-def wait_for(condition, seconds, what, pump=None):
-    """x11_session.wait_for, pumping the accessibility events before each look."""
-    def pumped():
-        if pump is not None:
-            pump()
-        return condition()
-    return x11.wait_for(pumped, seconds, what)
-
-
 def inner(corvane):
     import pyatspi  # only under the private session bus
-    from gi.repository import GLib
 
-    processes = x11.Processes()
-    root = tempfile.mkdtemp(prefix="corvane-reader-e2e-")
-    try:
-        env = dict(os.environ)
-        x11.start_display(processes, env)
-        for sub in ("config", "data", "state"):
-            os.makedirs(os.path.join(root, sub))
-        env.update(XDG_CONFIG_HOME=os.path.join(root, "config"),
-                   XDG_DATA_HOME=os.path.join(root, "data"),
-                   XDG_STATE_HOME=os.path.join(root, "state"),
-                   CORVANE_USER_REGISTRY=os.path.join(root, "registry.ini"))
+    with x11.session("corvane-reader-e2e-") as (processes, root, env):
+        x11.start_display(processes, env, for_this_process=True)
         profile = os.path.join(root, "Reader.crvn")
         write_profile(profile)
-        processes.start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=env,
-                        stderr=subprocess.DEVNULL)
+        x11.start_accessibility_bus(processes, env)
         env.update(QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-        os.environ["DISPLAY"] = env["DISPLAY"]
 
         events = []
 
@@ -88,23 +65,14 @@ def inner(corvane):
 
         pyatspi.Registry.registerEventListener(heard, "object:property-change:accessible-value",
                                                "object:state-changed:showing")
-        context = GLib.MainContext.default()
-
-        def pump():
-            while context.iteration(False):
-                pass
 
         app = processes.start([corvane, profile], env=env)
 
         def chart():
-            desktop = pyatspi.Registry.getDesktop(0)
-            for i in range(desktop.childCount):
-                application = desktop.getChildAtIndex(i)
-                if application is not None and application.get_process_id() == app.pid:
-                    return x11.find_accessible(application, lambda n: n.getRoleName() == "chart")
-            return None
+            application = x11.accessible_application(pyatspi, app.pid)
+            return x11.find_accessible(application, lambda n: n.getRoleName() == "chart")
 
-        view = wait_for(chart, 30, "the chart on the accessibility bus", pump)
+        view = x11.wait_pumped(chart, 30, "the chart on the accessibility bus")
         assert view.name == "Reader.crvn", view.name
 
         def readings():
@@ -123,7 +91,7 @@ def inner(corvane):
                 result.append((axis.name, text, axis.queryValue().currentValue))
             return result
 
-        first = wait_for(readings, 20, "every axis with a value", pump)
+        first = x11.wait_pumped(readings, 20, "every axis with a value")
         print("first sample:")
         for name, text, value in first:
             print("  %s: %s (%s)" % (name, text, value))
@@ -139,8 +107,9 @@ def inner(corvane):
                 assert ("critical value %d%s" % (axis[3], unit)) in text, text
 
         events.clear()
-        changed = wait_for(lambda: (lambda now: now if now and now != first else None)(readings()),
-                           15, "the next sample to change the values", pump)
+        changed = x11.wait_pumped(
+            lambda: (lambda now: now if now and now != first else None)(readings()), 15,
+            "the next sample to change the values")
         print("next sample:")
         for name, text, value in changed:
             print("  %s: %s (%s)" % (name, text, value))
@@ -149,20 +118,18 @@ def inner(corvane):
         spoken = lambda: [e[2] for e in events if e[0] == "object:property-change:accessible-value"
                           and e[1] == pyatspi.ROLE_LIST_ITEM]
         if changed[0][1] != first[0][1]:
-            wait_for(spoken, 10, "a value-change event of the focused axis", pump)
+            x11.wait_pumped(spoken, 10, "a value-change event of the focused axis")
         assert set(spoken()) <= {AXES[0][0]}, spoken()
 
         # The frameless window: a click gives it the keyboard, Shift+F10 opens the menu.
-        wid = wait_for(lambda: subprocess.run(["xdotool", "search", "--pid", str(app.pid),
-                                               "--name", "Reader"], env=env,
-                                              capture_output=True, text=True).stdout.split(),
-                       10, "the main window")[0]
+        wid = x11.wait_for(lambda: x11.search_windows(env, "--pid", app.pid, "--name", "Reader"),
+                           10, "the main window")[0]
         x, y, width, height = view.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         subprocess.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2),
                         "click", "1"], env=env, check=True)
-        wait_for(lambda: subprocess.run(["xdotool", "getactivewindow"], env=env,
-                                        capture_output=True, text=True).stdout.strip() == wid,
-                 10, "the clicked window to be active", pump)
+        x11.wait_pumped(lambda: subprocess.run(["xdotool", "getactivewindow"], env=env,
+                                               capture_output=True, text=True).stdout.strip()
+                        == wid, 10, "the clicked window to be active")
         allowed = subprocess.run(["xprop", "-id", wid, "_NET_WM_ALLOWED_ACTIONS", "_MOTIF_WM_HINTS"],
                                  env=env, capture_output=True, text=True).stdout
         assert "_NET_WM_ACTION_MOVE" in allowed and "_NET_WM_ACTION_RESIZE" in allowed, allowed
@@ -170,37 +137,33 @@ def inner(corvane):
         for keys in (["shift+F10"], ["Menu"]):
             events.clear()
             subprocess.run(["xdotool", "key"] + keys, env=env, check=True)
-            shown = wait_for(lambda: [e[4] for e in events
-                                      if e[0] == "object:state-changed:showing" and e[3] == 1
-                                      and e[1] == pyatspi.ROLE_POPUP_MENU],
-                             10, "the context menu after " + keys[0], pump)
+            shown = x11.wait_pumped(lambda: [e[4] for e in events
+                                             if e[0] == "object:state-changed:showing"
+                                             and e[3] == 1 and e[1] == pyatspi.ROLE_POPUP_MENU],
+                                    10, "the context menu after " + keys[0])
             menu = shown[-1]
             items = [menu.getChildAtIndex(i).name for i in range(menu.childCount)]
             assert "Window Caption" in items and "Exit" in items, items
             subprocess.run(["xdotool", "key", "Escape"], env=env, check=True)
-            wait_for(lambda: not menu.getState().contains(pyatspi.STATE_SHOWING), 10,
-                     "Escape to close the menu", pump)
+            x11.wait_pumped(lambda: not menu.getState().contains(pyatspi.STATE_SHOWING), 10,
+                            "Escape to close the menu")
             print("context menu opened by", keys[0])
         print("chart reader: axes, values, value events and keyboard menu work")
-    finally:
-        processes.end_all()
-        shutil.rmtree(root, ignore_errors=True)
 
 
 def main():
     if len(sys.argv) == 3 and sys.argv[1] == "--inner":
         inner(sys.argv[2])
-        return 0
+        return x11.status()
     corvane = os.path.abspath(sys.argv[1])
-    for tool in ("Xvfb", "openbox", "xdotool", "xprop", "dbus-run-session"):
-        if shutil.which(tool) is None:
-            print("missing " + tool + " (scripts/deps.sh test installs it)")
-            return 77  # skipped
-    if subprocess.run(["/usr/bin/python3", "-c", "import pyatspi"]).returncode != 0:
-        print("missing python3-pyatspi (scripts/deps.sh test installs it)")
-        return 77
-    return subprocess.run(["dbus-run-session", "--", "/usr/bin/python3", os.path.abspath(__file__),
-                           "--inner", corvane]).returncode
+    # scripts/deps.sh test installs them.
+    skipped = x11.skip_for(
+        x11.missing_tools(["Xvfb", "openbox", "xdotool", "xprop", "dbus-run-session",
+                           x11.AT_SPI_LAUNCHER]) +
+        x11.missing_modules([("pyatspi", "python3-pyatspi"), ("gi", "python3-gi")]))
+    if skipped is not None:
+        return skipped
+    return x11.run_inner(__file__, corvane)
 
 
 if __name__ == "__main__":

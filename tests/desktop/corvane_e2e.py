@@ -27,7 +27,6 @@ import os
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
@@ -35,7 +34,6 @@ import x11_session as x11  # noqa: E402
 
 FIXTURE_TREE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fixtures", "proc",
                             "snapshot_a")
-AT_SPI_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 
 # The profile's colours, as (r, g, b); the profile stores them as 0x00BBGGRR.
 BACK = (24, 32, 48)
@@ -64,14 +62,7 @@ AXES = [  # name, counter, maximum of the axis (after the multiplier), multiplie
 # radius: the values below it are drawn in proportion.
 FIRST_SHARE, LATER_SHARE = 0.8, 0.4
 
-failures = []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what, flush=True)
-    if not condition:
-        failures.append(what)
-    return condition
+check = x11.check
 
 
 def colorref(rgb):
@@ -156,48 +147,6 @@ def rose_radii(picture):
             return None
         radii[colour] = (sum(distances) / len(distances), len(distances))
     return radii
-
-
-class MenuWatch:
-    """Menus that the program shows, seen through the accessibility bus's showing events (a
-    context menu is no child of the application in the tree)."""
-
-    def __init__(self, pyatspi, pid):
-        from gi.repository import GLib
-        self.context = GLib.MainContext.default()
-        self.pyatspi, self.pid, self.shown = pyatspi, pid, []
-        pyatspi.Registry.registerEventListener(self.on_event, "object:state-changed:showing")
-
-    def on_event(self, event):
-        try:
-            if event.detail1 == 1 and event.source.getRoleName() in ("popup menu", "menu") \
-                    and event.source.get_process_id() == self.pid:
-                self.shown.append(event.source)
-        except Exception:  # a menu gone before it is asked
-            pass
-
-    def pump(self):
-        while self.context.iteration(False):
-            pass
-
-    def forget(self):
-        """Menus shown so far are not waited for again."""
-        self.pump()
-        self.shown.clear()
-
-    def wait_for_menu(self, containing, seconds=10):
-        """The first menu shown since forget() with an item named `containing`."""
-        def menu():
-            self.pump()
-            for node in self.shown:
-                try:
-                    names = [node.getChildAtIndex(i).name for i in range(node.childCount)]
-                except Exception:
-                    continue
-                if containing in names:
-                    return node
-            return None
-        return x11.poll(menu, seconds)
 
 
 def item_named(menu, name):
@@ -301,27 +250,9 @@ def about_link_keeps_always_on_top(pyatspi, env, app, menus, window, output):
 def inner(corvane, output):
     import pyatspi  # the system's Python, under the private session bus
 
-    processes = x11.Processes()
-    folder = tempfile.mkdtemp(prefix="corvane-e2e-")
-    try:
-        home = os.path.join(folder, "home")
-        os.makedirs(os.path.join(home, "run"), mode=0o700)
-        env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": home,
-               "XDG_RUNTIME_DIR": os.path.join(home, "run"),
-               "XDG_CONFIG_HOME": os.path.join(home, ".config"),
-               "XDG_DATA_HOME": os.path.join(home, ".local", "share"),
-               "XDG_CACHE_HOME": os.path.join(home, ".cache"),
-               "CORVANE_USER_REGISTRY": os.path.join(home, "user.ini"),
-               "CORVANE_DEFAULT_REGISTRY": os.path.join(home, "default.ini"),
-               "CORVANE_SYSTEMCTL": "",
-               "DBUS_SESSION_BUS_ADDRESS": os.environ["DBUS_SESSION_BUS_ADDRESS"]}
-        for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"):
-            if name in os.environ:
-                env[name] = os.environ[name]
-        x11.start_display(processes, env)
-        os.environ["DISPLAY"] = env["DISPLAY"]
-        processes.start([AT_SPI_LAUNCHER, "--launch-immediately"], env=env,
-                        stderr=subprocess.DEVNULL)
+    with x11.session("corvane-e2e-") as (processes, folder, env):
+        x11.start_display(processes, env, for_this_process=True)
+        x11.start_accessibility_bus(processes, env)
         root = system_root(folder)
         profile = os.path.join(folder, "E2E.crvn")
         write_profile(profile)
@@ -333,7 +264,7 @@ def inner(corvane, output):
                    QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
         app = processes.start([corvane, profile], env=env, stdout=subprocess.PIPE,
                               stderr=subprocess.PIPE, text=True)
-        menus = MenuWatch(pyatspi, app.pid)
+        menus = x11.MenuWatch(pyatspi, app.pid)
 
         window = x11.wait_for(lambda: x11.search_windows(env, "--onlyvisible", "--name",
                                                          "^E2E.crvn - Corvane$") if app.poll() is None
@@ -483,34 +414,25 @@ def inner(corvane, output):
             out, err = app.communicate()
             if err.strip():
                 print("Corvane's standard error:\n" + err)
-    finally:
-        processes.end_all()
-        shutil.rmtree(folder, ignore_errors=True)
     print("pictures in", output)
 
 
 def main():
     if len(sys.argv) == 4 and sys.argv[1] == "--inner":
-        try:
-            inner(sys.argv[2], sys.argv[3])
-        except AssertionError as error:
-            check(False, str(error))
-        return 1 if failures else 0
+        inner(sys.argv[2], sys.argv[3])
+        return x11.status()
     if len(sys.argv) != 3:
         print(__doc__)
         return 2
     corvane, output = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
-    missing = x11.missing_tools(["Xvfb", "openbox", "xdotool", "xprop", "xwininfo", "xwd",
-                                 "dbus-run-session", x11.CONVERT, AT_SPI_LAUNCHER])
-    if subprocess.run(["/usr/bin/python3", "-c", "import pyatspi"],
-                      capture_output=True).returncode != 0:
-        missing.append("python3-pyatspi")
-    if missing:
-        print("skipped, missing: " + " ".join(missing))
-        return 77
+    skipped = x11.skip_for(
+        x11.missing_tools(["Xvfb", "openbox", "xdotool", "xprop", "xwininfo", "xwd",
+                           "dbus-run-session", x11.CONVERT, x11.AT_SPI_LAUNCHER]) +
+        x11.missing_modules([("pyatspi", "python3-pyatspi")]))
+    if skipped is not None:
+        return skipped
     os.makedirs(output, exist_ok=True)
-    return subprocess.run(["dbus-run-session", "--", "/usr/bin/python3", os.path.abspath(__file__),
-                           "--inner", corvane, output]).returncode
+    return x11.run_inner(__file__, corvane, output)
 
 
 if __name__ == "__main__":

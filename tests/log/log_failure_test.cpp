@@ -2,8 +2,11 @@
 // regular file, a full disk (a file size limit, RLIMIT_FSIZE), logs moved or deleted while
 // open, a second writer of the same file. Every case must fail cleanly, keep the file
 // consistent and let sampling go on.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -13,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/log_file.h"
 #include "log_test_support.h"
 
 namespace corvane::testing_log {
@@ -323,6 +327,88 @@ TEST_F(LogTest, CleaningWithoutALogKeepsTheOldBackup) {
   EXPECT_EQ(ReadFile(HtmlBackup()), "older rows");
   EXPECT_EQ(ReadFile(HtmlPath()).find("Backup Log"), std::string::npos);
 }
+
+// While alive, the file is append-only (chattr +a): a descriptor opened before still writes
+// anywhere in it, but the file can no longer be cut (ftruncate fails with EPERM). Needs the
+// right to change the flag (CAP_LINUX_IMMUTABLE) and a file system that has it.
+class AppendOnly {
+ public:
+  explicit AppendOnly(const std::filesystem::path& path)
+      : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    if (fd_ < 0 || ::ioctl(fd_, FS_IOC_GETFLAGS, &flags_) != 0) return;
+    int append_only = flags_ | FS_APPEND_FL;
+    set_ = ::ioctl(fd_, FS_IOC_SETFLAGS, &append_only) == 0;
+  }
+  ~AppendOnly() {
+    if (set_) ::ioctl(fd_, FS_IOC_SETFLAGS, &flags_);
+    if (fd_ >= 0) ::close(fd_);
+  }
+  AppendOnly(const AppendOnly&) = delete;
+  AppendOnly& operator=(const AppendOnly&) = delete;
+  bool set() const { return set_; }
+
+ private:
+  int fd_;
+  int flags_ = 0;
+  bool set_ = false;
+};
+
+// A write whose end cannot be cut back is a failure like any other: it says both reasons,
+// with the first one's system reason last (the activity log reports that part), and the
+// file keeps every byte it had where it can.
+struct UncutCase {
+  const char* name;
+  std::string before;  // the file's text
+  std::string header;
+  std::string tail;
+  std::string text;
+  rlim_t size_limit;  // 0: none
+  std::string error;  // after "<path>: "
+  std::string after;  // the file's text
+};
+
+class UncutWriteTest : public ::testing::TestWithParam<UncutCase> {};
+
+TEST_P(UncutWriteTest, SaysWhyAndKeepsTheFile) {
+  const UncutCase& c = GetParam();
+  TempFolder folder;
+  const std::filesystem::path path = folder.path() / "P-log.html";
+  WriteFile(path, c.before);
+  LogFile file;
+  std::string error;
+  ASSERT_NE(file.Open(path.string(), &error), LogFile::OpenResult::kCannotOpen) << error;
+  AppendOnly append_only(path);
+  if (!append_only.set()) GTEST_SKIP() << "no append-only files here (chattr +a)";
+  bool written = true;
+  if (c.size_limit != 0) {
+    FileSizeLimit full(c.size_limit);
+    written = file.Write(c.header, c.tail, c.text, &error);
+  } else {
+    written = file.Write(c.header, c.tail, c.text, &error);
+  }
+  EXPECT_FALSE(written);
+  EXPECT_EQ(error, path.string() + ": " + c.error);
+  EXPECT_EQ(ReadFile(path), c.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LogFile, UncutWriteTest,
+    ::testing::Values(
+        // The text that replaces the end is shorter: the rest of the old end stays as it was.
+        UncutCase{"ShorterThanTheEnd", "<rows></table></html>", "", "</table></html>", "</html>", 0,
+                  "truncate: Operation not permitted", "<rows></table></html>"},
+        // The disk fills halfway through the text: the old end is written back, and what of
+        // the text went past it stays, and is told.
+        UncutCase{"TextCutShort", "<rows></html>", "", "</html>", "<row>more</html>", 16,
+                  "write, and the file could not be cut back to its old end (Operation not "
+                  "permitted): File too large",
+                  "<rows></html>re<"},
+        // The header of an empty file fits only in part.
+        UncutCase{"HeaderCutShort", "", "<html><body>", "", "", 4,
+                  "write, and the file could not be emptied again (Operation not permitted): "
+                  "File too large",
+                  "<htm"}),
+    [](const ::testing::TestParamInfo<UncutCase>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace corvane::testing_log

@@ -1,23 +1,109 @@
-"""What the end-to-end scripts share: a private X server (Xvfb) with the openbox window manager,
-the processes a test starts (ended by their own ids, also when a check fails), waiting for a
-condition, window pictures read into memory, the accessibility tree, and a recorder of the
-test's own as the desktop's program for web pages.
+"""What the end-to-end scripts share: checks that are counted, a private session (its own session
+bus, temporary folder and environment) the script runs itself in, a private X server (Xvfb)
+with the openbox window manager, the processes a test starts (ended by their own ids, also when
+a check fails), waiting for a condition, window pictures read into memory, the accessibility
+bus (its launcher, the tree, the events and the menus shown), and a recorder of the test's own
+as the desktop's program for web pages.
 
 Imported by the *_e2e.py scripts from tests/support; only the standard library is needed here
-(pyatspi is imported by the scripts that read the accessibility bus)."""
+(pyatspi and GLib are given or imported by the functions that read the accessibility bus)."""
 
+import contextlib
 import os
 import shutil
 import subprocess
+import tempfile
 import time
 
 # ImageMagick's own convert, whatever else PATH offers under that name.
 CONVERT = "/usr/bin/convert"
+AT_SPI_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
+# Exit status of a skipped test (the tests' SKIP_RETURN_CODE).
+SKIPPED = 77
+
+# The checks that failed so far in this process.
+failures = []
+
+
+def check(condition, what):
+    """Prints one check's result; a false condition is counted as a failure."""
+    print(("ok   " if condition else "FAIL ") + what, flush=True)
+    if not condition:
+        failures.append(what)
+    return condition
+
+
+def status():
+    """The exit status of the checks made: 1 when one failed."""
+    return 1 if failures else 0
 
 
 def missing_tools(tools):
     """The programs of `tools` that are not installed (a test is skipped for these only)."""
     return [tool for tool in tools if shutil.which(tool) is None and not os.path.exists(tool)]
+
+
+def missing_modules(modules):
+    """The Debian packages of the system Python's modules that cannot be imported, from
+    (module, package) pairs."""
+    return [package for module, package in modules
+            if subprocess.run(["/usr/bin/python3", "-c", "import " + module],
+                              capture_output=True).returncode != 0]
+
+
+def skip_for(missing):
+    """Says what is missing and gives the skipped status; None when nothing is."""
+    if not missing:
+        return None
+    print("skipped, missing: " + " ".join(missing))
+    return SKIPPED
+
+
+def run_inner(script, *arguments):
+    """Runs `script --inner ARGUMENTS` on a private session bus of its own (dbus-run-session),
+    so that its accessibility bus, tray watcher and notifications are the test's own; its exit
+    status."""
+    return subprocess.run(["dbus-run-session", "--", "/usr/bin/python3", os.path.abspath(script),
+                           "--inner"] + [str(a) for a in arguments]).returncode
+
+
+def private_environment(folder):
+    """An environment that keeps the program under test in `folder`: a home with its run,
+    configuration, data, cache and state folders, Corvane's settings files, no service manager, the
+    session bus and the sanitizers' options of the caller, and nothing else of it."""
+    home = os.path.join(folder, "home")
+    os.makedirs(os.path.join(home, "run"), mode=0o700, exist_ok=True)
+    env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": home,
+           "XDG_RUNTIME_DIR": os.path.join(home, "run"),
+           "XDG_CONFIG_HOME": os.path.join(home, ".config"),
+           "XDG_DATA_HOME": os.path.join(home, ".local", "share"),
+           "XDG_CACHE_HOME": os.path.join(home, ".cache"),
+           "XDG_STATE_HOME": os.path.join(home, ".local", "state"),
+           "CORVANE_USER_REGISTRY": os.path.join(home, "user.ini"),
+           "CORVANE_DEFAULT_REGISTRY": os.path.join(home, "default.ini"),
+           "CORVANE_SYSTEMCTL": ""}
+    for name in ("DBUS_SESSION_BUS_ADDRESS", "ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS",
+                 "TSAN_OPTIONS"):
+        if name in os.environ:
+            env[name] = os.environ[name]
+    return env
+
+
+@contextlib.contextmanager
+def session(prefix, failing=(AssertionError, subprocess.SubprocessError)):
+    """(processes, folder, env) for one test run: a temporary folder, the private environment
+    in it and the processes started; the processes are ended and the folder removed however
+    the run ends. An exception of `failing` (a failed wait, a tool that failed) is a failed
+    check; any other goes on up."""
+    processes = Processes()
+    folder = tempfile.mkdtemp(prefix=prefix)
+    try:
+        yield processes, folder, private_environment(folder)
+    except failing as error:
+        check(False, "%s: %s" % (type(error).__name__, error))
+    finally:
+        processes.end_all()
+        shutil.rmtree(folder, ignore_errors=True)
 
 
 def poll(predicate, seconds, interval=0.05):
@@ -84,11 +170,21 @@ def start_openbox(processes, env):
         stderr=subprocess.STDOUT, text=True).stdout, 30, "openbox")
 
 
-def start_display(processes, env, screen="1024x768x24"):
-    """Xvfb with openbox on it; returns the display name (also put into env)."""
+def start_display(processes, env, screen="1024x768x24", for_this_process=False):
+    """Xvfb with openbox on it; returns the display name (also put into env, and with
+    `for_this_process` into this process's environment, where pyatspi looks for it)."""
     display = start_xvfb(processes, env, screen)
     start_openbox(processes, env)
+    if for_this_process:
+        os.environ["DISPLAY"] = display
     return display
+
+
+def start_accessibility_bus(processes, env):
+    """The accessibility bus of the private session, started now rather than on the first
+    program's request."""
+    processes.start([AT_SPI_LAUNCHER, "--launch-immediately"], env=env,
+                    stderr=subprocess.DEVNULL)
 
 
 def xdotool(env, *arguments):
@@ -218,6 +314,72 @@ def accessible_application(pyatspi, pid):
         if application is not None and application.get_process_id() == pid:
             return application
     return None
+
+
+def pump_events():
+    """Delivers the accessibility events that have come in to their listeners (pyatspi's
+    listeners are called from GLib's main loop, which a test does not run)."""
+    from gi.repository import GLib
+    context = GLib.MainContext.default()
+    while context.iteration(False):
+        pass
+
+
+def wait_pumped(condition, seconds, what):
+    """As wait_for(), delivering the accessibility events before each look."""
+    def pumped():
+        pump_events()
+        return condition()
+    return wait_for(pumped, seconds, what)
+
+
+class MenuWatch:
+    """The menus a process shows, seen through the accessibility bus's showing events (a popup
+    or context menu is no child of its application in the tree)."""
+
+    def __init__(self, pyatspi, pid):
+        self.pid, self.shown = pid, []
+        pyatspi.Registry.registerEventListener(self.on_event, "object:state-changed:showing")
+
+    def on_event(self, event):
+        try:
+            if event.detail1 == 1 and event.source.getRoleName() in ("popup menu", "menu") \
+                    and event.source.get_process_id() == self.pid:
+                self.shown.append(event.source)
+        except Exception:  # a menu gone before it is asked
+            pass
+
+    def forget(self):
+        """Menus shown so far are not waited for again."""
+        pump_events()
+        self.shown.clear()
+
+    def wait_for_menu(self, containing, seconds=10):
+        """The first menu shown since forget() with an item named `containing`."""
+        def menu():
+            pump_events()
+            for node in self.shown:
+                try:
+                    names = [node.getChildAtIndex(i).name for i in range(node.childCount)]
+                except Exception:
+                    continue
+                if containing in names:
+                    return node
+            return None
+        return poll(menu, seconds)
+
+    def labels(self):
+        """The item names of the last menu shown, mnemonics and separators left out; None
+        before one."""
+        pump_events()
+        for node in reversed(self.shown):
+            try:
+                return [node.getChildAtIndex(i).name.replace("&", "")
+                        for i in range(node.childCount)
+                        if node.getChildAtIndex(i).getRoleName() != "separator"]
+            except Exception:
+                continue
+        return None
 
 
 def recording_browser(root):

@@ -22,7 +22,6 @@ import select
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -31,7 +30,6 @@ import profile_file  # noqa: E402
 import x11_session as x11  # noqa: E402
 
 FIXTURE_TREE = os.path.join(HERE, "..", "fixtures", "proc", "snapshot_a")
-AT_SPI_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 CURRENT = (255, 40, 40)
 MEMORY_KB = 1_000_000
 AXES = [("Available", "\\Memory\\Available MBytes", MEMORY_KB / 1024, MEMORY_KB / 1024 * 0.9),
@@ -40,14 +38,7 @@ AXES = [("Available", "\\Memory\\Available MBytes", MEMORY_KB / 1024, MEMORY_KB 
         ("Free", "\\Memory\\Available Bytes", MEMORY_KB * 1024, MEMORY_KB * 1024 * 0.9)]
 MENU = ["Restore", "Minimize", "About...", "Exit"]
 
-failures = []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what, flush=True)
-    if not condition:
-        failures.append(what)
-    return condition
+check = x11.check
 
 
 def write_meminfo(root, share):
@@ -183,41 +174,9 @@ def icon_window(env, trayer):
     return None
 
 
-class ShownMenus:
-    """The popup menus a process shows, from the accessibility bus's "showing" events (a popup
-    menu is no child of its application in the tree)."""
-
-    def __init__(self, pyatspi, pid):
-        from gi.repository import GLib
-        self.context = GLib.MainContext.default()
-        self.pid, self.shown = pid, []
-        pyatspi.Registry.registerEventListener(self.on_event, "object:state-changed:showing")
-
-    def on_event(self, event):
-        try:
-            if event.detail1 == 1 and event.source.getRoleName() in ("popup menu", "menu") \
-                    and event.source.get_process_id() == self.pid:
-                self.shown.append(event.source)
-        except Exception:  # a menu gone before it is asked
-            pass
-
-    def labels(self):
-        """The item names of the last menu shown, separators left out; None before one."""
-        while self.context.iteration(False):
-            pass
-        for node in reversed(self.shown):
-            try:
-                return [node.getChildAtIndex(i).name.replace("&", "")
-                        for i in range(node.childCount)
-                        if node.getChildAtIndex(i).getRoleName() != "separator"]
-            except Exception:
-                continue
-        return None
-
-
 def xembed_case(corvane, output, env, processes, folder):
     import pyatspi
-    processes.start([AT_SPI_LAUNCHER, "--launch-immediately"], env=env, stderr=subprocess.DEVNULL)
+    x11.start_accessibility_bus(processes, env)
     processes.start(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
                      "--height", "32", "--SetDockType", "true", "--expand", "false",
                      "--transparent", "false", "--tint", "0xffffff"], env=env,
@@ -227,7 +186,7 @@ def xembed_case(corvane, output, env, processes, folder):
     time.sleep(0.5)
     env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
     root, app, window = start(folder, env, processes, corvane, output, "xembed")
-    menus = ShownMenus(pyatspi, app.pid)
+    menus = x11.MenuWatch(pyatspi, app.pid)
     icon = x11.poll(lambda: icon_window(env, trayer), 15)
     check(icon is not None, "Corvane's icon is embedded in trayer (window %s)" % icon)
     if icon is None:
@@ -284,32 +243,11 @@ CASES = {"sni": sni_case, "xembed": xembed_case, "none": none_case}
 
 
 def inner(case, corvane, output):
-    processes = x11.Processes()
-    folder = tempfile.mkdtemp(prefix="corvane-tray-")
-    try:
-        home = os.path.join(folder, "home")
-        os.makedirs(os.path.join(home, "run"), mode=0o700)
-        env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": home,
-               "XDG_RUNTIME_DIR": os.path.join(home, "run"),
-               "XDG_CONFIG_HOME": os.path.join(home, ".config"),
-               "XDG_DATA_HOME": os.path.join(home, ".local", "share"),
-               "CORVANE_USER_REGISTRY": os.path.join(home, "user.ini"),
-               "CORVANE_DEFAULT_REGISTRY": os.path.join(home, "default.ini"),
-               "CORVANE_SYSTEMCTL": "",
-               "DBUS_SESSION_BUS_ADDRESS": os.environ["DBUS_SESSION_BUS_ADDRESS"]}
-        for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"):
-            if name in os.environ:
-                env[name] = os.environ[name]
-        x11.start_display(processes, env)
-        os.environ["DISPLAY"] = env["DISPLAY"]
+    with x11.session("corvane-tray-") as (processes, folder, env):
+        x11.start_display(processes, env, for_this_process=True)
         print("case " + case, flush=True)
         CASES[case](corvane, output, env, processes, folder)
-    except AssertionError as error:
-        check(False, str(error))
-    finally:
-        processes.end_all()
-        shutil.rmtree(folder, ignore_errors=True)
-    return 1 if failures else 0
+    return x11.status()
 
 
 def main():
@@ -319,22 +257,17 @@ def main():
         print(__doc__)
         return 2
     corvane, output = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
-    missing = x11.missing_tools(["Xvfb", "openbox", "xdotool", "xprop", "xwininfo", "xwd",
-                                 "trayer", "dbus-run-session", x11.CONVERT, AT_SPI_LAUNCHER])
-    for module, package in (("pyatspi", "python3-pyatspi"), ("dbus", "python3-dbus"),
-                            ("gi", "python3-gi")):
-        if subprocess.run(["/usr/bin/python3", "-c", "import " + module],
-                          capture_output=True).returncode != 0:
-            missing.append(package)
-    if missing:
-        print("skipped, missing: " + " ".join(missing))
-        return 77
+    skipped = x11.skip_for(
+        x11.missing_tools(["Xvfb", "openbox", "xdotool", "xprop", "xwininfo", "xwd", "trayer",
+                           "dbus-run-session", x11.CONVERT, x11.AT_SPI_LAUNCHER]) +
+        x11.missing_modules([("pyatspi", "python3-pyatspi"), ("dbus", "python3-dbus"),
+                             ("gi", "python3-gi")]))
+    if skipped is not None:
+        return skipped
     os.makedirs(output, exist_ok=True)
     status = 0
     for case in os.environ.get("CORVANE_TRAY_CASES", " ".join(CASES)).split():
-        status |= subprocess.run(["dbus-run-session", "--", "/usr/bin/python3",
-                                  os.path.abspath(__file__), "--inner", case, corvane,
-                                  output]).returncode
+        status |= x11.run_inner(__file__, case, corvane, output)
     return 1 if status else 0
 
 

@@ -9,7 +9,10 @@
   rectangle, is printed ("placed at").
 - input: weston's X11 back end inside Xvfb, so that xdotool's pointer reaches the compositor
   as a real seat. With the caption off, dragging the diagram moves the window and dragging
-  its lower right corner sizes it, both carried out by the compositor.
+  its lower right corner sizes it, both carried out by the compositor. The X screen is larger
+  than weston's window: each drag enters that window from outside, the one moment weston's
+  X11 back end learns where the pointer is (otherwise it adds up the motions from a position
+  it may never have been told, and the press lands elsewhere, e.g. on the panel's launcher).
 
 usage: wayland_e2e.py CORVANE OUTPUT_FOLDER
 Each case runs on its own private session bus; pictures stay in OUTPUT_FOLDER. Skipped (77)
@@ -20,7 +23,6 @@ import os
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -28,20 +30,16 @@ sys.path.insert(0, os.path.join(HERE, "..", "support"))
 import profile_file  # noqa: E402
 import x11_session as x11  # noqa: E402
 
-AT_SPI_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 QT_WAYLAND_PLUGIN = "/usr/lib/x86_64-linux-gnu/qt6/plugins/platforms/libqwayland-generic.so"
 BACK = (24, 40, 64)
 CURRENT = (255, 40, 40)
 LEFT, TOP, WIDTH, HEIGHT = 300, 250, 500, 400
+# weston's output, and for the input case the larger X screen its window sits in at 0,0.
+OUTPUT_SIZE = (1024, 768)
+X_SCREEN = "1280x960x24"
+OUTSIDE_OUTPUT = (1200, 900)
 
-failures = []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what, flush=True)
-    if not condition:
-        failures.append(what)
-    return condition
+check = x11.check
 
 
 def colorref(rgb):
@@ -79,8 +77,8 @@ def start_weston(processes, env, folder, backend):
     env["XDG_RUNTIME_DIR"] = os.path.join(folder, "run")
     os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
     socket = "corvane-test"
-    processes.start(["weston", "--backend=" + backend, "--use-pixman", "--width=1024",
-                     "--height=768", "--socket=" + socket, "--idle-time=0", "--debug"],
+    processes.start(["weston", "--backend=" + backend, "--use-pixman",
+                     "--width=%d" % OUTPUT_SIZE[0], "--height=%d" % OUTPUT_SIZE[1], "--socket=" + socket, "--idle-time=0", "--debug"],
                     env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     x11.wait_for(lambda: os.path.exists(os.path.join(env["XDG_RUNTIME_DIR"], socket)), 20,
                  "weston's socket")
@@ -119,7 +117,7 @@ def accessible(pyatspi, pid, predicate, seconds=15):
 
 def headless_case(corvane, output, env, processes, folder):
     import pyatspi
-    processes.start([AT_SPI_LAUNCHER, "--launch-immediately"], env=env, stderr=subprocess.DEVNULL)
+    x11.start_accessibility_bus(processes, env)
     start_weston(processes, env, folder, "headless-backend.so")
     # Every request of every client, as weston receives it (weston --debug).
     protocol = os.path.join(folder, "protocol.log")
@@ -191,8 +189,10 @@ def headless_case(corvane, output, env, processes, folder):
 
 def drag(env, start, delta):
     """A left-button drag, in steps, as a hand does it (the move starts after the drag
-    distance)."""
+    distance). The pointer comes into weston's window from outside it, right at the start."""
     x, y = start
+    x11.xdotool(env, "mousemove", *OUTSIDE_OUTPUT)
+    time.sleep(0.2)
     x11.xdotool(env, "mousemove", x, y)
     time.sleep(0.2)
     x11.xdotool(env, "mousedown", "1")
@@ -206,7 +206,7 @@ def drag(env, start, delta):
 
 
 def input_case(corvane, output, env, processes, folder):
-    x11.start_xvfb(processes, env, "1024x768x24")
+    x11.start_xvfb(processes, env, X_SCREEN)
     start_weston(processes, env, folder, "x11-backend.so")
     start_corvane(processes, env, folder, corvane, Caption=0)
     time.sleep(3)
@@ -232,34 +232,16 @@ def input_case(corvane, output, env, processes, folder):
           % (moved, sized))
 
 
-
 CASES = {"headless": headless_case, "input": input_case}
 
 
 def inner(case, corvane, output):
-    processes = x11.Processes()
-    folder = tempfile.mkdtemp(prefix="corvane-wayland-")
-    try:
-        home = os.path.join(folder, "home")
-        os.makedirs(home)
-        env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": home,
-               "XDG_CONFIG_HOME": os.path.join(home, ".config"),
-               "XDG_DATA_HOME": os.path.join(home, ".local", "share"),
-               "CORVANE_USER_REGISTRY": os.path.join(home, "user.ini"),
-               "CORVANE_DEFAULT_REGISTRY": os.path.join(home, "default.ini"),
-               "CORVANE_SYSTEMCTL": "",
-               "DBUS_SESSION_BUS_ADDRESS": os.environ["DBUS_SESSION_BUS_ADDRESS"]}
-        for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"):
-            if name in os.environ:
-                env[name] = os.environ[name]
+    # No screenshot file (IndexError) is a failed check as well.
+    with x11.session("corvane-wayland-", (AssertionError, subprocess.SubprocessError,
+                                          IndexError)) as (processes, folder, env):
         print("case " + case, flush=True)
         CASES[case](corvane, output, env, processes, folder)
-    except (AssertionError, subprocess.SubprocessError, IndexError) as error:
-        check(False, "%s: %s" % (type(error).__name__, error))
-    finally:
-        processes.end_all()
-        shutil.rmtree(folder, ignore_errors=True)
-    return 1 if failures else 0
+    return x11.status()
 
 
 def main():
@@ -269,21 +251,17 @@ def main():
         print(__doc__)
         return 2
     corvane, output = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
-    missing = x11.missing_tools(["weston", "weston-screenshooter", "weston-debug", "Xvfb",
-                                 "xdotool", "dbus-run-session", x11.CONVERT, AT_SPI_LAUNCHER,
-                                 QT_WAYLAND_PLUGIN])
-    if subprocess.run(["/usr/bin/python3", "-c", "import pyatspi"],
-                      capture_output=True).returncode != 0:
-        missing.append("python3-pyatspi")
-    if missing:
-        print("skipped, missing: " + " ".join(missing))
-        return 77
+    skipped = x11.skip_for(
+        x11.missing_tools(["weston", "weston-screenshooter", "weston-debug", "Xvfb", "xdotool",
+                           "dbus-run-session", x11.CONVERT, x11.AT_SPI_LAUNCHER,
+                           QT_WAYLAND_PLUGIN]) +
+        x11.missing_modules([("pyatspi", "python3-pyatspi")]))
+    if skipped is not None:
+        return skipped
     os.makedirs(output, exist_ok=True)
     status = 0
     for case in os.environ.get("CORVANE_WAYLAND_CASES", " ".join(CASES)).split():
-        status |= subprocess.run(["dbus-run-session", "--", "/usr/bin/python3",
-                                  os.path.abspath(__file__), "--inner", case, corvane,
-                                  output]).returncode
+        status |= x11.run_inner(__file__, case, corvane, output)
     return 1 if status else 0
 
 

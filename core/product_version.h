@@ -1,0 +1,11 @@
+// The product's version ("1.6.1") and the month it was released ("December 2026"), both
+// taken from the build's project settings, so the about boxes, the packages and the
+// software centre's entry name the same release. Constant texts; any thread.
+#pragma once
+
+namespace corvane {
+
+const char* ProductVersion();
+const char* ProductReleaseMonth();
+
+}  // namespace corvane
