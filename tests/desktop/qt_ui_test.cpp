@@ -20,6 +20,7 @@
 #include "platform/qt/profile_file_dialog.h"
 #include "platform/qt/screen_centre.h"
 #include "platform/qt/window_flags.h"
+#include "tests/support/qt/widget_driver.h"
 
 namespace corvane::qt {
 namespace {
@@ -118,17 +119,12 @@ TEST(ProfileFileDialogTest, BrowseOffersProfilesThenEveryFileAndAnswersTheChoice
   file.close();
   QStringList filters;
   QString title;
-  QTimer chooser;
-  QObject::connect(&chooser, &QTimer::timeout, [&] {
-    if (auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-      chooser.stop();
-      title = files->windowTitle();
-      filters = files->nameFilters();
-      files->selectFile(profile);
-      QMetaObject::invokeMethod(files, "accept");
-    }
+  qt_test::OnNextModal<QFileDialog>([&](QFileDialog* files) {
+    title = files->windowTitle();
+    filters = files->nameFilters();
+    files->selectFile(profile);
+    QMetaObject::invokeMethod(files, "accept");
   });
-  chooser.start(10);
   const std::optional<QString> chosen = BrowseForProfile(folder.path(), nullptr);
   EXPECT_EQ(title.toStdString(), "Browse Corvane Profiles");
   EXPECT_EQ(filters, (QStringList{QStringLiteral("Corvane Profiles (*.crvn)"),
@@ -136,14 +132,7 @@ TEST(ProfileFileDialogTest, BrowseOffersProfilesThenEveryFileAndAnswersTheChoice
   ASSERT_TRUE(chosen.has_value());
   EXPECT_EQ(*chosen, profile);
 
-  QTimer canceller;
-  QObject::connect(&canceller, &QTimer::timeout, [&] {
-    if (auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-      canceller.stop();
-      files->reject();
-    }
-  });
-  canceller.start(10);
+  qt_test::OnNextModal<QFileDialog>([](QFileDialog* files) { files->reject(); });
   EXPECT_FALSE(BrowseForProfile(profile, nullptr).has_value()) << "cancelled";
 }
 

@@ -10,12 +10,13 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <fstream>
 
+#include "tests/support/qt/message_box_answerer.h"
+#include "tests/support/qt/widget_driver.h"
 #include "tests/support/temp_folder.h"
 
 namespace corvane::screensaver {
@@ -23,41 +24,11 @@ namespace {
 
 using host::SettingsStore;
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "options_dialog_test";
-  static char* argv[] = {name, nullptr};
-  static const bool offscreen = setenv("QT_QPA_PLATFORM", "offscreen", 1) == 0;
-  // Never destroyed: Qt's own globals may be gone by the time statics are torn down at exit.
-  static QApplication* const app = new QApplication(argc, argv);
-  (void)offscreen;
-  return *app;
-}
-
-// Answers every message box that opens while it lives with OK, keeping its text.
-class MessageCatcher {
- public:
-  MessageCatcher() {
-    timer_.setInterval(10);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        texts_.push_back(box->text().toStdString());
-        box->button(QMessageBox::Ok)->click();
-      }
-    });
-    timer_.start();
-  }
-  const std::vector<std::string>& texts() const { return texts_; }
-
- private:
-  QTimer timer_;
-  std::vector<std::string> texts_;
-};
+using qt_test::MessageBoxAnswerer;
 
 class OptionsDialogTest : public testing::Test {
  protected:
   void SetUp() override {
-    App();
     std::ofstream(folder_ / "Profile.crvn") << "profile\n";
     profile_ = (folder_ / "Profile.crvn").string();
   }
@@ -70,11 +41,7 @@ class OptionsDialogTest : public testing::Test {
   }
   QLineEdit* Box(const char* name) { return dialog_->findChild<QLineEdit*>(name); }
   void Type(const char* name, const std::string& text) {
-    QLineEdit* box = Box(name);
-    box->setFocus();
-    box->selectAll();
-    QTest::keyClick(box, Qt::Key_Backspace);
-    QTest::keyClicks(box, QString::fromStdString(text));
+    qt_test::TypeInto(Box(name), QString::fromStdString(text));
   }
   void Fill(const std::string& path, const std::string& area, const std::string& timeout) {
     Type("profilePath", path);
@@ -129,11 +96,11 @@ TEST_P(OptionsRefusalTest, ShowsOneMessageFocusesTheBoxWritesNothing) {
   Open();
   const std::string path = c.valid_path ? profile_ : (folder_ / "missing.crvn").string();
   Fill(path, c.area, c.timeout);
-  MessageCatcher catcher;
+  MessageBoxAnswerer catcher;
   Press(QDialogButtonBox::Ok);
   const std::string expected =
       *c.message != '\0' ? std::string(c.message) : std::string(kInvalidPathText) + path;
-  EXPECT_EQ(catcher.texts(), std::vector<std::string>{expected});
+  EXPECT_EQ(catcher.texts(), QStringList{QString::fromStdString(expected)});
   EXPECT_TRUE(dialog_->isVisible());
   EXPECT_EQ(dialog_->focusWidget(), Box(c.focus));
   EXPECT_FALSE(user_.OpenKey(kScreenSaverKey).ok());
@@ -161,9 +128,9 @@ TEST_F(OptionsDialogTest, LimitsAndAFolderAreAcceptedTextsStoredAsTyped) {
         Accepted{profile_, "050", "20"}}) {
     Open();
     Fill(a.path, a.area, a.timeout);
-    MessageCatcher catcher;
+    MessageBoxAnswerer catcher;
     Press(QDialogButtonBox::Ok);
-    EXPECT_TRUE(catcher.texts().empty()) << catcher.texts().front();
+    EXPECT_TRUE(catcher.texts().empty()) << catcher.texts().join(" | ").toStdString();
     EXPECT_EQ(dialog_->result(), QDialog::Accepted);
     EXPECT_EQ(UserValue("Profile"), a.path);
     EXPECT_EQ(UserValue("AreaSize"), a.area);
@@ -203,12 +170,12 @@ TEST_F(OptionsDialogTest, UnwritableLogonStoreIsToldNeverDropped) {
   Open();
   Fill(profile_, "30", "10");
   dialog_->findChild<QCheckBox*>()->click();
-  MessageCatcher catcher;
+  MessageBoxAnswerer catcher;
   Press(QDialogButtonBox::Ok);
   ASSERT_EQ(catcher.texts().size(), 1u);
-  EXPECT_NE(catcher.texts()[0].find((folder_ / "etc" / "registry.ini").string()), std::string::npos)
-      << catcher.texts()[0];
-  EXPECT_NE(catcher.texts()[0].find("Not a directory"), std::string::npos) << catcher.texts()[0];
+  const std::string text = catcher.texts()[0].toStdString();
+  EXPECT_NE(text.find((folder_ / "etc" / "registry.ini").string()), std::string::npos) << text;
+  EXPECT_NE(text.find("Not a directory"), std::string::npos) << text;
   EXPECT_TRUE(dialog_->isVisible());
   EXPECT_EQ(UserValue("AreaSize"), "30");  // the user's own choice is kept
 }
@@ -244,19 +211,12 @@ TEST(LogonWritesTest, EveryValueMayBeWrittenWithAdministratorRights) {
 TEST_F(OptionsDialogTest, BrowsePutsTheChosenFileIntoThePathBox) {
   Open();
   Type("profilePath", folder_.path().string());
-  QTimer chooser;
-  QObject::connect(&chooser, &QTimer::timeout, [&] {
-    if (auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-      EXPECT_EQ(files->windowTitle().toStdString(), "Browse Corvane Profiles");
-      files->selectFile(QString::fromStdString(profile_));
-      QMetaObject::invokeMethod(files, "accept");
-    }
+  qt_test::OnNextModal<QFileDialog>([&](QFileDialog* files) {
+    EXPECT_EQ(files->windowTitle().toStdString(), "Browse Corvane Profiles");
+    files->selectFile(QString::fromStdString(profile_));
+    QMetaObject::invokeMethod(files, "accept");
   });
-  chooser.start(10);
-  for (QPushButton* button : dialog_->findChildren<QPushButton*>()) {
-    if (QString(button->text()).remove(QLatin1Char('&')) == "Browse...")
-      QTest::mouseClick(button, Qt::LeftButton);
-  }
+  qt_test::PressButton(dialog_.get(), "Browse...");
   EXPECT_EQ(Box("profilePath")->text().toStdString(), profile_);
 }
 

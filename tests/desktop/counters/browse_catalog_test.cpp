@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 
 #include "core/counter_descriptions.h"
 #include "desktop/counters/counter_browser.h"
@@ -88,8 +89,6 @@ TEST(EnumerateTest, FailuresCarryTheReasonAndCostlyObjectsNeedTheFlag) {
 
 class BrowserTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { dialog_test::EnsureApplication(); }
-
   void SetUp() override {
     provider_.ScriptObjects("", {"Processor", "Memory", "Network Interface"});
     provider_.ScriptObjectItems("", "Processor", {"% Processor Time", "% User Time"},

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <QWidget>
 
 #include "desktop/counters/counter_browser.h"
@@ -45,8 +46,6 @@ class SilentServer {
 
 class RemoteBrowserTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { dialog_test::EnsureApplication(); }
-
   RemoteBrowserTest() {
     remote::RemoteProviderOptions options;
     options.scrape.connect_timeout = std::chrono::milliseconds(1000);

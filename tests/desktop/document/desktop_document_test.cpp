@@ -91,7 +91,7 @@ TEST_F(DocumentTest, AProfileOnTheCommandLineOpensWithoutTheWizard) {
 
 TEST_F(DocumentTest, NewAfterTheFirstDocumentTakesTheNextNameAndItsWizardMayLeadToCounters) {
   ASSERT_TRUE(StartProgram());
-  BoxAnswerer discard(QMessageBox::Discard);
+  MessageBoxAnswerer discard({}, QMessageBox::Discard);
   dialogs_.wizard_result = kWizardCountersResult;
   frame().action(cmd::kFileNew)->trigger();
   WaitForStops();
@@ -113,7 +113,7 @@ TEST_F(DocumentTest, AnUnreadableProfileShowsAnEmptyDiagramUnderItsNameAndExitAs
   ASSERT_TRUE(StartProgram());
   ASSERT_TRUE(ui().OnFileSave());
   {
-    BoxAnswerer ok(QMessageBox::Ok);
+    MessageBoxAnswerer ok({}, QMessageBox::Ok);
     ui().OpenFiles({bad});
     WaitForStops();
     ASSERT_EQ(ok.texts().size(), 1);
@@ -124,7 +124,7 @@ TEST_F(DocumentTest, AnUnreadableProfileShowsAnEmptyDiagramUnderItsNameAndExitAs
   EXPECT_EQ(doc().PathName(), bad);
   EXPECT_EQ(frame().windowTitle(), QStringLiteral("bad.crvn - Corvane"));
   EXPECT_NE(Machine().LastProfile(), bad);
-  BoxAnswerer none(QMessageBox::Cancel);
+  MessageBoxAnswerer none({}, QMessageBox::Cancel);
   EXPECT_TRUE(frame().close());
   EXPECT_TRUE(none.texts().isEmpty()) << none.texts().join('|').toStdString();
 }
@@ -136,7 +136,7 @@ TEST_F(DocumentTest, ADisplayToggleIsSavedSilentlyOnExit) {
   const bool max_shown = engine().GetSettings().ShowMax != 0;
   frame().action(cmd::kShowMax)->trigger();
   frame().action(cmd::kShowNames)->trigger();
-  BoxAnswerer any(QMessageBox::Cancel);
+  MessageBoxAnswerer any({}, QMessageBox::Cancel);
   EXPECT_TRUE(frame().close());
   EXPECT_TRUE(any.texts().isEmpty()) << any.texts().join('|').toStdString();
   EXPECT_EQ(SettingsInFile(path).ShowMax != 0, !max_shown);
@@ -148,12 +148,12 @@ TEST_F(DocumentTest, AnAddedCounterMakesExitAskAndCancelKeepsTheWindow) {
   const int axes = engine().GetAxisCount();
   ASSERT_TRUE(engine().AddAxis("Extra", "", false, 0, 100, 80, 1, new CounterItem("\\X\\Y")));
   {
-    BoxAnswerer cancel(QMessageBox::Cancel);
+    MessageBoxAnswerer cancel({}, QMessageBox::Cancel);
     EXPECT_FALSE(frame().close());
     ASSERT_EQ(cancel.texts().size(), 1);
     EXPECT_EQ(cancel.texts()[0], QStringLiteral("Save changes to MyProfile.crvn?"));
   }
-  BoxAnswerer discard(QMessageBox::Discard);
+  MessageBoxAnswerer discard({}, QMessageBox::Discard);
   EXPECT_TRUE(frame().close());
   EXPECT_EQ(discard.texts().size(), 1);
   Corvane probe(provider_, false);
@@ -274,7 +274,7 @@ TEST_F(DocumentTest, DroppedProfilesOpenInTurnAndTheLastStaysOpen) {
   QApplication::sendEvent(&frame(), &enter);
   ASSERT_TRUE(enter.isAccepted());
   QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  BoxAnswerer discard(QMessageBox::Discard);
+  MessageBoxAnswerer discard({}, QMessageBox::Discard);
   QApplication::sendEvent(&frame(), &drop);
   QTRY_COMPARE(doc().PathName(), second);
   EXPECT_EQ(Machine().RecentFiles(), QStringList({second, first}));
@@ -303,7 +303,7 @@ TEST_F(DocumentTest, ViewLogAsksWhileLoggingIsOffAndOpensTheLogOnceItIsOn) {
   settings.LogMode = log_mode::kOff;
   engine().SetSettings(settings);
   {
-    BoxAnswerer no(QMessageBox::No);
+    MessageBoxAnswerer no({}, QMessageBox::No);
     frame().action(cmd::kViewLog)->trigger();
     ASSERT_EQ(no.texts().size(), 1);
     EXPECT_EQ(no.texts()[0],
@@ -317,7 +317,7 @@ TEST_F(DocumentTest, ViewLogAsksWhileLoggingIsOffAndOpensTheLogOnceItIsOn) {
     s.LogMode = log_mode::kEveryUpdate;
     engine.SetSettings(s);
   };
-  BoxAnswerer yes(QMessageBox::Yes);
+  MessageBoxAnswerer yes({}, QMessageBox::Yes);
   frame().action(cmd::kViewLog)->trigger();
   EXPECT_EQ(dialogs_.log_settings_runs, 1);
   ASSERT_EQ(dialogs_.opened_urls.size(), 1);

@@ -17,7 +17,8 @@
 #include "desktop/help/help_request.h"
 #include "platform/fake/fake_provider.h"
 #include "tests/engine/engine_test_support.h"
-#include "tests/support/message_box_answerer.h"
+#include "tests/support/qt/message_box_answerer.h"
+#include "tests/support/qt/widget_driver.h"
 
 namespace corvane::test_support {
 

@@ -12,7 +12,7 @@
 namespace corvane::desktop {
 namespace {
 
-using test_support::MessageBoxAnswerer;
+using qt_test::MessageBoxAnswerer;
 
 class LogSettingsTest : public test_support::RunningEngine {
  protected:
@@ -30,15 +30,7 @@ class LogSettingsTest : public test_support::RunningEngine {
     QTest::mouseClick(dialog_->findChild<QRadioButton*>(QStringLiteral("radio%1").arg(id)),
                       Qt::LeftButton);
   }
-  void Press(const char* text) {
-    for (QPushButton* button : dialog_->findChildren<QPushButton*>()) {
-      // The mnemonic marks ("&Apply") are not part of what the user reads.
-      if (QString(button->text()).remove(QLatin1Char('&')) == text) {
-        return QTest::mouseClick(button, Qt::LeftButton);
-      }
-    }
-    FAIL() << "no button " << text;
-  }
+  void Press(const char* text) { qt_test::PressButton(dialog_.get(), text); }
 
   std::unique_ptr<CLogSettings> dialog_;
 };

@@ -13,7 +13,7 @@
 namespace corvane::desktop {
 namespace {
 
-using test_support::MessageBoxAnswerer;
+using qt_test::MessageBoxAnswerer;
 
 class OptionsTest : public test_support::RunningEngine {
  protected:
@@ -35,15 +35,7 @@ class OptionsTest : public test_support::RunningEngine {
       QTest::keyClick(list, Qt::Key_Down);
     ASSERT_EQ(list->currentText(), item);
   }
-  void Press(const char* text) {
-    for (QPushButton* button : dialog_->findChildren<QPushButton*>()) {
-      // The mnemonic marks ("&Apply") are not part of what the user reads.
-      if (QString(button->text()).remove(QLatin1Char('&')) == text) {
-        return QTest::mouseClick(button, Qt::LeftButton);
-      }
-    }
-    FAIL() << "no button " << text;
-  }
+  void Press(const char* text) { qt_test::PressButton(dialog_.get(), text); }
 
   std::unique_ptr<COptionsDlg> dialog_;
 };
