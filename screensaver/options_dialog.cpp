@@ -20,6 +20,7 @@
 
 #include "platform/linux/privileged/privileged_write_prompt.h"
 #include "platform/qt/keyboard_access.h"
+#include "platform/qt/object_name.h"
 #include "platform/qt/product_text.h"
 #include "platform/qt/profile_file_dialog.h"
 
@@ -27,8 +28,7 @@ namespace corvane::screensaver {
 namespace {
 
 QLineEdit* NumberBox(QWidget* parent, const char* name) {
-  auto* box = new QLineEdit(parent);
-  box->setObjectName(name);
+  auto* box = corvane::qt::Named(new QLineEdit(parent), corvane::qt::WidgetRole::kEdit, name);
   box->setMaxLength(static_cast<int>(kMaxNumberText));
   box->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), box));
   box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
@@ -58,7 +58,7 @@ ScreensaverOptionsDialog::ScreensaverOptionsDialog(host::SettingsStore& user,
   logon_ = new QCheckBox(tr("Apply the same setting for the screensaver at logon"), this);
   layout->addWidget(logon_);
   wayland_note_ = new QLabel(tr(kWaylandNote), this);
-  wayland_note_->setObjectName("waylandNote");
+  corvane::qt::Named(wayland_note_, corvane::qt::WidgetRole::kLabel, "wayland_note");
   wayland_note_->setWordWrap(true);
   wayland_note_->setVisible(IsWaylandSession());
   layout->addWidget(wayland_note_);
@@ -89,7 +89,7 @@ QWidget* ScreensaverOptionsDialog::CreateHeader() {
                     "Released %2")
                      .arg(QStringLiteral(CORVANE_VERSION), QStringLiteral(CORVANE_RELEASE_DATE)),
                  header);
-  about->setObjectName("about");
+  corvane::qt::Named(about, corvane::qt::WidgetRole::kLabel, "about");
   row->addWidget(about, 1);
   return header;
 }
@@ -98,7 +98,7 @@ QGroupBox* ScreensaverOptionsDialog::CreateProfileGroup() {
   auto* group = new QGroupBox(tr("Use Profile"), this);
   auto* row = new QHBoxLayout(group);
   profile_ = new QLineEdit(group);
-  profile_->setObjectName("profilePath");
+  corvane::qt::Named(profile_, corvane::qt::WidgetRole::kEdit, "profile_path");
   profile_->setMinimumWidth(profile_->fontMetrics().averageCharWidth() * 40);
   browse_ = new QPushButton(tr("Browse..."), group);
   browse_->setAutoDefault(false);
@@ -110,7 +110,7 @@ QGroupBox* ScreensaverOptionsDialog::CreateProfileGroup() {
 QGroupBox* ScreensaverOptionsDialog::CreateSettingsGroup() {
   auto* group = new QGroupBox(tr("Settings"), this);
   auto* grid = new QGridLayout(group);
-  area_size_ = NumberBox(group, "areaSize");
+  area_size_ = NumberBox(group, "area_size");
   timeout_ = NumberBox(group, "timeout");
   grid->addWidget(
       RightAligned("Percentage of screen area used by graph (1-100):", area_size_, group), 0, 0);

@@ -15,6 +15,7 @@
 #include "desktop/settings/dialog_support.h"
 #include "desktop/settings/up_down_edit.h"
 #include "platform/qt/keyboard_access.h"
+#include "platform/qt/object_name.h"
 #include "platform/qt/screen_centre.h"
 
 namespace corvane::desktop {
@@ -74,10 +75,10 @@ QWidget* COptionsDlg::CreateMonitoringGroup() {
   auto* group = new QGroupBox(tr(" Monitoring settings "), this);
   auto* grid = new QGridLayout(group);
   interval_ = new UpDownEdit(group);
-  interval_->setObjectName(QStringLiteral("edit1013"));
+  qt::Named(interval_, qt::WidgetRole::kEdit, 1013);
   interval_->setAttribute(Qt::WA_Hover);  // highlights under the mouse
   history_ = new UpDownEdit(group);
-  history_->setObjectName(QStringLiteral("edit1015"));
+  qt::Named(history_, qt::WidgetRole::kEdit, 1015);
   AddField(grid, 0, QT_TRANSLATE_NOOP("COptionsDlg", "Update interval: "), interval_,
            QT_TRANSLATE_NOOP(
                "COptionsDlg",
@@ -96,9 +97,9 @@ QWidget* COptionsDlg::CreateGraphGroup() {
   auto* group = new QGroupBox(tr(" Graph characteristics "), this);
   auto* grid = new QGridLayout(group);
   critical_range_ = MakePercentList(group);
-  critical_range_->setObjectName(QStringLiteral("list1016"));
+  qt::Named(critical_range_, qt::WidgetRole::kCombo, 1016);
   grid_step_ = MakePercentList(group);
-  grid_step_->setObjectName(QStringLiteral("list1017"));
+  qt::Named(grid_step_, qt::WidgetRole::kCombo, 1017);
   AddField(grid, 0, QT_TRANSLATE_NOOP("COptionsDlg", "Critical range: "), critical_range_,
            QT_TRANSLATE_NOOP(
                "COptionsDlg",
@@ -122,7 +123,7 @@ QWidget* COptionsDlg::CreateTruncationGroup() {
                           QT_TRANSLATE_NOOP("COptionsDlg", "truncate in front")};
   for (int i = 0; i < 3; ++i) {
     auto* radio = new QRadioButton(COptionsDlg::tr(labels[i]), group);
-    radio->setObjectName(QStringLiteral("radio%1").arg(1020 + i));
+    qt::Named(radio, qt::WidgetRole::kRadio, 1020 + i);
     truncation_->addButton(radio, i);
     row->addWidget(radio);
   }

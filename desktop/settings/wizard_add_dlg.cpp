@@ -11,6 +11,7 @@
 #include "desktop/collector/collector_stopper.h"
 #include "desktop/settings/dialog_support.h"
 #include "platform/qt/keyboard_access.h"
+#include "platform/qt/object_name.h"
 #include "platform/qt/screen_centre.h"
 
 namespace corvane::desktop {
@@ -64,7 +65,7 @@ constexpr int kGridStepChecked = 20;  // percent
 
 QCheckBox* MakeBox(int id, const char* label, bool checked, QWidget* parent) {
   auto* box = new QCheckBox(CWizardAddDlg::tr(label), parent);
-  box->setObjectName(QStringLiteral("check%1").arg(id));
+  qt::Named(box, qt::WidgetRole::kCheck, id);
   box->setChecked(checked);
   return box;
 }

@@ -44,9 +44,9 @@ class OptionsDialogTest : public testing::Test {
     qt_test::TypeInto(Box(name), QString::fromStdString(text));
   }
   void Fill(const std::string& path, const std::string& area, const std::string& timeout) {
-    Type("profilePath", path);
-    Type("areaSize", area);
-    Type("timeout", timeout);
+    Type("edit_profile_path", path);
+    Type("edit_area_size", area);
+    Type("edit_timeout", timeout);
   }
   void Press(QDialogButtonBox::StandardButton which) {
     QTest::mouseClick(dialog_->findChild<QDialogButtonBox*>()->button(which), Qt::LeftButton);
@@ -65,16 +65,16 @@ TEST_F(OptionsDialogTest, ShowsTitleAndStoredTexts) {
   ASSERT_TRUE(WriteScreensaverValues(user_, stored).ok());
   Open();
   EXPECT_EQ(dialog_->windowTitle().toStdString(), kOptionsTitle);
-  EXPECT_EQ(Box("profilePath")->text().toStdString(), "/somewhere/A.crvn");
-  EXPECT_EQ(Box("areaSize")->text().toStdString(), "050");
-  EXPECT_EQ(Box("timeout")->text().toStdString(), "7");
+  EXPECT_EQ(Box("edit_profile_path")->text().toStdString(), "/somewhere/A.crvn");
+  EXPECT_EQ(Box("edit_area_size")->text().toStdString(), "050");
+  EXPECT_EQ(Box("edit_timeout")->text().toStdString(), "7");
   EXPECT_FALSE(dialog_->findChild<QCheckBox*>()->isChecked());
 }
 
 TEST_F(OptionsDialogTest, DigitsOnlyInNumberBoxes) {
   Open();
-  Type("areaSize", "4a-2");
-  EXPECT_EQ(Box("areaSize")->text().toStdString(), "42");
+  Type("edit_area_size", "4a-2");
+  EXPECT_EQ(Box("edit_area_size")->text().toStdString(), "42");
 }
 
 struct RefusalCase {
@@ -108,15 +108,15 @@ TEST_P(OptionsRefusalTest, ShowsOneMessageFocusesTheBoxWritesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, OptionsRefusalTest,
-    testing::Values(RefusalCase{"MissingPath", false, "50", "20", "", "profilePath"},
-                    RefusalCase{"PathBeforeArea", false, "0", "0", "", "profilePath"},
-                    RefusalCase{"AreaZero", true, "0", "20", kAreaRangeText, "areaSize"},
-                    RefusalCase{"AreaOverHundred", true, "101", "20", kAreaRangeText, "areaSize"},
-                    RefusalCase{"AreaBeforeTimeout", true, "101", "0", kAreaRangeText, "areaSize"},
-                    RefusalCase{"TimeoutZero", true, "50", "0", kTimeoutRangeText, "timeout"},
-                    RefusalCase{"TimeoutEmpty", true, "50", "", kTimeoutRangeText, "timeout"},
-                    RefusalCase{"TimeoutOverHundred", true, "50", "101", kTimeoutRangeText,
-                                "timeout"}),
+    testing::Values(
+        RefusalCase{"MissingPath", false, "50", "20", "", "edit_profile_path"},
+        RefusalCase{"PathBeforeArea", false, "0", "0", "", "edit_profile_path"},
+        RefusalCase{"AreaZero", true, "0", "20", kAreaRangeText, "edit_area_size"},
+        RefusalCase{"AreaOverHundred", true, "101", "20", kAreaRangeText, "edit_area_size"},
+        RefusalCase{"AreaBeforeTimeout", true, "101", "0", kAreaRangeText, "edit_area_size"},
+        RefusalCase{"TimeoutZero", true, "50", "0", kTimeoutRangeText, "edit_timeout"},
+        RefusalCase{"TimeoutEmpty", true, "50", "", kTimeoutRangeText, "edit_timeout"},
+        RefusalCase{"TimeoutOverHundred", true, "50", "101", kTimeoutRangeText, "edit_timeout"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(OptionsDialogTest, LimitsAndAFolderAreAcceptedTextsStoredAsTyped) {
@@ -210,23 +210,23 @@ TEST(LogonWritesTest, EveryValueMayBeWrittenWithAdministratorRights) {
 
 TEST_F(OptionsDialogTest, BrowsePutsTheChosenFileIntoThePathBox) {
   Open();
-  Type("profilePath", folder_.path().string());
+  Type("edit_profile_path", folder_.path().string());
   qt_test::OnNextModal<QFileDialog>([&](QFileDialog* files) {
     EXPECT_EQ(files->windowTitle().toStdString(), "Browse Corvane Profiles");
     files->selectFile(QString::fromStdString(profile_));
     QMetaObject::invokeMethod(files, "accept");
   });
   qt_test::PressButton(dialog_.get(), "Browse...");
-  EXPECT_EQ(Box("profilePath")->text().toStdString(), profile_);
+  EXPECT_EQ(Box("edit_profile_path")->text().toStdString(), profile_);
 }
 
 TEST_F(OptionsDialogTest, WaylandSessionIsNamedInTheDialog) {
   setenv("XDG_SESSION_TYPE", "wayland", 1);
   Open();
-  EXPECT_TRUE(dialog_->findChild<QLabel*>("waylandNote")->isVisible());
+  EXPECT_TRUE(dialog_->findChild<QLabel*>("label_wayland_note")->isVisible());
   setenv("XDG_SESSION_TYPE", "x11", 1);
   Open();
-  EXPECT_FALSE(dialog_->findChild<QLabel*>("waylandNote")->isVisible());
+  EXPECT_FALSE(dialog_->findChild<QLabel*>("label_wayland_note")->isVisible());
   unsetenv("XDG_SESSION_TYPE");
 }
 

@@ -401,8 +401,8 @@ TEST_F(CountersDlgTest, BrowserAddAppendsEveryChosenPath) {
     auto* browser = qobject_cast<CCounterBrowser*>(modal);
     ASSERT_NE(browser, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !browser->Busy(); }, 5000));
-    QTest::mouseClick(Find<QPushButton>(modal, "browseAdd"), Qt::LeftButton);
-    QTest::mouseClick(Find<QPushButton>(modal, "browseClose"), Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(modal, "button_add"), Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(modal, "button_close"), Qt::LeftButton);
   });
   Click("button_14");
   ASSERT_EQ(List()->count(), 1);

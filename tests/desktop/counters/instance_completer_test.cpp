@@ -90,7 +90,7 @@ TEST(InstanceCompleterTest, DirectScrapesOfferNothingAndTheFieldStaysAsItWas) {
   fake::FakeProvider provider;
   CCounterBrowser browser(
       provider, [](const std::string&) { return true; }, false, nullptr);
-  auto* edit = Find<QLineEdit>(&browser, "browseComputer");
+  auto* edit = Find<QLineEdit>(&browser, "edit_computer");
   auto* completer = edit->findChild<InstanceCompleter*>();
   ASSERT_NE(completer, nullptr);
   QSignalSpy listed(completer, &InstanceCompleter::Listed);

@@ -27,7 +27,7 @@ class LogSettingsTest : public test_support::RunningEngine {
     QTest::keyClicks(dialog_->SizeEdit(), text);
   }
   void Pick(int id) {
-    QTest::mouseClick(dialog_->findChild<QRadioButton*>(QStringLiteral("radio%1").arg(id)),
+    QTest::mouseClick(dialog_->findChild<QRadioButton*>(QStringLiteral("radio_%1").arg(id)),
                       Qt::LeftButton);
   }
   void Press(const char* text) { qt_test::PressButton(dialog_.get(), text); }
@@ -42,8 +42,8 @@ TEST_F(LogSettingsTest, OpensOnTheEnginesLogSettings) {
   settings.LogFileSize = 300;
   engine_.SetSettings(settings);
   Open();
-  EXPECT_TRUE(dialog_->findChild<QRadioButton*>("radio1028")->isChecked());
-  EXPECT_TRUE(dialog_->findChild<QRadioButton*>("radio1032")->isChecked());
+  EXPECT_TRUE(dialog_->findChild<QRadioButton*>("radio_1028")->isChecked());
+  EXPECT_TRUE(dialog_->findChild<QRadioButton*>("radio_1032")->isChecked());
   EXPECT_EQ(dialog_->SizeEdit()->text(), "300");
 }
 
