@@ -30,7 +30,7 @@ CComputerDlg::CComputerDlg(HelpRequest help, QWidget* parent)
   connect(ok_button_, &QPushButton::clicked, this, &CComputerDlg::accept);
   connect(cancel_button_, &QPushButton::clicked, this, &CComputerDlg::reject);
   connect(help_button_, &QPushButton::clicked, this, [this] {
-    if (help_) help_(dialog_id::kComputerDialog);
+    if (help_) help_(HelpTopicId::kRemoteHost);
   });
   computer_edit_->setFocus();
   // Every control can be reached with Alt and a letter of its own.

@@ -65,7 +65,7 @@ QLineEdit* NewEdit(int id, const QString& accessible, QWidget* parent) {
 
 CCountersDlg::CCountersDlg(Corvane& engine, EngineWindow* window, HelpRequest help, QWidget* parent)
     : QDialog(parent), engine_(engine), window_(window), help_(std::move(help)) {
-  qt::Named(this, qt::WidgetRole::kDialog, 130);
+  qt::Named(this, qt::WidgetRole::kDialog, static_cast<int>(dialog_id::kCountersDialog));
   stopper_ = new CollectorStopper(engine_, this);
   stopper_->SetWaitingWidget(this);
   setWindowTitle(tr("Performance Counters - Corvane"));
@@ -391,7 +391,7 @@ void CCountersDlg::OnApply() {
 void CCountersDlg::EnableApply() { apply_button_->setEnabled(true); }
 
 void CCountersDlg::OnHelp() {
-  if (help_) help_(dialog_id::kCountersDialog);
+  if (help_) help_(HelpTopicId::kCounters);
 }
 
 void CCountersDlg::accept() {

@@ -51,6 +51,7 @@ void Check(QButtonGroup* group, int index) {
 
 CLogSettings::CLogSettings(Corvane& engine, HelpRequest help, QWidget* parent)
     : QDialog(parent), engine_(engine), help_(std::move(help)) {
+  qt::Named(this, qt::WidgetRole::kDialog, kDialogId);
   setWindowTitle(tr("Log Settings - Corvane"));
   const CorvaneSettings settings = engine_.GetSettings();
   mode_ = settings.LogMode;
@@ -114,7 +115,7 @@ QWidget* CLogSettings::CreateButtons() {
   connect(ok, &QPushButton::clicked, this, &CLogSettings::accept);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(help, &QPushButton::clicked, this, [this] {
-    if (help_) help_(kDialogId);
+    if (help_) help_(HelpTopicId::kLogSettings);
   });
   return row;
 }

@@ -52,6 +52,7 @@ void AddField(QGridLayout* grid, int row, const char* label, QWidget* field, con
 
 COptionsDlg::COptionsDlg(Corvane& engine, EngineWindow* window, HelpRequest help, QWidget* parent)
     : QDialog(parent), engine_(engine), window_(window), help_(std::move(help)) {
+  qt::Named(this, qt::WidgetRole::kDialog, kDialogId);
   setWindowTitle(tr("Preferences - Corvane"));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(CreateMonitoringGroup());
@@ -146,7 +147,7 @@ QWidget* COptionsDlg::CreateButtons() {
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(apply_, &QPushButton::clicked, this, &COptionsDlg::OnApply);
   connect(help, &QPushButton::clicked, this, [this] {
-    if (help_) help_(kDialogId);
+    if (help_) help_(HelpTopicId::kPreferences);
   });
   return row;
 }

@@ -75,6 +75,7 @@ QCheckBox* MakeBox(int id, const char* label, bool checked, QWidget* parent) {
 CWizardAddDlg::CWizardAddDlg(Corvane& engine, EngineWindow* window, HelpRequest help,
                              QWidget* parent)
     : QDialog(parent), engine_(engine), window_(window), help_(std::move(help)) {
+  qt::Named(this, qt::WidgetRole::kDialog, kDialogId);
   setWindowTitle(tr("Create Monitoring Profile - Corvane Wizard"));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(CreateCounterGroup());
@@ -131,7 +132,7 @@ QWidget* CWizardAddDlg::CreateButtons() {
   connect(cancel, &QPushButton::clicked, this, &CWizardAddDlg::reject);
   connect(counters, &QPushButton::clicked, this, [this] { done(kCountersResult); });
   connect(help, &QPushButton::clicked, this, [this] {
-    if (help_) help_(kDialogId);
+    if (help_) help_(HelpTopicId::kWizard);
   });
   return row;
 }

@@ -37,7 +37,7 @@ struct ScriptedDialogs final : DocumentDialogs {
   std::function<void(Corvane&)> log_settings_change;
   int log_settings_runs = 0;
   QList<QUrl> opened_urls;
-  QList<std::uint32_t> help_contexts;
+  QList<HelpTopicId> help_topics;
 
   int RunWizard(Corvane&, EngineWindow*, QWidget*) override {
     ++wizard_runs;
@@ -60,7 +60,7 @@ struct ScriptedDialogs final : DocumentDialogs {
   }
   void RunSystemOptions(QWidget*) override {}
   void ShowAbout(QWidget*) override {}
-  void ShowHelp(std::uint32_t context, QWidget*) override { help_contexts.append(context); }
+  void ShowHelp(HelpTopicId topic, QWidget*) override { help_topics.append(topic); }
   std::optional<QString> AskOpenPath(QWidget*) override { return open_path; }
   std::optional<QString> AskSavePath(const QString&, QWidget*) override { return save_path; }
   std::optional<QColor> ChooseColour(const QColor& initial, const QList<QColor>& custom,

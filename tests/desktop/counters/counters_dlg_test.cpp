@@ -27,7 +27,7 @@ class CountersDlgTest : public ::testing::Test {
   void Open(int counters) {
     fixture_ = std::make_unique<EngineFixture>(counters);
     dialog_ = std::make_unique<CCountersDlg>(
-        fixture_->engine, nullptr, [this](std::uint32_t c) { help_.push_back(c); }, nullptr);
+        fixture_->engine, nullptr, [this](HelpTopicId topic) { help_.push_back(topic); }, nullptr);
     dialog_->show();
   }
   Corvane& engine() { return fixture_->engine; }
@@ -66,7 +66,7 @@ class CountersDlgTest : public ::testing::Test {
   MessageBoxAnswerer boxes_;
   std::unique_ptr<EngineFixture> fixture_;
   std::unique_ptr<CCountersDlg> dialog_;
-  std::vector<std::uint32_t> help_;
+  std::vector<HelpTopicId> help_;
 };
 
 TEST_F(CountersDlgTest, EmptyProfileShowsDefaultsAndDisablesListButtons) {
@@ -377,10 +377,10 @@ TEST_F(CountersDlgTest, ComputerRewritesEveryPathAndCancelChangesNothing) {
 TEST_F(CountersDlgTest, HelpButtonsAskForTheirPages) {
   Open(1);
   Click("button_9");
-  CComputerDlg computer([this](std::uint32_t c) { help_.push_back(c); }, nullptr);
+  CComputerDlg computer([this](HelpTopicId topic) { help_.push_back(topic); }, nullptr);
   computer.show();
   QTest::mouseClick(Find<QPushButton>(&computer, "button_9"), Qt::LeftButton);
-  EXPECT_EQ(help_, (std::vector<std::uint32_t>{130, 132}));
+  EXPECT_EQ(help_, (std::vector<HelpTopicId>{HelpTopicId::kCounters, HelpTopicId::kRemoteHost}));
 }
 
 TEST_F(CountersDlgTest, ComputerDialogStartsEmptyAndKeepsTheTextAsTyped) {

@@ -2,6 +2,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -205,6 +207,24 @@ INSTANTIATE_TEST_SUITE_P(
                                   {"\\\\srv\\Memory\\Pages/sec"},
                                   {"\\\\srv\\Memory\\Pages/sec"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A message box with a help id gets a Help button that asks for the message's own topic.
+TEST_F(DocumentTest, AMessagesHelpButtonAsksForTheMessagesTopic) {
+  ASSERT_TRUE(StartProgram());
+  qt::QtMessageSink& sink = doc().message_sink();
+  QMessageBox* shown = nullptr;
+  QObject::connect(&sink, &qt::QtMessageSink::messageShown, &sink,
+                   [&](QMessageBox* box) { shown = box; });
+  EngineMessage message;
+  message.text = "Connection failed";
+  message.icon = MessageIcon::kError;
+  message.help_context = static_cast<int>(ContextNumber(HelpTopicId::kConnectionFailed));
+  sink.ShowMessage(message);
+  QTRY_VERIFY_WITH_TIMEOUT(shown != nullptr, 5000);
+  ASSERT_NE(shown->button(QMessageBox::Help), nullptr);
+  QTest::mouseClick(shown->button(QMessageBox::Help), Qt::LeftButton);
+  EXPECT_EQ(dialogs_.help_topics, QList<HelpTopicId>{HelpTopicId::kConnectionFailed});
+}
 
 TEST_F(DocumentTest, ConnectMakesTheProfileModified) {
   ASSERT_TRUE(StartProgram());

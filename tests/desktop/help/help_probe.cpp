@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
       argc > 1 ? static_cast<std::uint32_t>(std::strtoul(argv[1], nullptr, 0)) : 0;
 
   const corvane::qt_test::MessageBoxAnswerer answerer;
-  corvane::desktop::ShowHelp(context, nullptr);
+  corvane::desktop::ShowHelp(corvane::desktop::TopicOfContext(context), nullptr);
   if (answerer.texts().isEmpty()) return 0;
   const QString message = answerer.titles().front() + ": " + answerer.texts().front();
   std::printf("%s\n", message.toLocal8Bit().constData());

@@ -183,13 +183,9 @@ TEST_F(HelpWidgetsTest, MissingPageIsReportedInABoxTitledCorvane) {
     const char* page;
   };
   const Case cases[] = {
-      {[](QWidget* parent) { ShowHelp(0, parent); }, "help.html"},
-      {[](QWidget* parent) { HelpRequestFor(parent)(ContextNumber(HelpTopicId::kLogSettings)); },
-       "log.html"},
-      {[](QWidget* parent) {
-         ShowHelp(MessageHelpContext(ContextNumber(HelpTopicId::kConnectionFailed)), parent);
-       },
-       "troubles.html"},
+      {[](QWidget* parent) { ShowHelp(HelpTopicId::kContents, parent); }, "help.html"},
+      {[](QWidget* parent) { HelpRequestFor(parent)(HelpTopicId::kLogSettings); }, "log.html"},
+      {[](QWidget* parent) { ShowHelp(HelpTopicId::kConnectionFailed, parent); }, "troubles.html"},
   };
   for (const Case& c : cases) {
     QWidget parent;

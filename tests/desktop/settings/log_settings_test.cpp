@@ -109,7 +109,7 @@ TEST_F(LogSettingsTest, CancelChangesNothing) {
 TEST_F(LogSettingsTest, HelpAsksForTheLogSettingsPage) {
   Open();
   Press("Help");
-  EXPECT_EQ(help_contexts_, std::vector<std::uint32_t>{146});
+  EXPECT_EQ(help_topics_, std::vector<HelpTopicId>{HelpTopicId::kLogSettings});
 }
 
 }  // namespace

@@ -185,7 +185,7 @@ TEST_F(OptionsTest, ArrowsStepFromWhatTheFieldShows) {
 TEST_F(OptionsTest, HelpAsksForThePreferencesPage) {
   Open();
   Press("Help");
-  EXPECT_EQ(help_contexts_, std::vector<std::uint32_t>{133});
+  EXPECT_EQ(help_topics_, std::vector<HelpTopicId>{HelpTopicId::kPreferences});
 }
 
 TEST(UpDownEditTest, HoldingAnArrowStepsByTenAfterOneSecond) {

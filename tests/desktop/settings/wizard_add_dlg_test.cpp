@@ -177,7 +177,7 @@ TEST_F(WizardTest, CountersButtonEndsWithEighteenAndKeepsTheSelection) {
 TEST_F(WizardTest, HelpAsksForTheWizardsPage) {
   Open();
   Press("Help");
-  EXPECT_EQ(help_contexts_, std::vector<std::uint32_t>{106});
+  EXPECT_EQ(help_topics_, std::vector<HelpTopicId>{HelpTopicId::kWizard});
   EXPECT_TRUE(dialog_->isVisible());
 }
 
