@@ -199,11 +199,11 @@ std::vector<host::StoreWrite> LogonWrites(const ScreensaverSettings& settings) {
     return host::StoreWrite{host::Hive::kDefaultUser, std::string(key), std::string(name),
                             std::string(text), /*create_key=*/true};
   };
-  return {value(kDesktopKey, "SCRNSAVE.EXE", kScreensaverProgram),
-          value(kDesktopKey, "ScreenSaveActive", "1"),
-          value(kScreenSaverKey, "Profile", settings.profile_path),
-          value(kScreenSaverKey, "AreaSize", settings.area_size_text),
-          value(kScreenSaverKey, "Timeout", settings.timeout_text)};
+  return {value(kDesktopKey, product::kScreenSaverProgramValue, kScreensaverProgram),
+          value(kDesktopKey, product::kScreenSaveActiveValue, "1"),
+          value(kScreenSaverKey, product::kProfileValue, settings.profile_path),
+          value(kScreenSaverKey, product::kAreaSizeValue, settings.area_size_text),
+          value(kScreenSaverKey, product::kTimeoutValue, settings.timeout_text)};
 }
 
 int RunOptionsDialog(unsigned /*owner*/) {

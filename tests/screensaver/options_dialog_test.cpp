@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <fstream>
 
+#include "platform/linux/privileged/privileged_store_write.h"
 #include "tests/support/qt/message_box_answerer.h"
 #include "tests/support/qt/widget_driver.h"
 #include "tests/support/temp_folder.h"
@@ -228,6 +229,16 @@ TEST_F(OptionsDialogTest, WaylandSessionIsNamedInTheDialog) {
   Open();
   EXPECT_FALSE(dialog_->findChild<QLabel*>("label_wayland_note")->isVisible());
   unsetenv("XDG_SESSION_TYPE");
+}
+
+// The logon writes go through the privileged writer when the default user's store is closed
+// to the user: it must take every one of them (same keys, same value names).
+TEST(LogonWritesTest, ThePrivilegedWriterTakesEveryLogonWrite) {
+  ScreensaverSettings settings{"/srv/profiles/Hall.crvn", 30, 10, "30", "10"};
+  const std::vector<host::StoreWrite> writes = LogonWrites(settings);
+  ASSERT_EQ(writes.size(), 5u);
+  for (const host::StoreWrite& write : writes)
+    EXPECT_TRUE(host::MayWriteElevated(write)) << write.key << " " << write.name;
 }
 
 }  // namespace
