@@ -21,6 +21,7 @@
 #include "core/product_version.h"
 #include "platform/linux/privileged/privileged_write_prompt.h"
 #include "platform/qt/keyboard_access.h"
+#include "platform/qt/object_name.h"
 #include "platform/qt/product_text.h"
 #include "platform/qt/profile_file_dialog.h"
 
@@ -28,8 +29,7 @@ namespace corvane::screensaver {
 namespace {
 
 QLineEdit* NumberBox(QWidget* parent, const char* name) {
-  auto* box = new QLineEdit(parent);
-  box->setObjectName(name);
+  auto* box = corvane::qt::Named(new QLineEdit(parent), corvane::qt::WidgetRole::kEdit, name);
   box->setMaxLength(static_cast<int>(kMaxNumberText));
   box->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), box));
   box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
@@ -59,7 +59,7 @@ ScreensaverOptionsDialog::ScreensaverOptionsDialog(host::SettingsStore& user,
   logon_ = new QCheckBox(tr("Apply the same setting for the screensaver at logon"), this);
   layout->addWidget(logon_);
   wayland_note_ = new QLabel(tr(kWaylandNote), this);
-  wayland_note_->setObjectName("waylandNote");
+  corvane::qt::Named(wayland_note_, corvane::qt::WidgetRole::kLabel, "wayland_note");
   wayland_note_->setWordWrap(true);
   wayland_note_->setVisible(IsWaylandSession());
   layout->addWidget(wayland_note_);
@@ -90,7 +90,7 @@ QWidget* ScreensaverOptionsDialog::CreateHeader() {
          "Released %2")
           .arg(QString::fromUtf8(ProductVersion()), QString::fromUtf8(ProductReleaseMonth())),
       header);
-  about->setObjectName("about");
+  corvane::qt::Named(about, corvane::qt::WidgetRole::kLabel, "about");
   row->addWidget(about, 1);
   return header;
 }
@@ -99,7 +99,7 @@ QGroupBox* ScreensaverOptionsDialog::CreateProfileGroup() {
   auto* group = new QGroupBox(tr("Use Profile"), this);
   auto* row = new QHBoxLayout(group);
   profile_ = new QLineEdit(group);
-  profile_->setObjectName("profilePath");
+  corvane::qt::Named(profile_, corvane::qt::WidgetRole::kEdit, "profile_path");
   profile_->setMinimumWidth(profile_->fontMetrics().averageCharWidth() * 40);
   browse_ = new QPushButton(tr("Browse..."), group);
   browse_->setAutoDefault(false);
@@ -111,7 +111,7 @@ QGroupBox* ScreensaverOptionsDialog::CreateProfileGroup() {
 QGroupBox* ScreensaverOptionsDialog::CreateSettingsGroup() {
   auto* group = new QGroupBox(tr("Settings"), this);
   auto* grid = new QGridLayout(group);
-  area_size_ = NumberBox(group, "areaSize");
+  area_size_ = NumberBox(group, "area_size");
   timeout_ = NumberBox(group, "timeout");
   grid->addWidget(
       RightAligned("Percentage of screen area used by graph (1-100):", area_size_, group), 0, 0);
@@ -200,11 +200,11 @@ std::vector<host::StoreWrite> LogonWrites(const ScreensaverSettings& settings) {
     return host::StoreWrite{host::Hive::kDefaultUser, std::string(key), std::string(name),
                             std::string(text), /*create_key=*/true};
   };
-  return {value(kDesktopKey, "SCRNSAVE.EXE", kScreensaverProgram),
-          value(kDesktopKey, "ScreenSaveActive", "1"),
-          value(kScreenSaverKey, "Profile", settings.profile_path),
-          value(kScreenSaverKey, "AreaSize", settings.area_size_text),
-          value(kScreenSaverKey, "Timeout", settings.timeout_text)};
+  return {value(kDesktopKey, product::kScreenSaverProgramValue, kScreensaverProgram),
+          value(kDesktopKey, product::kScreenSaveActiveValue, "1"),
+          value(kScreenSaverKey, product::kProfileValue, settings.profile_path),
+          value(kScreenSaverKey, product::kAreaSizeValue, settings.area_size_text),
+          value(kScreenSaverKey, product::kTimeoutValue, settings.timeout_text)};
 }
 
 int RunOptionsDialog(unsigned /*owner*/) {

@@ -46,11 +46,12 @@ ScreensaverSettings ReadScreensaverSettings(const host::SettingsStore& user, boo
       host::HostResult<std::string> value = user.QueryValue(kScreenSaverKey, name);
       return value.ok() ? Clip(std::move(value.value), kMaxNumberText) : std::string();
     };
-    settings.area_size_text = text("AreaSize");
-    settings.timeout_text = text("Timeout");
+    settings.area_size_text = text(product::kAreaSizeValue);
+    settings.timeout_text = text(product::kTimeoutValue);
     settings.area_size = TextToInt(settings.area_size_text);
     settings.timeout = TextToInt(settings.timeout_text);
-    host::HostResult<std::string> profile = user.QueryValue(kScreenSaverKey, "Profile");
+    host::HostResult<std::string> profile =
+        user.QueryValue(kScreenSaverKey, product::kProfileValue);
     if (profile.ok()) {
       settings.profile_path = Clip(std::move(profile.value), kMaxProfilePath);
       have_profile = true;
@@ -78,16 +79,16 @@ ScreensaverSettings ReadScreensaverSettings(const host::SettingsStore& user, boo
 host::HostStatus WriteScreensaverValues(host::SettingsStore& store,
                                         const ScreensaverSettings& settings) {
   return SetValues(store, kScreenSaverKey,
-                   {{"Profile", settings.profile_path},
-                    {"AreaSize", settings.area_size_text},
-                    {"Timeout", settings.timeout_text}});
+                   {{product::kProfileValue, settings.profile_path},
+                    {product::kAreaSizeValue, settings.area_size_text},
+                    {product::kTimeoutValue, settings.timeout_text}});
 }
 
 host::HostStatus WriteLogonScreensaver(host::SettingsStore& default_user,
                                        const ScreensaverSettings& settings) {
-  host::HostStatus desktop =
-      SetValues(default_user, kDesktopKey,
-                {{"SCRNSAVE.EXE", kScreensaverProgram}, {"ScreenSaveActive", "1"}});
+  host::HostStatus desktop = SetValues(default_user, kDesktopKey,
+                                       {{product::kScreenSaverProgramValue, kScreensaverProgram},
+                                        {product::kScreenSaveActiveValue, "1"}});
   if (!desktop.ok()) return desktop;
   return WriteScreensaverValues(default_user, settings);
 }

@@ -13,9 +13,9 @@
 
 namespace corvane::screensaver {
 
+using product::kDesktopKey;
 using product::kRecentFileListKey;
 using product::kScreenSaverKey;
-inline constexpr std::string_view kDesktopKey = "Control Panel\\Desktop";
 // The name the logon desktop's "SCRNSAVE.EXE" holds, the same the desktop program writes.
 inline constexpr std::string_view kScreensaverProgram = "corvscreen.scr";
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "core/settings_keys.h"
 #include "platform/linux/host/host_status.h"
 #include "platform/linux/host/service_manager.h"
 #include "platform/linux/host/settings_store.h"
@@ -17,8 +18,8 @@ namespace corvane::service {
 inline constexpr std::string_view kUnitName = "corvane.service";
 // The service's settings key in the default user's hive; its "Profile" value names the
 // profile the service runs.
-inline constexpr std::string_view kServiceKey = "Software\\Quillfen\\Corvane\\Service";
-inline constexpr std::string_view kProfileValue = "Profile";
+inline constexpr std::string_view kServiceKey = product::kServiceKey;
+inline constexpr std::string_view kProfileValue = product::kProfileValue;
 // Its "MetricsAddress" value, when present and not empty, is where the service serves its
 // metrics page ("127.0.0.1:9393", "[::1]:9393").
 inline constexpr std::string_view kMetricsAddressValue = "MetricsAddress";

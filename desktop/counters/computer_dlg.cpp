@@ -12,13 +12,14 @@
 #include "desktop/counters/dialog_ids.h"
 #include "desktop/counters/instance_completer.h"
 #include "platform/qt/keyboard_access.h"
+#include "platform/qt/object_name.h"
 #include "platform/qt/screen_centre.h"
 
 namespace corvane::desktop {
 
 CComputerDlg::CComputerDlg(HelpRequest help, QWidget* parent)
     : QDialog(parent), help_(std::move(help)) {
-  setObjectName(QStringLiteral("dialog_132"));
+  qt::Named(this, qt::WidgetRole::kDialog, static_cast<int>(dialog_id::kComputerDialog));
   setWindowTitle(tr("Monitor Remote Host - Corvane"));
 
   auto* layout = new QVBoxLayout(this);
@@ -29,7 +30,7 @@ CComputerDlg::CComputerDlg(HelpRequest help, QWidget* parent)
   connect(ok_button_, &QPushButton::clicked, this, &CComputerDlg::accept);
   connect(cancel_button_, &QPushButton::clicked, this, &CComputerDlg::reject);
   connect(help_button_, &QPushButton::clicked, this, [this] {
-    if (help_) help_(dialog_id::kComputerDialog);
+    if (help_) help_(HelpTopicId::kRemoteHost);
   });
   computer_edit_->setFocus();
   // Every control can be reached with Alt and a letter of its own.
@@ -40,8 +41,7 @@ QWidget* CComputerDlg::CreateConnectGroup() {
   auto* group = new QGroupBox(tr(" Connect to "), this);
   auto* grid = new QGridLayout(group);
   auto* label = new QLabel(tr("Computer: "), group);
-  computer_edit_ = new QLineEdit(group);
-  computer_edit_->setObjectName(QStringLiteral("edit_1005"));
+  computer_edit_ = qt::Named(new QLineEdit(group), qt::WidgetRole::kEdit, 1005);
   computer_edit_->setAccessibleName(tr("Computer"));
   computer_edit_->setMinimumWidth(260);
   label->setBuddy(computer_edit_);
@@ -62,9 +62,9 @@ QWidget* CComputerDlg::CreateButtons() {
   ok_button_ = box->addButton(tr("OK"), QDialogButtonBox::AcceptRole);
   cancel_button_ = box->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
   help_button_ = box->addButton(tr("Help"), QDialogButtonBox::HelpRole);
-  ok_button_->setObjectName(QStringLiteral("button_1"));
-  cancel_button_->setObjectName(QStringLiteral("button_2"));
-  help_button_->setObjectName(QStringLiteral("button_9"));
+  qt::Named(ok_button_, qt::WidgetRole::kButton, 1);
+  qt::Named(cancel_button_, qt::WidgetRole::kButton, 2);
+  qt::Named(help_button_, qt::WidgetRole::kButton, 9);
   ok_button_->setDefault(true);
   return box;
 }

@@ -17,6 +17,7 @@
 #include "desktop/counters/catalog_loader.h"
 #include "desktop/counters/instance_completer.h"
 #include "platform/qt/keyboard_access.h"
+#include "platform/qt/object_name.h"
 
 namespace corvane::desktop {
 namespace {
@@ -35,7 +36,7 @@ std::vector<std::string> SelectedTexts(const QListWidget* list) {
 QListWidget* NewList(QWidget* parent, const char* name, const QString& accessible,
                      QAbstractItemView::SelectionMode mode) {
   auto* list = new QListWidget(parent);
-  list->setObjectName(QLatin1String(name));
+  qt::Named(list, qt::WidgetRole::kList, name);
   list->setAccessibleName(accessible);
   list->setSelectionMode(mode);
   list->setMinimumWidth(180);
@@ -48,7 +49,7 @@ QListWidget* NewList(QWidget* parent, const char* name, const QString& accessibl
 CCounterBrowser::CCounterBrowser(perf::Provider& provider, AddCallback add, bool include_costly,
                                  QWidget* parent)
     : QDialog(parent), provider_(provider), add_(std::move(add)), include_costly_(include_costly) {
-  setObjectName(QStringLiteral("counterBrowser"));
+  qt::Named(this, qt::WidgetRole::kDialog, "counter_browser");
   setWindowTitle(tr("Select Counters"));
   loader_ = new CatalogLoader(provider_, this);
 
@@ -75,17 +76,17 @@ QWidget* CCounterBrowser::CreateMachineRow() {
   grid->setContentsMargins(0, 0, 0, 0);
   auto* computer_label = new QLabel(tr("&Computer:"), row);
   computer_edit_ = new QLineEdit(row);
-  computer_edit_->setObjectName(QStringLiteral("browseComputer"));
+  qt::Named(computer_edit_, qt::WidgetRole::kEdit, "computer");
   computer_edit_->setAccessibleName(tr("Computer"));
   computer_edit_->setPlaceholderText(tr("this computer (or host, host:port, https://host:port)"));
   computer_label->setBuddy(computer_edit_);
   connect_button_ = new QPushButton(tr("C&onnect"), row);
-  connect_button_->setObjectName(QStringLiteral("browseConnect"));
+  qt::Named(connect_button_, qt::WidgetRole::kButton, "connect");
   connect_button_->setAutoDefault(false);
 
   auto* filter_label = new QLabel(tr("&Filter:"), row);
   filter_edit_ = new QLineEdit(row);
-  filter_edit_->setObjectName(QStringLiteral("browseFilter"));
+  qt::Named(filter_edit_, qt::WidgetRole::kEdit, "filter");
   filter_edit_->setAccessibleName(tr("Filter"));
   filter_edit_->setPlaceholderText(tr("type to narrow objects and counters"));
   filter_edit_->setClearButtonEnabled(true);
@@ -108,9 +109,9 @@ QWidget* CCounterBrowser::CreateBusyRow() {
   busy_bar_->setMaximumWidth(120);
   busy_bar_->setTextVisible(false);
   busy_label_ = new QLabel(busy_row_);
-  busy_label_->setObjectName(QStringLiteral("browseBusy"));
+  qt::Named(busy_label_, qt::WidgetRole::kLabel, "busy");
   cancel_button_ = new QPushButton(tr("Cancel"), busy_row_);
-  cancel_button_->setObjectName(QStringLiteral("browseCancel"));
+  qt::Named(cancel_button_, qt::WidgetRole::kButton, "cancel");
   cancel_button_->setAutoDefault(false);
   row->addWidget(busy_bar_);
   row->addWidget(busy_label_, 1);
@@ -124,15 +125,14 @@ QWidget* CCounterBrowser::CreateLists() {
   grid->setContentsMargins(0, 0, 0, 0);
 
   object_list_ =
-      NewList(panel, "objectList", tr("Performance object"), QAbstractItemView::SingleSelection);
-  counter_list_ =
-      NewList(panel, "counterList", tr("Counters"), QAbstractItemView::ExtendedSelection);
+      NewList(panel, "objects", tr("Performance object"), QAbstractItemView::SingleSelection);
+  counter_list_ = NewList(panel, "counters", tr("Counters"), QAbstractItemView::ExtendedSelection);
   instance_list_ =
-      NewList(panel, "instanceList", tr("Instances"), QAbstractItemView::ExtendedSelection);
+      NewList(panel, "instances", tr("Instances"), QAbstractItemView::ExtendedSelection);
   all_instances_ = new QRadioButton(tr("A&ll instances"), panel);
-  all_instances_->setObjectName(QStringLiteral("allInstances"));
+  qt::Named(all_instances_, qt::WidgetRole::kRadio, "all_instances");
   some_instances_ = new QRadioButton(tr("&Select instances from list"), panel);
-  some_instances_->setObjectName(QStringLiteral("someInstances"));
+  qt::Named(some_instances_, qt::WidgetRole::kRadio, "some_instances");
   some_instances_->setChecked(true);
 
   auto* object_label = new QLabel(tr("Performance &object:"), panel);
@@ -148,14 +148,14 @@ QWidget* CCounterBrowser::CreateLists() {
   instance_box->addWidget(instance_list_, 1);
 
   description_ = new QLabel(panel);
-  description_->setObjectName(QStringLiteral("browseDescription"));
+  qt::Named(description_, qt::WidgetRole::kLabel, "description");
   description_->setWordWrap(true);
   description_->setMinimumHeight(description_->fontMetrics().lineSpacing() * 3);
   description_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   description_->setFrameShape(QFrame::StyledPanel);
   description_->setMargin(4);
   message_ = new QLabel(panel);
-  message_->setObjectName(QStringLiteral("browseMessage"));
+  qt::Named(message_, qt::WidgetRole::kLabel, "message");
   message_->setWordWrap(true);
   message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
@@ -177,10 +177,10 @@ QWidget* CCounterBrowser::CreateLists() {
 QWidget* CCounterBrowser::CreateButtons() {
   auto* box = new QDialogButtonBox(this);
   add_button_ = box->addButton(tr("&Add"), QDialogButtonBox::ActionRole);
-  add_button_->setObjectName(QStringLiteral("browseAdd"));
+  qt::Named(add_button_, qt::WidgetRole::kButton, "add");
   add_button_->setDefault(true);
   close_button_ = box->addButton(tr("Close"), QDialogButtonBox::RejectRole);
-  close_button_->setObjectName(QStringLiteral("browseClose"));
+  qt::Named(close_button_, qt::WidgetRole::kButton, "close");
   close_button_->setAutoDefault(false);
   return box;
 }

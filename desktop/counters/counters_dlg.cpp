@@ -23,6 +23,7 @@
 #include "desktop/counters/hscroll_list_box.h"
 #include "platform/qt/keyboard_access.h"
 #include "platform/qt/number_text.h"
+#include "platform/qt/object_name.h"
 #include "platform/qt/product_text.h"
 #include "platform/qt/screen_centre.h"
 
@@ -48,16 +49,14 @@ bool ParseNumber(const QString& text, double* value) {
   return true;
 }
 
-QPushButton* NewButton(const QString& text, const char* name, QWidget* parent) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(QLatin1String(name));
+QPushButton* NewButton(const QString& text, int id, QWidget* parent) {
+  auto* button = qt::Named(new QPushButton(text, parent), qt::WidgetRole::kButton, id);
   button->setAutoDefault(false);
   return button;
 }
 
-QLineEdit* NewEdit(const char* name, const QString& accessible, QWidget* parent) {
-  auto* edit = new QLineEdit(parent);
-  edit->setObjectName(QLatin1String(name));
+QLineEdit* NewEdit(int id, const QString& accessible, QWidget* parent) {
+  auto* edit = qt::Named(new QLineEdit(parent), qt::WidgetRole::kEdit, id);
   edit->setAccessibleName(accessible);
   return edit;
 }
@@ -66,7 +65,7 @@ QLineEdit* NewEdit(const char* name, const QString& accessible, QWidget* parent)
 
 CCountersDlg::CCountersDlg(Corvane& engine, EngineWindow* window, HelpRequest help, QWidget* parent)
     : QDialog(parent), engine_(engine), window_(window), help_(std::move(help)) {
-  setObjectName(QStringLiteral("dialog_130"));
+  qt::Named(this, qt::WidgetRole::kDialog, static_cast<int>(dialog_id::kCountersDialog));
   stopper_ = new CollectorStopper(engine_, this);
   stopper_->SetWaitingWidget(this);
   setWindowTitle(tr("Performance Counters - Corvane"));
@@ -94,17 +93,16 @@ CCountersDlg::CCountersDlg(Corvane& engine, EngineWindow* window, HelpRequest he
 QWidget* CCountersDlg::CreateListGroup() {
   auto* group = new QGroupBox(tr(" List of monitoring counters "), this);
   auto* grid = new QGridLayout(group);
-  list_ = new CHScrollListBox(group);
-  list_->setObjectName(QStringLiteral("list_1000"));
+  list_ = qt::Named(new CHScrollListBox(group), qt::WidgetRole::kList, 1000);
   list_->setAccessibleName(tr("List of monitoring counters"));
-  add_button_ = NewButton(tr(" Add..."), "button_14", group);
-  delete_button_ = NewButton(tr("Delete"), "button_12", group);
-  clear_button_ = NewButton(tr("Clear All"), "button_13", group);
-  up_button_ = NewButton(tr(" Up "), "button_15", group);
-  down_button_ = NewButton(tr(" Down "), "button_1003", group);
+  add_button_ = NewButton(tr(" Add..."), 14, group);
+  delete_button_ = NewButton(tr("Delete"), 12, group);
+  clear_button_ = NewButton(tr("Clear All"), 13, group);
+  up_button_ = NewButton(tr(" Up "), 15, group);
+  down_button_ = NewButton(tr(" Down "), 1003, group);
   costly_check_ = new QCheckBox(
       tr("Include costly objects when browsing performance counters on adding"), group);
-  costly_check_->setObjectName(QStringLiteral("check_1018"));
+  qt::Named(costly_check_, qt::WidgetRole::kCheck, 1018);
 
   auto* buttons = new QVBoxLayout;
   for (QPushButton* button : {add_button_, delete_button_, clear_button_, up_button_, down_button_})
@@ -120,13 +118,13 @@ QWidget* CCountersDlg::CreateListGroup() {
 QWidget* CCountersDlg::CreateSelectedGroup() {
   auto* group = new QGroupBox(tr(" Selected counter "), this);
   auto* grid = new QGridLayout(group);
-  label_edit_ = NewEdit("edit_1001", tr("Axis label"), group);
-  min_edit_ = NewEdit("edit_1005", tr("Min value"), group);
-  max_edit_ = NewEdit("edit_1007", tr("Max value"), group);
-  critical_edit_ = NewEdit("edit_1008", tr("Critical value"), group);
-  scale_edit_ = NewEdit("edit_1009", tr("Scale"), group);
+  label_edit_ = NewEdit(1001, tr("Axis label"), group);
+  min_edit_ = NewEdit(1005, tr("Min value"), group);
+  max_edit_ = NewEdit(1007, tr("Max value"), group);
+  critical_edit_ = NewEdit(1008, tr("Critical value"), group);
+  scale_edit_ = NewEdit(1009, tr("Scale"), group);
   inverse_check_ = new QCheckBox(tr("Inverse"), group);
-  inverse_check_->setObjectName(QStringLiteral("check_1048"));
+  qt::Named(inverse_check_, qt::WidgetRole::kCheck, 1048);
 
   const auto add_row = [&](int row, int column, const QString& text, QWidget* field) {
     auto* label = new QLabel(text, group);
@@ -151,13 +149,13 @@ QWidget* CCountersDlg::CreateButtons() {
   auto* row = new QWidget(this);
   auto* buttons = new QHBoxLayout(row);
   buttons->setContentsMargins(0, 0, 0, 0);
-  ok_button_ = NewButton(tr("OK"), "button_1", row);
+  ok_button_ = NewButton(tr("OK"), 1, row);
   ok_button_->setDefault(true);
   ok_button_->setAutoDefault(true);
-  cancel_button_ = NewButton(tr("Cancel"), "button_2", row);
-  computer_button_ = NewButton(tr("Computer..."), "button_1004", row);
-  apply_button_ = NewButton(tr("Apply"), "button_17", row);
-  help_button_ = NewButton(tr("Help"), "button_9", row);
+  cancel_button_ = NewButton(tr("Cancel"), 2, row);
+  computer_button_ = NewButton(tr("Computer..."), 1004, row);
+  apply_button_ = NewButton(tr("Apply"), 17, row);
+  help_button_ = NewButton(tr("Help"), 9, row);
   buttons->addWidget(computer_button_);
   buttons->addStretch(1);
   for (QPushButton* button : {ok_button_, cancel_button_, apply_button_, help_button_})
@@ -393,7 +391,7 @@ void CCountersDlg::OnApply() {
 void CCountersDlg::EnableApply() { apply_button_->setEnabled(true); }
 
 void CCountersDlg::OnHelp() {
-  if (help_) help_(dialog_id::kCountersDialog);
+  if (help_) help_(HelpTopicId::kCounters);
 }
 
 void CCountersDlg::accept() {

@@ -1,5 +1,5 @@
-// The ids of the counters dialog, the remote host dialog and their controls, kept as the
-// object names of the Qt widgets so that tests and help reach them by the same numbers.
+// The resource ids of the counters dialog and the remote host dialog, kept in the object names
+// of the Qt widgets (platform/qt/object_name.h) so that tests reach them by those numbers.
 // Constants only; any thread.
 #pragma once
 
@@ -7,7 +7,7 @@
 
 namespace corvane::desktop::dialog_id {
 
-inline constexpr std::uint32_t kCountersDialog = 130;  // also its help context
-inline constexpr std::uint32_t kComputerDialog = 132;  // also its help context
+inline constexpr std::uint32_t kCountersDialog = 130;
+inline constexpr std::uint32_t kComputerDialog = 132;
 
 }  // namespace corvane::desktop::dialog_id

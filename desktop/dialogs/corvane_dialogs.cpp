@@ -52,8 +52,8 @@ void CorvaneDialogs::ShowAbout(QWidget* main_window) {
   about.exec();
 }
 
-void CorvaneDialogs::ShowHelp(std::uint32_t context, QWidget* parent) {
-  desktop::ShowHelp(context, parent);
+void CorvaneDialogs::ShowHelp(HelpTopicId topic, QWidget* parent) {
+  desktop::ShowHelp(topic, parent);
 }
 
 std::optional<QString> CorvaneDialogs::AskOpenPath(QWidget* parent) {

@@ -16,7 +16,7 @@ class CorvaneDialogs final : public DocumentDialogs {
   bool RunLogSettings(Corvane& engine, QWidget* parent) override;
   void RunSystemOptions(QWidget* parent) override;
   void ShowAbout(QWidget* main_window) override;
-  void ShowHelp(std::uint32_t context, QWidget* parent) override;
+  void ShowHelp(HelpTopicId topic, QWidget* parent) override;
   std::optional<QString> AskOpenPath(QWidget* parent) override;
   std::optional<QString> AskOpenLogPath(QWidget* parent) override;
   std::optional<QString> AskSavePath(const QString& proposed, QWidget* parent) override;

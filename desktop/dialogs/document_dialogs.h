@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "desktop/help/help_topics.h"
+
 class QWidget;
 
 namespace corvane {
@@ -34,9 +36,7 @@ class DocumentDialogs {
   virtual bool RunLogSettings(Corvane& engine, QWidget* parent) = 0;
   virtual void RunSystemOptions(QWidget* parent) = 0;
   virtual void ShowAbout(QWidget* main_window) = 0;
-  // `context` as the framework sends it: 0 for the contents, else with its dialog or message
-  // base (DialogHelpContext, MessageHelpContext).
-  virtual void ShowHelp(std::uint32_t context, QWidget* parent) = 0;
+  virtual void ShowHelp(HelpTopicId topic, QWidget* parent) = 0;
 
   // ---- The desktop's common dialogs and its default handler for files and pages. ----
 

@@ -33,9 +33,9 @@ DocumentUi::DocumentUi(CCorvaneDoc& document, DocumentDialogs& dialogs, QWidget&
   stopper_.SetWaitingWidget(&window_);
   document_.AttachView(&view_window_);
   document_.message_sink().SetParentWindow(&window_);
-  // A message box's Help button sends its help id with the message base, as the help expects.
-  document_.message_sink().SetHelpHandler([this](std::uint32_t context, QWidget* parent) {
-    dialogs_.ShowHelp(MessageHelpContext(context), parent);
+  // A message box's Help button names its topic by the message's help id.
+  document_.message_sink().SetHelpHandler([this](std::uint32_t help_id, QWidget* parent) {
+    dialogs_.ShowHelp(TopicOfMessage(help_id), parent);
   });
 }
 

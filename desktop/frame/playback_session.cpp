@@ -10,6 +10,7 @@
 #include "core/recording/recording_settings.h"
 #include "desktop/document/corvane_doc.h"
 #include "desktop/document/document_ui.h"
+#include "platform/qt/object_name.h"
 #include "desktop/frame/command_ids.h"
 
 namespace corvane::desktop {
@@ -27,7 +28,7 @@ PlaybackSession::PlaybackSession(CCorvaneDoc& document, DocumentUi& ui, QMainWin
 
   // The bar sits under the chart, across the window, where no one can drag it away.
   tool_bar_ = new QToolBar(tr("Recording"), &window_);
-  tool_bar_->setObjectName(QStringLiteral("playbackToolBar"));
+  qt::Named(tool_bar_, qt::WidgetRole::kBar, "playback_tools");
   tool_bar_->setMovable(false);
   tool_bar_->setFloatable(false);
   tool_bar_->toggleViewAction()->setVisible(false);

@@ -59,11 +59,6 @@ HelpOutcome OpenHelp(HelpTopicId topic, const std::filesystem::path& program_fol
   return OpenTopic(HelpTopicFor(topic), program_folder, opener);
 }
 
-HelpOutcome OpenHelp(std::uint32_t context, const std::filesystem::path& program_folder,
-                     HtmlOpener& opener) {
-  return OpenTopic(HelpTopicFor(context), program_folder, opener);
-}
-
 std::filesystem::path ProgramFolder() {
   return QCoreApplication::applicationDirPath().toStdString();
 }
@@ -74,12 +69,8 @@ void ShowHelp(HelpTopicId topic, QWidget* parent) {
   ShowOutcome(OpenHelp(topic, ProgramFolder(), CurrentHtmlOpener()), parent);
 }
 
-void ShowHelp(std::uint32_t context, QWidget* parent) {
-  ShowOutcome(OpenHelp(context, ProgramFolder(), CurrentHtmlOpener()), parent);
-}
-
 HelpRequest HelpRequestFor(QWidget* parent) {
-  return [parent](std::uint32_t page) { ShowHelp(static_cast<HelpTopicId>(page), parent); };
+  return [parent](HelpTopicId topic) { ShowHelp(topic, parent); };
 }
 
 }  // namespace corvane::desktop

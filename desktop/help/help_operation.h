@@ -20,12 +20,8 @@ namespace corvane::desktop {
 // Opens the page of a topic from the Help folder of the running program. A failure shows its
 // message in a box titled "Corvane" over parent.
 void ShowHelp(HelpTopicId topic, QWidget* parent);
-// The same for a context number as the framework form sends it (base included:
-// DialogHelpContext, MessageHelpContext, or 0 for the contents).
-void ShowHelp(std::uint32_t context, QWidget* parent);
 
-// The request every dialog takes, bound to ShowHelp: the dialog sends its topic's number (106,
-// 130, ...).
+// The request every dialog takes, bound to ShowHelp.
 HelpRequest HelpRequestFor(QWidget* parent);
 
 struct HelpOutcome {
@@ -35,8 +31,6 @@ struct HelpOutcome {
 
 // ShowHelp without the message box, for a program in program_folder.
 HelpOutcome OpenHelp(HelpTopicId topic, const std::filesystem::path& program_folder,
-                     HtmlOpener& opener);
-HelpOutcome OpenHelp(std::uint32_t context, const std::filesystem::path& program_folder,
                      HtmlOpener& opener);
 
 // The URL of a page with its anchor ("#remote", or empty).

@@ -38,9 +38,11 @@ HelpTopic HelpTopicFor(HelpTopicId id) {
   return row->topic;
 }
 
-HelpTopic HelpTopicFor(std::uint32_t context) {
-  return HelpTopicFor(static_cast<HelpTopicId>(ReduceHelpContext(context)));
+HelpTopicId TopicOfContext(std::uint32_t context) {
+  return static_cast<HelpTopicId>(ReduceHelpContext(context));
 }
+
+HelpTopic HelpTopicFor(std::uint32_t context) { return HelpTopicFor(TopicOfContext(context)); }
 
 std::string BuildHelpArgument(std::string_view page_path, std::string_view anchor) {
   // An absolute path already brings the slash that ends "file:///".

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "core/recording/local_seconds.h"
+#include "platform/qt/object_name.h"
 
 namespace corvane::playback {
 namespace {
@@ -20,43 +21,36 @@ QString TimeText(std::int64_t time) {
 
 PlaybackBar::PlaybackBar(PlaybackController& controller, QWidget* parent)
     : QWidget(parent), controller_(controller) {
-  setObjectName("playbackBar");
+  qt::Named(this, qt::WidgetRole::kBar, "playback");
   setAccessibleName(tr("Recording playback"));
 
-  play_ = new QToolButton(this);
-  play_->setObjectName("playButton");
+  play_ = qt::Named(new QToolButton(this), qt::WidgetRole::kButton, "play");
   play_->setText(tr("Play"));
   play_->setAccessibleName(tr("Play"));
   play_->setToolTip(tr("Play the recording (Space)"));
 
-  start_ = new QLabel(this);
-  start_->setObjectName("startLabel");
+  start_ = qt::Named(new QLabel(this), qt::WidgetRole::kLabel, "start");
   start_->setAccessibleName(tr("Recording starts"));
-  end_ = new QLabel(this);
-  end_->setObjectName("endLabel");
+  end_ = qt::Named(new QLabel(this), qt::WidgetRole::kLabel, "end");
   end_->setAccessibleName(tr("Recording ends"));
 
-  slider_ = new QSlider(Qt::Horizontal, this);
-  slider_->setObjectName("timeSlider");
+  slider_ = qt::Named(new QSlider(Qt::Horizontal, this), qt::WidgetRole::kSlider, "time");
   slider_->setAccessibleName(tr("Recorded time"));
   slider_->setAccessibleDescription(
       tr("Left and Right move one sample, Page Up and Page Down one minute"));
   slider_->setFocusPolicy(Qt::StrongFocus);
   slider_->installEventFilter(this);
 
-  speed_ = new QComboBox(this);
-  speed_->setObjectName("speedBox");
+  speed_ = qt::Named(new QComboBox(this), qt::WidgetRole::kCombo, "speed");
   speed_->setAccessibleName(tr("Playback speed"));
   for (const int speed : kSpeeds) speed_->addItem(QString("%1x").arg(speed), speed);
 
-  moment_ = new QLabel(this);
-  moment_->setObjectName("momentLabel");
+  moment_ = qt::Named(new QLabel(this), qt::WidgetRole::kLabel, "moment");
   moment_->setAccessibleName(tr("Moment shown"));
   // The note of a log of state changes is long: it wraps rather than widen the window.
   moment_->setWordWrap(true);
 
-  leave_ = new QToolButton(this);
-  leave_->setObjectName("leaveButton");
+  leave_ = qt::Named(new QToolButton(this), qt::WidgetRole::kButton, "leave");
   leave_->setText(tr("Live Chart"));
   leave_->setAccessibleName(tr("Leave the recording"));
   leave_->setToolTip(tr("Leave the recording and show the live chart again"));

@@ -12,6 +12,7 @@
 
 #include "desktop/settings/dialog_support.h"
 #include "platform/qt/keyboard_access.h"
+#include "platform/qt/object_name.h"
 #include "platform/qt/screen_centre.h"
 
 namespace corvane::desktop {
@@ -35,7 +36,7 @@ QButtonGroup* AddRadios(const Radio (&radios)[N], QGroupBox* group, QBoxLayout* 
   auto* buttons = new QButtonGroup(group);
   for (std::size_t i = 0; i < N; ++i) {
     auto* radio = new QRadioButton(CLogSettings::tr(radios[i].label), group);
-    radio->setObjectName(QStringLiteral("radio%1").arg(radios[i].id));
+    qt::Named(radio, qt::WidgetRole::kRadio, radios[i].id);
     buttons->addButton(radio, static_cast<int>(i));
     layout->addWidget(radio);
   }
@@ -50,6 +51,7 @@ void Check(QButtonGroup* group, int index) {
 
 CLogSettings::CLogSettings(Corvane& engine, HelpRequest help, QWidget* parent)
     : QDialog(parent), engine_(engine), help_(std::move(help)) {
+  qt::Named(this, qt::WidgetRole::kDialog, kDialogId);
   setWindowTitle(tr("Log Settings - Corvane"));
   const CorvaneSettings settings = engine_.GetSettings();
   mode_ = settings.LogMode;
@@ -90,7 +92,7 @@ QWidget* CLogSettings::CreateSizeRow() {
   layout->setContentsMargins(0, 0, 0, 0);
   auto* label = new QLabel(tr("File size limit:"), row);
   size_ = new QLineEdit(row);
-  size_->setObjectName(QStringLiteral("edit1026"));
+  qt::Named(size_, qt::WidgetRole::kEdit, 1026);
   size_->setMaximumWidth(80);
   label->setBuddy(size_);
   layout->addWidget(label);
@@ -113,7 +115,7 @@ QWidget* CLogSettings::CreateButtons() {
   connect(ok, &QPushButton::clicked, this, &CLogSettings::accept);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(help, &QPushButton::clicked, this, [this] {
-    if (help_) help_(kDialogId);
+    if (help_) help_(HelpTopicId::kLogSettings);
   });
   return row;
 }

@@ -21,7 +21,7 @@ class CLogSettings : public QDialog {
   Q_OBJECT
 
  public:
-  static constexpr int kDialogId = 146;   // also its help context
+  static constexpr int kDialogId = 146;   // its resource id, in its object name
   static constexpr int kMinSize = 1;      // KB
   static constexpr int kMaxSize = 10240;  // KB
 

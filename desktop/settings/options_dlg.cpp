@@ -15,6 +15,7 @@
 #include "desktop/settings/dialog_support.h"
 #include "desktop/settings/up_down_edit.h"
 #include "platform/qt/keyboard_access.h"
+#include "platform/qt/object_name.h"
 #include "platform/qt/screen_centre.h"
 
 namespace corvane::desktop {
@@ -51,6 +52,7 @@ void AddField(QGridLayout* grid, int row, const char* label, QWidget* field, con
 
 COptionsDlg::COptionsDlg(Corvane& engine, EngineWindow* window, HelpRequest help, QWidget* parent)
     : QDialog(parent), engine_(engine), window_(window), help_(std::move(help)) {
+  qt::Named(this, qt::WidgetRole::kDialog, kDialogId);
   setWindowTitle(tr("Preferences - Corvane"));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(CreateMonitoringGroup());
@@ -74,10 +76,10 @@ QWidget* COptionsDlg::CreateMonitoringGroup() {
   auto* group = new QGroupBox(tr(" Monitoring settings "), this);
   auto* grid = new QGridLayout(group);
   interval_ = new UpDownEdit(group);
-  interval_->setObjectName(QStringLiteral("edit1013"));
+  qt::Named(interval_, qt::WidgetRole::kEdit, 1013);
   interval_->setAttribute(Qt::WA_Hover);  // highlights under the mouse
   history_ = new UpDownEdit(group);
-  history_->setObjectName(QStringLiteral("edit1015"));
+  qt::Named(history_, qt::WidgetRole::kEdit, 1015);
   AddField(grid, 0, QT_TRANSLATE_NOOP("COptionsDlg", "Update interval: "), interval_,
            QT_TRANSLATE_NOOP(
                "COptionsDlg",
@@ -96,9 +98,9 @@ QWidget* COptionsDlg::CreateGraphGroup() {
   auto* group = new QGroupBox(tr(" Graph characteristics "), this);
   auto* grid = new QGridLayout(group);
   critical_range_ = MakePercentList(group);
-  critical_range_->setObjectName(QStringLiteral("list1016"));
+  qt::Named(critical_range_, qt::WidgetRole::kCombo, 1016);
   grid_step_ = MakePercentList(group);
-  grid_step_->setObjectName(QStringLiteral("list1017"));
+  qt::Named(grid_step_, qt::WidgetRole::kCombo, 1017);
   AddField(grid, 0, QT_TRANSLATE_NOOP("COptionsDlg", "Critical range: "), critical_range_,
            QT_TRANSLATE_NOOP(
                "COptionsDlg",
@@ -122,7 +124,7 @@ QWidget* COptionsDlg::CreateTruncationGroup() {
                           QT_TRANSLATE_NOOP("COptionsDlg", "truncate in front")};
   for (int i = 0; i < 3; ++i) {
     auto* radio = new QRadioButton(COptionsDlg::tr(labels[i]), group);
-    radio->setObjectName(QStringLiteral("radio%1").arg(1020 + i));
+    qt::Named(radio, qt::WidgetRole::kRadio, 1020 + i);
     truncation_->addButton(radio, i);
     row->addWidget(radio);
   }
@@ -145,7 +147,7 @@ QWidget* COptionsDlg::CreateButtons() {
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(apply_, &QPushButton::clicked, this, &COptionsDlg::OnApply);
   connect(help, &QPushButton::clicked, this, [this] {
-    if (help_) help_(kDialogId);
+    if (help_) help_(HelpTopicId::kPreferences);
   });
   return row;
 }

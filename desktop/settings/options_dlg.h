@@ -24,7 +24,7 @@ class COptionsDlg : public QDialog {
   Q_OBJECT
 
  public:
-  static constexpr int kDialogId = 133;  // also its help context
+  static constexpr int kDialogId = 133;  // its resource id, in its object name
 
   // `window` is redrawn by Apply; it may be null.
   COptionsDlg(Corvane& engine, EngineWindow* window, HelpRequest help, QWidget* parent);

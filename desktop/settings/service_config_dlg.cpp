@@ -9,6 +9,7 @@
 
 #include "desktop/settings/dialog_support.h"
 #include "platform/qt/keyboard_access.h"
+#include "platform/qt/object_name.h"
 #include "platform/qt/profile_file_dialog.h"
 #include "platform/qt/screen_centre.h"
 
@@ -31,7 +32,7 @@ CServiceConfigDlg::CServiceConfigDlg(QString profile, bool logon, bool current_u
   auto* service = new QGroupBox(tr("Load profile on service start-up"), this);
   auto* service_layout = new QHBoxLayout(service);
   path_ = new QLineEdit(service);
-  path_->setObjectName(QStringLiteral("edit1000"));
+  qt::Named(path_, qt::WidgetRole::kEdit, 1000);
   path_->setMinimumWidth(280);
   auto* browse = new QPushButton(tr("Browse..."), service);
   service_layout->addWidget(path_);

@@ -15,8 +15,10 @@ using host::Hive;
 using host::SettingsStore;
 using host::StoreWrite;
 
+using product::kDesktopKey;
+using product::kProfileValue;
+using product::kScreenSaverProgramValue;
 using product::kServiceKey;
-constexpr const char* kDesktopKey = "Control Panel\\Desktop";
 
 std::string ReadValue(Hive hive, const char* key, const char* name) {
   host::HostResult<std::string> value = SettingsStore(hive).QueryValue(key, name);
@@ -28,22 +30,24 @@ std::string ReadValue(Hive hive, const char* key, const char* name) {
 bool NamesCorvscreen(std::string_view value) { return value.ends_with(kSaverFile); }
 
 void RunSystemOptions(QWidget* parent, HelpRequest) {
-  const std::string profile = ReadValue(Hive::kDefaultUser, kServiceKey, "Profile");
-  const bool logon = NamesCorvscreen(ReadValue(Hive::kDefaultUser, kDesktopKey, "SCRNSAVE.EXE"));
-  const bool current = NamesCorvscreen(ReadValue(Hive::kCurrentUser, kDesktopKey, "SCRNSAVE.EXE"));
+  const std::string profile = ReadValue(Hive::kDefaultUser, kServiceKey, kProfileValue);
+  const bool logon =
+      NamesCorvscreen(ReadValue(Hive::kDefaultUser, kDesktopKey, kScreenSaverProgramValue));
+  const bool current =
+      NamesCorvscreen(ReadValue(Hive::kCurrentUser, kDesktopKey, kScreenSaverProgramValue));
 
   CServiceConfigDlg dialog(QString::fromStdString(profile), logon, current, parent);
   if (dialog.exec() != QDialog::Accepted) return;
 
   std::vector<StoreWrite> writes;
   const std::string chosen = dialog.profile().toStdString();
-  if (chosen != profile) writes.push_back({Hive::kDefaultUser, kServiceKey, "Profile", chosen});
+  if (chosen != profile) writes.push_back({Hive::kDefaultUser, kServiceKey, kProfileValue, chosen});
   if (dialog.logon() != logon) {
-    writes.push_back({Hive::kDefaultUser, kDesktopKey, "SCRNSAVE.EXE",
+    writes.push_back({Hive::kDefaultUser, kDesktopKey, kScreenSaverProgramValue,
                       dialog.logon() ? std::string(kSaverFile) : "logon.scr"});
   }
   if (dialog.current_user() != current) {
-    writes.push_back({Hive::kCurrentUser, kDesktopKey, "SCRNSAVE.EXE",
+    writes.push_back({Hive::kCurrentUser, kDesktopKey, kScreenSaverProgramValue,
                       dialog.current_user() ? std::string(kSaverFile) : "scrnsave.scr"});
   }
   if (!writes.empty())

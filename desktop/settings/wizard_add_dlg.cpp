@@ -11,6 +11,7 @@
 #include "desktop/collector/collector_stopper.h"
 #include "desktop/settings/dialog_support.h"
 #include "platform/qt/keyboard_access.h"
+#include "platform/qt/object_name.h"
 #include "platform/qt/screen_centre.h"
 
 namespace corvane::desktop {
@@ -64,7 +65,7 @@ constexpr int kGridStepChecked = 20;  // percent
 
 QCheckBox* MakeBox(int id, const char* label, bool checked, QWidget* parent) {
   auto* box = new QCheckBox(CWizardAddDlg::tr(label), parent);
-  box->setObjectName(QStringLiteral("check%1").arg(id));
+  qt::Named(box, qt::WidgetRole::kCheck, id);
   box->setChecked(checked);
   return box;
 }
@@ -74,6 +75,7 @@ QCheckBox* MakeBox(int id, const char* label, bool checked, QWidget* parent) {
 CWizardAddDlg::CWizardAddDlg(Corvane& engine, EngineWindow* window, HelpRequest help,
                              QWidget* parent)
     : QDialog(parent), engine_(engine), window_(window), help_(std::move(help)) {
+  qt::Named(this, qt::WidgetRole::kDialog, kDialogId);
   setWindowTitle(tr("Create Monitoring Profile - Corvane Wizard"));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(CreateCounterGroup());
@@ -130,7 +132,7 @@ QWidget* CWizardAddDlg::CreateButtons() {
   connect(cancel, &QPushButton::clicked, this, &CWizardAddDlg::reject);
   connect(counters, &QPushButton::clicked, this, [this] { done(kCountersResult); });
   connect(help, &QPushButton::clicked, this, [this] {
-    if (help_) help_(kDialogId);
+    if (help_) help_(HelpTopicId::kWizard);
   });
   return row;
 }

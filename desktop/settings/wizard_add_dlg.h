@@ -29,7 +29,7 @@ class CWizardAddDlg : public QDialog {
   Q_OBJECT
 
  public:
-  static constexpr int kDialogId = 106;       // also its help context
+  static constexpr int kDialogId = 106;       // its resource id, in its object name
   static constexpr int kCountersResult = 18;  // the "Counters..." button's id
 
   // One counter box: control id, label, initial state, catalogue group.

@@ -1,8 +1,9 @@
-// The product's own texts and the keys of its settings store, the same in the desktop program,
-// the screen saver and their dialogs: the application title that captions every message box,
-// the profile filters and the store's key paths. Constants only (no Qt), so the parts without
-// windows use them too; any thread.
+// The product's own texts, the same in the desktop program, the screen saver and their
+// dialogs: the application title that captions every message box and the profile filters; and,
+// from core/settings_keys.h, the keys of its settings store. Constants only (no Qt); any thread.
 #pragma once
+
+#include "core/settings_keys.h"
 
 namespace corvane::product {
 
@@ -18,11 +19,5 @@ inline constexpr char kBrowseProfilesTitle[] = "Browse Corvane Profiles";
 // Activity logs, as the profiles write them.
 inline constexpr char kLogFilter[] = "Corvane Logs (*.csv *.html)";
 inline constexpr char kOpenLogTitle[] = "Open Log";
-
-// Keys of the settings store.
-inline constexpr char kRecentFileListKey[] = "Software\\Quillfen\\Corvane\\Recent File List";
-inline constexpr char kSettingsKey[] = "Software\\Quillfen\\Corvane\\Settings";
-inline constexpr char kServiceKey[] = "Software\\Quillfen\\Corvane\\Service";
-inline constexpr char kScreenSaverKey[] = "Software\\Quillfen\\Corvane\\Screen Saver";
 
 }  // namespace corvane::product

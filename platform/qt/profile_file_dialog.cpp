@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include "platform/qt/object_name.h"
 #include "platform/qt/product_text.h"
 
 namespace corvane::qt {
@@ -39,7 +40,7 @@ std::optional<QString> AskSaveProfile(const QString& proposed, QWidget* parent) 
 
 std::optional<QString> BrowseForProfile(const QString& start, QWidget* parent) {
   QFileDialog dialog(parent, Tr(product::kBrowseProfilesTitle), start);
-  dialog.setObjectName(QStringLiteral("browseProfiles"));
+  qt::Named(&dialog, qt::WidgetRole::kDialog, "browse_profiles");
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   // Qt's own dialog, the same on every desktop (and one a test can drive).
@@ -54,7 +55,7 @@ std::optional<QString> BrowseForProfile(const QString& start, QWidget* parent) {
 
 std::optional<QString> AskOpenActivityLog(QWidget* parent) {
   QFileDialog dialog(parent, Tr(product::kOpenLogTitle));
-  dialog.setObjectName(QStringLiteral("openLog"));
+  qt::Named(&dialog, qt::WidgetRole::kDialog, "open_log");
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);

@@ -1,16 +1,12 @@
 // Helpers for the desktop tests: scripted dialogs that answer at once and record what they
-// were asked, a program under test (fake provider, settings in a temporary folder) and an
-// answerer for the program's own message boxes. GUI (test) thread only.
+// were asked, a program under test (fake provider, settings in a temporary folder), and the
+// shared answerer for the program's own message boxes. GUI (test) thread only.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QDialog>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,6 +16,7 @@
 #include "desktop/dialogs/document_dialogs.h"
 #include "desktop/document/document_ui.h"
 #include "platform/fake/fake_provider.h"
+#include "tests/support/qt/message_box_answerer.h"
 #include "tests/support/temp_folder.h"
 
 namespace corvane::desktop::testing {
@@ -41,7 +38,7 @@ struct ScriptedDialogs final : DocumentDialogs {
   std::function<void(Corvane&)> log_settings_change;
   int log_settings_runs = 0;
   QList<QUrl> opened_urls;
-  QList<std::uint32_t> help_contexts;
+  QList<HelpTopicId> help_topics;
 
   int RunWizard(Corvane&, EngineWindow*, QWidget*) override {
     ++wizard_runs;
@@ -64,7 +61,7 @@ struct ScriptedDialogs final : DocumentDialogs {
   }
   void RunSystemOptions(QWidget*) override {}
   void ShowAbout(QWidget*) override {}
-  void ShowHelp(std::uint32_t context, QWidget*) override { help_contexts.append(context); }
+  void ShowHelp(HelpTopicId topic, QWidget*) override { help_topics.append(topic); }
   std::optional<QString> AskOpenPath(QWidget*) override { return open_path; }
   std::optional<QString> AskOpenLogPath(QWidget*) override { return open_log_path; }
   std::optional<QString> AskSavePath(const QString&, QWidget*) override { return save_path; }
@@ -80,33 +77,7 @@ struct ScriptedDialogs final : DocumentDialogs {
   }
 };
 
-// Presses `button` on every message box the program shows while the object lives, and keeps
-// the boxes' texts.
-class BoxAnswerer {
- public:
-  explicit BoxAnswerer(QMessageBox::StandardButton button) : button_(button) {
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (box == nullptr || box->isHidden()) return;
-      texts_.append(box->text());
-      titles_.append(box->windowTitle());
-      if (QAbstractButton* b = box->button(button_)) {
-        b->click();
-      } else {
-        box->reject();
-      }
-    });
-    timer_.start(5);
-  }
-  const QStringList& texts() const { return texts_; }
-  const QStringList& titles() const { return titles_; }
-
- private:
-  QMessageBox::StandardButton button_;
-  QTimer timer_;
-  QStringList texts_;
-  QStringList titles_;
-};
+using qt_test::MessageBoxAnswerer;
 
 // One program: a fake provider, scripted dialogs, the user's settings and new profiles in a
 // temporary folder.

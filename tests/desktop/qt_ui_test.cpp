@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPointer>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -17,9 +18,11 @@
 
 #include "platform/qt/coalesced_call.h"
 #include "platform/qt/number_text.h"
+#include "platform/qt/object_name.h"
 #include "platform/qt/profile_file_dialog.h"
 #include "platform/qt/screen_centre.h"
 #include "platform/qt/window_flags.h"
+#include "tests/support/qt/widget_driver.h"
 
 namespace corvane::qt {
 namespace {
@@ -39,6 +42,23 @@ TEST(NumberTextTest, ReadingsAndFieldTexts) {
     EXPECT_EQ(ValueText(c.value).toStdString(), c.reading) << c.value;
     EXPECT_EQ(FieldNumberText(c.value).toStdString(), c.field) << c.value;
   }
+}
+
+TEST(ObjectNameTest, RoleThenResourceIdOrNameAndTheSchemeRefusesTheRest) {
+  using qt::WidgetRole;
+  EXPECT_EQ(qt::ObjectName(WidgetRole::kEdit, 1005), "edit_1005");
+  EXPECT_EQ(qt::ObjectName(WidgetRole::kDialog, 130), "dialog_130");
+  EXPECT_EQ(qt::ObjectName(WidgetRole::kButton, "connect"), "button_connect");
+  EXPECT_EQ(qt::ObjectName(WidgetRole::kSlider, "time"), "slider_time");
+  EXPECT_EQ(qt::ObjectName(WidgetRole::kRadio, "all_instances"), "radio_all_instances");
+  for (const char* good : {"edit_1005", "combo_1016", "bar_playback", "label_wayland_note"})
+    EXPECT_TRUE(qt::FollowsNameScheme(good)) << good;
+  for (const char* bad : {"edit1013", "list1016", "counterBrowser", "browseConnect", "edit_",
+                          "_1005", "edit_Computer", "widget_1", "edit_a__b", "edit_1a"})
+    EXPECT_FALSE(qt::FollowsNameScheme(bad)) << bad;
+  QLineEdit edit;
+  EXPECT_EQ(qt::Named(&edit, WidgetRole::kEdit, 1026), &edit);
+  EXPECT_EQ(edit.objectName(), "edit_1026");
 }
 
 TEST(ScreenCentreTest, ThePartlyOffScreenWindowEndsInTheMiddle) {
@@ -118,17 +138,12 @@ TEST(ProfileFileDialogTest, BrowseOffersProfilesThenEveryFileAndAnswersTheChoice
   file.close();
   QStringList filters;
   QString title;
-  QTimer chooser;
-  QObject::connect(&chooser, &QTimer::timeout, [&] {
-    if (auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-      chooser.stop();
-      title = files->windowTitle();
-      filters = files->nameFilters();
-      files->selectFile(profile);
-      QMetaObject::invokeMethod(files, "accept");
-    }
+  qt_test::OnNextModal<QFileDialog>([&](QFileDialog* files) {
+    title = files->windowTitle();
+    filters = files->nameFilters();
+    files->selectFile(profile);
+    QMetaObject::invokeMethod(files, "accept");
   });
-  chooser.start(10);
   const std::optional<QString> chosen = BrowseForProfile(folder.path(), nullptr);
   EXPECT_EQ(title.toStdString(), "Browse Corvane Profiles");
   EXPECT_EQ(filters, (QStringList{QStringLiteral("Corvane Profiles (*.crvn)"),
@@ -136,14 +151,7 @@ TEST(ProfileFileDialogTest, BrowseOffersProfilesThenEveryFileAndAnswersTheChoice
   ASSERT_TRUE(chosen.has_value());
   EXPECT_EQ(*chosen, profile);
 
-  QTimer canceller;
-  QObject::connect(&canceller, &QTimer::timeout, [&] {
-    if (auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-      canceller.stop();
-      files->reject();
-    }
-  });
-  canceller.start(10);
+  qt_test::OnNextModal<QFileDialog>([](QFileDialog* files) { files->reject(); });
   EXPECT_FALSE(BrowseForProfile(profile, nullptr).has_value()) << "cancelled";
 }
 

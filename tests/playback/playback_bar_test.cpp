@@ -13,6 +13,7 @@
 
 #include "core/recording/local_seconds.h"
 #include "desktop/playback/playback_controller.h"
+#include "platform/qt/object_name.h"
 #include "tests/support/temp_folder.h"
 
 namespace corvane::playback {
@@ -174,6 +175,18 @@ TEST_F(PlaybackBarTest, EveryControlHasAnAccessibleNameAndLeavingAsksForTheLiveC
   EXPECT_EQ(leave.count(), 1);
   EXPECT_EQ(closed.count(), 1);
   EXPECT_FALSE(controller_.IsOpen());
+}
+
+TEST_F(PlaybackBarTest, EveryControlIsNamedInTheOneScheme) {
+  QStringList names{bar_.objectName()};
+  for (QObject* child : bar_.findChildren<QObject*>()) {
+    const QString& name = child->objectName();
+    if (!name.isEmpty() && !name.startsWith("qt_") && !name.startsWith("_q_")) names << name;
+  }
+  for (const QString& name : names) EXPECT_TRUE(qt::FollowsNameScheme(name)) << name.toStdString();
+  for (const char* name : {"bar_playback", "button_play", "label_start", "label_end", "slider_time",
+                           "combo_speed", "label_moment", "button_leave"})
+    EXPECT_TRUE(names.contains(name)) << name << " missing";
 }
 
 TEST_F(PlaybackBarTest, ADamagedLogIsReportedAndPlaysUpToTheDamage) {

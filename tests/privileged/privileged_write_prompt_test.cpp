@@ -2,22 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <string>
 #include <vector>
 
 #include "tests/privileged/privileged_test_support.h"
-#include "tests/support/message_box_answerer.h"
+#include "tests/support/qt/message_box_answerer.h"
 
 namespace corvane::host {
 namespace {
 
+using qt_test::MessageBoxAnswerer;
 using test_support::BlockedDefaultHive;
-using test_support::MessageBoxAnswerer;
 
 const std::string kDesktop = "Control Panel\\Desktop";
 const std::string kService = "Software\\Quillfen\\Corvane\\Service";
@@ -99,10 +96,3 @@ TEST(PrivilegedPromptTest, AFailedElevatedWriteSaysWhy) {
 
 }  // namespace
 }  // namespace corvane::host
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

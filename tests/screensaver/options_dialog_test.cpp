@@ -10,12 +10,14 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <fstream>
 
+#include "platform/linux/privileged/privileged_store_write.h"
+#include "tests/support/qt/message_box_answerer.h"
+#include "tests/support/qt/widget_driver.h"
 #include "tests/support/temp_folder.h"
 
 namespace corvane::screensaver {
@@ -23,41 +25,11 @@ namespace {
 
 using host::SettingsStore;
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "options_dialog_test";
-  static char* argv[] = {name, nullptr};
-  static const bool offscreen = setenv("QT_QPA_PLATFORM", "offscreen", 1) == 0;
-  // Never destroyed: Qt's own globals may be gone by the time statics are torn down at exit.
-  static QApplication* const app = new QApplication(argc, argv);
-  (void)offscreen;
-  return *app;
-}
-
-// Answers every message box that opens while it lives with OK, keeping its text.
-class MessageCatcher {
- public:
-  MessageCatcher() {
-    timer_.setInterval(10);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        texts_.push_back(box->text().toStdString());
-        box->button(QMessageBox::Ok)->click();
-      }
-    });
-    timer_.start();
-  }
-  const std::vector<std::string>& texts() const { return texts_; }
-
- private:
-  QTimer timer_;
-  std::vector<std::string> texts_;
-};
+using qt_test::MessageBoxAnswerer;
 
 class OptionsDialogTest : public testing::Test {
  protected:
   void SetUp() override {
-    App();
     std::ofstream(folder_ / "Profile.crvn") << "profile\n";
     profile_ = (folder_ / "Profile.crvn").string();
   }
@@ -70,16 +42,12 @@ class OptionsDialogTest : public testing::Test {
   }
   QLineEdit* Box(const char* name) { return dialog_->findChild<QLineEdit*>(name); }
   void Type(const char* name, const std::string& text) {
-    QLineEdit* box = Box(name);
-    box->setFocus();
-    box->selectAll();
-    QTest::keyClick(box, Qt::Key_Backspace);
-    QTest::keyClicks(box, QString::fromStdString(text));
+    qt_test::TypeInto(Box(name), QString::fromStdString(text));
   }
   void Fill(const std::string& path, const std::string& area, const std::string& timeout) {
-    Type("profilePath", path);
-    Type("areaSize", area);
-    Type("timeout", timeout);
+    Type("edit_profile_path", path);
+    Type("edit_area_size", area);
+    Type("edit_timeout", timeout);
   }
   void Press(QDialogButtonBox::StandardButton which) {
     QTest::mouseClick(dialog_->findChild<QDialogButtonBox*>()->button(which), Qt::LeftButton);
@@ -98,9 +66,9 @@ TEST_F(OptionsDialogTest, ShowsTitleAndStoredTexts) {
   ASSERT_TRUE(WriteScreensaverValues(user_, stored).ok());
   Open();
   EXPECT_EQ(dialog_->windowTitle().toStdString(), kOptionsTitle);
-  EXPECT_EQ(Box("profilePath")->text().toStdString(), "/somewhere/A.crvn");
-  EXPECT_EQ(Box("areaSize")->text().toStdString(), "050");
-  EXPECT_EQ(Box("timeout")->text().toStdString(), "7");
+  EXPECT_EQ(Box("edit_profile_path")->text().toStdString(), "/somewhere/A.crvn");
+  EXPECT_EQ(Box("edit_area_size")->text().toStdString(), "050");
+  EXPECT_EQ(Box("edit_timeout")->text().toStdString(), "7");
   EXPECT_FALSE(dialog_->findChild<QCheckBox*>()->isChecked());
   // The release is the one the desktop program's about box and the packages name.
   EXPECT_EQ(dialog_->findChild<QLabel*>("about")->text().toStdString(),
@@ -110,8 +78,8 @@ TEST_F(OptionsDialogTest, ShowsTitleAndStoredTexts) {
 
 TEST_F(OptionsDialogTest, DigitsOnlyInNumberBoxes) {
   Open();
-  Type("areaSize", "4a-2");
-  EXPECT_EQ(Box("areaSize")->text().toStdString(), "42");
+  Type("edit_area_size", "4a-2");
+  EXPECT_EQ(Box("edit_area_size")->text().toStdString(), "42");
 }
 
 struct RefusalCase {
@@ -133,11 +101,11 @@ TEST_P(OptionsRefusalTest, ShowsOneMessageFocusesTheBoxWritesNothing) {
   Open();
   const std::string path = c.valid_path ? profile_ : (folder_ / "missing.crvn").string();
   Fill(path, c.area, c.timeout);
-  MessageCatcher catcher;
+  MessageBoxAnswerer catcher;
   Press(QDialogButtonBox::Ok);
   const std::string expected =
       *c.message != '\0' ? std::string(c.message) : std::string(kInvalidPathText) + path;
-  EXPECT_EQ(catcher.texts(), std::vector<std::string>{expected});
+  EXPECT_EQ(catcher.texts(), QStringList{QString::fromStdString(expected)});
   EXPECT_TRUE(dialog_->isVisible());
   EXPECT_EQ(dialog_->focusWidget(), Box(c.focus));
   EXPECT_FALSE(user_.OpenKey(kScreenSaverKey).ok());
@@ -145,15 +113,15 @@ TEST_P(OptionsRefusalTest, ShowsOneMessageFocusesTheBoxWritesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, OptionsRefusalTest,
-    testing::Values(RefusalCase{"MissingPath", false, "50", "20", "", "profilePath"},
-                    RefusalCase{"PathBeforeArea", false, "0", "0", "", "profilePath"},
-                    RefusalCase{"AreaZero", true, "0", "20", kAreaRangeText, "areaSize"},
-                    RefusalCase{"AreaOverHundred", true, "101", "20", kAreaRangeText, "areaSize"},
-                    RefusalCase{"AreaBeforeTimeout", true, "101", "0", kAreaRangeText, "areaSize"},
-                    RefusalCase{"TimeoutZero", true, "50", "0", kTimeoutRangeText, "timeout"},
-                    RefusalCase{"TimeoutEmpty", true, "50", "", kTimeoutRangeText, "timeout"},
-                    RefusalCase{"TimeoutOverHundred", true, "50", "101", kTimeoutRangeText,
-                                "timeout"}),
+    testing::Values(
+        RefusalCase{"MissingPath", false, "50", "20", "", "edit_profile_path"},
+        RefusalCase{"PathBeforeArea", false, "0", "0", "", "edit_profile_path"},
+        RefusalCase{"AreaZero", true, "0", "20", kAreaRangeText, "edit_area_size"},
+        RefusalCase{"AreaOverHundred", true, "101", "20", kAreaRangeText, "edit_area_size"},
+        RefusalCase{"AreaBeforeTimeout", true, "101", "0", kAreaRangeText, "edit_area_size"},
+        RefusalCase{"TimeoutZero", true, "50", "0", kTimeoutRangeText, "edit_timeout"},
+        RefusalCase{"TimeoutEmpty", true, "50", "", kTimeoutRangeText, "edit_timeout"},
+        RefusalCase{"TimeoutOverHundred", true, "50", "101", kTimeoutRangeText, "edit_timeout"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(OptionsDialogTest, LimitsAndAFolderAreAcceptedTextsStoredAsTyped) {
@@ -165,9 +133,9 @@ TEST_F(OptionsDialogTest, LimitsAndAFolderAreAcceptedTextsStoredAsTyped) {
         Accepted{profile_, "050", "20"}}) {
     Open();
     Fill(a.path, a.area, a.timeout);
-    MessageCatcher catcher;
+    MessageBoxAnswerer catcher;
     Press(QDialogButtonBox::Ok);
-    EXPECT_TRUE(catcher.texts().empty()) << catcher.texts().front();
+    EXPECT_TRUE(catcher.texts().empty()) << catcher.texts().join(" | ").toStdString();
     EXPECT_EQ(dialog_->result(), QDialog::Accepted);
     EXPECT_EQ(UserValue("Profile"), a.path);
     EXPECT_EQ(UserValue("AreaSize"), a.area);
@@ -207,12 +175,12 @@ TEST_F(OptionsDialogTest, UnwritableLogonStoreIsToldNeverDropped) {
   Open();
   Fill(profile_, "30", "10");
   dialog_->findChild<QCheckBox*>()->click();
-  MessageCatcher catcher;
+  MessageBoxAnswerer catcher;
   Press(QDialogButtonBox::Ok);
   ASSERT_EQ(catcher.texts().size(), 1u);
-  EXPECT_NE(catcher.texts()[0].find((folder_ / "etc" / "registry.ini").string()), std::string::npos)
-      << catcher.texts()[0];
-  EXPECT_NE(catcher.texts()[0].find("Not a directory"), std::string::npos) << catcher.texts()[0];
+  const std::string text = catcher.texts()[0].toStdString();
+  EXPECT_NE(text.find((folder_ / "etc" / "registry.ini").string()), std::string::npos) << text;
+  EXPECT_NE(text.find("Not a directory"), std::string::npos) << text;
   EXPECT_TRUE(dialog_->isVisible());
   EXPECT_EQ(UserValue("AreaSize"), "30");  // the user's own choice is kept
 }
@@ -247,31 +215,34 @@ TEST(LogonWritesTest, EveryValueMayBeWrittenWithAdministratorRights) {
 
 TEST_F(OptionsDialogTest, BrowsePutsTheChosenFileIntoThePathBox) {
   Open();
-  Type("profilePath", folder_.path().string());
-  QTimer chooser;
-  QObject::connect(&chooser, &QTimer::timeout, [&] {
-    if (auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-      EXPECT_EQ(files->windowTitle().toStdString(), "Browse Corvane Profiles");
-      files->selectFile(QString::fromStdString(profile_));
-      QMetaObject::invokeMethod(files, "accept");
-    }
+  Type("edit_profile_path", folder_.path().string());
+  qt_test::OnNextModal<QFileDialog>([&](QFileDialog* files) {
+    EXPECT_EQ(files->windowTitle().toStdString(), "Browse Corvane Profiles");
+    files->selectFile(QString::fromStdString(profile_));
+    QMetaObject::invokeMethod(files, "accept");
   });
-  chooser.start(10);
-  for (QPushButton* button : dialog_->findChildren<QPushButton*>()) {
-    if (QString(button->text()).remove(QLatin1Char('&')) == "Browse...")
-      QTest::mouseClick(button, Qt::LeftButton);
-  }
-  EXPECT_EQ(Box("profilePath")->text().toStdString(), profile_);
+  qt_test::PressButton(dialog_.get(), "Browse...");
+  EXPECT_EQ(Box("edit_profile_path")->text().toStdString(), profile_);
 }
 
 TEST_F(OptionsDialogTest, WaylandSessionIsNamedInTheDialog) {
   setenv("XDG_SESSION_TYPE", "wayland", 1);
   Open();
-  EXPECT_TRUE(dialog_->findChild<QLabel*>("waylandNote")->isVisible());
+  EXPECT_TRUE(dialog_->findChild<QLabel*>("label_wayland_note")->isVisible());
   setenv("XDG_SESSION_TYPE", "x11", 1);
   Open();
-  EXPECT_FALSE(dialog_->findChild<QLabel*>("waylandNote")->isVisible());
+  EXPECT_FALSE(dialog_->findChild<QLabel*>("label_wayland_note")->isVisible());
   unsetenv("XDG_SESSION_TYPE");
+}
+
+// The logon writes go through the privileged writer when the default user's store is closed
+// to the user: it must take every one of them (same keys, same value names).
+TEST(LogonWritesTest, ThePrivilegedWriterTakesEveryLogonWrite) {
+  ScreensaverSettings settings{"/srv/profiles/Hall.crvn", 30, 10, "30", "10"};
+  const std::vector<host::StoreWrite> writes = LogonWrites(settings);
+  ASSERT_EQ(writes.size(), 5u);
+  for (const host::StoreWrite& write : writes)
+    EXPECT_TRUE(host::MayWriteElevated(write)) << write.key << " " << write.name;
 }
 
 }  // namespace

@@ -4,15 +4,21 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/settings_keys.h"
 #include "platform/linux/host/child_process.h"
 #include "platform/linux/host/program_path.h"
 
 namespace corvane::host {
 namespace {
 
-constexpr std::string_view kServiceKey = "Software\\Quillfen\\Corvane\\Service";
-constexpr std::string_view kDesktopKey = "Control Panel\\Desktop";
-constexpr std::string_view kScreenSaverKey = "Software\\Quillfen\\Corvane\\Screen Saver";
+using product::kAreaSizeValue;
+using product::kDesktopKey;
+using product::kProfileValue;
+using product::kScreenSaveActiveValue;
+using product::kScreenSaverKey;
+using product::kScreenSaverProgramValue;
+using product::kServiceKey;
+using product::kTimeoutValue;
 constexpr std::string_view kWriterName = "corvane-store-write";
 constexpr std::size_t kMaxPathText = 4095;
 constexpr std::size_t kMaxNumberText = 23;
@@ -76,19 +82,20 @@ HostStatus WriteOne(SettingsStore& store, const StoreWrite& write) {
 bool MayWriteElevated(const StoreWrite& write) {
   if (write.hive != Hive::kDefaultUser) return false;
   if (SameName(write.key, kServiceKey)) {
-    return !write.create_key && SameName(write.name, "Profile") &&
+    return !write.create_key && SameName(write.name, kProfileValue) &&
            PlainText(write.value, kMaxPathText);
   }
   if (SameName(write.key, kDesktopKey)) {
-    if (SameName(write.name, "SCRNSAVE.EXE")) {
+    if (SameName(write.name, kScreenSaverProgramValue)) {
       return write.value == "corvscreen.scr" || write.value == "logon.scr";
     }
-    if (SameName(write.name, "ScreenSaveActive")) return write.value == "0" || write.value == "1";
+    if (SameName(write.name, kScreenSaveActiveValue))
+      return write.value == "0" || write.value == "1";
     return false;
   }
   if (SameName(write.key, kScreenSaverKey)) {
-    if (SameName(write.name, "Profile")) return PlainText(write.value, kMaxPathText);
-    if (SameName(write.name, "AreaSize") || SameName(write.name, "Timeout")) {
+    if (SameName(write.name, kProfileValue)) return PlainText(write.value, kMaxPathText);
+    if (SameName(write.name, kAreaSizeValue) || SameName(write.name, kTimeoutValue)) {
       return PlainText(write.value, kMaxNumberText);
     }
   }

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 
 #include "core/counter_descriptions.h"
 #include "desktop/counters/counter_browser.h"
@@ -88,8 +89,6 @@ TEST(EnumerateTest, FailuresCarryTheReasonAndCostlyObjectsNeedTheFlag) {
 
 class BrowserTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { dialog_test::EnsureApplication(); }
-
   void SetUp() override {
     provider_.ScriptObjects("", {"Processor", "Memory", "Network Interface"});
     provider_.ScriptObjectItems("", "Processor", {"% Processor Time", "% User Time"},
@@ -134,70 +133,70 @@ class BrowserTest : public ::testing::Test {
 TEST_F(BrowserTest, OpensOnTheFirstObjectWithTotalChosen) {
   Open();
   EXPECT_EQ(browser_->windowTitle(), "Select Counters");
-  EXPECT_EQ(Texts("objectList"), (Paths{"Processor", "Memory", "Network Interface"}));
-  EXPECT_EQ(Texts("instanceList"), (Paths{"0", "1", "_Total"}));
+  EXPECT_EQ(Texts("list_objects"), (Paths{"Processor", "Memory", "Network Interface"}));
+  EXPECT_EQ(Texts("list_instances"), (Paths{"0", "1", "_Total"}));
   EXPECT_EQ(browser_->ChosenPaths(), (Paths{"\\Processor(_Total)\\% Processor Time"}));
-  EXPECT_TRUE(W<QLabel>("browseDescription")->text().contains("idle task"));
+  EXPECT_TRUE(W<QLabel>("label_description")->text().contains("idle task"));
 }
 
 TEST_F(BrowserTest, SeveralCountersAndInstancesAtOnce) {
   Open();
-  ClickRow("counterList", 1, Qt::ControlModifier);
-  ClickRow("instanceList", 0);
-  ClickRow("instanceList", 1, Qt::ShiftModifier);
-  QTest::mouseClick(W<QPushButton>("browseAdd"), Qt::LeftButton);
+  ClickRow("list_counters", 1, Qt::ControlModifier);
+  ClickRow("list_instances", 0);
+  ClickRow("list_instances", 1, Qt::ShiftModifier);
+  QTest::mouseClick(W<QPushButton>("button_add"), Qt::LeftButton);
   EXPECT_EQ(added_, (Paths{"\\Processor(0)\\% Processor Time", "\\Processor(1)\\% Processor Time",
                            "\\Processor(0)\\% User Time", "\\Processor(1)\\% User Time"}));
   added_.clear();
-  QTest::mouseClick(W<QRadioButton>("allInstances"), Qt::LeftButton);
-  EXPECT_FALSE(W<QListWidget>("instanceList")->isEnabled());
-  ClickRow("counterList", 0);
-  QTest::mouseClick(W<QPushButton>("browseAdd"), Qt::LeftButton);
+  QTest::mouseClick(W<QRadioButton>("radio_all_instances"), Qt::LeftButton);
+  EXPECT_FALSE(W<QListWidget>("list_instances")->isEnabled());
+  ClickRow("list_counters", 0);
+  QTest::mouseClick(W<QPushButton>("button_add"), Qt::LeftButton);
   EXPECT_EQ(added_.size(), 3u);
 }
 
 TEST_F(BrowserTest, AddStopsAtTheFirstRefusedPath) {
   Open(2);
-  QTest::mouseClick(W<QRadioButton>("allInstances"), Qt::LeftButton);
-  ClickRow("counterList", 1, Qt::ControlModifier);
-  QTest::mouseClick(W<QPushButton>("browseAdd"), Qt::LeftButton);
+  QTest::mouseClick(W<QRadioButton>("radio_all_instances"), Qt::LeftButton);
+  ClickRow("list_counters", 1, Qt::ControlModifier);
+  QTest::mouseClick(W<QPushButton>("button_add"), Qt::LeftButton);
   EXPECT_EQ(added_.size(), 2u);
-  EXPECT_TRUE(W<QLabel>("browseMessage")->text().contains("2 of 6"));
+  EXPECT_TRUE(W<QLabel>("label_message")->text().contains("2 of 6"));
 }
 
 TEST_F(BrowserTest, ObjectWithoutInstancesGivesPlainPaths) {
   Open();
-  ClickRow("objectList", 1);
-  EXPECT_FALSE(W<QRadioButton>("allInstances")->isEnabled());
+  ClickRow("list_objects", 1);
+  EXPECT_FALSE(W<QRadioButton>("radio_all_instances")->isEnabled());
   EXPECT_EQ(browser_->ChosenPaths(), (Paths{"\\Memory\\Committed Bytes"}));
 }
 
 TEST_F(BrowserTest, FilterNarrowsObjectsAndCountersAsTheUserTypes) {
   Open();
-  auto* filter = W<QLineEdit>("browseFilter");
+  auto* filter = W<QLineEdit>("edit_filter");
   QTest::keyClicks(filter, "band");
-  EXPECT_EQ(Texts("objectList"), (Paths{"Network Interface"}));
-  EXPECT_EQ(Texts("counterList"), (Paths{"Current Bandwidth"}));
+  EXPECT_EQ(Texts("list_objects"), (Paths{"Network Interface"}));
+  EXPECT_EQ(Texts("list_counters"), (Paths{"Current Bandwidth"}));
   EXPECT_EQ(browser_->ChosenPaths(), (Paths{"\\Network Interface(eth0)\\Current Bandwidth"}));
   QTest::keyClick(filter, Qt::Key_A, Qt::ControlModifier);
   QTest::keyClicks(filter, "memory");
-  EXPECT_EQ(Texts("counterList"), (Paths{"Committed Bytes", "Available Bytes"}))
+  EXPECT_EQ(Texts("list_counters"), (Paths{"Committed Bytes", "Available Bytes"}))
       << "an object found by name shows all its counters";
   QTest::keyClick(filter, Qt::Key_A, Qt::ControlModifier);
   QTest::keyClicks(filter, "nothing like it");
-  EXPECT_TRUE(Texts("objectList").empty());
-  EXPECT_FALSE(W<QPushButton>("browseAdd")->isEnabled());
+  EXPECT_TRUE(Texts("list_objects").empty());
+  EXPECT_FALSE(W<QPushButton>("button_add")->isEnabled());
 }
 
 TEST_F(BrowserTest, UnknownMachineGivesItsMessage) {
   provider_.FailObjects("\\\\nowhere", perf::kCannotConnectMachine);
   Open();
-  QTest::keyClicks(W<QLineEdit>("browseComputer"), "nowhere");
-  QTest::keyClick(W<QLineEdit>("browseComputer"), Qt::Key_Return);
+  QTest::keyClicks(W<QLineEdit>("edit_computer"), "nowhere");
+  QTest::keyClick(W<QLineEdit>("edit_computer"), Qt::Key_Return);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !browser_->Busy(); }, 5000));
-  EXPECT_TRUE(W<QLabel>("browseMessage")->text().contains("\\\\nowhere"))
-      << W<QLabel>("browseMessage")->text().toStdString();
-  EXPECT_EQ(Texts("objectList").size(), 3u) << "the last good catalogue stays";
+  EXPECT_TRUE(W<QLabel>("label_message")->text().contains("\\\\nowhere"))
+      << W<QLabel>("label_message")->text().toStdString();
+  EXPECT_EQ(Texts("list_objects").size(), 3u) << "the last good catalogue stays";
 }
 
 }  // namespace

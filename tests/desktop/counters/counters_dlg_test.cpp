@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTest>
 
 #include "desktop/counters/computer_dlg.h"
 #include "desktop/counters/counter_browser.h"
@@ -17,18 +18,16 @@ namespace {
 
 using dialog_test::EngineFixture;
 using dialog_test::Find;
-using dialog_test::MessageBoxes;
+using dialog_test::MessageBoxAnswerer;
 using dialog_test::PathOf;
 using dialog_test::TypeInto;
 
 class CountersDlgTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { dialog_test::EnsureApplication(); }
-
   void Open(int counters) {
     fixture_ = std::make_unique<EngineFixture>(counters);
     dialog_ = std::make_unique<CCountersDlg>(
-        fixture_->engine, nullptr, [this](std::uint32_t c) { help_.push_back(c); }, nullptr);
+        fixture_->engine, nullptr, [this](HelpTopicId topic) { help_.push_back(topic); }, nullptr);
     dialog_->show();
   }
   Corvane& engine() { return fixture_->engine; }
@@ -64,10 +63,10 @@ class CountersDlgTest : public ::testing::Test {
             W<QCheckBox>("check_1048")->isChecked() ? "inverse" : "plain"};
   }
 
-  MessageBoxes boxes_;
+  MessageBoxAnswerer boxes_;
   std::unique_ptr<EngineFixture> fixture_;
   std::unique_ptr<CCountersDlg> dialog_;
-  std::vector<std::uint32_t> help_;
+  std::vector<HelpTopicId> help_;
 };
 
 TEST_F(CountersDlgTest, EmptyProfileShowsDefaultsAndDisablesListButtons) {
@@ -141,8 +140,8 @@ TEST_P(RangeTest, ApplyValidatesInOrder) {
     EXPECT_EQ(max, std::stod(c.max));
     EXPECT_EQ(critical, std::stod(c.critical));
   } else {
-    EXPECT_EQ(boxes_.texts(), (std::vector<std::string>{c.message}));
-    EXPECT_EQ(boxes_.titles().front(), "Corvane");
+    EXPECT_EQ(boxes_.texts(), QStringList{QString::fromStdString(c.message)});
+    EXPECT_EQ(boxes_.titles().front().toStdString(), "Corvane");
     EXPECT_EQ(dialog_->focusWidget(), E(c.focused));
     double min = -1;
     engine().GetAxisMin(0, &min);
@@ -202,7 +201,7 @@ TEST_F(CountersDlgTest, BadNumberIsReportedAndTheSelectionStillMoves) {
   Open(2);
   TypeInto(E("edit_1005"), "abc");
   SelectRow(1);
-  EXPECT_EQ(boxes_.texts(), (std::vector<std::string>{"Please enter a number."}));
+  EXPECT_EQ(boxes_.texts(), QStringList{"Please enter a number."});
   EXPECT_EQ(Fields()[0], "c2");
   SelectRow(0);
   EXPECT_EQ(Fields()[1], "0") << "the invalid edit is dropped";
@@ -220,7 +219,7 @@ TEST_F(CountersDlgTest, ThirtyCountersTakeTwoOfFiveThenAddIsRefused) {
   EXPECT_EQ(List()->currentRow(), 31);
   EXPECT_EQ(Fields()[0], PathOf(101)) << "a new counter is labelled with its path";
   Click("button_14");
-  EXPECT_EQ(boxes_.texts(), (std::vector<std::string>{"Exceeded maximal number of counters."}));
+  EXPECT_EQ(boxes_.texts(), QStringList{"Exceeded maximal number of counters."});
 }
 
 TEST_F(CountersDlgTest, AddingAnEmptyPathIsRefused) {
@@ -341,11 +340,12 @@ TEST_F(CountersDlgTest, StructuralApplyReportsACollectorThatDoesNotStop) {
   Click("button_17");
   QTRY_VERIFY_WITH_TIMEOUT(!boxes_.texts().empty(), 10000);
   ASSERT_EQ(boxes_.texts().size(), 1u);
-  EXPECT_EQ(boxes_.texts()[0].rfind("Cannot stop counter collecting process.", 0), 0u);
+  EXPECT_TRUE(boxes_.texts()[0].startsWith("Cannot stop counter collecting process."))
+      << boxes_.texts()[0].toStdString();
   EXPECT_EQ(engine().GetAxisCount(), 3) << "the chart stays as it was";
   fixture_->provider.ReleaseDelays();
   ASSERT_TRUE(QTest::qWaitFor([&] { return engine().Stop(); }, 5000));
-  boxes_.clear();
+  boxes_.Clear();
   Click("button_17");
   EXPECT_TRUE(boxes_.texts().empty());
   EXPECT_EQ(engine().GetAxisCount(), 2) << "the working copy kept its change for a later Apply";
@@ -354,20 +354,20 @@ TEST_F(CountersDlgTest, StructuralApplyReportsACollectorThatDoesNotStop) {
 
 TEST_F(CountersDlgTest, ComputerRewritesEveryPathAndCancelChangesNothing) {
   Open(2);
-  dialog_test::OnNextModal([](QWidget* modal) {
+  qt_test::OnNextModal([](QWidget* modal) {
     QTest::keyClicks(Find<QLineEdit>(modal, "edit_1005"), "srv1");
     QTest::mouseClick(Find<QPushButton>(modal, "button_1"), Qt::LeftButton);
   });
   Click("button_1004");
   EXPECT_EQ(Lines()[1], "2. \\\\srv1" + PathOf(1));
-  dialog_test::OnNextModal([](QWidget* modal) {
+  qt_test::OnNextModal([](QWidget* modal) {
     QTest::keyClicks(Find<QLineEdit>(modal, "edit_1005"), "other");
     QTest::mouseClick(Find<QPushButton>(modal, "button_2"), Qt::LeftButton);
   });
   Click("button_1004");
   EXPECT_EQ(Lines()[1], "2. \\\\srv1" + PathOf(1));
   EXPECT_EQ(ChartPaths()[1], PathOf(1)) << "the chart waits for Apply or OK";
-  dialog_test::OnNextModal([](QWidget* modal) {
+  qt_test::OnNextModal([](QWidget* modal) {
     QTest::mouseClick(Find<QPushButton>(modal, "button_1"), Qt::LeftButton);
   });
   Click("button_1004");
@@ -377,14 +377,13 @@ TEST_F(CountersDlgTest, ComputerRewritesEveryPathAndCancelChangesNothing) {
 TEST_F(CountersDlgTest, HelpButtonsAskForTheirPages) {
   Open(1);
   Click("button_9");
-  CComputerDlg computer([this](std::uint32_t c) { help_.push_back(c); }, nullptr);
+  CComputerDlg computer([this](HelpTopicId topic) { help_.push_back(topic); }, nullptr);
   computer.show();
   QTest::mouseClick(Find<QPushButton>(&computer, "button_9"), Qt::LeftButton);
-  EXPECT_EQ(help_, (std::vector<std::uint32_t>{130, 132}));
+  EXPECT_EQ(help_, (std::vector<HelpTopicId>{HelpTopicId::kCounters, HelpTopicId::kRemoteHost}));
 }
 
 TEST_F(CountersDlgTest, ComputerDialogStartsEmptyAndKeepsTheTextAsTyped) {
-  dialog_test::EnsureApplication();
   CComputerDlg computer(HelpRequest{}, nullptr);
   computer.show();
   auto* edit = Find<QLineEdit>(&computer, "edit_1005");
@@ -398,12 +397,12 @@ TEST_F(CountersDlgTest, ComputerDialogStartsEmptyAndKeepsTheTextAsTyped) {
 
 TEST_F(CountersDlgTest, BrowserAddAppendsEveryChosenPath) {
   Open(0);
-  dialog_test::OnNextModal([](QWidget* modal) {
+  qt_test::OnNextModal([](QWidget* modal) {
     auto* browser = qobject_cast<CCounterBrowser*>(modal);
     ASSERT_NE(browser, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !browser->Busy(); }, 5000));
-    QTest::mouseClick(Find<QPushButton>(modal, "browseAdd"), Qt::LeftButton);
-    QTest::mouseClick(Find<QPushButton>(modal, "browseClose"), Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(modal, "button_add"), Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(modal, "button_close"), Qt::LeftButton);
   });
   Click("button_14");
   ASSERT_EQ(List()->count(), 1);
@@ -412,7 +411,6 @@ TEST_F(CountersDlgTest, BrowserAddAppendsEveryChosenPath) {
 }
 
 TEST(HScrollListBoxTest, ExtentFollowsTheWidestLine) {
-  dialog_test::EnsureApplication();
   CHScrollListBox list;
   list.resize(120, 200);
   list.show();

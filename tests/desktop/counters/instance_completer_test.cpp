@@ -17,7 +17,6 @@
 namespace corvane::desktop {
 namespace {
 
-using dialog_test::EnsureApplication;
 using dialog_test::Find;
 
 // Lists web-0:9100 ... web-2999:9100 (every seventh down), and nothing else.
@@ -51,7 +50,6 @@ QStringList Shown(QCompleter* completer) {
 }
 
 TEST(InstanceCompleterTest, TheRemoteHostDialogOffersTheServersInstancesAsTyped) {
-  EnsureApplication();
   ListingProvider provider;
   CComputerDlg dialog({}, nullptr);
   dialog.OfferInstancesOf(provider);
@@ -89,11 +87,10 @@ TEST(InstanceCompleterTest, TheRemoteHostDialogOffersTheServersInstancesAsTyped)
 }
 
 TEST(InstanceCompleterTest, DirectScrapesOfferNothingAndTheFieldStaysAsItWas) {
-  EnsureApplication();
   fake::FakeProvider provider;
   CCounterBrowser browser(
       provider, [](const std::string&) { return true; }, false, nullptr);
-  auto* edit = Find<QLineEdit>(&browser, "browseComputer");
+  auto* edit = Find<QLineEdit>(&browser, "edit_computer");
   auto* completer = edit->findChild<InstanceCompleter*>();
   ASSERT_NE(completer, nullptr);
   QSignalSpy listed(completer, &InstanceCompleter::Listed);

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <QWidget>
 
 #include "desktop/counters/counter_browser.h"
@@ -45,8 +46,6 @@ class SilentServer {
 
 class RemoteBrowserTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { dialog_test::EnsureApplication(); }
-
   RemoteBrowserTest() {
     remote::RemoteProviderOptions options;
     options.scrape.connect_timeout = std::chrono::milliseconds(1000);
@@ -63,15 +62,15 @@ class RemoteBrowserTest : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !browser_->Busy(); }, 5000));
   }
   void Browse(const std::string& computer) {
-    auto* edit = Find<QLineEdit>(browser_.get(), "browseComputer");
+    auto* edit = Find<QLineEdit>(browser_.get(), "edit_computer");
     edit->selectAll();
     QTest::keyClicks(edit, QString::fromStdString(computer));
-    QTest::mouseClick(Find<QPushButton>(browser_.get(), "browseConnect"), Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(browser_.get(), "button_connect"), Qt::LeftButton);
   }
-  QString Message() { return Find<QLabel>(browser_.get(), "browseMessage")->text(); }
+  QString Message() { return Find<QLabel>(browser_.get(), "label_message")->text(); }
   QStringList Objects() {
     QStringList names;
-    auto* list = Find<QListWidget>(browser_.get(), "objectList");
+    auto* list = Find<QListWidget>(browser_.get(), "list_objects");
     for (int i = 0; i < list->count(); ++i) names << list->item(i)->text();
     return names;
   }
@@ -97,7 +96,7 @@ TEST_F(RemoteBrowserTest, ListsTheCountersOfARealNodeExporter) {
   const std::vector<std::string> chosen = browser_->ChosenPaths();
   ASSERT_FALSE(chosen.empty());
   EXPECT_EQ(chosen.front(), "\\\\" + host + "\\Processor(_Total)\\% Processor Time");
-  QTest::mouseClick(Find<QPushButton>(browser_.get(), "browseAdd"), Qt::LeftButton);
+  QTest::mouseClick(Find<QPushButton>(browser_.get(), "button_add"), Qt::LeftButton);
   EXPECT_EQ(added_, chosen);
 }
 
@@ -119,10 +118,10 @@ TEST_F(RemoteBrowserTest, SilentHostKeepsTheWindowResponsiveAndCanBeCancelled) {
   Open();
   Browse("127.0.0.1:" + std::to_string(silent.port()));
   ASSERT_TRUE(browser_->Busy());
-  auto* cancel = Find<QPushButton>(browser_.get(), "browseCancel");
+  auto* cancel = Find<QPushButton>(browser_.get(), "button_cancel");
   EXPECT_TRUE(cancel->isVisible());
   // The GUI thread keeps serving the user while the scrape waits.
-  auto* filter = Find<QLineEdit>(browser_.get(), "browseFilter");
+  auto* filter = Find<QLineEdit>(browser_.get(), "edit_filter");
   QTest::keyClicks(filter, "mem");
   EXPECT_EQ(filter->text(), "mem");
   EXPECT_TRUE(browser_->Busy());

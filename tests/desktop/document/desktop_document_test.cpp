@@ -2,7 +2,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
@@ -91,7 +93,7 @@ TEST_F(DocumentTest, AProfileOnTheCommandLineOpensWithoutTheWizard) {
 
 TEST_F(DocumentTest, NewAfterTheFirstDocumentTakesTheNextNameAndItsWizardMayLeadToCounters) {
   ASSERT_TRUE(StartProgram());
-  BoxAnswerer discard(QMessageBox::Discard);
+  MessageBoxAnswerer discard({}, QMessageBox::Discard);
   dialogs_.wizard_result = kWizardCountersResult;
   frame().action(cmd::kFileNew)->trigger();
   WaitForStops();
@@ -113,7 +115,7 @@ TEST_F(DocumentTest, AnUnreadableProfileShowsAnEmptyDiagramUnderItsNameAndExitAs
   ASSERT_TRUE(StartProgram());
   ASSERT_TRUE(ui().OnFileSave());
   {
-    BoxAnswerer ok(QMessageBox::Ok);
+    MessageBoxAnswerer ok({}, QMessageBox::Ok);
     ui().OpenFiles({bad});
     WaitForStops();
     ASSERT_EQ(ok.texts().size(), 1);
@@ -124,7 +126,7 @@ TEST_F(DocumentTest, AnUnreadableProfileShowsAnEmptyDiagramUnderItsNameAndExitAs
   EXPECT_EQ(doc().PathName(), bad);
   EXPECT_EQ(frame().windowTitle(), QStringLiteral("bad.crvn - Corvane"));
   EXPECT_NE(Machine().LastProfile(), bad);
-  BoxAnswerer none(QMessageBox::Cancel);
+  MessageBoxAnswerer none({}, QMessageBox::Cancel);
   EXPECT_TRUE(frame().close());
   EXPECT_TRUE(none.texts().isEmpty()) << none.texts().join('|').toStdString();
 }
@@ -136,7 +138,7 @@ TEST_F(DocumentTest, ADisplayToggleIsSavedSilentlyOnExit) {
   const bool max_shown = engine().GetSettings().ShowMax != 0;
   frame().action(cmd::kShowMax)->trigger();
   frame().action(cmd::kShowNames)->trigger();
-  BoxAnswerer any(QMessageBox::Cancel);
+  MessageBoxAnswerer any({}, QMessageBox::Cancel);
   EXPECT_TRUE(frame().close());
   EXPECT_TRUE(any.texts().isEmpty()) << any.texts().join('|').toStdString();
   EXPECT_EQ(SettingsInFile(path).ShowMax != 0, !max_shown);
@@ -148,12 +150,12 @@ TEST_F(DocumentTest, AnAddedCounterMakesExitAskAndCancelKeepsTheWindow) {
   const int axes = engine().GetAxisCount();
   ASSERT_TRUE(engine().AddAxis("Extra", "", false, 0, 100, 80, 1, new CounterItem("\\X\\Y")));
   {
-    BoxAnswerer cancel(QMessageBox::Cancel);
+    MessageBoxAnswerer cancel({}, QMessageBox::Cancel);
     EXPECT_FALSE(frame().close());
     ASSERT_EQ(cancel.texts().size(), 1);
     EXPECT_EQ(cancel.texts()[0], QStringLiteral("Save changes to MyProfile.crvn?"));
   }
-  BoxAnswerer discard(QMessageBox::Discard);
+  MessageBoxAnswerer discard({}, QMessageBox::Discard);
   EXPECT_TRUE(frame().close());
   EXPECT_EQ(discard.texts().size(), 1);
   Corvane probe(provider_, false);
@@ -205,6 +207,24 @@ INSTANTIATE_TEST_SUITE_P(
                                   {"\\\\srv\\Memory\\Pages/sec"},
                                   {"\\\\srv\\Memory\\Pages/sec"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A message box with a help id gets a Help button that asks for the message's own topic.
+TEST_F(DocumentTest, AMessagesHelpButtonAsksForTheMessagesTopic) {
+  ASSERT_TRUE(StartProgram());
+  qt::QtMessageSink& sink = doc().message_sink();
+  QMessageBox* shown = nullptr;
+  QObject::connect(&sink, &qt::QtMessageSink::messageShown, &sink,
+                   [&](QMessageBox* box) { shown = box; });
+  EngineMessage message;
+  message.text = "Connection failed";
+  message.icon = MessageIcon::kError;
+  message.help_context = static_cast<int>(ContextNumber(HelpTopicId::kConnectionFailed));
+  sink.ShowMessage(message);
+  QTRY_VERIFY_WITH_TIMEOUT(shown != nullptr, 5000);
+  ASSERT_NE(shown->button(QMessageBox::Help), nullptr);
+  QTest::mouseClick(shown->button(QMessageBox::Help), Qt::LeftButton);
+  EXPECT_EQ(dialogs_.help_topics, QList<HelpTopicId>{HelpTopicId::kConnectionFailed});
+}
 
 TEST_F(DocumentTest, ConnectMakesTheProfileModified) {
   ASSERT_TRUE(StartProgram());
@@ -274,7 +294,7 @@ TEST_F(DocumentTest, DroppedProfilesOpenInTurnAndTheLastStaysOpen) {
   QApplication::sendEvent(&frame(), &enter);
   ASSERT_TRUE(enter.isAccepted());
   QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-  BoxAnswerer discard(QMessageBox::Discard);
+  MessageBoxAnswerer discard({}, QMessageBox::Discard);
   QApplication::sendEvent(&frame(), &drop);
   QTRY_COMPARE(doc().PathName(), second);
   EXPECT_EQ(Machine().RecentFiles(), QStringList({second, first}));
@@ -303,7 +323,7 @@ TEST_F(DocumentTest, ViewLogAsksWhileLoggingIsOffAndOpensTheLogOnceItIsOn) {
   settings.LogMode = log_mode::kOff;
   engine().SetSettings(settings);
   {
-    BoxAnswerer no(QMessageBox::No);
+    MessageBoxAnswerer no({}, QMessageBox::No);
     frame().action(cmd::kViewLog)->trigger();
     ASSERT_EQ(no.texts().size(), 1);
     EXPECT_EQ(no.texts()[0],
@@ -317,7 +337,7 @@ TEST_F(DocumentTest, ViewLogAsksWhileLoggingIsOffAndOpensTheLogOnceItIsOn) {
     s.LogMode = log_mode::kEveryUpdate;
     engine.SetSettings(s);
   };
-  BoxAnswerer yes(QMessageBox::Yes);
+  MessageBoxAnswerer yes({}, QMessageBox::Yes);
   frame().action(cmd::kViewLog)->trigger();
   EXPECT_EQ(dialogs_.log_settings_runs, 1);
   ASSERT_EQ(dialogs_.opened_urls.size(), 1);

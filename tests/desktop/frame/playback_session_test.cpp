@@ -138,7 +138,7 @@ TEST_F(PlaybackSessionTest, CommandsOnTheLiveProfileWaitWhileTheWindowOptionsSta
 
   // Open goes back to the live chart first; its save check is the live profile's.
   dialogs_.open_path = profile_;
-  BoxAnswerer discard(QMessageBox::Discard);
+  MessageBoxAnswerer discard({}, QMessageBox::Discard);
   frame().action(cmd::kFileOpen)->trigger();
   WaitForStops();
   EXPECT_FALSE(playback().IsActive());
@@ -226,7 +226,7 @@ TEST_F(PlaybackSessionTest, ADroppedLogPlaysBackAndADroppedProfileOpensAsBefore)
   QTRY_VERIFY_WITH_TIMEOUT(playback().IsActive(), 8000);
   EXPECT_EQ(AxisName(1), "Free");
 
-  BoxAnswerer discard(QMessageBox::Discard);
+  MessageBoxAnswerer discard({}, QMessageBox::Discard);
   drop(profile_);
   QTRY_COMPARE_WITH_TIMEOUT(doc().PathName(), profile_, 8000);
   EXPECT_FALSE(playback().IsActive());
@@ -246,7 +246,7 @@ TEST_F(PlaybackSessionTest, ALogThatCannotBeShownSaysWhyAndTheLiveChartStays) {
   };
   for (const Case& c : {Case{"garbage", QString::fromStdString(broken.string())},
                         Case{"missing", QString::fromStdString((temp_ / "none.csv").string())}}) {
-    BoxAnswerer ok(QMessageBox::Ok);
+    MessageBoxAnswerer ok({}, QMessageBox::Ok);
     dialogs_.open_log_path = c.path;
     frame().action(cmd::kFileOpenLog)->trigger();
     WaitForStops();

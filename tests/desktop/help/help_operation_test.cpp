@@ -49,7 +49,7 @@ TEST_F(HelpFolderTest, EveryContextOpensItsPageAndAnchor) {
   };
   for (const Case& c : cases) {
     RecordingOpener opener;
-    const HelpOutcome outcome = OpenHelp(c.context, program_, opener);
+    const HelpOutcome outcome = OpenHelp(TopicOfContext(c.context), program_, opener);
     EXPECT_TRUE(outcome.opened) << outcome.message;
     ASSERT_EQ(opener.urls.size(), 1u);
     EXPECT_EQ(opener.urls[0].toLocalFile().toStdString(), (program_ / "Help" / c.page).string());
@@ -61,7 +61,7 @@ TEST_F(HelpFolderTest, EveryContextOpensItsPageAndAnchor) {
 TEST_F(HelpFolderTest, WithoutHelpFolderEveryRequestNamesThePagesFullPath) {
   for (std::uint32_t context : {0u, DialogHelpContext(146), MessageHelpContext(200)}) {
     RecordingOpener opener;
-    const HelpOutcome outcome = OpenHelp(context, program_, opener);
+    const HelpOutcome outcome = OpenHelp(TopicOfContext(context), program_, opener);
     EXPECT_FALSE(outcome.opened);
     const std::string page(HelpTopicFor(context).page);
     EXPECT_EQ(outcome.message, "Cannot read file: " + (program_ / "Help" / page).string());
@@ -72,21 +72,21 @@ TEST_F(HelpFolderTest, WithoutHelpFolderEveryRequestNamesThePagesFullPath) {
 TEST_F(HelpFolderTest, MissingPageInAnExistingFolder) {
   AddPages({"help.html"});
   RecordingOpener opener;
-  EXPECT_EQ(OpenHelp(DialogHelpContext(132), program_, opener).message,
+  EXPECT_EQ(OpenHelp(TopicOfContext(DialogHelpContext(132)), program_, opener).message,
             "Cannot read file: " + (program_ / "Help/useit.html").string());
 }
 
 TEST_F(HelpFolderTest, NothingOpensHtmlNamesThePath) {
   AddPages({"useit.html"});
   RecordingOpener opener(OpenResult::kNoHandler);
-  EXPECT_EQ(OpenHelp(DialogHelpContext(132), program_, opener).message,
+  EXPECT_EQ(OpenHelp(TopicOfContext(DialogHelpContext(132)), program_, opener).message,
             "Cannot read file: " + (program_ / "Help/useit.html").string());
 }
 
 TEST_F(HelpFolderTest, HandlerThatCannotStartNamesTheBuiltArgument) {
   AddPages({"useit.html"});
   RecordingOpener opener(OpenResult::kStartFailed);
-  const HelpOutcome outcome = OpenHelp(DialogHelpContext(132), program_, opener);
+  const HelpOutcome outcome = OpenHelp(TopicOfContext(DialogHelpContext(132)), program_, opener);
   EXPECT_FALSE(outcome.opened);
   EXPECT_EQ(outcome.message,
             "Cannot read file: \"file://" + (program_ / "Help/useit.html").string() + "#remote\"");
@@ -98,7 +98,7 @@ TEST_F(HelpFolderTest, InstalledPagesAreFoundFromTheProgramsFolder) {
   fs::create_directories(tree_ / "prefix/share/corvane/Help");
   WriteFile((tree_ / "prefix/share/corvane/Help/log.html").string(), "<html/>");
   RecordingOpener opener;
-  EXPECT_TRUE(OpenHelp(DialogHelpContext(146), bin, opener).opened);
+  EXPECT_TRUE(OpenHelp(TopicOfContext(DialogHelpContext(146)), bin, opener).opened);
   ASSERT_EQ(opener.urls.size(), 1u);
   EXPECT_EQ(opener.urls[0].toLocalFile().toStdString(),
             (tree_ / "prefix/share/corvane/Help/log.html").string());
@@ -109,7 +109,7 @@ TEST_F(HelpFolderTest, AnchorReachesTheDesktopsHandlerIntact) {
   AddPages({"useit.html"});
   RecordingDesktop desktop;
   DesktopHtmlOpener opener;
-  const HelpOutcome outcome = OpenHelp(DialogHelpContext(132), program_, opener);
+  const HelpOutcome outcome = OpenHelp(TopicOfContext(DialogHelpContext(132)), program_, opener);
   ASSERT_TRUE(outcome.opened) << outcome.message;
   const auto arguments = desktop.WaitForArguments();
   ASSERT_TRUE(arguments) << "the handler never ran";
@@ -128,7 +128,7 @@ TEST_F(HelpFolderTest, FileOnlyHandlerGetsThePlainPath) {
   AddPages({"log.html"});
   RecordingDesktop desktop("%f");
   DesktopHtmlOpener opener;
-  ASSERT_TRUE(OpenHelp(DialogHelpContext(146), program_, opener).opened);
+  ASSERT_TRUE(OpenHelp(TopicOfContext(DialogHelpContext(146)), program_, opener).opened);
   const auto arguments = desktop.WaitForArguments();
   ASSERT_TRUE(arguments);
   EXPECT_EQ(*arguments, std::vector<std::string>{(program_ / "Help/log.html").string()});
@@ -142,7 +142,7 @@ TEST_F(HelpFolderTest, DesktopWithoutHtmlHandler) {
   // No x-www-browser either.
   ScopedEnv path("PATH", (desktop.folder() / "handler bin").string());
   DesktopHtmlOpener opener;
-  EXPECT_EQ(OpenHelp(0, program_, opener).message,
+  EXPECT_EQ(OpenHelp(TopicOfContext(0), program_, opener).message,
             "Cannot read file: " + (program_ / "Help/help.html").string());
 }
 
@@ -151,7 +151,7 @@ TEST_F(HelpFolderTest, HandlerWhoseProgramIsGone) {
   RecordingDesktop desktop;
   fs::remove(desktop.folder() / "handler bin/record");
   DesktopHtmlOpener opener;
-  EXPECT_EQ(OpenHelp(DialogHelpContext(106), program_, opener).message,
+  EXPECT_EQ(OpenHelp(TopicOfContext(DialogHelpContext(106)), program_, opener).message,
             "Cannot read file: \"file://" + (program_ / "Help/useit.html").string() + "#new\"");
 }
 

@@ -6,14 +6,13 @@
 //                       modally; when it closes, prints whether the main window is still on
 //                       top and exits 0.
 #include <QApplication>
-#include <QMessageBox>
-#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "desktop/help/about_dlg.h"
 #include "desktop/help/help_operation.h"
+#include "tests/support/qt/message_box_answerer.h"
 
 int main(int argc, char** argv) {
   if (argc < 2 || std::string(argv[1]) != "--about") setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -33,18 +32,10 @@ int main(int argc, char** argv) {
   const std::uint32_t context =
       argc > 1 ? static_cast<std::uint32_t>(std::strtoul(argv[1], nullptr, 0)) : 0;
 
-  QString message;
-  QTimer watcher;
-  watcher.setInterval(10);
-  QObject::connect(&watcher, &QTimer::timeout, [&] {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      message = box->windowTitle() + ": " + box->text();
-      box->accept();
-    }
-  });
-  watcher.start();
-  corvane::desktop::ShowHelp(context, nullptr);
-  if (message.isEmpty()) return 0;
+  const corvane::qt_test::MessageBoxAnswerer answerer;
+  corvane::desktop::ShowHelp(corvane::desktop::TopicOfContext(context), nullptr);
+  if (answerer.texts().isEmpty()) return 0;
+  const QString message = answerer.titles().front() + ": " + answerer.texts().front();
   std::printf("%s\n", message.toLocal8Bit().constData());
   return 1;
 }

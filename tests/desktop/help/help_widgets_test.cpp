@@ -20,6 +20,7 @@
 #include "desktop/help/help_topics.h"
 #include "desktop/help/static_link.h"
 #include "tests/desktop/help/help_test_support.h"
+#include "tests/support/qt/widget_driver.h"
 
 namespace corvane::desktop {
 namespace {
@@ -28,22 +29,6 @@ using help_test::RecordingOpener;
 
 // The QApplication comes from the test program's main.
 class HelpWidgetsTest : public ::testing::Test {};
-
-// Runs answer on the next modal dialog of the given type once it shows, from the event loop
-// of whatever modal call the test makes next.
-template <typename Dialog>
-void WhenModalShows(std::function<void(Dialog*)> answer) {
-  auto* timer = new QTimer;
-  timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, [timer, answer] {
-    if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
-      timer->stop();
-      timer->deleteLater();
-      answer(dialog);
-    }
-  });
-  timer->start();
-}
 
 struct LinkRecorder {
   std::vector<QUrl> urls;
@@ -179,7 +164,7 @@ TEST_F(HelpWidgetsTest, AboutBoxLinkOpensItsAddressAfterLeavingAlwaysOnTop) {
 TEST_F(HelpWidgetsTest, AboutBoxClosesWithOkAndWithEnter) {
   for (bool by_key : {false, true}) {
     CAboutDlg about(nullptr);
-    WhenModalShows<CAboutDlg>([by_key](CAboutDlg* dialog) {
+    qt_test::OnNextModal<CAboutDlg>([by_key](CAboutDlg* dialog) {
       if (by_key) {
         QTest::keyClick(dialog, Qt::Key_Return);
         return;
@@ -198,19 +183,15 @@ TEST_F(HelpWidgetsTest, MissingPageIsReportedInABoxTitledCorvane) {
     const char* page;
   };
   const Case cases[] = {
-      {[](QWidget* parent) { ShowHelp(0, parent); }, "help.html"},
-      {[](QWidget* parent) { HelpRequestFor(parent)(ContextNumber(HelpTopicId::kLogSettings)); },
-       "log.html"},
-      {[](QWidget* parent) {
-         ShowHelp(MessageHelpContext(ContextNumber(HelpTopicId::kConnectionFailed)), parent);
-       },
-       "troubles.html"},
+      {[](QWidget* parent) { ShowHelp(HelpTopicId::kContents, parent); }, "help.html"},
+      {[](QWidget* parent) { HelpRequestFor(parent)(HelpTopicId::kLogSettings); }, "log.html"},
+      {[](QWidget* parent) { ShowHelp(HelpTopicId::kConnectionFailed, parent); }, "troubles.html"},
   };
   for (const Case& c : cases) {
     QWidget parent;
     parent.show();
     QString title, text;
-    WhenModalShows<QMessageBox>([&](QMessageBox* box) {
+    qt_test::OnNextModal<QMessageBox>([&](QMessageBox* box) {
       title = box->windowTitle();
       text = box->text();
       QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);

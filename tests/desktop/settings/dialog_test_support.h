@@ -17,11 +17,13 @@
 #include "desktop/help/help_request.h"
 #include "platform/fake/fake_provider.h"
 #include "tests/engine/engine_test_support.h"
-#include "tests/support/message_box_answerer.h"
+#include "tests/support/qt/message_box_answerer.h"
+#include "tests/support/qt/widget_driver.h"
 
 namespace corvane::test_support {
 
 using desktop::HelpRequest;
+using desktop::HelpTopicId;
 
 class RunningEngine : public ::testing::Test {
  protected:
@@ -54,13 +56,13 @@ class RunningEngine : public ::testing::Test {
   }
 
   HelpRequest RecordHelp() {
-    return [this](std::uint32_t context) { help_contexts_.push_back(context); };
+    return [this](HelpTopicId topic) { help_topics_.push_back(topic); };
   }
 
   fake::FakeProvider fake_;
   Corvane engine_{fake_, true};
   testing_support::RecordingWindow window_;
-  std::vector<std::uint32_t> help_contexts_;
+  std::vector<HelpTopicId> help_topics_;
   std::vector<testing_support::AxisInfo> default_axes_;
 };
 

@@ -12,7 +12,7 @@
 namespace corvane::desktop {
 namespace {
 
-using test_support::MessageBoxAnswerer;
+using qt_test::MessageBoxAnswerer;
 
 class LogSettingsTest : public test_support::RunningEngine {
  protected:
@@ -27,18 +27,10 @@ class LogSettingsTest : public test_support::RunningEngine {
     QTest::keyClicks(dialog_->SizeEdit(), text);
   }
   void Pick(int id) {
-    QTest::mouseClick(dialog_->findChild<QRadioButton*>(QStringLiteral("radio%1").arg(id)),
+    QTest::mouseClick(dialog_->findChild<QRadioButton*>(QStringLiteral("radio_%1").arg(id)),
                       Qt::LeftButton);
   }
-  void Press(const char* text) {
-    for (QPushButton* button : dialog_->findChildren<QPushButton*>()) {
-      // The mnemonic marks ("&Apply") are not part of what the user reads.
-      if (QString(button->text()).remove(QLatin1Char('&')) == text) {
-        return QTest::mouseClick(button, Qt::LeftButton);
-      }
-    }
-    FAIL() << "no button " << text;
-  }
+  void Press(const char* text) { qt_test::PressButton(dialog_.get(), text); }
 
   std::unique_ptr<CLogSettings> dialog_;
 };
@@ -50,8 +42,8 @@ TEST_F(LogSettingsTest, OpensOnTheEnginesLogSettings) {
   settings.LogFileSize = 300;
   engine_.SetSettings(settings);
   Open();
-  EXPECT_TRUE(dialog_->findChild<QRadioButton*>("radio1028")->isChecked());
-  EXPECT_TRUE(dialog_->findChild<QRadioButton*>("radio1032")->isChecked());
+  EXPECT_TRUE(dialog_->findChild<QRadioButton*>("radio_1028")->isChecked());
+  EXPECT_TRUE(dialog_->findChild<QRadioButton*>("radio_1032")->isChecked());
   EXPECT_EQ(dialog_->SizeEdit()->text(), "300");
 }
 
@@ -117,7 +109,7 @@ TEST_F(LogSettingsTest, CancelChangesNothing) {
 TEST_F(LogSettingsTest, HelpAsksForTheLogSettingsPage) {
   Open();
   Press("Help");
-  EXPECT_EQ(help_contexts_, std::vector<std::uint32_t>{146});
+  EXPECT_EQ(help_topics_, std::vector<HelpTopicId>{HelpTopicId::kLogSettings});
 }
 
 }  // namespace

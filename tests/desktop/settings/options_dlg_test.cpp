@@ -13,7 +13,7 @@
 namespace corvane::desktop {
 namespace {
 
-using test_support::MessageBoxAnswerer;
+using qt_test::MessageBoxAnswerer;
 
 class OptionsTest : public test_support::RunningEngine {
  protected:
@@ -35,15 +35,7 @@ class OptionsTest : public test_support::RunningEngine {
       QTest::keyClick(list, Qt::Key_Down);
     ASSERT_EQ(list->currentText(), item);
   }
-  void Press(const char* text) {
-    for (QPushButton* button : dialog_->findChildren<QPushButton*>()) {
-      // The mnemonic marks ("&Apply") are not part of what the user reads.
-      if (QString(button->text()).remove(QLatin1Char('&')) == text) {
-        return QTest::mouseClick(button, Qt::LeftButton);
-      }
-    }
-    FAIL() << "no button " << text;
-  }
+  void Press(const char* text) { qt_test::PressButton(dialog_.get(), text); }
 
   std::unique_ptr<COptionsDlg> dialog_;
 };
@@ -58,7 +50,7 @@ TEST_F(OptionsTest, OpensOnTheEnginesValuesWithApplyGreyed) {
   EXPECT_EQ(dialog_->HistoryEdit()->Edit()->text(), "30");
   EXPECT_EQ(dialog_->GridStepList()->currentText(), "20");
   EXPECT_EQ(dialog_->CriticalRangeList()->currentText(), "70");
-  EXPECT_TRUE(dialog_->findChild<QRadioButton*>("radio1021")->isChecked());
+  EXPECT_TRUE(dialog_->findChild<QRadioButton*>("radio_1021")->isChecked());
   EXPECT_FALSE(dialog_->ApplyButton()->isEnabled());
   Press("OK");
   EXPECT_EQ(dialog_->result(), QDialog::Accepted);
@@ -72,7 +64,7 @@ TEST_F(OptionsTest, EveryKindOfChangeEnablesApply) {
       [&] { Type(dialog_->HistoryEdit(), "40"); },
       [&] { Choose(dialog_->CriticalRangeList(), "50"); },
       [&] { Choose(dialog_->GridStepList(), "30"); },
-      [&] { QTest::mouseClick(dialog_->findChild<QRadioButton*>("radio1020"), Qt::LeftButton); },
+      [&] { QTest::mouseClick(dialog_->findChild<QRadioButton*>("radio_1020"), Qt::LeftButton); },
   };
   for (std::size_t i = 0; i < changes.size(); ++i) {
     Open();
@@ -141,7 +133,7 @@ TEST_F(OptionsTest, ApplyRedrawsAtOnceGreysItselfAndCancelKeepsIt) {
   Type(dialog_->IntervalEdit(), "9");
   Type(dialog_->HistoryEdit(), "12");
   Choose(dialog_->CriticalRangeList(), "60");
-  QTest::mouseClick(dialog_->findChild<QRadioButton*>("radio1020"), Qt::LeftButton);
+  QTest::mouseClick(dialog_->findChild<QRadioButton*>("radio_1020"), Qt::LeftButton);
   const int redraws = window_.Count();
   Press("Apply");
   EXPECT_GT(window_.Count(), redraws);
@@ -193,7 +185,7 @@ TEST_F(OptionsTest, ArrowsStepFromWhatTheFieldShows) {
 TEST_F(OptionsTest, HelpAsksForThePreferencesPage) {
   Open();
   Press("Help");
-  EXPECT_EQ(help_contexts_, std::vector<std::uint32_t>{133});
+  EXPECT_EQ(help_topics_, std::vector<HelpTopicId>{HelpTopicId::kPreferences});
 }
 
 TEST(UpDownEditTest, HoldingAnArrowStepsByTenAfterOneSecond) {

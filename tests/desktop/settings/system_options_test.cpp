@@ -2,17 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <functional>
 
 #include "desktop/settings/service_config_dlg.h"
 #include "platform/linux/host/settings_store.h"
 #include "tests/privileged/privileged_test_support.h"
+#include "tests/support/qt/widget_driver.h"
 
 namespace corvane::desktop {
 namespace {
@@ -46,16 +44,12 @@ class SystemOptionsTest : public ::testing::Test {
   }
   // Runs the command; `act` works the dialog, then OK is pressed.
   void Run(const std::function<void(CServiceConfigDlg*)>& act) {
-    QTimer::singleShot(50, [&] {
-      auto* dialog = dynamic_cast<CServiceConfigDlg*>(QApplication::activeModalWidget());
-      ASSERT_NE(dialog, nullptr);
+    qt_test::OnNextModal<CServiceConfigDlg>([&](CServiceConfigDlg* dialog) {
       seen_logon_ = dialog->LogonBox()->isChecked();
       seen_current_ = dialog->CurrentUserBox()->isChecked();
       seen_profile_ = dialog->ProfileEdit()->text();
       act(dialog);
-      for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
-        if (button->text() == "OK") QTest::mouseClick(button, Qt::LeftButton);
-      }
+      qt_test::PressButton(dialog, "OK");
     });
     RunSystemOptions(nullptr, {});
   }

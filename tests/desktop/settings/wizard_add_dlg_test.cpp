@@ -33,14 +33,7 @@ class WizardTest : public test_support::RunningEngine {
   // A click's stop waits in the event loop with the wizard disabled.
   void WaitForStops() { QTRY_VERIFY_WITH_TIMEOUT(dialog_->isEnabled(), 10000); }
   void Press(const char* text) {
-    for (QPushButton* button : dialog_->findChildren<QPushButton*>()) {
-      if (QString(button->text()).remove(QLatin1Char('&')) == text) {
-        QTest::mouseClick(button, Qt::LeftButton);
-        WaitForStops();
-        return;
-      }
-    }
-    FAIL() << "no button " << text;
+    if (qt_test::PressButton(dialog_.get(), text)) WaitForStops();
   }
   // The chart shows the defaults of a new profile.
   void ExpectDefaultProfile() {
@@ -184,7 +177,7 @@ TEST_F(WizardTest, CountersButtonEndsWithEighteenAndKeepsTheSelection) {
 TEST_F(WizardTest, HelpAsksForTheWizardsPage) {
   Open();
   Press("Help");
-  EXPECT_EQ(help_contexts_, std::vector<std::uint32_t>{106});
+  EXPECT_EQ(help_topics_, std::vector<HelpTopicId>{HelpTopicId::kWizard});
   EXPECT_TRUE(dialog_->isVisible());
 }
 
@@ -199,7 +192,7 @@ TEST_F(WizardTest, ACollectorThatCannotStopPutsTheBoxBack) {
   ASSERT_TRUE(WaitFor([&] { return fake_.Counts().calls_in_delay == 1; }));
   CWizardAddDlg dialog(engine_, &window_, RecordHelp(), nullptr);
   dialog.show();
-  test_support::MessageBoxAnswerer answerer;
+  qt_test::MessageBoxAnswerer answerer;
   QCheckBox* network = dialog.Box(1044);
   QTest::mouseClick(network, Qt::LeftButton, {}, QPoint(6, network->height() / 2));
   QTRY_VERIFY_WITH_TIMEOUT(!answerer.texts().empty(), 10000);
@@ -222,7 +215,7 @@ TEST_F(WizardTest, TheWindowsRunOnWhileACollectorIsAskedToStop) {
   ASSERT_TRUE(WaitFor([&] { return fake_.Counts().calls_in_delay == 1; }));
   CWizardAddDlg dialog(engine_, &window_, RecordHelp(), nullptr);
   dialog.show();
-  test_support::MessageBoxAnswerer answerer;
+  qt_test::MessageBoxAnswerer answerer;
   QCheckBox* network = dialog.Box(1044);
   // What a timer due shortly after the click sees: the event loop runs while the stop waits,
   // the wizard takes no clicks meanwhile and the box still shows the click.
