@@ -1,13 +1,12 @@
 #include "platform/qt/text_layout_cache.h"
 
-#include <QTransform>
 #include <algorithm>
 #include <utility>
 
 namespace corvane::qt {
 
 TextLayoutCache::FontTexts::FontTexts(const QFont& font)
-    : font_(font), key_(font.key()), metrics_(font) {}
+    : font_(font), key_(font.key()), metrics_(font), height_(metrics_.height()) {}
 
 const TextLayoutCache::Entry& TextLayoutCache::FontTexts::Get(std::string_view text) {
   const auto found = texts_.find(text);
@@ -18,7 +17,6 @@ const TextLayoutCache::Entry& TextLayoutCache::FontTexts::Get(std::string_view t
   Entry entry;
   entry.text.setTextFormat(Qt::PlainText);  // a name like "<b>" is not markup
   entry.text.setText(qt_text);
-  entry.text.prepare(QTransform(), font_);
   entry.width = metrics_.horizontalAdvance(qt_text);
   return texts_.emplace(std::string(text), std::move(entry)).first->second;
 }

@@ -2,8 +2,12 @@
 // QFontMetrics, as the chart's layout measures it) and its QStaticText (what is drawn).
 // Laying out text is what a frame costs most, and a chart draws the same labels and mostly
 // the same values frame after frame, so a window keeps one cache for its whole life and lends
-// it to the PainterSurface of every paint event. Bounded: a font's texts start afresh once
-// there are too many, and fonts beyond a few replace the oldest.
+// it to the PainterSurface of every paint event. Measuring a text costs one shaping for its
+// width; its QStaticText is laid out by the first painter that draws it, with that painter's
+// font and transform (a layout made ahead with another font or resolution would be thrown
+// away by the draw), so a text that is measured but never painted is never laid out. Bounded:
+// a font's texts start afresh once there are too many, and fonts beyond a few replace the
+// oldest.
 //
 // Owned by one thread (the GUI thread); one surface at a time may use it.
 #pragma once
@@ -25,7 +29,7 @@ namespace corvane::qt {
 class TextLayoutCache {
  public:
   struct Entry {
-    QStaticText text;  // laid out as plain text in the font
+    QStaticText text;  // plain text; laid out when first drawn
     int width = 0;     // pixels, QFontMetrics::horizontalAdvance
   };
 
@@ -38,6 +42,8 @@ class TextLayoutCache {
     const Entry& Get(std::string_view text);
     const QFont& font() const { return font_; }
     const QFontMetrics& metrics() const { return metrics_; }
+    // The height of a line, metrics().height() computed once.
+    int height() const { return height_; }
 
    private:
     // Looked up by std::string_view without making a string.
@@ -51,6 +57,7 @@ class TextLayoutCache {
     QFont font_;
     QString key_;  // QFont::key, to find the font again
     QFontMetrics metrics_;
+    int height_;
     std::unordered_map<std::string, Entry, Hash, std::equal_to<>> texts_;
 
     friend class TextLayoutCache;
