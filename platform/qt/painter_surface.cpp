@@ -184,7 +184,8 @@ void PainterSurface::DrawText(chart::Point top_left, std::string_view text) {
                       ToQColor(back_colour_));
   }
   UseTextPen();
-  painter_.drawStaticText(QPointF(top_left.x, top_left.y), laid_out.text);
+  const QPointF origin(top_left.x, top_left.y);
+  for (const QGlyphRun& run : laid_out.glyphs) painter_.drawGlyphRun(origin, run);
 }
 
 }  // namespace corvane::qt

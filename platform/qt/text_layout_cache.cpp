@@ -1,5 +1,7 @@
 #include "platform/qt/text_layout_cache.h"
 
+#include <QTextLayout>
+#include <QTextOption>
 #include <algorithm>
 #include <utility>
 
@@ -14,10 +16,20 @@ const TextLayoutCache::Entry& TextLayoutCache::FontTexts::Get(std::string_view t
   // Values change with every sample; rather than track which are stale, start again.
   if (texts_.size() >= kTextsPerFont) texts_.clear();
   const QString qt_text = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  // One line that never wraps; QTextLayout takes no markup, so a name like "<b>" is text.
+  QTextLayout layout(qt_text, font_);
+  QTextOption option;
+  option.setWrapMode(QTextOption::NoWrap);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  if (line.isValid()) line.setPosition(QPointF(0.0, 0.0));
+  layout.endLayout();
   Entry entry;
-  entry.text.setTextFormat(Qt::PlainText);  // a name like "<b>" is not markup
-  entry.text.setText(qt_text);
-  entry.width = metrics_.horizontalAdvance(qt_text);
+  if (line.isValid()) {
+    entry.width = qRound(line.horizontalAdvance());
+    entry.glyphs = layout.glyphRuns();
+  }
   return texts_.emplace(std::string(text), std::move(entry)).first->second;
 }
 

@@ -1,20 +1,19 @@
-// TextLayoutCache: texts laid out for QPainter, kept per font: each text's width (from
-// QFontMetrics, as the chart's layout measures it) and its QStaticText (what is drawn).
-// Laying out text is what a frame costs most, and a chart draws the same labels and mostly
-// the same values frame after frame, so a window keeps one cache for its whole life and lends
-// it to the PainterSurface of every paint event. Measuring a text costs one shaping for its
-// width; its QStaticText is laid out by the first painter that draws it, with that painter's
-// font and transform (a layout made ahead with another font or resolution would be thrown
-// away by the draw), so a text that is measured but never painted is never laid out. Bounded:
-// a font's texts start afresh once there are too many, and fonts beyond a few replace the
-// oldest.
+// TextLayoutCache: texts laid out for QPainter, kept per font: each text's width (what
+// QFontMetrics::horizontalAdvance gives, as the chart's layout measures it) and its glyphs at
+// their positions (what is drawn). Laying out text is what a frame costs most, and a chart
+// draws the same labels and mostly the same values frame after frame, so a window keeps one
+// cache for its whole life and lends it to the PainterSurface of every paint event. A new
+// text is shaped once, when it is first measured or drawn: its width and its glyphs come from
+// that one layout. Bounded: a font's texts start afresh once there are too many, and fonts
+// beyond a few replace the oldest.
 //
 // Owned by one thread (the GUI thread); one surface at a time may use it.
 #pragma once
 
 #include <QFont>
 #include <QFontMetrics>
-#include <QStaticText>
+#include <QGlyphRun>
+#include <QList>
 #include <QString>
 #include <cstddef>
 #include <functional>
@@ -29,8 +28,8 @@ namespace corvane::qt {
 class TextLayoutCache {
  public:
   struct Entry {
-    QStaticText text;  // plain text; laid out when first drawn
-    int width = 0;     // pixels, QFontMetrics::horizontalAdvance
+    QList<QGlyphRun> glyphs;  // plain text, positions from the top left of its line
+    int width = 0;            // pixels, the line's advance rounded as QFontMetrics rounds it
   };
 
   // The texts of one font.
