@@ -184,8 +184,7 @@ void PainterSurface::DrawText(chart::Point top_left, std::string_view text) {
                       ToQColor(back_colour_));
   }
   UseTextPen();
-  const QPointF origin(top_left.x, top_left.y);
-  for (const QGlyphRun& run : laid_out.glyphs) painter_.drawGlyphRun(origin, run);
+  laid_out.layout->draw(&painter_, QPointF(top_left.x, top_left.y));
 }
 
 }  // namespace corvane::qt

@@ -1,6 +1,5 @@
 #include "platform/qt/text_layout_cache.h"
 
-#include <QTextLayout>
 #include <QTextOption>
 #include <algorithm>
 #include <utility>
@@ -17,19 +16,18 @@ const TextLayoutCache::Entry& TextLayoutCache::FontTexts::Get(std::string_view t
   if (texts_.size() >= kTextsPerFont) texts_.clear();
   const QString qt_text = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
   // One line that never wraps; QTextLayout takes no markup, so a name like "<b>" is text.
-  QTextLayout layout(qt_text, font_);
+  Entry entry;
+  entry.layout = std::make_unique<QTextLayout>(qt_text, font_);
+  QTextLayout& layout = *entry.layout;
   QTextOption option;
   option.setWrapMode(QTextOption::NoWrap);
   layout.setTextOption(option);
+  layout.setCacheEnabled(true);  // the glyphs shaped here are the ones drawn
   layout.beginLayout();
   QTextLine line = layout.createLine();
   if (line.isValid()) line.setPosition(QPointF(0.0, 0.0));
   layout.endLayout();
-  Entry entry;
-  if (line.isValid()) {
-    entry.width = qRound(line.horizontalAdvance());
-    entry.glyphs = layout.glyphRuns();
-  }
+  if (line.isValid()) entry.width = qRound(line.horizontalAdvance());
   return texts_.emplace(std::string(text), std::move(entry)).first->second;
 }
 

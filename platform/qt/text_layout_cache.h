@@ -12,9 +12,8 @@
 
 #include <QFont>
 #include <QFontMetrics>
-#include <QGlyphRun>
-#include <QList>
 #include <QString>
+#include <QTextLayout>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -28,8 +27,9 @@ namespace corvane::qt {
 class TextLayoutCache {
  public:
   struct Entry {
-    QList<QGlyphRun> glyphs;  // plain text, positions from the top left of its line
-    int width = 0;            // pixels, the line's advance rounded as QFontMetrics rounds it
+    // Plain text on one line whose top left is the origin; keeps its shaped glyphs.
+    std::unique_ptr<QTextLayout> layout;
+    int width = 0;  // pixels, the line's advance rounded as QFontMetrics rounds it
   };
 
   // The texts of one font.
