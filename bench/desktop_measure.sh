@@ -15,6 +15,7 @@ set -euo pipefail
 build=$(cd "${1:?build folder}" && pwd)
 seconds=${2:-300}
 starts=${3:-5}
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -22,31 +23,12 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+# shellcheck source=bench/x11_display.sh
+source "$here/x11_display.sh"
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
-# The first window whose name matches; xdotool's own --sync trips over windows that go away.
-wait_window() {
-  local found
-  for _ in $(seq 300); do
-    found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
-    [ -n "$found" ] && { echo "$found"; return; }
-    sleep 0.1
-  done
-  echo "no window \"$1\" within 30 s" >&2
-  exit 1
-}
 
-exec {fd}<> <(:)
-Xvfb -displayfd "$fd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-read -r -t 10 display <&"$fd"
-export DISPLAY=":$display"
-openbox >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  sleep 0.1
-done
+start_x11_display
 
 # A copy of the program, so that its new profile goes into the temporary folder.
 cp "$build/desktop/Corvane" "$work/"

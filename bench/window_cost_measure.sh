@@ -27,33 +27,15 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+# shellcheck source=bench/x11_display.sh
+source "$here/x11_display.sh"
 
-wait_window() {
-  local found
-  for _ in $(seq 300); do
-    found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 || true)
-    [ -n "$found" ] && { echo "$found"; return; }
-    sleep 0.1
-  done
-  echo "no window \"$1\" within 30 s" >&2
-  exit 1
-}
 cpu_ns() {  # the CPU time of a process's threads, in nanoseconds
   cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d", s }'
 }
 rss_kb() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
 
-exec {fd}<> <(:)
-Xvfb -displayfd "$fd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-read -r -t 10 display <&"$fd"
-export DISPLAY=":$display"
-openbox >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  sleep 0.1
-done
+start_x11_display
 
 cp "$build/desktop/Corvane" "$build/service/corvservice" "$work/"
 mkdir -m 700 "$work/run"

@@ -10,7 +10,7 @@ chart::TextSize ChartLayers::CacheMeasure::Measure(const chart::FontSpec& font,
     font_ = font;
     texts_ = &cache_.ForFont(PainterSurface::ToQFont(font));
   }
-  const int height = texts_->metrics().height();
+  const int height = texts_->height();
   if (text.empty()) return chart::TextSize{0, height};
   return chart::TextSize{texts_->Get(text).width, height};
 }

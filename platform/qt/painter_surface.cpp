@@ -171,7 +171,7 @@ void PainterSurface::FillRect(const chart::Rect& rect, chart::Colour colour) {
 }
 
 chart::TextSize PainterSurface::MeasureText(std::string_view text) {
-  const int height = texts_->metrics().height();
+  const int height = texts_->height();
   if (text.empty()) return chart::TextSize{0, height};
   return chart::TextSize{texts_->Get(text).width, height};
 }
@@ -180,11 +180,11 @@ void PainterSurface::DrawText(chart::Point top_left, std::string_view text) {
   if (text.empty()) return;
   const TextLayoutCache::Entry& laid_out = texts_->Get(text);
   if (text_background_ == chart::TextBackground::kOpaque) {
-    painter_.fillRect(QRect(top_left.x, top_left.y, laid_out.width, texts_->metrics().height()),
+    painter_.fillRect(QRect(top_left.x, top_left.y, laid_out.width, texts_->height()),
                       ToQColor(back_colour_));
   }
   UseTextPen();
-  painter_.drawStaticText(QPointF(top_left.x, top_left.y), laid_out.text);
+  laid_out.layout->draw(&painter_, QPointF(top_left.x, top_left.y));
 }
 
 }  // namespace corvane::qt

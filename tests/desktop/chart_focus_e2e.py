@@ -6,7 +6,10 @@ with openbox, on a private accessibility bus, heard and read with pyatspi.
   which changes with every sample, and only the focused one's changes arrive; the arrow keys move the focus and the
   changes follow it;
 - an axis that enters the critical state is heard although it has no focus (its description
-  changes), and the chart's summary then says how many axes are critical;
+  changes), and the chart's summary then says how many axes are critical. The axis shows the up
+  time too, with a critical value a few seconds ahead: it must cross it while the client listens,
+  since what is already critical when the program first hears of a listener is read from the
+  chart, not sent as a change;
 - walking the chart reads every axis's current text, also of axes whose changes were not sent.
 
 usage: chart_focus_e2e.py CORVANE
@@ -22,14 +25,23 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import x11_session as x11  # noqa: E402
 
-UP_TIME = r"\System\System Up Time"  # changes with every sample, never critical here
+UP_TIME = r"\System\System Up Time"  # changes with every sample
+# Seconds from writing the profile until the third axis turns critical: the program is up and
+# heard from well before that, also on a loaded machine.
+CRITICAL_AFTER = 12
 AXES = [
-    # name, counter path, max, critical
+    # name, counter path, max, critical (None: CRITICAL_AFTER seconds of up time from now)
     ("Up time", UP_TIME, 1e9, 1e9),
     ("Up time again", UP_TIME, 1e9, 1e9),
-    ("Threads", r"\Objects\Threads", 5000, 1),  # above its critical value from the first sample
+    ("Critical soon", UP_TIME, 1e9, None),
     ("Processes", r"\Objects\Processes", 1000, 800),
 ]
+CRITICAL_AXIS = 2
+
+
+def up_time():
+    with open("/proc/uptime") as source:
+        return float(source.read().split()[0])
 
 
 def write_profile(path):
@@ -43,6 +55,8 @@ def write_profile(path):
     lines = ["", "# CORVANE CONFIGURATION FILE. DO NOT MODIFY!", ""]
     lines += ["%s=%d" % item for item in settings.items()]
     for name, counter, maximum, critical in AXES:
+        if critical is None:
+            critical = up_time() + CRITICAL_AFTER
         lines += ["", "BeginAxis", "Name=" + name, "Desc=", "MinValue=0.000000",
                   "MaxValue=%f" % maximum, "CriticalValue=%f" % critical,
                   "Multiplier=1.000000", "Inverse=0", "Counter=" + counter, "EndAxis"]
@@ -113,9 +127,18 @@ def inner(corvane):
         wait_for(lambda: not view.description.startswith("Loading")
                  and view.childCount == len(AXES), 20, "the first sample")
 
-        # Entering critical, heard on an axis without focus; the summary counts it.
-        wait_for(lambda: any(e[0] == DESCRIPTION and e[2] == "Threads" for e in events), 15,
-                 "the critical state of Threads")
+        # Entering critical, heard on an axis without focus; the summary counts it. A value
+        # change of the focused axis shows the program has heard of the listener; the border
+        # must still lie ahead then.
+        wait_for(lambda: any(e[0] == VALUE and e[2] == "Up time" for e in events), 20,
+                 "a first value change of the focused axis")
+        soon = AXES[CRITICAL_AXIS][0]
+        ahead = view.getChildAtIndex(CRITICAL_AXIS).description
+        assert "critical," not in ahead, "%s critical before the listener was heard: %s" % (
+            soon, ahead)
+        wait_for(lambda: any(e[0] == DESCRIPTION and e[2] == soon for e in events),
+                 CRITICAL_AFTER + 15, "the critical state of " + soon)
+        print("heard entering critical:", view.getChildAtIndex(CRITICAL_AXIS).description)
         wait_for(lambda: "1 critical" in view.description, 10, "the summary")
         print("summary:", view.description)
 
@@ -162,7 +185,7 @@ def inner(corvane):
         assert after[0] != before[0], "the first axis's text follows its counter unspoken"
         for text in after:
             assert text and text[0].isdigit(), after
-        assert "critical," in after[2], after[2]
+        assert "critical," in after[CRITICAL_AXIS], after[CRITICAL_AXIS]
         print("chart focus: focused values, critical changes and the summary are heard")
     finally:
         processes.end_all()

@@ -2,6 +2,7 @@
 // FileSource reading once per collection, and the mount table's statvfs answers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <string>
@@ -40,10 +41,63 @@ TEST(ProcFile, GrowsForFilesLargerThanItsBuffer) {
   std::string large;
   for (int i = 0; i < 2000; ++i) large += "line " + std::to_string(i) + "\n";
   tree.Write("proc/big", large);
-  for (const FileShape shape : {FileShape::kWhole, FileShape::kRecords}) {
+  for (const FileShape shape : {FileShape::kWhole, FileShape::kRecords, FileShape::kShortRecords}) {
     ProcFile file((tree.root() / "proc/big").string(), shape, 100);
     EXPECT_EQ(ReadAll(&file), large);
     EXPECT_EQ(ReadAll(&file), large) << "the second read fits at once";
+  }
+}
+
+// A file of short records needs no read to find its end while it fits well inside a page;
+// one that may not have is read on to the end, whatever its buffer.
+TEST(ProcFile, ShortRecordsAreReadAtOnceWhileTheyFitAPage) {
+  struct Case {
+    std::size_t bytes;
+    std::size_t capacity;
+    bool one_read;
+  };
+  const Case cases[] = {
+      {0, 4096, false},  // empty: the one read returns 0, that is the end
+      {39, 4096, true},
+      {kSeqFilePage - kShortRecordBytes - 1, 8192, true},
+      {kSeqFilePage - kShortRecordBytes, 8192, false},
+      {600, 1024, false},  // the buffer, not the file, may have stopped the read
+      {3500, 8192, false},
+      {9000, 4096, false},
+  };
+  for (const Case& c : cases) {
+    ProcTree tree;
+    std::string text;
+    while (text.size() < c.bytes) text += "   8       0 sda 1 2 3 4 5 6 7 8 9 10 11\n";
+    text.resize(c.bytes);
+    tree.Write("proc/diskstats", text);
+    ProcFile file((tree.root() / "proc/diskstats").string(), FileShape::kShortRecords, c.capacity);
+    EXPECT_EQ(ReadAll(&file), text) << c.bytes;
+    if (c.bytes == 0) continue;
+    EXPECT_EQ(file.reads() == 1, c.one_read) << c.bytes << " bytes: " << file.reads();
+  }
+}
+
+// The kernel's own seq_files: one larger than a page is read whole, one well inside a page
+// with one read.
+TEST(ProcFile, KernelSeqFilesOfShortRecordsAreReadWhole) {
+  auto lines = [](std::string_view text) { return std::count(text.begin(), text.end(), '\n'); };
+  // The kernel's symbols: thousands of short lines, many pages.
+  ProcFile symbols("/proc/kallsyms", FileShape::kShortRecords, 8192);
+  std::string_view text;
+  if (symbols.Read(&text) != 0) GTEST_SKIP() << "no /proc/kallsyms";
+  const std::string all(text);
+  ASSERT_GT(all.size(), 4 * kSeqFilePage);
+  ProcFile reference("/proc/kallsyms", FileShape::kRecords, 8192);
+  EXPECT_EQ(lines(all), lines(ReadAll(&reference)));
+  EXPECT_EQ(all.back(), '\n');
+
+  ProcFile swaps("/proc/swaps", FileShape::kShortRecords);
+  const std::string areas = ReadAll(&swaps);
+  ProcFile swaps_reference("/proc/swaps", FileShape::kRecords);
+  EXPECT_EQ(lines(areas), lines(ReadAll(&swaps_reference)));
+  if (areas.size() + kShortRecordBytes < kSeqFilePage) {
+    EXPECT_EQ(swaps.reads(), 1);
   }
 }
 

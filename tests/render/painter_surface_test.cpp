@@ -70,6 +70,28 @@ TEST_F(PainterSurfaceTest, TextStaysInsideTheBoxItMeasures) {
   EXPECT_GE(ink.right(), 20 + size.width * 3 / 4);
 }
 
+// The chart places its texts by these widths, so they must be the font's own, kerning and
+// trailing spaces included, in the fonts the chart uses.
+TEST_F(PainterSurfaceTest, MeasuredWidthsAreTheFontMetricsAdvances) {
+  const char* const samples[] = {"Disk Time 97.50",
+                                 "  ",
+                                 "AVATAR Tete",
+                                 "12715.51 ",
+                                 "x",
+                                 "<b>Disk</b> &amp;",
+                                 "\xc3\xa9t\xc3\xa9 \xe2\x80\x94 \xc2\xb5s"};
+  for (const chart::FontSpec& font :
+       {chart::FontSpec{"MS Sans Serif", 12}, chart::FontSpec{"", 8}, chart::FontSpec{"", 17}}) {
+    TextLayoutCache cache;
+    TextLayoutCache::FontTexts& texts = cache.ForFont(PainterSurface::ToQFont(font));
+    const QFontMetrics metrics(PainterSurface::ToQFont(font));
+    for (const char* text : samples) {
+      EXPECT_EQ(texts.Get(text).width, metrics.horizontalAdvance(QString::fromUtf8(text)))
+          << text << " at " << font.height;
+    }
+  }
+}
+
 TEST_F(PainterSurfaceTest, MarkupInNamesIsDrawnAsPlainText) {
   TextLayoutCache cache;  // lent to two surfaces in turn, as a window lends it to each repaint
   for (int repaint = 0; repaint < 2; ++repaint) {

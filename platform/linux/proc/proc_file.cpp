@@ -20,6 +20,7 @@ ProcFile::ProcFile(ProcFile&& other) noexcept
       shape_(other.shape_),
       initial_capacity_(other.initial_capacity_),
       fd_(std::exchange(other.fd_, -1)),
+      reads_(other.reads_),
       buffer_(std::move(other.buffer_)) {}
 
 ProcFile& ProcFile::operator=(ProcFile&& other) noexcept {
@@ -29,6 +30,7 @@ ProcFile& ProcFile::operator=(ProcFile&& other) noexcept {
     shape_ = other.shape_;
     initial_capacity_ = other.initial_capacity_;
     fd_ = std::exchange(other.fd_, -1);
+    reads_ = other.reads_;
     buffer_ = std::move(other.buffer_);
   }
   return *this;
@@ -48,6 +50,7 @@ void ProcFile::Close() {
 
 int ProcFile::ReadOpen(std::size_t* length) {
   std::size_t used = 0;
+  reads_ = 0;
   for (;;) {
     if (used == buffer_.size()) {
       buffer_.resize(buffer_.size() * 2);
@@ -61,9 +64,16 @@ int ProcFile::ReadOpen(std::size_t* length) {
       if (errno == EINTR) continue;
       return errno;
     }
+    ++reads_;
     if (n == 0) break;
     used += static_cast<std::size_t>(n);
     if (shape_ == FileShape::kWhole && used < buffer_.size()) break;
+    // The first read stopped with room for another record in the kernel's page (and in the
+    // buffer): there was none.
+    if (shape_ == FileShape::kShortRecords && used == static_cast<std::size_t>(n) &&
+        used + kShortRecordBytes < kSeqFilePage && used + kShortRecordBytes < buffer_.size()) {
+      break;
+    }
   }
   *length = used;
   return 0;

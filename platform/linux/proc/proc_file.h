@@ -16,10 +16,21 @@ enum class FileShape {
   // sysctls, sysfs attributes; also ordinary files): a read that leaves room in the buffer
   // returned everything.
   kWhole,
-  // A seq_file of records (/proc/diskstats, /proc/net/dev, /proc/self/mountinfo...): each read
-  // returns at most about a page of records, so reading continues until it returns 0.
+  // A seq_file of records (/proc/interrupts, /proc/self/mountinfo...): each read returns at
+  // most about a page of records, so reading continues until it returns 0.
   kRecords,
+  // A seq_file whose records are at most kShortRecordBytes long (/proc/diskstats: a device
+  // name of at most 31 bytes and 20 numbers; /proc/swaps: a swap area's escaped path padded
+  // to 40 columns, up to about 950 bytes; /proc/net/dev). The kernel fills its buffer of at
+  // least a page with whole records and stops at the first that does not fit, so a read that
+  // leaves more than a record's room in the first page returned the rest of the file, and no
+  // read to find the end is made. A larger file is read on to the end as kRecords.
+  kShortRecords,
 };
+
+// The longest record of a kShortRecords file, and the smallest buffer the kernel fills.
+inline constexpr std::size_t kShortRecordBytes = 1024;
+inline constexpr std::size_t kSeqFilePage = 4096;
 
 class ProcFile {
  public:
@@ -39,6 +50,8 @@ class ProcFile {
 
   // The open descriptor, or -1 before the first successful open.
   int fd() const { return fd_; }
+  // The read calls the last Read made (for tests and measurements).
+  int reads() const { return reads_; }
   const std::string& path() const { return path_; }
 
  private:
@@ -50,6 +63,7 @@ class ProcFile {
   FileShape shape_;
   std::size_t initial_capacity_;
   int fd_ = -1;
+  int reads_ = 0;
   std::vector<char> buffer_;
 };
 
