@@ -71,7 +71,7 @@ TEST_F(OptionsDialogTest, ShowsTitleAndStoredTexts) {
   EXPECT_EQ(Box("edit_timeout")->text().toStdString(), "7");
   EXPECT_FALSE(dialog_->findChild<QCheckBox*>()->isChecked());
   // The release is the one the desktop program's about box and the packages name.
-  EXPECT_EQ(dialog_->findChild<QLabel*>("about")->text().toStdString(),
+  EXPECT_EQ(dialog_->findChild<QLabel*>("label_about")->text().toStdString(),
             "Corvane 1.6.1 screen saver: the live wind rose of a monitoring profile\n"
             "Released December 2026");
 }
