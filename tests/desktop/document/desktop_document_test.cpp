@@ -186,6 +186,8 @@ TEST_P(ConnectTest, RewritesEveryCounterPathsMachine) {
   frame().action(cmd::kConnect)->trigger();
   WaitForStops();
   EXPECT_EQ(dialogs_.computer_asks, 1);
+  // The dialog lists instances through the provider of the engine being connected.
+  EXPECT_EQ(dialogs_.computer_engine, &engine());
   EXPECT_EQ(CounterPaths(engine()), GetParam().after);
 }
 
