@@ -18,7 +18,7 @@ void ServerDirectory::SetWatcher(std::shared_ptr<perf::MachineWatcher> watcher) 
 }
 
 void ServerDirectory::Tell(const std::string& name, Answering was, Answering now,
-                           const std::string& error) {
+                           const std::string& error, bool server) {
   if (was == now || (was == Answering::kUnknown && now == Answering::kYes)) return;
   std::shared_ptr<perf::MachineWatcher> watcher;
   {
@@ -26,10 +26,12 @@ void ServerDirectory::Tell(const std::string& name, Answering was, Answering now
     watcher = watcher_;
   }
   if (watcher == nullptr) return;
-  if (now == Answering::kNo) {
-    watcher->MachineUnreachable(name, error);
+  if (server) {
+    now == Answering::kNo ? watcher->ServerUnreachable(name, error)
+                          : watcher->ServerAnswersAgain(name);
   } else {
-    watcher->MachineAnswersAgain(name);
+    now == Answering::kNo ? watcher->MachineUnreachable(name, error)
+                          : watcher->MachineAnswersAgain(name);
   }
 }
 
@@ -55,7 +57,7 @@ void ServerDirectory::NoteServer(const std::string& error) {
     server_ = now;
     server_error_ = error;
   }
-  Tell(base_, was, now, error);
+  Tell(base_, was, now, error, /*server=*/true);
 }
 
 void ServerDirectory::NoteInstance(const std::string& instance, const std::string& error) {

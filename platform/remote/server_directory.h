@@ -76,7 +76,9 @@ class ServerDirectory {
     Answering answering = Answering::kUnknown;
   };
 
-  void Tell(const std::string& name, Answering was, Answering now, const std::string& error);
+  // `server`: the change is the server's own, `name` its address.
+  void Tell(const std::string& name, Answering was, Answering now, const std::string& error,
+            bool server = false);
 
   const ServerOptions options_;
   const std::string base_;
