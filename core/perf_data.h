@@ -128,6 +128,13 @@ class MachineWatcher {
   // machine: the machine part as the path wrote it ("\\db1:9100"); reason as MachineError.
   virtual void MachineUnreachable(std::string_view machine, std::string_view reason) = 0;
   virtual void MachineAnswersAgain(std::string_view machine) = 0;
+  // The Prometheus server remote machines are read through, named by its address
+  // ("http://prom:9090"), stopped answering or answers again; while it does not answer its
+  // machines are not told of one by one. By default it is told of as a machine.
+  virtual void ServerUnreachable(std::string_view server, std::string_view reason) {
+    MachineUnreachable(server, reason);
+  }
+  virtual void ServerAnswersAgain(std::string_view server) { MachineAnswersAgain(server); }
 };
 
 class Provider {

@@ -4,6 +4,8 @@
 //   CAFile           PEM file of the certificates an https server is checked against
 //   User, Password   basic authentication
 //   BearerTokenFile  a file holding a bearer token ("Authorization: Bearer ...")
+//   DefaultServer    the server a new profile of the desktop program reads its remote machines
+//                    through (its PrometheusServer); none: new profiles scrape them directly
 // Any thread.
 #pragma once
 
@@ -14,6 +16,7 @@
 namespace corvane {
 
 inline constexpr const char* kServerSettingsKey = "Software\\Quillfen\\Corvane\\Prometheus";
+inline constexpr const char* kDefaultServerValue = "DefaultServer";
 
 // The options to reach the server at `url`.
 remote::ServerOptions ServerOptionsFromSettings(const std::string& url);

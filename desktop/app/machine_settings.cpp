@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "platform/linux/host/program_path.h"
+#include "platform/server_settings.h"
 
 namespace corvane::desktop {
 namespace {
@@ -91,6 +92,11 @@ QString MachineSettings::NewProfileName() {
   const std::string name =
       "MyProfile" + (next == 1 ? std::string() : std::to_string(next)) + ".crvn";
   return QString::fromStdString((profile_folder_ / name).string());
+}
+
+std::string MachineSettings::DefaultServer() const {
+  const auto server = store_.QueryValue(kServerSettingsKey, kDefaultServerValue);
+  return server.ok() ? server.value : std::string();
 }
 
 MachineSettings MachineSettingsForThisProgram() {

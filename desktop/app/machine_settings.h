@@ -1,6 +1,7 @@
 // MachineSettings: the desktop program's values in the current user's settings store: the
 // recent-file list ("Recent File List", File1..File4, File1 the latest) and the counter that
-// names new profiles ("Settings", "NewFileNum"); and the folder new profiles are put in.
+// names new profiles ("Settings", "NewFileNum"); the Prometheus server new profiles read through
+// (kServerSettingsKey, "DefaultServer"); and the folder new profiles are put in.
 // Every call reads or writes the store at once, so the screen saver sees File1 as soon as a
 // profile is opened or saved. Failed writes are ignored (the defaults stay). GUI thread.
 #pragma once
@@ -9,6 +10,7 @@
 #include <QStringList>
 #include <filesystem>
 #include <optional>
+#include <string>
 
 #include "platform/linux/host/settings_store.h"
 #include "platform/qt/product_text.h"
@@ -42,6 +44,9 @@ class MachineSettings {
   // folder/MyProfile<n+1>.crvn, the number left out when it is 1. The folder is created when
   // it does not exist yet.
   QString NewProfileName();
+
+  // The PrometheusServer of a new profile: empty when none is set.
+  std::string DefaultServer() const;
 
   const std::filesystem::path& profile_folder() const { return profile_folder_; }
 

@@ -51,9 +51,14 @@ QWidget* CComputerDlg::CreateConnectGroup() {
          "leave the field blank."),
       group);
   hint->setWordWrap(true);
+  instances_label_ = new QLabel(group);
+  instances_label_->setObjectName(QStringLiteral("label_instances"));
+  instances_label_->setWordWrap(true);
+  instances_label_->hide();
   grid->addWidget(label, 0, 0);
   grid->addWidget(computer_edit_, 0, 1);
-  grid->addWidget(hint, 1, 0, 1, 2);
+  grid->addWidget(instances_label_, 1, 0, 1, 2);
+  grid->addWidget(hint, 2, 0, 1, 2);
   return group;
 }
 
@@ -69,8 +74,24 @@ QWidget* CComputerDlg::CreateButtons() {
   return box;
 }
 
-void CComputerDlg::OfferInstancesOf(perf::Provider& provider) {
-  new InstanceCompleter(provider, computer_edit_);
+void CComputerDlg::OfferInstancesOf(perf::Provider& provider, const QString& server) {
+  auto* completer = new InstanceCompleter(provider, computer_edit_);
+  if (server.isEmpty()) return;
+  instances_label_->setText(
+      tr("Asking the Prometheus server at %1 for its instances...").arg(server));
+  instances_label_->show();
+  setCursor(Qt::BusyCursor);
+  connect(completer, &InstanceCompleter::Listed, this, [this, server](int count) {
+    unsetCursor();
+    if (count > 0) {
+      instances_label_->hide();
+    } else {
+      instances_label_->setText(
+          tr("The Prometheus server at %1 lists no instances: type the instance as the server "
+             "names it.")
+              .arg(server));
+    }
+  });
 }
 
 void CComputerDlg::accept() {

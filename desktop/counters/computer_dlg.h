@@ -10,6 +10,7 @@
 #include "core/perf_data.h"
 #include "desktop/help/help_request.h"
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -27,8 +28,13 @@ class CComputerDlg : public QDialog {
   void accept() override;
 
   // Offers the instances of the Prometheus server the provider reads remote machines through
-  // as completions of the computer field (nothing when it scrapes machines directly).
-  void OfferInstancesOf(perf::Provider& provider);
+  // as completions of the computer field (nothing when it scrapes machines directly). The list
+  // comes from a thread of its own; when `server` names the profile's server, the dialog says
+  // it is asking that server (with a busy cursor) until the list has come.
+  void OfferInstancesOf(perf::Provider& provider, const QString& server = {});
+
+  // The line about the server's list: shown while asking and when none came.
+  QLabel* instances_label() const { return instances_label_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -40,6 +46,7 @@ class CComputerDlg : public QDialog {
   HelpRequest help_;
   QString computer_name_;
   QLineEdit* computer_edit_ = nullptr;
+  QLabel* instances_label_ = nullptr;
   QPushButton* ok_button_ = nullptr;
   QPushButton* cancel_button_ = nullptr;
   QPushButton* help_button_ = nullptr;

@@ -372,7 +372,7 @@ void CCountersDlg::Move(int offset) {
 void CCountersDlg::OnComputer() {
   if (!StoreFields()) return;
   CComputerDlg dialog(help_, this);
-  dialog.OfferInstancesOf(engine_.GetProvider());
+  dialog.OfferInstancesOf(engine_.GetProvider(), QString::fromStdString(engine_.GetRemoteServer()));
   if (dialog.exec() != QDialog::Accepted) return;
   const std::string computer = dialog.ComputerName().toStdString();
   for (CounterEntry& entry : entries_) entry.path = RewriteCounterMachine(entry.path, computer);

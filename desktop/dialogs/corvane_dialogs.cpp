@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QDialog>
 
+#include "core/engine.h"
 #include "desktop/counters/computer_dlg.h"
 #include "desktop/counters/counters_dlg.h"
 #include "desktop/frame/command_ids.h"
@@ -27,8 +28,9 @@ bool CorvaneDialogs::RunCounters(Corvane& engine, EngineWindow* window, QWidget*
   return counters.exec() == QDialog::Accepted;
 }
 
-std::optional<QString> CorvaneDialogs::AskComputer(QWidget* parent) {
+std::optional<QString> CorvaneDialogs::AskComputer(Corvane& engine, QWidget* parent) {
   CComputerDlg computer(HelpRequestFor(parent), parent);
+  computer.OfferInstancesOf(engine.GetProvider(), QString::fromStdString(engine.GetRemoteServer()));
   if (computer.exec() != QDialog::Accepted) return std::nullopt;
   return computer.ComputerName();
 }

@@ -11,7 +11,7 @@ class CorvaneDialogs final : public DocumentDialogs {
  public:
   int RunWizard(Corvane& engine, EngineWindow* window, QWidget* parent) override;
   bool RunCounters(Corvane& engine, EngineWindow* window, QWidget* parent) override;
-  std::optional<QString> AskComputer(QWidget* parent) override;
+  std::optional<QString> AskComputer(Corvane& engine, QWidget* parent) override;
   bool RunPreferences(Corvane& engine, EngineWindow* window, QWidget* parent) override;
   bool RunLogSettings(Corvane& engine, QWidget* parent) override;
   void RunSystemOptions(QWidget* parent) override;

@@ -30,8 +30,10 @@ class DocumentDialogs {
   virtual int RunWizard(Corvane& engine, EngineWindow* window, QWidget* parent) = 0;
   // true when OK was pressed (the dialog has applied its result to the chart).
   virtual bool RunCounters(Corvane& engine, EngineWindow* window, QWidget* parent) = 0;
-  // the computer name as typed; nullopt on Cancel.
-  virtual std::optional<QString> AskComputer(QWidget* parent) = 0;
+  // the computer name as typed; nullopt on Cancel. When the profile reads its remote machines
+  // through a Prometheus server, the dialog offers that server's instances, listed through the
+  // engine's provider.
+  virtual std::optional<QString> AskComputer(Corvane& engine, QWidget* parent) = 0;
   virtual bool RunPreferences(Corvane& engine, EngineWindow* window, QWidget* parent) = 0;
   virtual bool RunLogSettings(Corvane& engine, QWidget* parent) = 0;
   virtual void RunSystemOptions(QWidget* parent) = 0;

@@ -135,6 +135,8 @@ NewOutcome CCorvaneDoc::NewDocument() {
   const QString path = machine_.NewProfileName();
   SetPathName(path, false);
   engine_.ResetToDefaults();
+  // A user who keeps a Prometheus server in the settings has new profiles read through it.
+  engine_.SetRemoteServer(machine_.DefaultServer());
   AddStandardCounters(true, SC_DEFAULT, engine_);
   engine_.SetLogLocation(path.toStdString(), false);
   Start(!at_program_start);

@@ -175,7 +175,7 @@ void DocumentUi::OnRestart() {
 }
 
 void DocumentUi::OnConnect() {
-  const std::optional<QString> computer = dialogs_.AskComputer(&window_);
+  const std::optional<QString> computer = dialogs_.AskComputer(document_.engine(), &window_);
   if (!computer) return;
   stopper_.Stop([this, name = *computer](bool stopped) {
     if (!stopped) return ShowCannotStopCollector(&window_);

@@ -14,41 +14,7 @@ std::string MachineDirectory::KeyOf(std::string_view machine) {
 }
 
 void MachineDirectory::SetWatcher(std::shared_ptr<perf::MachineWatcher> watcher) {
-  std::lock_guard lock(mutex_);
-  watcher_ = std::move(watcher);
-}
-
-void MachineDirectory::Tell(const std::string& name, Answering was, Answering now,
-                            const std::string& error) {
-  if (was == now || (was == Answering::kUnknown && now == Answering::kYes)) return;
-  std::shared_ptr<perf::MachineWatcher> watcher;
-  {
-    std::lock_guard lock(mutex_);
-    watcher = watcher_;
-  }
-  if (watcher == nullptr) return;
-  if (now == Answering::kNo) {
-    watcher->MachineUnreachable(name, error);
-  } else {
-    watcher->MachineAnswersAgain(name);
-  }
-}
-
-void MachineDirectory::Record(const std::string& key, std::string_view name, Entry entry) {
-  Answering was = Answering::kUnknown;
-  entry.answering = entry.connected ? Answering::kYes : Answering::kNo;
-  const Answering now = entry.answering;
-  const std::string error = entry.error;
-  std::string shown(name);
-  {
-    std::lock_guard lock(mutex_);
-    Entry& stored = entries_[key];
-    was = stored.answering;
-    if (!stored.name.empty()) shown = stored.name;
-    entry.name = shown;
-    stored = std::move(entry);
-  }
-  Tell(shown, was, now, error);
+  cache_.SetWatcher(std::move(watcher));
 }
 
 void MachineDirectory::ConnectAll(std::span<const std::string> machines,
@@ -89,13 +55,13 @@ void MachineDirectory::ConnectAll(std::span<const std::string> machines,
   for (std::size_t i = 0; i < machines.size(); ++i) {
     Attempt& attempt = attempts[i];
     if (!attempt.valid) {
-      Entry entry;
+      Cache::Entry entry;
       entry.error = machines[i] + ": " + attempt.error;
-      Record(machines[i], machines[i], std::move(entry));
+      cache_.Record(machines[i], machines[i], std::move(entry));
       if (i < statuses.size()) statuses[i] = perf::kInvalidPath;
       continue;
     }
-    Entry entry;
+    Cache::Entry entry;
     std::string error;
     for (const auto& scrape : attempt.scrapes) {
       if (!scrape->ok()) {
@@ -117,78 +83,36 @@ void MachineDirectory::ConnectAll(std::span<const std::string> machines,
     }
     if (!entry.connected) entry.error = std::move(error);
     const bool connected = entry.connected;
-    Record(attempt.address.Key(), machines[i], std::move(entry));
+    cache_.Record(attempt.address.Key(), machines[i], std::move(entry));
     if (i < statuses.size()) statuses[i] = connected ? perf::kOk : perf::kCannotConnectMachine;
   }
 }
 
 perf::Status MachineDirectory::Connect(std::string_view machine, MachineInfo* info) {
-  const std::string name(machine);
-  perf::Status status = perf::kCannotConnectMachine;
-  ConnectAll(std::span<const std::string>(&name, 1), std::span<perf::Status>(&status, 1));
-  if (status == perf::kOk && info != nullptr) {
-    std::lock_guard lock(mutex_);
-    const auto it = entries_.find(KeyOf(machine));
-    if (it != entries_.end()) *info = it->second.info;
-  }
-  return status;
+  return cache_.Connect(machine, info, ConnectAllOf());
 }
 
 perf::Status MachineDirectory::Find(std::string_view machine, MachineInfo* info) {
-  const std::string key = KeyOf(machine);
-  if (key.empty()) return perf::kInvalidPath;
-  {
-    std::lock_guard lock(mutex_);
-    const auto it = entries_.find(key);
-    if (it != entries_.end()) {
-      if (!it->second.connected) return perf::kNoMachine;
-      *info = it->second.info;
-      return perf::kOk;
-    }
-  }
-  const perf::Status status = Connect(machine, info);
-  return status == perf::kCannotConnectMachine ? perf::kNoMachine : status;
+  return cache_.Find(machine, info, ConnectAllOf());
 }
 
 perf::Status MachineDirectory::Browse(std::string_view machine, MachineInfo* info) {
-  const std::string key = KeyOf(machine);
-  if (key.empty()) return perf::kInvalidPath;
-  {
-    std::lock_guard lock(mutex_);
-    const auto it = entries_.find(key);
-    if (it != entries_.end() && it->second.connected &&
-        SteadySeconds() - it->second.info.page_time <= 2.0) {
-      *info = it->second.info;
-      return perf::kOk;
-    }
-  }
-  return Connect(machine, info);
+  return cache_.Browse(machine, info, SteadySeconds(), 2.0, ConnectAllOf());
 }
 
 void MachineDirectory::NoteScrapeError(const std::string& key, std::string error) {
-  const Answering now = error.empty() ? Answering::kYes : Answering::kNo;
-  Answering was = Answering::kUnknown;
-  std::string name;
-  std::string told;
-  {
-    std::lock_guard lock(mutex_);
-    const auto it = entries_.find(key);
-    if (it == entries_.end()) return;
-    was = it->second.answering;
-    it->second.answering = now;
-    name = it->second.name;
-    told = error;
-    it->second.error = std::move(error);
-  }
-  Tell(name, was, now, told);
+  cache_.Note(key, error);
 }
 
 std::string MachineDirectory::LastError(std::string_view machine) const {
-  std::string key = KeyOf(machine);
-  if (key.empty()) key = std::string(machine);
-  std::lock_guard lock(mutex_);
-  const auto it = entries_.find(key);
-  return it == entries_.end() ? std::string() : it->second.error;
+  const std::string key = KeyOf(machine);
+  return cache_.Error(key.empty() ? machine : std::string_view(key));
+}
+
+MachineDirectory::Cache::ConnectAll MachineDirectory::ConnectAllOf() {
+  return [this](std::span<const std::string> machines, std::span<perf::Status> statuses) {
+    ConnectAll(machines, statuses);
+  };
 }
 
 }  // namespace corvane::remote

@@ -4,15 +4,13 @@
 // changes. Any thread; the lock is never held during network I/O or while the watcher is told.
 #pragma once
 
-#include <functional>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "core/perf_data.h"
+#include "platform/remote/connection_cache.h"
 #include "platform/remote/exporter_counters.h"
 #include "platform/remote/exporter_page.h"
 #include "platform/remote/exporter_scrape.h"
@@ -62,25 +60,12 @@ class MachineDirectory {
   static std::string KeyOf(std::string_view machine);
 
  private:
-  enum class Answering { kUnknown, kYes, kNo };
+  using Cache = ConnectionCache<MachineInfo>;
 
-  struct Entry {
-    bool connected = false;
-    MachineInfo info;
-    std::string error;
-    std::string name;  // the machine part as first given, for the watcher
-    Answering answering = Answering::kUnknown;
-  };
-
-  // Stores the entry's outcome under the lock and tells the watcher, after the lock, when the
-  // machine stopped or started answering.
-  void Record(const std::string& key, std::string_view name, Entry entry);
-  void Tell(const std::string& name, Answering was, Answering now, const std::string& error);
+  Cache::ConnectAll ConnectAllOf();
 
   const ScrapeOptions options_;
-  mutable std::mutex mutex_;
-  std::map<std::string, Entry, std::less<>> entries_;  // by KeyOf
-  std::shared_ptr<perf::MachineWatcher> watcher_;
+  Cache cache_{&MachineDirectory::KeyOf};  // by KeyOf
 };
 
 }  // namespace corvane::remote

@@ -83,9 +83,16 @@ class AnswerReader {
         if (key_ == "result") return Fail("\"data\".\"result\" is not a list");
         return Push(Frame::kSkip);
       case Frame::kResult:
-        if (answer_->series.size() >= limits_.max_series)
+        if (series_used_ >= limits_.max_series)
           return Fail("more than " + std::to_string(limits_.max_series) + " series");
-        answer_->series.emplace_back();
+        // The series of an earlier answer are written over, their storage kept.
+        if (series_used_ < answer_->series.size()) {
+          answer_->series[series_used_].samples.clear();
+        } else {
+          answer_->series.emplace_back();
+        }
+        ++series_used_;
+        labels_used_ = 0;
         return Push(Frame::kSeries);
       case Frame::kSeries:
         if (key_ == "metric") return Push(Frame::kMetric);
@@ -104,7 +111,13 @@ class AnswerReader {
     return Push(Frame::kSkip);
   }
 
-  bool end_object() { return Pop(); }
+  bool end_object() {
+    if (Top() == Frame::kSeries) Current().labels.resize(labels_used_);
+    return Pop();
+  }
+
+  // The series read, those of an earlier answer beyond them dropped.
+  void Finish() { answer_->series.resize(series_used_); }
 
   bool start_array(std::size_t) {
     if (frames_.empty()) return Fail("the answer is not an object");
@@ -144,12 +157,19 @@ class AnswerReader {
   }
 
   bool key(string_t& name) {
+    // Copied, not moved: the lexer keeps its buffer, and a reused label its own.
     if (Top() == Frame::kMetric) {
-      ServerSeries& series = answer_->series.back();
-      series.labels.emplace_back(std::move(name), std::string());
+      auto& labels = Current().labels;
+      if (labels_used_ < labels.size()) {
+        labels[labels_used_].first.assign(name);
+        labels[labels_used_].second.clear();
+      } else {
+        labels.emplace_back(name, std::string());
+      }
+      ++labels_used_;
       return true;
     }
-    key_ = std::move(name);
+    key_.assign(name);
     return true;
   }
 
@@ -162,6 +182,7 @@ class AnswerReader {
   enum class Kind : std::uint8_t { kNull, kNumber, kString, kOther };
 
   Frame Top() const { return frames_.empty() ? Frame::kSkip : frames_.back(); }
+  ServerSeries& Current() { return answer_->series[series_used_ - 1]; }
 
   bool Push(Frame frame) {
     frames_.push_back(frame);
@@ -182,7 +203,7 @@ class AnswerReader {
     if (samples_ >= limits_.max_samples)
       return Fail("more than " + std::to_string(limits_.max_samples) + " samples");
     ++samples_;
-    answer_->series.back().samples.emplace_back();
+    Current().samples.emplace_back();
     point_fields_ = 0;
     return Push(frame);
   }
@@ -220,7 +241,7 @@ class AnswerReader {
         return true;
       case Frame::kMetric: {
         if (kind != Kind::kString) return Fail("a label's value is not a text");
-        answer_->series.back().labels.back().second = std::move(*text);
+        Current().labels[labels_used_ - 1].second.assign(*text);
         return true;
       }
       case Frame::kValue:
@@ -235,7 +256,7 @@ class AnswerReader {
   }
 
   bool PointField(Kind kind, double number, std::string* text) {
-    ServerSample& sample = answer_->series.back().samples.back();
+    ServerSample& sample = Current().samples.back();
     if (point_fields_ == 0) {
       if (kind != Kind::kNumber || !std::isfinite(number))
         return Fail("a sample's time is not a number");
@@ -257,6 +278,8 @@ class AnswerReader {
   std::string key_;
   std::string reason_;
   std::size_t samples_ = 0;
+  std::size_t series_used_ = 0;  // series of this answer so far
+  std::size_t labels_used_ = 0;  // labels of the current series so far
   int point_fields_ = 0;
   bool saw_status_ = false;
   bool saw_result_ = false;
@@ -276,9 +299,13 @@ std::string_view ServerSeries::Label(std::string_view name) const {
 
 bool ParseServerAnswer(std::string_view text, const AnswerLimits& limits, ServerAnswer* answer,
                        std::string* reason) {
-  *answer = ServerAnswer();
+  answer->success = false;
+  answer->error_type.clear();
+  answer->error.clear();
+  answer->result_type.clear();
   AnswerReader reader(limits, answer);
   const bool parsed = json::sax_parse(text.begin(), text.end(), &reader);
+  reader.Finish();
   if (!parsed) {
     *reason = reader.reason().empty() ? "not JSON" : reader.reason();
     answer->series.clear();

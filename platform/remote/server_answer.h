@@ -40,7 +40,9 @@ struct ServerAnswer {
   std::vector<ServerSeries> series;
 };
 
-// Reads one answer. False when it is no answer of the API, with *reason saying what is wrong
+// Reads one answer into *answer, whose series' storage is reused (a collector passes the same
+// answer every time, so a sample allocates next to nothing). False when it is no answer of the API,
+// with *reason saying what is wrong
 // ("not JSON: ...", "more than 200000 series", "a sample's value is not a text"). An answer
 // "status":"error" reads successfully, with its errorType and error; ErrorOf then describes it.
 bool ParseServerAnswer(std::string_view text, const AnswerLimits& limits, ServerAnswer* answer,

@@ -13,24 +13,7 @@ ServerDirectory::ServerDirectory(ServerOptions options)
     : options_(std::move(options)), base_(ServerBase(options_.url)) {}
 
 void ServerDirectory::SetWatcher(std::shared_ptr<perf::MachineWatcher> watcher) {
-  std::lock_guard lock(mutex_);
-  watcher_ = std::move(watcher);
-}
-
-void ServerDirectory::Tell(const std::string& name, Answering was, Answering now,
-                           const std::string& error) {
-  if (was == now || (was == Answering::kUnknown && now == Answering::kYes)) return;
-  std::shared_ptr<perf::MachineWatcher> watcher;
-  {
-    std::lock_guard lock(mutex_);
-    watcher = watcher_;
-  }
-  if (watcher == nullptr) return;
-  if (now == Answering::kNo) {
-    watcher->MachineUnreachable(name, error);
-  } else {
-    watcher->MachineAnswersAgain(name);
-  }
+  cache_.SetWatcher(std::move(watcher));
 }
 
 bool ServerDirectory::Ask(std::string_view api_path, const std::string& form, ServerAnswer* answer,
@@ -55,23 +38,11 @@ void ServerDirectory::NoteServer(const std::string& error) {
     server_ = now;
     server_error_ = error;
   }
-  Tell(base_, was, now, error);
+  cache_.Tell(base_, was, now, error, /*server=*/true);
 }
 
 void ServerDirectory::NoteInstance(const std::string& instance, const std::string& error) {
-  const Answering now = error.empty() ? Answering::kYes : Answering::kNo;
-  Answering was = Answering::kUnknown;
-  std::string name;
-  {
-    std::lock_guard lock(mutex_);
-    const auto it = entries_.find(instance);
-    if (it == entries_.end()) return;
-    was = it->second.answering;
-    it->second.answering = now;
-    it->second.error = error;
-    name = it->second.name;
-  }
-  Tell(name, was, now, error);
+  cache_.Note(instance, error);
 }
 
 void ServerDirectory::ConnectAll(std::span<const std::string> machines,
@@ -98,8 +69,7 @@ void ServerDirectory::ConnectAll(std::span<const std::string> machines,
   const double now = SteadySeconds();
   for (std::size_t i = 0; i < machines.size(); ++i) {
     const std::string instance = InstanceOfMachine(machines[i]);
-    Entry entry;
-    entry.name = machines[i];
+    Cache::Entry entry;
     if (instance.empty()) {
       entry.error = machines[i] + ": no instance named";
     } else if (!server_error.empty()) {
@@ -124,68 +94,29 @@ void ServerDirectory::ConnectAll(std::span<const std::string> machines,
         entry.info.page_time = now;
       }
     }
-    entry.answering = entry.connected ? Answering::kYes : Answering::kNo;
     const bool connected = entry.connected;
-    const std::string error = entry.error;
-    Answering was = Answering::kUnknown;
-    std::string shown = machines[i];
-    {
-      std::lock_guard lock(mutex_);
-      Entry& stored = entries_[instance];
-      was = stored.answering;
-      if (!stored.name.empty()) {
-        shown = stored.name;
-        entry.name = shown;
-      }
-      stored = std::move(entry);
-    }
     // While the server does not answer only the server's own change is told.
-    if (server_error.empty()) Tell(shown, was, connected ? Answering::kYes : Answering::kNo, error);
+    cache_.Record(instance, machines[i], std::move(entry), server_error.empty());
     if (i < statuses.size()) statuses[i] = connected ? perf::kOk : perf::kCannotConnectMachine;
   }
 }
 
 perf::Status ServerDirectory::Connect(std::string_view machine, InstanceInfo* info) {
-  const std::string name(machine);
-  perf::Status status = perf::kCannotConnectMachine;
-  ConnectAll(std::span<const std::string>(&name, 1), std::span<perf::Status>(&status, 1));
-  if (status == perf::kOk && info != nullptr) {
-    std::lock_guard lock(mutex_);
-    const auto it = entries_.find(InstanceOfMachine(machine));
-    if (it != entries_.end()) *info = it->second.info;
-  }
-  return status;
+  return cache_.Connect(machine, info, ConnectAllOf());
 }
 
 perf::Status ServerDirectory::Find(std::string_view machine, InstanceInfo* info) {
-  const std::string instance = InstanceOfMachine(machine);
-  if (instance.empty()) return perf::kInvalidPath;
-  {
-    std::lock_guard lock(mutex_);
-    const auto it = entries_.find(instance);
-    if (it != entries_.end()) {
-      if (!it->second.connected) return perf::kNoMachine;
-      *info = it->second.info;
-      return perf::kOk;
-    }
-  }
-  const perf::Status status = Connect(machine, info);
-  return status == perf::kCannotConnectMachine ? perf::kNoMachine : status;
+  return cache_.Find(machine, info, ConnectAllOf());
 }
 
 perf::Status ServerDirectory::Browse(std::string_view machine, InstanceInfo* info) {
-  const std::string instance = InstanceOfMachine(machine);
-  if (instance.empty()) return perf::kInvalidPath;
-  {
-    std::lock_guard lock(mutex_);
-    const auto it = entries_.find(instance);
-    if (it != entries_.end() && it->second.connected &&
-        SteadySeconds() - it->second.info.page_time <= 2.0) {
-      *info = it->second.info;
-      return perf::kOk;
-    }
-  }
-  return Connect(machine, info);
+  return cache_.Browse(machine, info, SteadySeconds(), 2.0, ConnectAllOf());
+}
+
+ServerDirectory::Cache::ConnectAll ServerDirectory::ConnectAllOf() {
+  return [this](std::span<const std::string> machines, std::span<perf::Status> statuses) {
+    ConnectAll(machines, statuses);
+  };
 }
 
 perf::Status ServerDirectory::ListTargets(std::vector<perf::MachineListing>* targets) {
@@ -212,11 +143,12 @@ perf::Status ServerDirectory::ListTargets(std::vector<perf::MachineListing>* tar
 }
 
 std::string ServerDirectory::LastError(std::string_view machine) const {
-  std::lock_guard lock(mutex_);
-  if (server_ == Answering::kNo || machine.empty() || ServerBase(machine) == base_)
-    return server_error_;
-  const auto it = entries_.find(InstanceOfMachine(machine));
-  return it == entries_.end() ? std::string() : it->second.error;
+  {
+    std::lock_guard lock(mutex_);
+    if (server_ == Answering::kNo || machine.empty() || ServerBase(machine) == base_)
+      return server_error_;
+  }
+  return cache_.Error(InstanceOfMachine(machine));
 }
 
 }  // namespace corvane::remote

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <chrono>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -16,8 +15,10 @@
 #include <vector>
 
 #include "core/perf_data.h"
+#include "platform/remote/connection_cache.h"
 #include "platform/remote/exporter_counters.h"
 #include "platform/remote/server_request.h"
+#include "platform/remote/server_series.h"
 
 namespace corvane::remote {
 
@@ -66,25 +67,17 @@ class ServerDirectory {
            std::chrono::milliseconds limit = std::chrono::milliseconds::max()) const;
 
  private:
-  enum class Answering { kUnknown, kYes, kNo };
+  using Cache = ConnectionCache<InstanceInfo>;
+  using Answering = Cache::Answering;
 
-  struct Entry {
-    bool connected = false;
-    InstanceInfo info;
-    std::string error;
-    std::string name;  // the machine part as first given, for the watcher
-    Answering answering = Answering::kUnknown;
-  };
-
-  void Tell(const std::string& name, Answering was, Answering now, const std::string& error);
+  Cache::ConnectAll ConnectAllOf();
 
   const ServerOptions options_;
   const std::string base_;
-  mutable std::mutex mutex_;
-  std::map<std::string, Entry, std::less<>> entries_;  // by instance
+  Cache cache_{&InstanceOfMachine};  // by instance
+  mutable std::mutex mutex_;         // of the server's own state
   Answering server_ = Answering::kUnknown;
   std::string server_error_;
-  std::shared_ptr<perf::MachineWatcher> watcher_;
 };
 
 }  // namespace corvane::remote

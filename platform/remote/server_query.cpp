@@ -172,7 +172,7 @@ perf::Status ServerQuery::Collect() {
   if (!request_.running()) ++requests_;
   const bool ended =
       request_.Run("/api/v1/query", form_, std::chrono::steady_clock::now() + time_limit_);
-  ServerAnswer answer;
+  ServerAnswer& answer = answer_;
   std::string failure;
   if (!ended) {
     failure =

@@ -84,8 +84,9 @@ class ServerQuery final : public perf::Query {
   std::vector<Counter> counters_;  // handle = index + 1
   std::chrono::milliseconds time_limit_;
   std::string last_error_;
-  ExporterPage page_;  // reused by every collection
-  std::string form_;   // the request's form, made again when the counters change
+  ExporterPage page_;    // reused by every collection
+  ServerAnswer answer_;  // likewise
+  std::string form_;     // the request's form, made again when the counters change
   bool form_dirty_ = true;
   int requests_ = 0;
 };

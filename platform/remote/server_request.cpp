@@ -197,7 +197,7 @@ void ServerRequest::Finish(int curl_code) {
 }
 
 bool ServerRequest::Answer(ServerAnswer* answer, std::string* reason) const {
-  *answer = ServerAnswer();
+  if (running_ || !transfer_error_.empty()) *answer = ServerAnswer();
   if (running_) {
     *reason = base_ + ": no answer yet";
     return false;

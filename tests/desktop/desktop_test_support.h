@@ -29,6 +29,7 @@ struct ScriptedDialogs final : DocumentDialogs {
   std::function<void(Corvane&)> counters_change;  // what "OK" in the counters dialog does
   std::optional<QString> computer;
   int computer_asks = 0;
+  Corvane* computer_engine = nullptr;  // the engine the last AskComputer was given
   std::optional<QString> open_path;
   std::optional<QString> open_log_path;
   std::optional<QString> save_path;
@@ -49,8 +50,9 @@ struct ScriptedDialogs final : DocumentDialogs {
     if (counters_ok && counters_change) counters_change(engine);
     return counters_ok;
   }
-  std::optional<QString> AskComputer(QWidget*) override {
+  std::optional<QString> AskComputer(Corvane& engine, QWidget*) override {
     ++computer_asks;
+    computer_engine = &engine;
     return computer;
   }
   bool RunPreferences(Corvane&, EngineWindow*, QWidget*) override { return false; }

@@ -7,7 +7,10 @@
 
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/remote/server_provider.h"
 #include "platform/remote/server_query.h"
@@ -166,6 +169,59 @@ TEST(HostileServer, ConnectingNamesTheServerOrTheInstance) {
   EXPECT_EQ(machines[0].name, "web-03:9100");
   EXPECT_EQ(machines[0].job, "node");
   EXPECT_TRUE(machines[0].up);
+}
+
+// What a watcher heard, in order, the server's changes told apart from its machines'.
+class RecordingWatcher final : public perf::MachineWatcher {
+ public:
+  void MachineUnreachable(std::string_view machine, std::string_view reason) override {
+    Add("machine unreachable " + std::string(machine) + ": " + std::string(reason));
+  }
+  void MachineAnswersAgain(std::string_view machine) override {
+    Add("machine answers " + std::string(machine));
+  }
+  void ServerUnreachable(std::string_view server, std::string_view reason) override {
+    Add("server unreachable " + std::string(server) + ": " + std::string(reason));
+  }
+  void ServerAnswersAgain(std::string_view server) override {
+    Add("server answers " + std::string(server));
+  }
+  std::vector<std::string> events() const {
+    std::lock_guard lock(mutex_);
+    return events_;
+  }
+
+ private:
+  void Add(std::string event) {
+    std::lock_guard lock(mutex_);
+    events_.push_back(std::move(event));
+  }
+  mutable std::mutex mutex_;
+  std::vector<std::string> events_;
+};
+
+// A server that stops answering is told of as the server, once, and once when it is back; its
+// instances are not told of one by one meanwhile.
+TEST(HostileServer, TheWatcherHearsOfTheServerAsTheServer) {
+  FakeExporter server;
+  server.Serve(NodeAnswer());
+  ServerProvider provider(Options(server));
+  auto watcher = std::make_shared<RecordingWatcher>();
+  provider.SetMachineWatcher(watcher);
+  Opened opened = OpenMemory(provider);
+  ASSERT_EQ(opened.query->Collect(), perf::kOk) << opened.query->LastError();
+  EXPECT_TRUE(watcher->events().empty()) << "a server that answers from the start is no news";
+
+  server.Serve("busy", 503);
+  for (int pass = 0; pass < 3; ++pass) opened.query->Collect();
+  server.Serve(NodeAnswer());
+  for (int pass = 0; pass < 3; ++pass) opened.query->Collect();
+  const std::string base = "http://127.0.0.1:" + std::to_string(server.port());
+  const std::vector<std::string> events = watcher->events();
+  ASSERT_EQ(events.size(), 2u) << ::testing::PrintToString(events);
+  EXPECT_EQ(events[0].rfind("server unreachable " + base + ": " + base, 0), 0u) << events[0];
+  EXPECT_NE(events[0].find("503"), std::string::npos) << events[0];
+  EXPECT_EQ(events[1], "server answers " + base);
 }
 
 TEST(HostileServer, CredentialsGoWithEveryRequest) {

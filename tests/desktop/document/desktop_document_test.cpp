@@ -12,6 +12,7 @@
 #include "core/counter_item.h"
 #include "desktop/frame/command_ids.h"
 #include "desktop/frame/corvane_view.h"
+#include "platform/server_settings.h"
 #include "tests/desktop/desktop_test_support.h"
 
 namespace corvane::desktop::testing {
@@ -108,6 +109,44 @@ TEST_F(DocumentTest, NewAfterTheFirstDocumentTakesTheNextNameAndItsWizardMayLead
   EXPECT_EQ(dialogs_.counters_runs, 1);
 }
 
+// The server kept in the user's settings is the PrometheusServer of every new profile, written
+// into its file; an opened profile keeps its own (none when it has none).
+TEST_F(DocumentTest, NewProfilesReadThroughTheServerInTheSettings) {
+  const std::string server = "http://127.0.0.1:9";
+  const auto saved_text = [](const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return QString::fromLatin1(file.readAll()).toStdString();
+  };
+  ASSERT_TRUE(StartProgram());
+  EXPECT_EQ(engine().GetRemoteServer(), "");
+  ASSERT_TRUE(ui().OnFileSave());
+  const QString direct = doc().PathName();
+  EXPECT_EQ(saved_text(direct).find("PrometheusServer"), std::string::npos);
+  StopProgram();
+
+  host::SettingsStore store(RegistryFile());
+  ASSERT_TRUE(store.CreateKey(kServerSettingsKey).ok());
+  ASSERT_TRUE(store.SetValue(kServerSettingsKey, "DefaultServer", server).ok());
+  ASSERT_TRUE(store.DeleteValue(kRecentFileListKey, "File1").ok());
+  ASSERT_TRUE(StartProgram());
+  EXPECT_EQ(doc().PathName(), InFolder("MyProfile2.crvn"));
+  EXPECT_EQ(engine().GetRemoteServer(), server);
+  ASSERT_TRUE(ui().OnFileSave());
+  const QString fleet = doc().PathName();
+  EXPECT_NE(saved_text(fleet).find("\r\nPrometheusServer=" + server + "\r\n"), std::string::npos)
+      << saved_text(fleet);
+
+  for (const auto& [path, expected] :
+       {std::pair{direct, std::string()}, std::pair{fleet, server}}) {
+    dialogs_.open_path = path;
+    frame().action(cmd::kFileOpen)->trigger();
+    WaitForStops();
+    EXPECT_EQ(doc().PathName(), path);
+    EXPECT_EQ(engine().GetRemoteServer(), expected) << path.toStdString();
+  }
+}
+
 TEST_F(DocumentTest, AnUnreadableProfileShowsAnEmptyDiagramUnderItsNameAndExitAsksNothing) {
   // A folder opens but cannot be read, the way a profile on a failing disk cannot.
   const QString bad = QString::fromStdString((temp_ / "bad.crvn").string());
@@ -188,6 +227,8 @@ TEST_P(ConnectTest, RewritesEveryCounterPathsMachine) {
   frame().action(cmd::kConnect)->trigger();
   WaitForStops();
   EXPECT_EQ(dialogs_.computer_asks, 1);
+  // The dialog lists instances through the provider of the engine being connected.
+  EXPECT_EQ(dialogs_.computer_engine, &engine());
   EXPECT_EQ(CounterPaths(engine()), GetParam().after);
 }
 
