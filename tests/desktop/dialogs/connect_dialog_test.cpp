@@ -28,7 +28,7 @@ namespace corvane::desktop {
 namespace {
 
 using dialog_test::Find;
-using dialog_test::OnNextModal;
+using qt_test::OnNextModal;
 using namespace std::chrono_literals;
 
 // The server's answer to "up": three targets, one of them down.
