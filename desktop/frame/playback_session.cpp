@@ -10,8 +10,8 @@
 #include "core/recording/recording_settings.h"
 #include "desktop/document/corvane_doc.h"
 #include "desktop/document/document_ui.h"
-#include "platform/qt/object_name.h"
 #include "desktop/frame/command_ids.h"
+#include "platform/qt/object_name.h"
 
 namespace corvane::desktop {
 
