@@ -16,10 +16,8 @@ usage: playback_e2e.py CORVANE [SCREENSHOT_DIR]
 Every process the test starts is ended by its id, also when a check fails."""
 
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import profile_file  # noqa: E402
@@ -48,37 +46,15 @@ def write_night(folder):
 
 def inner(corvane, screenshots):
     import pyatspi  # only under the private session bus
-    from gi.repository import GLib
 
-    processes = x11.Processes()
-    root = tempfile.mkdtemp(prefix="corvane-playback-e2e-")
-    try:
-        env = dict(os.environ)
-        x11.start_display(processes, env)
-        for sub in ("config", "data", "state"):
-            os.makedirs(os.path.join(root, sub))
-        env.update(XDG_CONFIG_HOME=os.path.join(root, "config"),
-                   XDG_DATA_HOME=os.path.join(root, "data"),
-                   XDG_STATE_HOME=os.path.join(root, "state"),
-                   CORVANE_USER_REGISTRY=os.path.join(root, "registry.ini"))
+    with x11.session("corvane-playback-e2e-") as (processes, root, env):
+        x11.start_display(processes, env, for_this_process=True)
         live = os.path.join(root, "Live.crvn")
         profile_file.write_profile(live)
         log = write_night(os.path.join(root, "night"))
-        processes.start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=env,
-                        stderr=subprocess.DEVNULL)
+        x11.start_accessibility_bus(processes, env)
         env.update(QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-        os.environ["DISPLAY"] = env["DISPLAY"]
-        context = GLib.MainContext.default()
-
-        def pump():
-            while context.iteration(False):
-                pass
-
-        def wait_for(condition, seconds, what):
-            def pumped():
-                pump()
-                return condition()
-            return x11.wait_for(pumped, seconds, what)
+        wait_for = x11.wait_pumped
 
         app = processes.start([corvane, live], env=env)
 
@@ -118,7 +94,7 @@ def inner(corvane, screenshots):
         # The field's completer may take the first Return for itself.
         for _ in range(3):
             x11.xdotool(env, "key", "Return")
-            if x11.poll(lambda: (pump(), not showing(dialog))[1], 5):
+            if x11.poll(lambda: (x11.pump_events(), not showing(dialog))[1], 5):
                 break
         assert not showing(dialog), "the dialog stays open with " + typed()
 
@@ -161,27 +137,24 @@ def inner(corvane, screenshots):
                  and not view.description.startswith("Loading"), 20, "the live chart again")
         wait_for(lambda: x11.search_windows(env, "--pid", str(app.pid), "--name",
                                             "^Live.crvn - Corvane$"), 10, "the live caption")
-        print("playback: opened from the menu, stepped with keys, read, and left with Escape")
-    finally:
-        processes.end_all()
-        shutil.rmtree(root, ignore_errors=True)
+        x11.check(True, "playback: opened from the menu, stepped with keys, read, and left "
+                  "with Escape")
 
 
 def main():
     if len(sys.argv) in (3, 4) and sys.argv[1] == "--inner":
         inner(sys.argv[2], sys.argv[3] if len(sys.argv) == 4 else None)
-        return 0
+        return x11.status()
     corvane = os.path.abspath(sys.argv[1])
-    screenshots = os.path.abspath(sys.argv[2]) if len(sys.argv) > 2 else None
-    missing = x11.missing_tools(["Xvfb", "openbox", "xdotool", "xwd", "dbus-run-session"])
-    if missing:
-        print("missing " + ", ".join(missing) + " (scripts/deps.sh test installs them)")
-        return 77  # skipped
-    if subprocess.run(["/usr/bin/python3", "-c", "import pyatspi"]).returncode != 0:
-        print("missing python3-pyatspi (scripts/deps.sh test installs it)")
-        return 77
-    return subprocess.run(["dbus-run-session", "--", "/usr/bin/python3", os.path.abspath(__file__),
-                           "--inner", corvane] + ([screenshots] if screenshots else [])).returncode
+    screenshots = [os.path.abspath(sys.argv[2])] if len(sys.argv) > 2 else []
+    # scripts/deps.sh test installs them.
+    skipped = x11.skip_for(
+        x11.missing_tools(["Xvfb", "openbox", "xdotool", "xwd", "dbus-run-session",
+                           x11.AT_SPI_LAUNCHER]) +
+        x11.missing_modules([("pyatspi", "python3-pyatspi"), ("gi", "python3-gi")]))
+    if skipped is not None:
+        return skipped
+    return x11.run_inner(__file__, corvane, *screenshots)
 
 
 if __name__ == "__main__":
