@@ -16,10 +16,8 @@ usage: chart_focus_e2e.py CORVANE
 Every process the test starts is ended by its id, also when a check fails."""
 
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
@@ -71,25 +69,13 @@ FOCUSED = "object:state-changed:focused"
 
 def inner(corvane):
     import pyatspi  # only under the private session bus
-    from gi.repository import GLib
 
-    processes = x11.Processes()
-    root = tempfile.mkdtemp(prefix="corvane-focus-e2e-")
-    try:
-        env = dict(os.environ)
-        x11.start_display(processes, env)
-        for sub in ("config", "data", "state"):
-            os.makedirs(os.path.join(root, sub))
-        env.update(XDG_CONFIG_HOME=os.path.join(root, "config"),
-                   XDG_DATA_HOME=os.path.join(root, "data"),
-                   XDG_STATE_HOME=os.path.join(root, "state"),
-                   CORVANE_USER_REGISTRY=os.path.join(root, "registry.ini"))
+    with x11.session("corvane-focus-e2e-") as (processes, root, env):
+        x11.start_display(processes, env, for_this_process=True)
         profile = os.path.join(root, "Focus.crvn")
         write_profile(profile)
-        processes.start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=env,
-                        stderr=subprocess.DEVNULL)
+        x11.start_accessibility_bus(processes, env)
         env.update(QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-        os.environ["DISPLAY"] = env["DISPLAY"]
 
         events = []
 
@@ -97,22 +83,12 @@ def inner(corvane):
             events.append((event.type, event.source_role, event.source_name, event.detail1))
 
         pyatspi.Registry.registerEventListener(heard, VALUE, DESCRIPTION, FOCUSED)
-        context = GLib.MainContext.default()
-
-        def pump():
-            while context.iteration(False):
-                pass
-
-        def wait_for(condition, seconds, what):
-            def pumped():
-                pump()
-                return condition()
-            return x11.wait_for(pumped, seconds, what)
+        wait_for = x11.wait_pumped
 
         def listen(seconds):
             deadline = time.monotonic() + seconds
             while time.monotonic() < deadline:
-                pump()
+                x11.pump_events()
                 time.sleep(0.05)
 
         app = processes.start([corvane, profile], env=env)
@@ -186,27 +162,23 @@ def inner(corvane):
         for text in after:
             assert text and text[0].isdigit(), after
         assert "critical," in after[CRITICAL_AXIS], after[CRITICAL_AXIS]
-        print("chart focus: focused values, critical changes and the summary are heard")
-    finally:
-        processes.end_all()
-        shutil.rmtree(root, ignore_errors=True)
+        x11.check(True, "chart focus: focused values, critical changes and the summary are "
+                  "heard")
 
 
 def main():
     if len(sys.argv) == 3 and sys.argv[1] == "--inner":
         inner(sys.argv[2])
-        return 0
+        return x11.status()
     corvane = os.path.abspath(sys.argv[1])
-    for tool in ("Xvfb", "openbox", "xdotool", "dbus-run-session"):
-        if shutil.which(tool) is None:
-            print("missing " + tool + " (scripts/deps.sh test installs it)")
-            return 77  # skipped
-    if subprocess.run(["/usr/bin/python3", "-c", "import pyatspi"]).returncode != 0:
-        print("missing python3-pyatspi (scripts/deps.sh test installs it)")
-        return 77
-    return subprocess.run(["dbus-run-session", "--", "/usr/bin/python3", os.path.abspath(__file__),
-                           "--inner", corvane]).returncode
-
+    # scripts/deps.sh test installs them.
+    skipped = x11.skip_for(
+        x11.missing_tools(["Xvfb", "openbox", "xdotool", "dbus-run-session",
+                           x11.AT_SPI_LAUNCHER]) +
+        x11.missing_modules([("pyatspi", "python3-pyatspi"), ("gi", "python3-gi")]))
+    if skipped is not None:
+        return skipped
+    return x11.run_inner(__file__, corvane)
 
 if __name__ == "__main__":
     sys.exit(main())
