@@ -4,17 +4,13 @@
 // fake provider; samples are stored into the engine by hand while the collector is stopped.
 #include <QAccessible>
 #include <QTest>
+#include <optional>
 #include <vector>
-
-#ifdef CORVANE_HAVE_QT_GUI_PRIVATE
-#include <QtGui/private/qguiapplication_p.h>
-#include <qpa/qplatformaccessibility.h>
-#include <qpa/qplatformintegration.h>
-#endif
 
 #include "core/counter_item.h"
 #include "desktop/accessibility/chart_speech.h"
 #include "desktop/frame/corvane_view.h"
+#include "tests/desktop/accessibility/accessibility_events.h"
 #include "tests/desktop/desktop_test_support.h"
 
 namespace corvane::desktop::testing {
@@ -64,30 +60,6 @@ TEST(SpokenNumberTest, WholeNumbersHaveNoDecimalsAndOthersTwo) {
 
 // ---- The interfaces of a running program. ----
 
-// Every event the accessibility layer is given while a test records.
-struct Recorded {
-  QAccessible::Event type;
-  QAccessibleInterface* iface;
-};
-std::vector<Recorded>* g_recorded = nullptr;
-
-void Record(QAccessibleEvent* event) {
-  if (g_recorded != nullptr) g_recorded->push_back({event->type(), event->accessibleInterface()});
-}
-
-// Switches Qt's accessibility on or off as the platform does when an assistive technology
-// comes or goes; false when this build cannot.
-bool SetAccessibilityActive(bool active) {
-#ifdef CORVANE_HAVE_QT_GUI_PRIVATE
-  QPlatformAccessibility* platform = QGuiApplicationPrivate::platformIntegration()->accessibility();
-  if (platform == nullptr) return false;
-  platform->setActive(active);
-  return QAccessible::isActive() == active;
-#else
-  return !active;
-#endif
-}
-
 #define ASSERT_ACCESSIBILITY_ON()                                                      \
   if (!SetAccessibilityActive(true))                                                   \
   GTEST_SKIP() << "Qt's accessibility cannot be switched on here (needs Qt's private " \
@@ -106,14 +78,11 @@ class ChartAccessibleTest : public DesktopFixture {
     AddAxis("Processes", "\\Objects\\Processes", 1000, 800, 1);
     AddAxis("Pages", "\\Memory\\Pages/sec", 100, 50, 1);
     engine().PrepareStatistics();
-    QAccessible::installUpdateHandler(&Record);
-    g_recorded = &recorded_;
+    events_.emplace();
   }
 
   void TearDown() override {
-    SetAccessibilityActive(false);
-    g_recorded = nullptr;
-    QAccessible::installUpdateHandler(nullptr);
+    events_.reset();
     DesktopFixture::TearDown();
   }
 
@@ -146,18 +115,11 @@ class ChartAccessibleTest : public DesktopFixture {
   }
   // The recorded events of one type about one axis (-1: about the chart).
   int Count(QAccessible::Event type, int axis) {
-    QAccessibleInterface* target = axis < 0 ? Chart() : Chart()->child(axis);
-    int count = 0;
-    for (const Recorded& r : recorded_) count += r.type == type && r.iface == target ? 1 : 0;
-    return count;
+    return events_->Count(type, axis < 0 ? Chart() : Chart()->child(axis));
   }
-  int CountOfType(QAccessible::Event type) {
-    int count = 0;
-    for (const Recorded& r : recorded_) count += r.type == type ? 1 : 0;
-    return count;
-  }
+  int CountOfType(QAccessible::Event type) { return events_->Count(type); }
 
-  std::vector<Recorded> recorded_;
+  std::optional<AccessibilityEvents> events_;
 };
 
 TEST_F(ChartAccessibleTest, TheChartIsNamedAfterTheProfileWithOneChildPerAxis) {
@@ -236,25 +198,25 @@ TEST_F(ChartAccessibleTest, ASampleSpeaksTheFocusedAxisValueAndAlertsOnCritical)
   Sample({10, 1024.0 * 10, 100, 1});  // the first call only takes note
   EXPECT_EQ(CountOfType(QAccessible::ValueChanged), 0);
 
-  recorded_.clear();
+  events_->Clear();
   Sample({10, 1024.0 * 10, 100, 1});  // same readings: the averages and maxima stay as well
   EXPECT_EQ(CountOfType(QAccessible::ValueChanged), 0);
 
-  recorded_.clear();
+  events_->Clear();
   Sample({90, 1024.0 * 10, 100, 1.001});  // the CPU changes and turns critical; 1.001 reads 1
   EXPECT_EQ(Count(QAccessible::ValueChanged, 0), 1);
   EXPECT_EQ(CountOfType(QAccessible::ValueChanged), 1);
   EXPECT_EQ(Count(QAccessible::Alert, 0), 1);
   EXPECT_EQ(Count(QAccessible::DescriptionChanged, 0), 1);
 
-  recorded_.clear();
+  events_->Clear();
   Sample({85, 1024.0 * 20, 100, 1});  // still critical: no alert; the network changes unspoken
   EXPECT_EQ(Count(QAccessible::ValueChanged, 0), 1);
   EXPECT_EQ(Count(QAccessible::ValueChanged, 1), 0) << "only the focused axis is spoken";
   EXPECT_EQ(CountOfType(QAccessible::ValueChanged), 1);
   EXPECT_EQ(CountOfType(QAccessible::Alert), 0);
 
-  recorded_.clear();
+  events_->Clear();
   Sample({5, 1024.0 * 20, 100, 1});  // leaves critical
   EXPECT_EQ(Count(QAccessible::Alert, 0), 1);
 }
@@ -262,7 +224,7 @@ TEST_F(ChartAccessibleTest, ASampleSpeaksTheFocusedAxisValueAndAlertsOnCritical)
 TEST_F(ChartAccessibleTest, StatusNumbersAndAxisCountChangesReachTheListener) {
   ASSERT_ACCESSIBILITY_ON();
   Sample({1, 1, 1, 1});
-  recorded_.clear();
+  events_->Clear();
   engine().SetStatusText("Loading...");
   engine().SetShowNumbers(1);
   Sample({1, 1, 1, 1});
@@ -271,7 +233,7 @@ TEST_F(ChartAccessibleTest, StatusNumbersAndAxisCountChangesReachTheListener) {
 
   QAccessibleInterface* last = Chart()->child(3);
   const QAccessible::Id last_id = QAccessible::uniqueId(last);
-  recorded_.clear();
+  events_->Clear();
   engine().ReleaseStatistics();
   engine().RemoveAllAxes();
   AddAxis("Only", "\\Objects\\Threads", 10, 5, 1);

@@ -10,39 +10,13 @@
 #include <string>
 #include <vector>
 
-#ifdef CORVANE_HAVE_QT_GUI_PRIVATE
-#include <QtGui/private/qguiapplication_p.h>
-#include <qpa/qplatformaccessibility.h>
-#include <qpa/qplatformintegration.h>
-#endif
-
 #include "core/counter_item.h"
 #include "desktop/frame/corvane_view.h"
+#include "tests/desktop/accessibility/accessibility_events.h"
 #include "tests/desktop/desktop_test_support.h"
 
 namespace corvane::desktop::testing {
 namespace {
-
-struct Heard {
-  QAccessible::Event type;
-  QAccessibleInterface* iface;
-};
-std::vector<Heard>* g_heard = nullptr;
-
-void Hear(QAccessibleEvent* event) {
-  if (g_heard != nullptr) g_heard->push_back({event->type(), event->accessibleInterface()});
-}
-
-bool SwitchAccessibility(bool active) {
-#ifdef CORVANE_HAVE_QT_GUI_PRIVATE
-  QPlatformAccessibility* platform = QGuiApplicationPrivate::platformIntegration()->accessibility();
-  if (platform == nullptr) return false;
-  platform->setActive(active);
-  return QAccessible::isActive() == active;
-#else
-  return !active;
-#endif
-}
 
 class ChartRepaintTest : public DesktopFixture {
  protected:
@@ -69,9 +43,7 @@ class ChartRepaintTest : public DesktopFixture {
   }
 
   void TearDown() override {
-    SwitchAccessibility(false);
-    g_heard = nullptr;
-    QAccessible::installUpdateHandler(nullptr);
+    SetAccessibilityActive(false);
     DesktopFixture::TearDown();
   }
 
@@ -140,22 +112,16 @@ TEST_F(ChartRepaintTest, OneChangedAxisPaintsOnlyItsLinesAndTexts) {
 }
 
 TEST_F(ChartRepaintTest, AScreenReaderHearsTheFocusedAxisTheStateChangesAndOneSummary) {
-  if (!SwitchAccessibility(true)) GTEST_SKIP() << "Qt's accessibility cannot be switched on here";
-  std::vector<Heard> heard;
-  QAccessible::installUpdateHandler(&Hear);
-  g_heard = &heard;
+  if (!SetAccessibilityActive(true)) {
+    GTEST_SKIP() << "Qt's accessibility cannot be switched on here";
+  }
+  AccessibilityEvents heard;
   QAccessibleInterface* chart = QAccessible::queryAccessibleInterface(&view());
   ASSERT_NE(chart, nullptr);
   auto count = [&](QAccessible::Event type, QAccessibleInterface* target) {
-    int n = 0;
-    for (const Heard& h : heard) n += h.type == type && h.iface == target ? 1 : 0;
-    return n;
+    return heard.Count(type, target);
   };
-  auto count_type = [&](QAccessible::Event type) {
-    int n = 0;
-    for (const Heard& h : heard) n += h.type == type ? 1 : 0;
-    return n;
-  };
+  auto count_type = [&](QAccessible::Event type) { return heard.Count(type); };
 
   Sample(std::vector<double>(kAxes, 10));  // the first call takes note
   view().setFocus();
@@ -167,7 +133,7 @@ TEST_F(ChartRepaintTest, AScreenReaderHearsTheFocusedAxisTheStateChangesAndOneSu
   EXPECT_FALSE(chart->child(0)->state().focused);
 
   // Every axis changes; axis 6 turns critical.
-  heard.clear();
+  heard.Clear();
   std::vector<double> values = {21, 22, 23, 24, 25, 26, 95, 28};
   Sample(values);
   EXPECT_EQ(count_type(QAccessible::ValueChanged), 1);
@@ -180,7 +146,7 @@ TEST_F(ChartRepaintTest, AScreenReaderHearsTheFocusedAxisTheStateChangesAndOneSu
       << chart->text(QAccessible::Description).toStdString();
 
   // Changes again, axis 6 stays critical: the focused value only, no summary.
-  heard.clear();
+  heard.Clear();
   values = {31, 32, 33, 34, 35, 36, 96, 38};
   Sample(values);
   EXPECT_EQ(count_type(QAccessible::ValueChanged), 1);
@@ -196,7 +162,7 @@ TEST_F(ChartRepaintTest, AScreenReaderHearsTheFocusedAxisTheStateChangesAndOneSu
   }
 
   // Leaving critical is heard, on an axis without focus too.
-  heard.clear();
+  heard.Clear();
   values[6] = 5;
   Sample(values);
   EXPECT_EQ(count(QAccessible::Alert, chart->child(6)), 1);
