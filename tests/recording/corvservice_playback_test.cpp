@@ -2,11 +2,8 @@
 // system tree whose process count the test changes, its metrics page tells what the engine
 // showed at each sample, and the moment rebuilt from the log at that sample's time shows the
 // same, for both formats and the three modes, across rotations of a 1 KB log.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -21,6 +18,7 @@
 #include "core/recording/recording.h"
 #include "tests/recording/recording_test_support.h"
 #include "tests/service/program_run.h"
+#include "tests/support/child_process.h"
 #include "tests/support/http_client.h"
 
 namespace corvane::recording {
@@ -38,18 +36,6 @@ using testing_support::ProgramRun;
 using testing_support::WaitFor;
 
 const fs::path kCapturedTree = fs::path(CORVANE_FIXTURES_DIR) / "proc/snapshot_a";
-
-std::uint16_t FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  ::close(fd);
-  return ntohs(address.sin_port);
-}
 
 // What the page says of one sample: its time and, per axis, the three values and the current
 // value's state.
@@ -129,7 +115,7 @@ TEST_P(CorvservicePlaybackTest, EveryScrapedSampleIsRebuiltFromTheLog) {
                             "\r\nLogFormat=" + std::to_string(c.format) + "\r\nLogFileSize=1\r\n",
                         axes));
 
-  const std::uint16_t port = FreePort();
+  const std::uint16_t port = test_support::ChildProcess::FreePort();
   auto env = testing_support::IsolatedServiceEnv(folder.path());
   env["CORVANE_SYSTEM_ROOT"] = (folder / "root").string();
   ProgramRun run(PlaceProgram(CORVSERVICE_PATH, folder.path()),

@@ -24,6 +24,7 @@
 
 #include "tests/host/test_support.h"
 #include "tests/service/program_run.h"
+#include "tests/support/child_process.h"
 #include "tests/support/http_client.h"
 
 namespace corvane {
@@ -40,19 +41,6 @@ const std::string kProfileFixture = std::string(CORVANE_FIXTURES_DIR) + "/servic
 
 bool ExitedWith(const std::optional<int>& status, int code) {
   return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
-}
-
-// A port on 127.0.0.1 that was free a moment ago.
-std::uint16_t FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  ::close(fd);
-  return ntohs(address.sin_port);
 }
 
 std::vector<std::string> Split(const std::string& text, char separator) {
@@ -180,7 +168,7 @@ TEST_F(CorvserviceMetricsTest, ABusyAddressEndsTheRunWithStatusOneBeforeAnySampl
 }
 
 TEST_F(CorvserviceMetricsTest, ThePagePassesPromtoolAndEqualsTheLogRowOfItsSample) {
-  const std::uint16_t port = FreePort();
+  const std::uint16_t port = test_support::ChildProcess::FreePort();
   SetStore("MetricsAddress=127.0.0.1:1\n");  // the command line wins
   auto run = Start({"-run", CsvProfile(), "--metrics", "127.0.0.1:" + std::to_string(port)});
   ASSERT_TRUE(WaitFor([&] { return RowsSinceBanner(CsvLog()).size() >= 2; }))
@@ -232,7 +220,7 @@ TEST_F(CorvserviceMetricsTest, ThePagePassesPromtoolAndEqualsTheLogRowOfItsSampl
 // Log rows come once a second; clients that send nothing, send a huge request or open many
 // connections must neither stretch that nor make the service grow.
 TEST_F(CorvserviceMetricsTest, HostileClientsNeitherDelaySamplingNorGrowTheService) {
-  const std::uint16_t port = FreePort();
+  const std::uint16_t port = test_support::ChildProcess::FreePort();
   auto run = Start({"-run", CsvProfile(), "--metrics", "127.0.0.1:" + std::to_string(port)});
   ASSERT_TRUE(WaitFor([&] { return RowsSinceBanner(CsvLog()).size() >= 2; }))
       << ReadFile(run->err_file());
@@ -327,10 +315,10 @@ TEST_F(CorvserviceMetricsTest, PrometheusScrapesTheServiceAndAnswersWithItsValue
   if (!std::filesystem::exists(prometheus)) {
     GTEST_SKIP() << prometheus << " is missing: install Debian's prometheus package";
   }
-  const std::uint16_t port = FreePort();
+  const std::uint16_t port = test_support::ChildProcess::FreePort();
   auto service = Start({"-run", CsvProfile(), "--metrics", "127.0.0.1:" + std::to_string(port)});
 
-  const std::uint16_t web_port = FreePort();
+  const std::uint16_t web_port = test_support::ChildProcess::FreePort();
   std::filesystem::create_directories(folder_ / "prometheus/data");
   WriteFile(folder_ / "prometheus/prometheus.yml",
             "global:\n  scrape_interval: 1s\n  scrape_timeout: 1s\n"
