@@ -34,16 +34,6 @@ TOOLS = ["dpkg-deb", "cmake", "lintian", "Xvfb", "openbox", "xdotool", "xprop", 
          "xdg-mime", "update-mime-database", "update-desktop-database", "desktop-file-validate",
          "appstreamcli", "groff"]
 
-failures = []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what, flush=True)
-    if not condition:
-        failures.append(what)
-    return condition
-
-
 def files_under(root):
     found = set()
     for folder, _, names in os.walk(root):
@@ -93,12 +83,12 @@ def check_contents(debs, build_dir, work):
     everything = set().union(*packaged.values())
     print("files in the packages:\n  " + "\n  ".join(
         "%s: %s" % (name, path) for name in sorted(packaged) for path in sorted(packaged[name])))
-    check(everything - extras == expected,
+    x11.check(everything - extras == expected,
           "the packages hold what cmake --install installs (only in packages: %s; "
           "only installed: %s)" % (sorted(everything - extras - expected),
                                     sorted(expected - everything)))
     service = packaged["corvane-service"]
-    check({"usr/bin/corvservice", "usr/bin/corvquery",
+    x11.check({"usr/bin/corvservice", "usr/bin/corvquery",
            "lib/systemd/system/corvservice.service"} <= service and
           not any(p.endswith(("Corvane", "corvscreen", "corvsnap")) for p in service),
           "corvane-service holds the service, corvquery and the unit, and no Qt program")
@@ -107,7 +97,7 @@ def check_contents(debs, build_dir, work):
 
 def check_service_depends(deb):
     depends = run(["dpkg-deb", "-f", deb, "Depends"], os.environ).stdout
-    check("libcurl4" in depends and "libmicrohttpd12" in depends and "libqt6" not in depends,
+    x11.check("libcurl4" in depends and "libmicrohttpd12" in depends and "libqt6" not in depends,
           "corvane-service depends on libcurl4 and libmicrohttpd12 and on no Qt library: "
           + depends.strip())
 
@@ -119,12 +109,12 @@ def check_tools(root, work, env):
     profile_file.write_profile(profile, LogMode=1)
 
     objects = run([os.path.join(bin_dir, "corvquery"), "--list"], env)
-    check(objects.returncode == 0 and "Processor" in objects.stdout.split("\n"),
+    x11.check(objects.returncode == 0 and "Processor" in objects.stdout.split("\n"),
           "corvquery --list lists this machine's objects")
     rows = run([os.path.join(bin_dir, "corvquery"), "--samples", "2", "--interval", "0.2",
                 "\\Processor(_Total)\\% Processor Time", "\\System\\Processes"], env)
     lines = rows.stdout.strip().split("\n")
-    check(rows.returncode == 0 and len(lines) == 3 and lines[1].split(",")[2] != "",
+    x11.check(rows.returncode == 0 and len(lines) == 3 and lines[1].split(",")[2] != "",
           "corvquery prints a header and two rows of real counters: %r" % lines)
 
     picture = os.path.join(work, "rose.png")
@@ -132,7 +122,7 @@ def check_tools(root, work, env):
                 "--size", "400x300"], env)
     with open(picture, "rb") if os.path.exists(picture) else open(os.devnull, "rb") as image:
         magic = image.read(8)
-    check(snap.returncode == 0 and magic == b"\x89PNG\r\n\x1a\n",
+    x11.check(snap.returncode == 0 and magic == b"\x89PNG\r\n\x1a\n",
           "corvsnap writes the profile's rose as PNG (status %d %s)" % (snap.returncode,
                                                                          snap.stderr.strip()))
 
@@ -147,7 +137,7 @@ def check_tools(root, work, env):
         if service.poll() is None:
             service.kill()
             service.wait()
-    check(running and log and service.returncode == 0,
+    x11.check(running and log and service.returncode == 0,
           "corvservice -run samples the profile, writes its log (%s) and ends on Ctrl+C "
           "with 0 (%s)" % (log, err.strip()[-200:]))
 
@@ -157,16 +147,16 @@ def check_tools(root, work, env):
     install = run([os.path.join(bin_dir, "corvservice"), "-install"], unit_env)
     written = os.path.join(units, "corvane.service")
     text = open(written).read() if os.path.exists(written) else ""
-    check(install.returncode == 0 and
+    x11.check(install.returncode == 0 and
           'ExecStart="%s"' % os.path.join(bin_dir, "corvservice") in text,
           "corvservice -install writes corvane.service for the program it is (%s)"
           % install.stdout.strip()[-120:])
     remove = run([os.path.join(bin_dir, "corvservice"), "-remove"], unit_env)
-    check(remove.returncode == 0 and not os.path.exists(written),
+    x11.check(remove.returncode == 0 and not os.path.exists(written),
           "corvservice -remove deletes it again")
     packaged_unit = open(os.path.join(root, "lib", "systemd", "system",
                                       "corvservice.service")).read()
-    check('ExecStart="/usr/bin/corvservice"' in packaged_unit and
+    x11.check('ExecStart="/usr/bin/corvservice"' in packaged_unit and
           "Conflicts=corvane.service" in packaged_unit and "[Install]" in packaged_unit,
           "the packaged corvservice.service runs /usr/bin/corvservice and conflicts with the "
           "unit -install writes")
@@ -176,7 +166,7 @@ def check_tools(root, work, env):
                  "--set-create", "Software\\Quillfen\\Corvane\\Screen Saver", "Profile", profile],
                 env)
     stored = open(store).read() if os.path.exists(store) else ""
-    check(write.returncode == 0 and "Profile=" + profile in stored,
+    x11.check(write.returncode == 0 and "Profile=" + profile in stored,
           "corvane-store-write writes the screen saver's profile into a settings file (%s)"
           % write.stdout.strip())
 
@@ -186,7 +176,7 @@ def check_tools(root, work, env):
         path = os.path.join(root, "usr", "share", "man", page)
         shown = subprocess.run("zcat '%s' | groff -man -Tascii -P-cbou" % path, shell=True,
                                capture_output=True, text=True)
-        check(shown.returncode == 0 and "EXIT STATUS" in shown.stdout and
+        x11.check(shown.returncode == 0 and "EXIT STATUS" in shown.stdout and
               not shown.stderr.strip(), "the manual page %s reads cleanly" % page)
 
 
@@ -206,7 +196,7 @@ def check_desktop(root, work, env, output):
             saver.wait(timeout=5)
         except subprocess.TimeoutExpired:
             pass
-        check(alive and saver.returncode == 0,
+        x11.check(alive and saver.returncode == 0,
               "corvscreen --root runs on the root window and ends on SIGTERM with 0 (%s)"
               % saver.returncode)
 
@@ -223,20 +213,20 @@ def check_desktop(root, work, env, output):
         profile = os.path.join(work, "profiles", "Opened.crvn")
         profile_file.write_profile(profile, WndLeft=50, WndTop=50, WndRight=450, WndBottom=350)
         kind = run(["xdg-mime", "query", "filetype", profile], env).stdout.strip()
-        check(kind == "application/x-corvane-profile", "a .crvn file is a Corvane profile: "
+        x11.check(kind == "application/x-corvane-profile", "a .crvn file is a Corvane profile: "
               + kind)
         handler = run(["xdg-mime", "query", "default", kind], env).stdout.strip()
-        check(handler == "corvane.desktop", "its program is corvane.desktop: " + handler)
+        x11.check(handler == "corvane.desktop", "its program is corvane.desktop: " + handler)
         opener = processes.start(["xdg-open", profile], env=env, stdout=subprocess.DEVNULL,
                                  stderr=subprocess.DEVNULL)
         window = x11.poll(lambda: x11.search_windows(env, "--onlyvisible", "--name",
                                                      "^Opened.crvn - Corvane$"), 30)
-        check(bool(window), "xdg-open starts Corvane on the profile: window "
+        x11.check(bool(window), "xdg-open starts Corvane on the profile: window "
               "\"Opened.crvn - Corvane\"")
         if window:
             pid = int(x11.xdotool(env, "getwindowpid", window[0])[0])
             exe = os.readlink("/proc/%d/exe" % pid)
-            check(exe == os.path.join(root, "usr", "bin", "Corvane"),
+            x11.check(exe == os.path.join(root, "usr", "bin", "Corvane"),
                   "the window belongs to the extracted program: " + exe)
             time.sleep(2.5)
             x11.Picture.of_window(env, window[0], os.path.join(output, "opened-profile.png"))
@@ -256,16 +246,16 @@ def check_metadata(root, debs):
         result = run(["desktop-file-validate", os.path.join(share, entry)], os.environ)
         # Hints are advice (a screen saver's entry has no main menu category, by design).
         problems = [line for line in result.stdout.splitlines() if " hint: " not in line]
-        check(result.returncode == 0 and not problems,
+        x11.check(result.returncode == 0 and not problems,
               "desktop-file-validate %s: %s" % (entry, result.stdout.strip() or "clean"))
     result = run(["appstreamcli", "validate", "--no-net", "--explain",
                   os.path.join(share, "metainfo", "org.quillfen.Corvane.metainfo.xml")],
                  os.environ)
-    check(result.returncode == 0, "appstreamcli validate: " + result.stdout.strip()[-300:])
+    x11.check(result.returncode == 0, "appstreamcli validate: " + result.stdout.strip()[-300:])
     result = run(["lintian", "--fail-on", "error,warning", "--display-info"]
                  + sorted(debs.values()), os.environ, timeout=280)
     print("lintian:\n" + (result.stdout.strip() or "(nothing)"))
-    check(result.returncode == 0, "lintian finds no error or warning")
+    x11.check(result.returncode == 0, "lintian finds no error or warning")
 
 
 def main():
@@ -311,7 +301,7 @@ def main():
         check_metadata(root, debs)
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    return 1 if failures else 0
+    return x11.status()
 
 
 if __name__ == "__main__":

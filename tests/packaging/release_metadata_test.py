@@ -22,15 +22,8 @@ import subprocess
 import sys
 import xml.etree.ElementTree as ElementTree
 
-failures = []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what, flush=True)
-    if not condition:
-        failures.append(what)
-    return condition
-
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from x11_session import check, status  # noqa: E402
 
 def control_paragraphs(path):
     """The paragraphs of a Debian control-style file, as {field: value} (continuation lines
@@ -133,7 +126,7 @@ def main():
     else:
         print("appstreamcli is not installed: the entry's validation is left to the package "
               "test")
-    return 1 if failures else 0
+    return status()
 
 
 if __name__ == "__main__":

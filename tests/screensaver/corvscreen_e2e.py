@@ -17,21 +17,11 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from x11_session import CONVERT, poll as wait_for  # noqa: E402
+from x11_session import CONVERT, check, status, poll as wait_for  # noqa: E402
 
 CORVSCREEN = os.path.abspath(sys.argv[1])
 SHOTS = sys.argv[2]
 started = []  # every process we started, to end at the finish
-failures = []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what, flush=True)
-    if not condition:
-        failures.append(what)
-    return condition
-
-
 def start(argv, env, **kw):
     process = subprocess.Popen(argv, env=env, stdout=subprocess.DEVNULL,
                                stderr=kw.pop("stderr", subprocess.DEVNULL), **kw)
@@ -334,7 +324,7 @@ def main():
                         process.kill()
                         process.wait()
     print(f"screenshots in {SHOTS}")
-    return 1 if failures else 0
+    return status()
 
 
 if __name__ == "__main__":
