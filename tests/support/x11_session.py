@@ -67,6 +67,15 @@ def run_inner(script, *arguments):
                            "--inner"] + [str(a) for a in arguments]).returncode
 
 
+def run_cases(script, cases, variable, *arguments):
+    """Runs each case named in the environment variable `variable` (every one of `cases` when
+    it is unset) through run_inner, a private session bus each; 1 when any case failed."""
+    status = 0
+    for case in os.environ.get(variable, " ".join(cases)).split():
+        status |= run_inner(script, case, *arguments)
+    return 1 if status else 0
+
+
 def private_environment(folder):
     """An environment that keeps the program under test in `folder`: a home with its run,
     configuration, data, cache and state folders, Corvane's settings files, no service manager, the

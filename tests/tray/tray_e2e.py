@@ -265,10 +265,7 @@ def main():
     if skipped is not None:
         return skipped
     os.makedirs(output, exist_ok=True)
-    status = 0
-    for case in os.environ.get("CORVANE_TRAY_CASES", " ".join(CASES)).split():
-        status |= x11.run_inner(__file__, case, corvane, output)
-    return 1 if status else 0
+    return x11.run_cases(__file__, CASES, "CORVANE_TRAY_CASES", corvane, output)
 
 
 if __name__ == "__main__":
