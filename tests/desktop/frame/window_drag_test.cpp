@@ -40,8 +40,10 @@ QPoint At(const QWidget& window, const Spot& spot) {
           1 + static_cast<int>(spot.y * (window.height() - 3))};
 }
 
-// A button an earlier test pressed and never let go (a press that opened a context menu) is
-// still down for QTest: moves would be drags.
+// A button an earlier test in the same process left down as Qt sees it is still down for
+// QTest, and moves would be drags: a double-click that brings the caption back remakes the
+// window between its press and its release, so the release never reaches the window that saw
+// the press.
 void ReleaseHeldButtons(QWidget& window) {
   for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
     if (QGuiApplication::mouseButtons() & button) {
