@@ -98,6 +98,13 @@ TEST(ServerAnswer, RefusesHostileAnswersWithAReason) {
        "not a pair of a time and a value"},
       {R"({"status":"success","data":{"result":[{"metric":{},"value":{}}]}})",
        "\"value\" is not a list"},
+      {R"({"status":"success","data":{"result":[{"metric":{},"value":[1e400,"1"]}]}})",
+       "a sample's time is not a number"},
+      {R"({"status":"success","data":{"result":[]}}})", "not JSON"},
+      {R"({"status":"success","data":{"result":[]}} {})", "not JSON"},
+      {R"({"status":"success","data":{"result":[{"metric":{},"value":[1,"1"],}]}})", "not JSON"},
+      {R"({"status":"success","data":{"result":[{"metric":{"a":"1},"value":[1,"1"]}]}})",
+       "not JSON"},
   };
   for (const auto& c : cases) {
     ServerAnswer answer;
@@ -105,6 +112,58 @@ TEST(ServerAnswer, RefusesHostileAnswersWithAReason) {
     EXPECT_FALSE(ParseServerAnswer(c.text, {}, &answer, &reason)) << c.text;
     EXPECT_NE(reason.find(c.reason), std::string::npos) << c.text << " -> " << reason;
   }
+}
+
+TEST(ServerAnswer, UnescapesNamesAndLabelValues) {
+  ServerAnswer answer;
+  std::string reason;
+  ASSERT_TRUE(ParseServerAnswer(
+      R"({"st\u0061tus":"success","data":{"result":[
+        {"metric":{"__name__":"m","path":"C:\\x \"y\"\n\u00e9"},"value":[1,"2"]}]}})",
+      {}, &answer, &reason))
+      << reason;
+  ASSERT_EQ(answer.series.size(), 1u);
+  EXPECT_EQ(answer.series[0].Label("path"), "C:\\x \"y\"\n\xc3\xa9");
+}
+
+// One parser and one answer for every sample, as a collector uses them: each answer is read
+// whole and alone, whatever the one before it held, and whether or not its buffer has room
+// past its end.
+TEST(ServerAnswer, AParserReusedReadsEachAnswerAlone) {
+  const std::string wide =
+      R"({"status":"success","data":{"resultType":"matrix","result":[
+        {"metric":{"__name__":"a","x":"1","y":"2","z":"3"},"values":[[1,"1"],[2,"2"]]},
+        {"metric":{"__name__":"b"},"values":[[1,"3"]]},
+        {"metric":{"__name__":"c"},"values":[[1,"4"]]}]}})";
+  const std::string narrow =
+      R"({"status":"success","data":{"resultType":"vector","result":[
+        {"metric":{"__name__":"d","w":"9"},"value":[5,"6"]}]}})";
+  AnswerParser parser(1u << 20);
+  ServerAnswer answer;
+  std::string reason;
+  for (const bool padded : {false, true}) {
+    SCOPED_TRACE(padded ? "padded" : "copied");
+    // Room past the end filled with what would change the answer if it were read.
+    std::string buffer = narrow + std::string(kAnswerPadding, '}');
+    const std::string_view text(buffer.data(), narrow.size());
+    ASSERT_TRUE(parser.Parse(wide, wide.size(), {}, &answer, &reason)) << reason;
+    ASSERT_EQ(answer.series.size(), 3u);
+    ASSERT_TRUE(parser.Parse(text, padded ? buffer.size() : text.size(), {}, &answer, &reason))
+        << reason;
+    EXPECT_EQ(answer.result_type, "vector");
+    ASSERT_EQ(answer.series.size(), 1u);
+    const std::vector<std::pair<std::string, std::string>> labels = {{"__name__", "d"}, {"w", "9"}};
+    EXPECT_EQ(answer.series[0].labels, labels);
+    ASSERT_EQ(answer.series[0].samples.size(), 1u);
+    EXPECT_EQ(answer.series[0].samples[0].time, 5);
+    EXPECT_EQ(answer.series[0].samples[0].value, 6);
+    // A bad answer leaves no series of the good one before it.
+    EXPECT_FALSE(parser.Parse(wide.substr(0, 120), 120, {}, &answer, &reason));
+    EXPECT_TRUE(answer.series.empty());
+  }
+  AnswerParser small(64);
+  EXPECT_FALSE(small.Parse(wide, wide.size(), {}, &answer, &reason));
+  EXPECT_EQ(reason, "answer larger than 64 bytes");
 }
 
 TEST(ServerAnswer, StopsAtTheSeriesAndSampleLimits) {
