@@ -203,7 +203,7 @@ perf::Status ServerQuery::Collect() {
       missing = instance.name + (down ? ": the server's last scrape of it failed (its \"up\" is 0)"
                                       : ": the server has no current series of it (stale: not "
                                         "scraped within its staleness, or unknown)");
-    } else if (!page_.Load(found->second.page)) {
+    } else if (!LoadPage(found->second, &page_)) {
       missing = instance.name + ": the server's series do not form an exporter page";
     }
     server_->NoteInstance(instance.name, missing);
@@ -287,7 +287,7 @@ perf::Status ServerQuery::FillHistory(int samples, std::chrono::milliseconds ste
     for (std::size_t i = 0; i < instances_.size(); ++i) {
       const auto found = by_instance.find(instances_[i].name);
       const bool usable =
-          found != by_instance.end() && found->second.series > 0 && page.Load(found->second.page);
+          found != by_instance.end() && found->second.series > 0 && LoadPage(found->second, &page);
       for (std::size_t c = 0; c < counters_.size(); ++c) {
         Counter& counter = counters_[c];
         if (counter.removed || counter.instance != i) continue;

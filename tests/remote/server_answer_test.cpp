@@ -218,20 +218,32 @@ TEST(ServerSeries, WritesEachInstancesSeriesAsAnExporterPage) {
   // The scrape's time from timestamp(up), not the time the query stamps on every value.
   EXPECT_EQ(a.time, 10.5);
   EXPECT_EQ(a.scrape_time, 10.5);
-  EXPECT_EQ(a.page,
+  EXPECT_EQ(PageText(a),
             "node_cpu_seconds_total{cpu=\"0\",mode=\"idle\",path=\"x\\\"y\\\\z\"} 4\n"
             "node_cpu_seconds_total{cpu=\"1\",mode=\"idle\"} 6\n");
-  ExporterPage page;
-  ASSERT_TRUE(page.Load(a.page));
-  EXPECT_EQ(page.LabelOf(page.Find("node_cpu_seconds_total")[0], "path"), "x\"y\\z");
-  EXPECT_EQ(last.at("b").page, "node_load1 NaN\n");
+  // Written out and read back, or filled straight from the answer: the same page.
+  ExporterPage written;
+  ExporterPage filled;
+  ASSERT_TRUE(written.Load(PageText(a)));
+  ASSERT_TRUE(LoadPage(a, &filled));
+  for (const ExporterPage* page : {&written, &filled}) {
+    const auto cpu = page->Find("node_cpu_seconds_total");
+    ASSERT_EQ(cpu.size(), 2u);
+    EXPECT_EQ(page->LabelOf(cpu[0], "path"), "x\"y\\z");
+    EXPECT_EQ(page->LabelOf(cpu[1], "cpu"), "1");
+    EXPECT_EQ(page->LabelOf(cpu[0], "instance"), "");
+    EXPECT_EQ(page->LabelsOf(cpu[1]).size(), 2u);
+    EXPECT_EQ(cpu[1].value, 6);
+    EXPECT_FALSE(page->Has("up"));
+  }
+  EXPECT_EQ(PageText(last.at("b")), "node_load1 NaN\n");
   EXPECT_EQ(last.at("b").time, 11);
 
   // A step of the range: the samples stamped with that time; "b" has none there.
   const auto first = SeriesByInstance(answer, 10.0);
   EXPECT_EQ(first.count("b"), 0u);
   EXPECT_EQ(first.at("a").up, 1);
-  EXPECT_NE(first.at("a").page.find("} 3\n"), std::string::npos);
+  EXPECT_NE(PageText(first.at("a")).find("} 3\n"), std::string::npos);
 }
 
 }  // namespace
