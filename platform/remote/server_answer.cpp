@@ -187,13 +187,13 @@ class AnswerReader {
       if (!metric && !point && !points) continue;
       od::json_type type = od::json_type::null;
       if (!TypeOf(field.value(), &type)) return false;
-      const std::string quoted = metric ? "\"metric\"" : point ? "\"value\"" : "\"values\"";
-      if (!IsContainer(type)) return Fail("a series' " + quoted + " has the wrong type");
+      if (!IsContainer(type))
+        return Fail("a series' \"" + std::string(key) + "\" has the wrong type");
       if (metric) {
         if (type != od::json_type::object) return Fail("a series' \"metric\" is not an object");
         if (!Labels(field.value(), series)) return false;
       } else if (type != od::json_type::array) {
-        return Fail("a series' " + quoted + " is not a list");
+        return Fail("a series' \"" + std::string(key) + "\" is not a list");
       } else if (point) {
         if (!Point(field.value(), series)) return false;
       } else if (!Points(field.value(), series)) {
