@@ -1,6 +1,7 @@
 // Any bytes as a Prometheus server's answer: the reader must neither crash nor keep more
 // series or samples than its limits, and what it reads must write back as exporter pages that
-// the page index and both exporters' counter tables take without harm.
+// the page index and both exporters' counter tables take without harm, and that equal the
+// pages filled straight from the answer.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -41,7 +42,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const auto& [instance, series] : SeriesByInstance(answer)) {
     Check(!instance.empty());
     ExporterPage page;
-    if (!page.Load(series.page)) continue;
+    const bool written = page.Load(PageText(series));
+    // Filled straight from the answer, the page holds what its text holds.
+    ExporterPage filled;
+    const bool loaded = LoadPage(series, &filled);
+    if (written) {
+      Check(loaded);
+      Check(filled.samples().size() == page.samples().size());
+      for (std::size_t i = 0; i < page.samples().size(); ++i) {
+        const ExporterPage::Series& a = page.samples()[i];
+        const ExporterPage::Series& b = filled.samples()[i];
+        Check(a.name == b.name && a.label_count == b.label_count);
+        Check(a.value == b.value || (a.value != a.value && b.value != b.value));
+        for (std::size_t l = 0; l < a.label_count; ++l) {
+          Check(page.LabelsOf(a)[l].name == filled.LabelsOf(b)[l].name);
+          Check(page.LabelsOf(a)[l].value == filled.LabelsOf(b)[l].value);
+        }
+      }
+    }
+    if (!written) continue;
     const ExporterKind kind = RecogniseExporter(page);
     std::vector<std::string> objects;
     OfferedObjects(page, kind, &objects);

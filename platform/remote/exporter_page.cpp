@@ -87,6 +87,26 @@ bool ExporterPage::Index() {
   return BuildNameIndex();
 }
 
+void ExporterPage::StartFill() {
+  Clear();
+  text_.clear();
+}
+
+void ExporterPage::AddSample(std::string_view name, double value) {
+  const auto index = static_cast<std::uint32_t>(samples_.size());
+  samples_.push_back(Series{name, static_cast<std::uint32_t>(labels_.size()), 0, value});
+  if (!runs_.empty() && runs_.back().name == name) {
+    runs_.back().end = index + 1;
+  } else {
+    runs_.push_back(Run{name, index, index + 1});
+  }
+}
+
+void ExporterPage::AddLabel(std::string_view name, std::string_view value) {
+  labels_.push_back(Label{name, value});
+  ++samples_.back().label_count;
+}
+
 bool ExporterPage::BuildNameIndex() {
   std::size_t size = 64;
   while (size < runs_.size() * 2) size *= 2;

@@ -36,6 +36,14 @@ class ExporterPage {
   // Copies the text in and indexes it.
   bool Load(std::string_view text);
 
+  // Fills the page with samples that are not text of its own: their names and label texts
+  // live in storage the caller keeps unchanged until the page is indexed or filled again. A
+  // metric's samples are added one after another; EndFill() indexes them as Index() does.
+  void StartFill();
+  void AddSample(std::string_view name, double value);
+  void AddLabel(std::string_view name, std::string_view value);  // to the last sample added
+  bool EndFill() { return BuildNameIndex(); }
+
   const ParseError& error() const { return error_; }
 
   // The samples of one metric (one group of lines of the same name), in page order; empty when

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "core/counter_path.h"
-#include "core/perf_names.h"
+#include "platform/remote/counter_lookup.h"
 
 namespace corvane::remote {
 namespace {
@@ -42,30 +42,27 @@ std::size_t RemoteQuery::MachineSlot(const std::string& key, const MachineInfo& 
 
 perf::Status RemoteQuery::AddCounter(std::string_view path, perf::CounterHandle* handle) {
   *handle = perf::kNullCounter;
-  auto parsed = ParseCounterPath(path);
-  if (!parsed) return perf::kBadCounterName;
-  if (parsed->machine.empty()) return perf::kNoMachine;
-  if (!perf::ResolveNumericNames(&*parsed)) return perf::kNoCounter;
-
   MachineInfo info;
-  if (const perf::Status status = machines_->Find(parsed->machine, &info); status != perf::kOk) {
-    last_error_ = machines_->LastError(parsed->machine);
-    return status;
-  }
-  const ObjectDef* object = FindObject(info.kind, parsed->object);
-  if (object == nullptr) return perf::kNoObject;
-  const CounterDef* definition = FindCounter(*object, parsed->counter);
-  if (definition == nullptr || !Exposes(*info.page, *definition)) return perf::kNoCounter;
-  if (const perf::Status status =
-          CheckInstance(*info.page, *object, parsed->has_instance, parsed->instance);
-      status != perf::kOk)
-    return status;
+  CounterLookup lookup;
+  const perf::Status status = LookUpCounter(
+      path,
+      [&](std::string_view machine, MachinePage* found) {
+        const perf::Status connected = machines_->Find(machine, &info);
+        if (connected != perf::kOk) {
+          last_error_ = machines_->LastError(machine);
+        } else {
+          *found = MachinePage{info.kind, info.page.get()};
+        }
+        return connected;
+      },
+      &lookup);
+  if (status != perf::kOk) return status;
 
   Counter counter;
-  counter.machine = MachineSlot(MachineDirectory::KeyOf(parsed->machine), info);
-  counter.definition = definition;
-  counter.total = parsed->has_instance && NamesEqual(parsed->instance, kTotal);
-  counter.instance = std::move(parsed->instance);
+  counter.machine = MachineSlot(MachineDirectory::KeyOf(lookup.path.machine), info);
+  counter.definition = lookup.definition;
+  counter.total = lookup.path.has_instance && NamesEqual(lookup.path.instance, kTotal);
+  counter.instance = std::move(lookup.path.instance);
   ++slots_[counter.machine].counters;
   counters_.push_back(std::move(counter));
   *handle = static_cast<perf::CounterHandle>(counters_.size());

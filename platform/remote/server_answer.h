@@ -1,11 +1,14 @@
 // The answers of a Prometheus server's HTTP API (/api/v1/query, /api/v1/query_range) read into
-// series of (time, value) samples. The JSON is read by nlohmann::json's event parser straight
-// into these series, never into a document tree, and reading stops as soon as the answer holds
-// more series or samples than the limits allow, so a hostile answer costs at most the limits'
-// worth of memory. Value types and pure functions; any thread.
+// series of (time, value) samples. The JSON is read by simdjson's On-Demand parser straight
+// into these series, never into a document tree; what the reader does not need ("warnings",
+// unknown fields) is skipped with only its nesting checked. Reading stops as soon as the
+// answer holds more series or samples than the limits allow, so a hostile answer costs at most
+// the limits' worth of series and the parser's index of the answer (about six bytes per byte).
+// Value types and pure functions, any thread; an AnswerParser is owned by one thread.
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -38,6 +41,29 @@ struct ServerAnswer {
   std::string error;        // of "status":"error"
   std::string result_type;  // "vector", "matrix", "scalar" or "string"
   std::vector<ServerSeries> series;
+};
+
+// Bytes past its end an answer's buffer must hold for AnswerParser to read it where it is
+// (their contents do not matter); a shorter buffer is copied first.
+inline constexpr std::size_t kAnswerPadding = 64;
+
+// Reads answers of at most `max_bytes` with one parser whose buffers serve every answer, so
+// a collector's sample allocates next to nothing; buffers grown by a large answer are let go.
+class AnswerParser {
+ public:
+  explicit AnswerParser(std::size_t max_bytes);
+  ~AnswerParser();
+  AnswerParser(const AnswerParser&) = delete;
+  AnswerParser& operator=(const AnswerParser&) = delete;
+
+  // As ParseServerAnswer; `text` may be read up to `readable` bytes from its start
+  // (text.size() + kAnswerPadding or more saves a copy).
+  bool Parse(std::string_view text, std::size_t readable, const AnswerLimits& limits,
+             ServerAnswer* answer, std::string* reason);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
 };
 
 // Reads one answer into *answer, whose series' storage is reused (a collector passes the same

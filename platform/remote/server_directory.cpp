@@ -82,15 +82,16 @@ void ServerDirectory::ConnectAll(std::span<const std::string> machines,
                         ? instance + ": the server " + base_ + " cannot scrape it (its \"up\" is 0)"
                         : instance + ": the server " + base_ + " holds no exporter series of it";
     } else {
+      auto text = std::make_shared<const std::string>(PageText(it->second));
       auto page = std::make_unique<ExporterPage>();
-      page->Load(it->second.page);
+      page->Load(*text);
       entry.info.kind = RecogniseExporter(*page);
       if (entry.info.kind == ExporterKind::kUnknown) {
         entry.error = instance + ": the server's series of it are neither node_exporter nor " +
                       "windows_exporter output";
       } else {
         entry.connected = true;
-        entry.info.page = std::make_shared<const std::string>(it->second.page);
+        entry.info.page = std::move(text);
         entry.info.page_time = now;
       }
     }

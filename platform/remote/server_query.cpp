@@ -7,7 +7,7 @@
 #include <set>
 
 #include "core/counter_path.h"
-#include "core/perf_names.h"
+#include "platform/remote/counter_lookup.h"
 #include "platform/remote/server_series.h"
 
 namespace corvane::remote {
@@ -42,31 +42,31 @@ void ServerQuery::SetCollectTimeLimit(std::chrono::milliseconds limit) {
 
 perf::Status ServerQuery::AddCounter(std::string_view path, perf::CounterHandle* handle) {
   *handle = perf::kNullCounter;
-  auto parsed = ParseCounterPath(path);
-  if (!parsed) return perf::kBadCounterName;
-  if (parsed->machine.empty()) return perf::kNoMachine;
-  if (!perf::ResolveNumericNames(&*parsed)) return perf::kNoCounter;
-
   InstanceInfo info;
-  if (const perf::Status status = server_->Find(parsed->machine, &info); status != perf::kOk) {
-    last_error_ = server_->LastError(parsed->machine);
-    return status;
-  }
-  const ObjectDef* object = FindObject(info.kind, parsed->object);
-  if (object == nullptr) return perf::kNoObject;
-  const CounterDef* definition = FindCounter(*object, parsed->counter);
   ExporterPage page;
-  page.Load(*info.page);
-  if (definition == nullptr || !Exposes(page, *definition)) return perf::kNoCounter;
-  if (const perf::Status status =
-          CheckInstance(page, *object, parsed->has_instance, parsed->instance);
-      status != perf::kOk)
-    return status;
+  CounterLookup lookup;
+  const perf::Status status = LookUpCounter(
+      path,
+      [&](std::string_view machine, MachinePage* found) {
+        const perf::Status connected = server_->Find(machine, &info);
+        if (connected != perf::kOk) {
+          last_error_ = server_->LastError(machine);
+        } else {
+          page.Load(*info.page);
+          *found = MachinePage{info.kind, &page};
+        }
+        return connected;
+      },
+      &lookup);
+  if (status != perf::kOk) return status;
+  const ObjectDef* object = lookup.object;
+  const CounterDef* definition = lookup.definition;
+  CounterPath& parsed = lookup.path;
 
   Counter counter;
   counter.definition = definition;
-  counter.total = parsed->has_instance && NamesEqual(parsed->instance, kTotal);
-  counter.instance_name = std::move(parsed->instance);
+  counter.total = parsed.has_instance && NamesEqual(parsed.instance, kTotal);
+  counter.instance_name = std::move(parsed.instance);
   // The metrics the exporter table reads for this counter are those it looks up on a page
   // that has them all: the instance's series at its connection.
   page.RecordLookups(&counter.metrics);
@@ -83,7 +83,7 @@ perf::Status ServerQuery::AddCounter(std::string_view path, perf::CounterHandle*
   counter.metrics.erase(std::unique(counter.metrics.begin(), counter.metrics.end()),
                         counter.metrics.end());
 
-  const std::string instance = InstanceOfMachine(parsed->machine);
+  const std::string instance = InstanceOfMachine(parsed.machine);
   auto slot = std::find_if(instances_.begin(), instances_.end(),
                            [&](const Instance& known) { return known.name == instance; });
   if (slot == instances_.end()) {
@@ -203,7 +203,7 @@ perf::Status ServerQuery::Collect() {
       missing = instance.name + (down ? ": the server's last scrape of it failed (its \"up\" is 0)"
                                       : ": the server has no current series of it (stale: not "
                                         "scraped within its staleness, or unknown)");
-    } else if (!page_.Load(found->second.page)) {
+    } else if (!LoadPage(found->second, &page_)) {
       missing = instance.name + ": the server's series do not form an exporter page";
     }
     server_->NoteInstance(instance.name, missing);
@@ -287,7 +287,7 @@ perf::Status ServerQuery::FillHistory(int samples, std::chrono::milliseconds ste
     for (std::size_t i = 0; i < instances_.size(); ++i) {
       const auto found = by_instance.find(instances_[i].name);
       const bool usable =
-          found != by_instance.end() && found->second.series > 0 && page.Load(found->second.page);
+          found != by_instance.end() && found->second.series > 0 && LoadPage(found->second, &page);
       for (std::size_t c = 0; c < counters_.size(); ++c) {
         Counter& counter = counters_[c];
         if (counter.removed || counter.instance != i) continue;

@@ -84,7 +84,7 @@ class ServerQuery final : public perf::Query {
   std::vector<Counter> counters_;  // handle = index + 1
   std::chrono::milliseconds time_limit_;
   std::string last_error_;
-  ExporterPage page_;    // reused by every collection
+  ExporterPage page_;    // reused by every collection; its views point into answer_
   ServerAnswer answer_;  // likewise
   std::string form_;     // the request's form, made again when the counters change
   bool form_dirty_ = true;

@@ -49,7 +49,8 @@ std::string FormEscape(std::string_view text) {
 ServerRequest::ServerRequest(const ServerOptions& options)
     : options_(options),
       base_(ServerBase(options.url)),
-      curl_error_(std::make_unique<char[]>(CURL_ERROR_SIZE)) {
+      curl_error_(std::make_unique<char[]>(CURL_ERROR_SIZE)),
+      parser_(options.max_answer_bytes) {
   curl_error_[0] = '\0';
   if (!base_.starts_with("http://") && !base_.starts_with("https://")) {
     setup_error_ = "not an http:// or https:// address";
@@ -194,9 +195,11 @@ void ServerRequest::Finish(int curl_code) {
     return;
   }
   curl_->easy_getinfo(Easy(easy_), CURLINFO_RESPONSE_CODE, &http_status_);
+  // The parser reads the answer where it is, past its end too.
+  body_.reserve(body_.size() + kAnswerPadding);
 }
 
-bool ServerRequest::Answer(ServerAnswer* answer, std::string* reason) const {
+bool ServerRequest::Answer(ServerAnswer* answer, std::string* reason) {
   if (running_ || !transfer_error_.empty()) *answer = ServerAnswer();
   if (running_) {
     *reason = base_ + ": no answer yet";
@@ -207,7 +210,7 @@ bool ServerRequest::Answer(ServerAnswer* answer, std::string* reason) const {
     return false;
   }
   std::string why;
-  const bool parsed = ParseServerAnswer(body_, options_.limits, answer, &why);
+  const bool parsed = parser_.Parse(body_, body_.capacity(), options_.limits, answer, &why);
   if (http_status_ != 200) {
     // The API answers errors with a status of 400, 422 or 503 and says why in the body.
     *reason = base_ + ": " +

@@ -55,7 +55,7 @@ class ServerRequest {
   // Of the last request that ended: the answer read (true), else *reason says why, naming the
   // server ("http://prom:9090: connection refused", "...: the server answered an error:
   // bad_data: ...", "...: the answer is not understood: more than 200000 series").
-  bool Answer(ServerAnswer* answer, std::string* reason) const;
+  bool Answer(ServerAnswer* answer, std::string* reason);
   // Seconds on the steady clock when the last request was sent.
   double sent_time() const { return sent_time_; }
   const std::string& base() const { return base_; }
@@ -74,7 +74,8 @@ class ServerRequest {
   void* multi_ = nullptr;    // CURLM*
   void* headers_ = nullptr;  // curl_slist*
   std::unique_ptr<char[]> curl_error_;
-  std::string body_;
+  std::string body_;  // with room for kAnswerPadding bytes after it once the request ended
+  AnswerParser parser_;
   bool too_large_ = false;
   bool running_ = false;
   long http_status_ = 0;

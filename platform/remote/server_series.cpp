@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "platform/remote/exporter_page.h"
+
 namespace corvane::remote {
 namespace {
 
@@ -32,6 +34,11 @@ bool IsName(std::string_view name) {
     if (!letter && !(i > 0 && c >= '0' && c <= '9')) return false;
   }
   return true;
+}
+
+// A label of the series that its exporter wrote, not one the server added.
+bool OnPage(std::string_view label) {
+  return label != kName && label != "instance" && label != "job" && IsName(label);
 }
 
 }  // namespace
@@ -92,26 +99,22 @@ std::string ExpositionNumber(double value) {
 std::map<std::string, InstanceSeries, std::less<>> SeriesByInstance(const ServerAnswer& answer,
                                                                     double at) {
   // Each series' instance and metric name looked up once.
-  struct Entry {
-    std::string_view name;
-    const ServerSeries* series;
-  };
-  std::map<std::string_view, std::vector<Entry>, std::less<>> grouped;
+  std::map<std::string_view, std::vector<PageSample>, std::less<>> grouped;
   for (const ServerSeries& series : answer.series) {
     const std::string_view instance = series.Label("instance");
     if (instance.empty() || series.samples.empty()) continue;
-    grouped[instance].push_back(Entry{series.Label(kName), &series});
+    grouped[instance].push_back(PageSample{series.Label(kName), &series, 0});
   }
   std::map<std::string, InstanceSeries, std::less<>> result;
   for (auto& [instance, entries] : grouped) {
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+    std::sort(entries.begin(), entries.end(), [](const PageSample& a, const PageSample& b) {
       // As an exporter writes them: by metric, then by the labels' values.
       if (a.name != b.name) return a.name < b.name;
       return a.series->labels < b.series->labels;
     });
     InstanceSeries out;
-    out.page.reserve(entries.size() * 64);
-    for (const Entry& entry : entries) {
+    out.samples.reserve(entries.size());
+    for (const PageSample& entry : entries) {
       const ServerSeries* series = entry.series;
       const ServerSample* point = nullptr;
       if (std::isnan(at)) {
@@ -137,27 +140,47 @@ std::map<std::string, InstanceSeries, std::less<>> SeriesByInstance(const Server
       }
       if (!IsName(name)) continue;
       out.time = std::max(out.time, point->time);
-      out.page += name;
-      bool any = false;
-      for (const auto& [label, value] : series->labels) {
-        if (label == kName || label == "instance" || label == "job" || !IsName(label)) continue;
-        out.page += any ? ',' : '{';
-        any = true;
-        out.page += label;
-        out.page += "=\"";
-        AppendLabelValue(&out.page, value);
-        out.page += '"';
-      }
-      if (any) out.page += '}';
-      out.page += ' ';
-      out.page += ExpositionNumber(point->value);
-      out.page += '\n';
-      ++out.series;
+      out.samples.push_back(PageSample{name, series, point->value});
     }
+    out.series = static_cast<int>(out.samples.size());
     if (out.scrape_time > 0) out.time = out.scrape_time;
     if (out.series > 0 || out.has_up) result.emplace(std::string(instance), std::move(out));
   }
   return result;
+}
+
+std::string PageText(const InstanceSeries& instance) {
+  std::string page;
+  page.reserve(instance.samples.size() * 64);
+  for (const PageSample& sample : instance.samples) {
+    page += sample.name;
+    bool any = false;
+    for (const auto& [label, value] : sample.series->labels) {
+      if (!OnPage(label)) continue;
+      page += any ? ',' : '{';
+      any = true;
+      page += label;
+      page += "=\"";
+      AppendLabelValue(&page, value);
+      page += '"';
+    }
+    if (any) page += '}';
+    page += ' ';
+    page += ExpositionNumber(sample.value);
+    page += '\n';
+  }
+  return page;
+}
+
+bool LoadPage(const InstanceSeries& instance, ExporterPage* page) {
+  page->StartFill();
+  for (const PageSample& sample : instance.samples) {
+    page->AddSample(sample.name, sample.value);
+    for (const auto& [label, value] : sample.series->labels) {
+      if (OnPage(label)) page->AddLabel(label, value);
+    }
+  }
+  return page->EndFill();
 }
 
 }  // namespace corvane::remote

@@ -16,6 +16,8 @@
 
 namespace corvane::remote {
 
+class ExporterPage;
+
 // "\\web-03:9100" -> "web-03:9100": the machine part without its leading backslashes.
 std::string InstanceOfMachine(std::string_view machine);
 
@@ -33,9 +35,18 @@ std::string SeriesSelector(std::span<const std::string> metrics,
 std::string ScrapedSeriesQuery(std::span<const std::string> metrics,
                                std::span<const std::string> instances);
 
-// One instance's part of an answer.
+// One sample of an instance's exporter series: its metric, its series in the answer (for the
+// labels) and the value picked.
+struct PageSample {
+  std::string_view name;
+  const ServerSeries* series = nullptr;
+  double value = 0;
+};
+
+// One instance's part of an answer; its views point into the answer.
 struct InstanceSeries {
-  std::string page;  // exposition text of its series, grouped by metric
+  // Its exporter series, grouped by metric and ordered as an exporter writes them.
+  std::vector<PageSample> samples;
   // When the server scraped the instance (from timestamp(up)), else the newest time among
   // its samples; seconds since the epoch.
   double time = 0;
@@ -46,12 +57,19 @@ struct InstanceSeries {
   std::string job;         // the target's job label
 };
 
-// The answer's series by their "instance" label, each instance's series written as an
-// exporter page without the labels the server adds ("instance", "job"). `at` picks which
-// sample of each series is written: the last (NaN), or the one stamped with that time (a step
+// The answer's series by their "instance" label, each instance's series as the exporter page
+// it was scraped from, without the labels the server adds ("instance", "job"). `at` picks which
+// sample of each series is taken: the last (NaN), or the one stamped with that time (a step
 // of a range query; a series without a sample there is left out).
 std::map<std::string, InstanceSeries, std::less<>> SeriesByInstance(
     const ServerAnswer& answer, double at = std::numeric_limits<double>::quiet_NaN());
+
+// The instance's series written as exposition text, for a page that outlives the answer.
+std::string PageText(const InstanceSeries& instance);
+
+// Fills *page with the instance's series without writing them out: the page's views point into
+// the answer, which must stay unchanged while the page is used. False as ExporterPage::Load.
+bool LoadPage(const InstanceSeries& instance, ExporterPage* page);
 
 // The value as the exposition format writes it: "0.5", "NaN", "+Inf".
 std::string ExpositionNumber(double value);

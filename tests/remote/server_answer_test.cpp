@@ -98,6 +98,13 @@ TEST(ServerAnswer, RefusesHostileAnswersWithAReason) {
        "not a pair of a time and a value"},
       {R"({"status":"success","data":{"result":[{"metric":{},"value":{}}]}})",
        "\"value\" is not a list"},
+      {R"({"status":"success","data":{"result":[{"metric":{},"value":[1e400,"1"]}]}})",
+       "a sample's time is not a number"},
+      {R"({"status":"success","data":{"result":[]}}})", "not JSON"},
+      {R"({"status":"success","data":{"result":[]}} {})", "not JSON"},
+      {R"({"status":"success","data":{"result":[{"metric":{},"value":[1,"1"],}]}})", "not JSON"},
+      {R"({"status":"success","data":{"result":[{"metric":{"a":"1},"value":[1,"1"]}]}})",
+       "not JSON"},
   };
   for (const auto& c : cases) {
     ServerAnswer answer;
@@ -105,6 +112,58 @@ TEST(ServerAnswer, RefusesHostileAnswersWithAReason) {
     EXPECT_FALSE(ParseServerAnswer(c.text, {}, &answer, &reason)) << c.text;
     EXPECT_NE(reason.find(c.reason), std::string::npos) << c.text << " -> " << reason;
   }
+}
+
+TEST(ServerAnswer, UnescapesNamesAndLabelValues) {
+  ServerAnswer answer;
+  std::string reason;
+  ASSERT_TRUE(ParseServerAnswer(
+      R"({"st\u0061tus":"success","data":{"result":[
+        {"metric":{"__name__":"m","path":"C:\\x \"y\"\n\u00e9"},"value":[1,"2"]}]}})",
+      {}, &answer, &reason))
+      << reason;
+  ASSERT_EQ(answer.series.size(), 1u);
+  EXPECT_EQ(answer.series[0].Label("path"), "C:\\x \"y\"\n\xc3\xa9");
+}
+
+// One parser and one answer for every sample, as a collector uses them: each answer is read
+// whole and alone, whatever the one before it held, and whether or not its buffer has room
+// past its end.
+TEST(ServerAnswer, AParserReusedReadsEachAnswerAlone) {
+  const std::string wide =
+      R"({"status":"success","data":{"resultType":"matrix","result":[
+        {"metric":{"__name__":"a","x":"1","y":"2","z":"3"},"values":[[1,"1"],[2,"2"]]},
+        {"metric":{"__name__":"b"},"values":[[1,"3"]]},
+        {"metric":{"__name__":"c"},"values":[[1,"4"]]}]}})";
+  const std::string narrow =
+      R"({"status":"success","data":{"resultType":"vector","result":[
+        {"metric":{"__name__":"d","w":"9"},"value":[5,"6"]}]}})";
+  AnswerParser parser(1u << 20);
+  ServerAnswer answer;
+  std::string reason;
+  for (const bool padded : {false, true}) {
+    SCOPED_TRACE(padded ? "padded" : "copied");
+    // Room past the end filled with what would change the answer if it were read.
+    std::string buffer = narrow + std::string(kAnswerPadding, '}');
+    const std::string_view text(buffer.data(), narrow.size());
+    ASSERT_TRUE(parser.Parse(wide, wide.size(), {}, &answer, &reason)) << reason;
+    ASSERT_EQ(answer.series.size(), 3u);
+    ASSERT_TRUE(parser.Parse(text, padded ? buffer.size() : text.size(), {}, &answer, &reason))
+        << reason;
+    EXPECT_EQ(answer.result_type, "vector");
+    ASSERT_EQ(answer.series.size(), 1u);
+    const std::vector<std::pair<std::string, std::string>> labels = {{"__name__", "d"}, {"w", "9"}};
+    EXPECT_EQ(answer.series[0].labels, labels);
+    ASSERT_EQ(answer.series[0].samples.size(), 1u);
+    EXPECT_EQ(answer.series[0].samples[0].time, 5);
+    EXPECT_EQ(answer.series[0].samples[0].value, 6);
+    // A bad answer leaves no series of the good one before it.
+    EXPECT_FALSE(parser.Parse(wide.substr(0, 120), 120, {}, &answer, &reason));
+    EXPECT_TRUE(answer.series.empty());
+  }
+  AnswerParser small(64);
+  EXPECT_FALSE(small.Parse(wide, wide.size(), {}, &answer, &reason));
+  EXPECT_EQ(reason, "answer larger than 64 bytes");
 }
 
 TEST(ServerAnswer, StopsAtTheSeriesAndSampleLimits) {
@@ -159,20 +218,32 @@ TEST(ServerSeries, WritesEachInstancesSeriesAsAnExporterPage) {
   // The scrape's time from timestamp(up), not the time the query stamps on every value.
   EXPECT_EQ(a.time, 10.5);
   EXPECT_EQ(a.scrape_time, 10.5);
-  EXPECT_EQ(a.page,
+  EXPECT_EQ(PageText(a),
             "node_cpu_seconds_total{cpu=\"0\",mode=\"idle\",path=\"x\\\"y\\\\z\"} 4\n"
             "node_cpu_seconds_total{cpu=\"1\",mode=\"idle\"} 6\n");
-  ExporterPage page;
-  ASSERT_TRUE(page.Load(a.page));
-  EXPECT_EQ(page.LabelOf(page.Find("node_cpu_seconds_total")[0], "path"), "x\"y\\z");
-  EXPECT_EQ(last.at("b").page, "node_load1 NaN\n");
+  // Written out and read back, or filled straight from the answer: the same page.
+  ExporterPage written;
+  ExporterPage filled;
+  ASSERT_TRUE(written.Load(PageText(a)));
+  ASSERT_TRUE(LoadPage(a, &filled));
+  for (const ExporterPage* page : {&written, &filled}) {
+    const auto cpu = page->Find("node_cpu_seconds_total");
+    ASSERT_EQ(cpu.size(), 2u);
+    EXPECT_EQ(page->LabelOf(cpu[0], "path"), "x\"y\\z");
+    EXPECT_EQ(page->LabelOf(cpu[1], "cpu"), "1");
+    EXPECT_EQ(page->LabelOf(cpu[0], "instance"), "");
+    EXPECT_EQ(page->LabelsOf(cpu[1]).size(), 2u);
+    EXPECT_EQ(cpu[1].value, 6);
+    EXPECT_FALSE(page->Has("up"));
+  }
+  EXPECT_EQ(PageText(last.at("b")), "node_load1 NaN\n");
   EXPECT_EQ(last.at("b").time, 11);
 
   // A step of the range: the samples stamped with that time; "b" has none there.
   const auto first = SeriesByInstance(answer, 10.0);
   EXPECT_EQ(first.count("b"), 0u);
   EXPECT_EQ(first.at("a").up, 1);
-  EXPECT_NE(first.at("a").page.find("} 3\n"), std::string::npos);
+  EXPECT_NE(PageText(first.at("a")).find("} 3\n"), std::string::npos);
 }
 
 }  // namespace
