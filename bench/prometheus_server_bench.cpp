@@ -2,20 +2,27 @@
 // against the same 32 machines scraped directly (32 exporter pages fetched and parsed): CPU
 // of this process and wall time per sample, and requests per sample. And the instances a
 // server with 2,000 targets lists, fetched and made searchable, as the remote host dialog
-// does when it opens.
+// does when it opens, and the real dialog opened on that server until a search shows matches.
 //
 // The machines are 32 real prometheus-node-exporter processes on 127.0.0.1 and the server is
 // Debian's prometheus scraping them; both are started by the benchmark (skipped when not
 // installed). Their own work is other processes' and is not counted.
 #include <benchmark/benchmark.h>
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "core/instance_filter.h"
+#include "desktop/counters/computer_dlg.h"
+#include "desktop/counters/instance_completer.h"
 #include "platform/remote/remote_provider.h"
 #include "platform/remote/server_provider.h"
 #include "platform/remote/server_query.h"
@@ -136,24 +143,50 @@ void BM_ThroughServer32Machines(benchmark::State& state) {
   Sample(state, provider, fleet);
 }
 
-// 2,000 targets that are not there: the server lists them all, down.
-void BM_ListAndSearch2000Instances(benchmark::State& state) {
-  if (!PrometheusProcess::Installed()) return state.SkipWithError("prometheus is not installed");
+// A server with 2,000 targets that are not there, started once for the run: it lists them
+// all, down.
+struct ListingServer {
+  static constexpr std::size_t kInstances = 2000;
   PrometheusProcess server;
-  std::vector<std::string> targets;
-  for (int i = 0; i < 2000; ++i) targets.push_back("192.0.2.1:" + std::to_string(10000 + i));
   std::string error;
-  if (!server.Start(targets, &error, "5s", "4s")) return state.SkipWithError(error.c_str());
-  corvane::remote::ServerOptions options;
-  options.url = server.Url();
-  corvane::remote::ServerProvider provider(options);
-  std::vector<corvane::perf::MachineListing> machines;
-  const auto deadline = std::chrono::steady_clock::now() + 60s;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (provider.EnumMachines(&machines) == corvane::perf::kOk && machines.size() == 2000) break;
-    std::this_thread::sleep_for(500ms);
+
+  ListingServer() {
+    if (!PrometheusProcess::Installed()) {
+      error = "prometheus is not installed";
+      return;
+    }
+    std::vector<std::string> targets;
+    for (std::size_t i = 0; i < kInstances; ++i)
+      targets.push_back("192.0.2.1:" + std::to_string(10000 + i));
+    if (!server.Start(targets, &error, "5s", "4s")) return;
+    corvane::remote::ServerProvider provider(Options());
+    std::vector<corvane::perf::MachineListing> machines;
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (provider.EnumMachines(&machines) == corvane::perf::kOk && machines.size() == kInstances)
+        return;
+      std::this_thread::sleep_for(500ms);
+    }
+    error = "the server lists fewer than 2000";
   }
-  if (machines.size() != 2000) return state.SkipWithError("the server lists fewer than 2000");
+
+  corvane::remote::ServerOptions Options() const {
+    corvane::remote::ServerOptions options;
+    options.url = server.Url();
+    return options;
+  }
+};
+
+ListingServer& TheListingServer() {
+  static ListingServer server;
+  return server;
+}
+
+void BM_ListAndSearch2000Instances(benchmark::State& state) {
+  ListingServer& listing = TheListingServer();
+  if (!listing.error.empty()) return state.SkipWithError(listing.error.c_str());
+  corvane::remote::ServerProvider provider(listing.Options());
+  std::vector<corvane::perf::MachineListing> machines;
   std::size_t found = 0;
   for (auto _ : state) {
     // What the dialog does on opening (on its worker thread), then one search typed.
@@ -165,9 +198,62 @@ void BM_ListAndSearch2000Instances(benchmark::State& state) {
   state.counters["found"] = static_cast<double>(found);
 }
 
+QApplication& App() {
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  static int argc = 1;
+  static char name[] = "prometheus_server_bench";
+  static char* argv[] = {name, nullptr};
+  static QApplication app(argc, argv);
+  return app;
+}
+
+// Keys typed into a field, as the keyboard sends them.
+void Type(QWidget* widget, const QString& text) {
+  for (const QChar c : text) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    QCoreApplication::sendEvent(widget, &press);
+    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+    QCoreApplication::sendEvent(widget, &release);
+  }
+}
+
+// The remote host dialog opened on that server until it is usable: built and shown, its list
+// fetched by a provider that has not yet spoken to the server, and a typed search showing its
+// matches.
+void BM_OpenRemoteHostDialogOn2000Instances(benchmark::State& state) {
+  ListingServer& listing = TheListingServer();
+  if (!listing.error.empty()) return state.SkipWithError(listing.error.c_str());
+  App();
+  const QString url = QString::fromStdString(listing.server.Url());
+  int offered = 0, shown = 0;
+  for (auto _ : state) {
+    corvane::remote::ServerProvider provider(listing.Options());
+    corvane::desktop::CComputerDlg dialog({}, nullptr);
+    dialog.OfferInstancesOf(provider, url);
+    dialog.show();
+    auto* edit = dialog.findChild<QLineEdit*>("edit_1005");
+    auto* completer = edit->findChild<corvane::desktop::InstanceCompleter*>();
+    while (completer->InstanceCount() == 0 && dialog.instances_label()->isVisible())
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    edit->setFocus();
+    Type(edit, QStringLiteral("10199"));
+    QCoreApplication::processEvents();
+    offered = completer->InstanceCount();
+    shown = completer->ShownCount();
+  }
+  state.counters["offered"] = offered;
+  state.counters["shown"] = shown;
+  if (offered != static_cast<int>(ListingServer::kInstances) || shown == 0)
+    state.SkipWithError("the dialog did not offer the server's instances");
+}
+
 BENCHMARK(BM_DirectScrape32Machines)->Iterations(30)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ThroughServer32Machines)->Iterations(30)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ListAndSearch2000Instances)
+    ->Iterations(10)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_OpenRemoteHostDialogOn2000Instances)
     ->Iterations(10)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
