@@ -12,7 +12,9 @@
 namespace corvane::desktop {
 
 // The square sizes, in device pixels, drawn at build time: the window icon's 16, 32, 64 and
-// 128 at scale 1 and 2, and the tray's 22 and 24 at scale 1 and 2.
+// 128 (and so 16 to 64 at scale 2), and the tray's 22 and 24 (and 24 at scale 2). The larger
+// ones a 200 % screen also asks for are left to the picture: they would cost more program
+// image than the SVG engine they spare on such a screen.
 std::span<const int> ProgramIconSizes();
 
 // Serves the build-time pictures and falls back on the scalable one. It names no sizes of its
