@@ -1,17 +1,39 @@
 #include "core/recording/dropped_file.h"
 
-#include <fstream>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <string>
 #include <string_view>
 
 namespace corvane::recording {
 
+namespace {
+
+// The first bytes of a file, read with plain descriptors: a C++ stream would bring in the
+// standard library's locale machinery for a single read. A FIFO without a writer reads as
+// empty instead of blocking the caller.
+bool ReadHead(const std::filesystem::path& path, std::string* head) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return false;
+  std::size_t filled = 0;
+  while (filled < head->size()) {
+    const ssize_t got = ::read(fd, head->data() + filled, head->size() - filled);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    filled += static_cast<std::size_t>(got);
+  }
+  ::close(fd);
+  head->resize(filled);
+  return true;
+}
+
+}  // namespace
+
 DroppedFileKind ClassifyDroppedFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return DroppedFileKind::kUnknown;
   std::string head(4096, '\0');
-  in.read(head.data(), static_cast<std::streamsize>(head.size()));
-  head.resize(static_cast<std::size_t>(in.gcount()));
+  if (!ReadHead(path, &head)) return DroppedFileKind::kUnknown;
   if (head.starts_with("Corvane Log: ") || (head.starts_with("<html><body>\n<h1>Corvane Log: ") ||
                                             head.starts_with("<html><body>\r\n<h1>Corvane Log: ")))
     return DroppedFileKind::kActivityLog;

@@ -22,6 +22,7 @@
 
 #include "core/recording/dropped_file.h"
 #include "desktop/app/machine_settings.h"
+#include "desktop/app/program_icon.h"
 #include "desktop/dialogs/document_dialogs.h"
 #include "desktop/document/corvane_doc.h"
 #include "desktop/document/document_ui.h"
@@ -32,9 +33,6 @@
 #include "desktop/frame/tray_rose.h"
 #include "desktop/frame/window_drag_filter.h"
 #include "platform/qt/window_flags.h"
-
-// The icon lives in the desktop library's resources, which a static library must register.
-static void InitDesktopResources() { Q_INIT_RESOURCE(corvane); }
 
 namespace corvane::desktop {
 namespace {
@@ -107,8 +105,7 @@ const MenuSpec& Menu(std::string_view name) {
 
 CMainFrame::CMainFrame(CCorvaneDoc& document, DocumentDialogs& dialogs, MachineSettings& machine)
     : document_(document), dialogs_(dialogs), machine_(machine) {
-  InitDesktopResources();
-  setWindowIcon(QIcon(QStringLiteral(":/corvane/corvane.svg")));
+  setWindowIcon(ProgramIcon());
   setAcceptDrops(true);
   PlaceAtStart();
 

@@ -2,6 +2,7 @@
 #include "core/recording/dropped_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "tests/recording/recording_test_support.h"
 
@@ -43,6 +44,26 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(DroppedFileMissingTest, AMissingFileIsNeither) {
   EXPECT_EQ(ClassifyDroppedFile("/nonexistent/dropped.crvn"), DroppedFileKind::kUnknown);
+}
+
+TEST(DroppedFileLongTest, AProfileLongerThanTheWindowIsStillAProfile) {
+  test_support::TempFolder folder;
+  std::string text = "Interval=1\r\n";
+  while (text.size() < 20000)
+    text += "BeginAxis\r\nName=Processor Time\r\nMinValue=0\r\nEndAxis\r\n";
+  const std::filesystem::path path = folder / "long.crvn";
+  testing_recording::WriteFile(path, text);
+  EXPECT_EQ(ClassifyDroppedFile(path), DroppedFileKind::kProfile);
+}
+
+// Neither a folder nor a pipe nobody writes to is a file to open, and telling so returns at
+// once instead of waiting for a writer.
+TEST(DroppedFileSpecialTest, AFolderOrAPipeIsNeither) {
+  test_support::TempFolder folder;
+  EXPECT_EQ(ClassifyDroppedFile(folder.path()), DroppedFileKind::kUnknown);
+  const std::filesystem::path pipe = folder / "pipe.crvn";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_EQ(ClassifyDroppedFile(pipe), DroppedFileKind::kUnknown);
 }
 
 }  // namespace
