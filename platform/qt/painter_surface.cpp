@@ -178,13 +178,15 @@ chart::TextSize PainterSurface::MeasureText(std::string_view text) {
 
 void PainterSurface::DrawText(chart::Point top_left, std::string_view text) {
   if (text.empty()) return;
-  const TextLayoutCache::Entry& laid_out = texts_->Get(text);
+  TextLayoutCache::Entry& laid_out = texts_->Get(text);
   if (text_background_ == chart::TextBackground::kOpaque) {
     painter_.fillRect(QRect(top_left.x, top_left.y, laid_out.width, texts_->height()),
                       ToQColor(back_colour_));
   }
+  const QPointF at(top_left.x, top_left.y);
+  if (texts_->DrawPlain(painter_, at, laid_out, text, ToQColor(text_colour_).rgb())) return;
   UseTextPen();
-  laid_out.layout->draw(&painter_, QPointF(top_left.x, top_left.y));
+  texts_->Layout(text, laid_out).draw(&painter_, at);
 }
 
 }  // namespace corvane::qt
