@@ -54,18 +54,19 @@ desktop=$(grind desktop "$desk" "$work/Corvane" "$desk/Chart.crvn")
 service=$(grind service "$svc" "$work/corvservice" -run "$svc/Chart.crvn")
 wait_window '^Chart.crvn - Corvane$' >/dev/null
 sleep 15  # start-up settled (slow under valgrind)
-callgrind_control -i on "$desktop" >/dev/null
-callgrind_control -i on "$service" >/dev/null
+callgrind_control -i on "$desktop" >/dev/null 2>&1
+callgrind_control -i on "$service" >/dev/null 2>&1
 sleep "$samples"
-callgrind_control -d "$desktop" >/dev/null
-callgrind_control -d "$service" >/dev/null
-sleep 1
+callgrind_control -d "$desktop" >/dev/null 2>&1
+callgrind_control -d "$service" >/dev/null 2>&1
+callgrind_control -i off "$desktop" >/dev/null 2>&1
+callgrind_control -i off "$service" >/dev/null 2>&1
 kill "$desktop" "$service" 2>/dev/null || true
 wait "$desktop" "$service" 2>/dev/null || true
 
-total() {  # the instructions in a program's dumps taken while instrumentation was on
+total() {  # the instructions in a program's dump taken after `samples` intervals
   local sum=0 file n
-  for file in "$out/$1".*; do
+  for file in "$out/$1".*.1; do
     n=$(awk '/^summary:/ { print $2 }' "$file")
     sum=$((sum + ${n:-0}))
   done

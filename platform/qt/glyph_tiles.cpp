@@ -106,13 +106,12 @@ const GlyphTiles::Tile& GlyphTiles::TileOf(int code, int phase) {
   if (found != tiles_.end()) return found->second;
   const Character& character = CharacterOf(code);
   Tile tile;
-  tile.width = static_cast<int>(std::ceil(character.advance * tile_scale_)) + 2 * pad_ + 1;
-  tile.height = static_cast<int>(std::ceil(height_ * tile_scale_)) + 2 * pad_;
-  tile.coverage.assign(static_cast<std::size_t>(tile.width) * tile.height, 0);
   if (code != ' ') {
-    // Qt draws the character as it would in the window, in white on nothing; its alpha is
-    // the coverage.
-    QImage image(tile.width, tile.height, QImage::Format_ARGB32_Premultiplied);
+    // Qt draws the character as it would in the window, in white on nothing, with room
+    // around it for what reaches past its advance and its line; the alpha is the coverage.
+    const int width = static_cast<int>(std::ceil(character.advance * tile_scale_)) + 2 * pad_ + 1;
+    const int height = static_cast<int>(std::ceil(height_ * tile_scale_)) + 2 * pad_;
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     image.setDevicePixelRatio(tile_scale_);
     {
@@ -122,13 +121,45 @@ const GlyphTiles::Tile& GlyphTiles::TileOf(int code, int phase) {
           &painter,
           QPointF((pad_ + static_cast<qreal>(phase) / kPhases) / tile_scale_, pad_ / tile_scale_));
     }
-    for (int y = 0; y < tile.height; ++y) {
+    // Only the box of the ink is kept.
+    QRect ink;
+    for (int y = 0; y < height; ++y) {
       const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-      std::uint8_t* out = tile.coverage.data() + static_cast<std::size_t>(y) * tile.width;
-      for (int x = 0; x < tile.width; ++x) out[x] = static_cast<std::uint8_t>(qAlpha(row[x]));
+      for (int x = 0; x < width; ++x) {
+        if (qAlpha(row[x]) != 0) ink |= QRect(x, y, 1, 1);
+      }
+    }
+    if (!ink.isEmpty()) {
+      tile.left = ink.left() - pad_;
+      tile.top = ink.top() - pad_;
+      tile.width = ink.width();
+      tile.height = ink.height();
+      tile.coverage.resize(static_cast<std::size_t>(tile.width) * tile.height);
+      for (int y = 0; y < tile.height; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(ink.top() + y));
+        std::uint8_t* out = tile.coverage.data() + static_cast<std::size_t>(y) * tile.width;
+        for (int x = 0; x < tile.width; ++x) {
+          out[x] = static_cast<std::uint8_t>(qAlpha(row[ink.left() + x]));
+        }
+      }
     }
   }
   return tiles_.emplace(key, std::move(tile)).first->second;
+}
+
+const GlyphTiles::Shades& GlyphTiles::ShadesOf(QRgb colour) {
+  constexpr std::size_t kColours = 8;
+  const auto found = std::find_if(shades_.begin(), shades_.end(),
+                                  [&](const Shades& shades) { return shades.colour == colour; });
+  if (found != shades_.end()) return *found;
+  if (shades_.size() >= kColours) shades_.erase(shades_.begin());
+  Shades& shades = shades_.emplace_back();
+  shades.colour = colour;
+  for (int a = 0; a < 256; ++a) {
+    shades.shade[static_cast<std::size_t>(a)] =
+        qPremultiply(qRgba(qRed(colour), qGreen(colour), qBlue(colour), a));
+  }
+  return shades;
 }
 
 QImage GlyphTiles::Compose(std::string_view text, qreal scale, qreal phase, QRgb colour,
@@ -138,20 +169,11 @@ QImage GlyphTiles::Compose(std::string_view text, qreal scale, qreal phase, QRgb
     tile_scale_ = scale;
     pad_ = std::max(2, static_cast<int>(std::ceil(height_ * scale / 4.0)));
   }
-  // Where each character's tile goes, in device pixels from the image's left edge.
-  int width = 0;
-  const int height = static_cast<int>(std::ceil(height_ * scale)) + 2 * pad_;
+  // The tiles in text order, each with the column of the whole device pixel it starts at,
+  // and the box of all their ink.
+  placed_.clear();
+  QRect box;
   qreal x = phase;
-  for (const char byte : text) {
-    const int code = static_cast<unsigned char>(byte);
-    const int column = static_cast<int>(std::floor(x));
-    const int tile_width =
-        static_cast<int>(std::ceil(CharacterOf(code).advance * scale)) + 2 * pad_ + 1;
-    width = std::max(width, column + tile_width);
-    x += CharacterOf(code).advance * scale;
-  }
-  coverage_.assign(static_cast<std::size_t>(width) * height, 0);
-  x = phase;
   for (const char byte : text) {
     const int code = static_cast<unsigned char>(byte);
     const int column = static_cast<int>(std::floor(x));
@@ -159,32 +181,43 @@ QImage GlyphTiles::Compose(std::string_view text, qreal scale, qreal phase, QRgb
     x += CharacterOf(code).advance * scale;
     if (code == ' ') continue;
     const Tile& tile = TileOf(code, part);
+    if (tile.width == 0) continue;
+    placed_.emplace_back(&tile, column);
+    box |= QRect(column + tile.left, tile.top, tile.width, tile.height);
+  }
+  if (box.isEmpty()) {
+    *origin = QPoint(0, 0);
+    return QImage();
+  }
+  const int width = box.width();
+  const int height = box.height();
+  coverage_.assign(static_cast<std::size_t>(width) * height, 0);
+  for (const auto& [placed, column] : placed_) {
+    const Tile& tile = *placed;
+    const int left = column + tile.left - box.left();
+    const int top = tile.top - box.top();
     for (int y = 0; y < tile.height; ++y) {
       const std::uint8_t* in = tile.coverage.data() + static_cast<std::size_t>(y) * tile.width;
-      std::uint8_t* out =
-          coverage_.data() + static_cast<std::size_t>(y) * width + static_cast<std::size_t>(column);
+      std::uint8_t* out = coverage_.data() + static_cast<std::size_t>(top + y) * width + left;
       for (int i = 0; i < tile.width; ++i) {
         // Overlapping glyphs cover as two layers of paint do.
         const int a = out[i];
         const int b = in[i];
-        out[i] = static_cast<std::uint8_t>(a + b - (a * b + 127) / 255);
+        out[i] = static_cast<std::uint8_t>(a == 0 ? b : a + b - (a * b + 127) / 255);
       }
     }
   }
-  // The text colour at every coverage, premultiplied.
-  std::array<QRgb, 256> shades;
-  for (int a = 0; a < 256; ++a) {
-    shades[static_cast<std::size_t>(a)] =
-        qPremultiply(qRgba(qRed(colour), qGreen(colour), qBlue(colour), a));
-  }
+  const std::array<QRgb, 256>& shade = ShadesOf(colour).shade;
   QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+  uchar* const bits = image.bits();
+  const qsizetype stride = image.bytesPerLine();
   for (int y = 0; y < height; ++y) {
-    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+    auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
     const std::uint8_t* in = coverage_.data() + static_cast<std::size_t>(y) * width;
-    for (int i = 0; i < width; ++i) row[i] = shades[in[i]];
+    for (int i = 0; i < width; ++i) row[i] = shade[in[i]];
   }
   image.setDevicePixelRatio(scale);
-  *origin = QPoint(-pad_, -pad_);
+  *origin = box.topLeft();
   return image;
 }
 

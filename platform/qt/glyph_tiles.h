@@ -21,6 +21,7 @@
 #include <optional>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace corvane::qt {
@@ -39,8 +40,9 @@ class GlyphTiles {
   // The picture of a plain `text` in `colour` for a device of `scale` device pixels per
   // logical pixel, with the text's top left at the fraction `phase` (0 <= phase < 1) of a
   // device pixel right of a whole device pixel. The image is premultiplied ARGB at device
-  // resolution with the device pixel ratio `scale`; `*origin` is where, in device pixels
-  // relative to that whole pixel, its top left goes.
+  // resolution with the device pixel ratio `scale`, only as large as the ink; `*origin` is
+  // where, in device pixels relative to that whole pixel, its top left goes. A text without
+  // ink (spaces) gives a null image.
   QImage Compose(std::string_view text, qreal scale, qreal phase, QRgb colour, QPoint* origin);
 
   // Positions between whole device pixels that a character's picture is drawn at.
@@ -58,8 +60,11 @@ class GlyphTiles {
     quint32 glyph = 0;
     std::unique_ptr<QTextLayout> layout;
   };
-  // A character's coverage drawn at one phase, with `pad_` device pixels around its advance.
+  // A character's coverage drawn at one phase: the box of its ink, from the character's
+  // top left at the whole device pixel left of where it starts.
   struct Tile {
+    int left = 0;
+    int top = 0;
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> coverage;
@@ -79,6 +84,14 @@ class GlyphTiles {
   int pad_ = 0;
   std::unordered_map<int, Tile> tiles_;  // by code * kPhases + phase
   std::vector<std::uint8_t> coverage_;   // a text's, while it is composed
+  std::vector<std::pair<const Tile*, int>> placed_;
+  // A text colour at every coverage, premultiplied; the chart's few text colours are kept.
+  struct Shades {
+    QRgb colour = 0;
+    std::array<QRgb, 256> shade{};
+  };
+  const Shades& ShadesOf(QRgb colour);
+  std::vector<Shades> shades_;  // the most recently used last
 };
 
 }  // namespace corvane::qt

@@ -64,21 +64,30 @@ bool TextLayoutCache::FontTexts::DrawPlain(QPainter& painter, QPointF top_left, 
   // The text's start between whole device pixels, as the characters' pictures are drawn.
   const int phase =
       std::min(GlyphTiles::kPhases - 1, static_cast<int>((at.x() - left) * GlyphTiles::kPhases));
-  if (entry.image.isNull() || entry.scale != scale || entry.phase != phase ||
-      entry.colour != colour) {
-    if (entry.image.isNull()) {
+  if (!entry.composed || entry.scale != scale || entry.phase != phase || entry.colour != colour) {
+    if (!entry.composed) {
       if (imaged_.size() >= kImagesPerFont) {
-        for (Entry* other : imaged_) other->image = QImage();
-        imaged_.clear();
+        // The images of texts not among the last half that many drawn go; a text drawn
+        // again is put together again.
+        const std::uint64_t recent = drawn_ - kImagesPerFont / 2;
+        std::erase_if(imaged_, [recent](Entry* other) {
+          if (other->drawn >= recent) return false;
+          other->image = QImage();
+          other->composed = false;
+          return true;
+        });
       }
       imaged_.push_back(&entry);
     }
+    entry.composed = true;
     entry.image = tiles_.Compose(text, scale, static_cast<qreal>(phase) / GlyphTiles::kPhases,
                                  colour, &entry.origin);
     entry.scale = scale;
     entry.phase = phase;
     entry.colour = colour;
   }
+  entry.drawn = ++drawn_;
+  if (entry.image.isNull()) return true;  // nothing but spaces
   const QPointF corner(left + entry.origin.x(), top + entry.origin.y());
   painter.drawImage(to_device.inverted().map(corner), entry.image);
   return true;

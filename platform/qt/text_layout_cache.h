@@ -22,6 +22,7 @@
 #include <QString>
 #include <QTextLayout>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -41,7 +42,10 @@ class TextLayoutCache {
     std::unique_ptr<QTextLayout> layout;
     int width = 0;  // pixels, the line's advance rounded as QFontMetrics rounds it
     bool plain = false;
-    // A plain text's picture as last drawn, for a device of `scale` at `phase`, in `colour`.
+    // A plain text's picture as last drawn, for a device of `scale` at `phase`, in `colour`;
+    // null for one of only spaces.
+    bool composed = false;
+    std::uint64_t drawn = 0;  // the count of plain texts drawn when this one last was
     QImage image;
     QPoint origin;
     qreal scale = 0;
@@ -84,6 +88,7 @@ class TextLayoutCache {
     std::unordered_map<std::string, Entry, Hash, std::equal_to<>> texts_;
     GlyphTiles tiles_;
     std::vector<Entry*> imaged_;  // the entries holding an image
+    std::uint64_t drawn_ = 0;     // plain texts drawn
 
     friend class TextLayoutCache;
   };
@@ -93,7 +98,8 @@ class TextLayoutCache {
   FontTexts& ForFont(const QFont& font);
 
   static constexpr std::size_t kTextsPerFont = 512;
-  static constexpr std::size_t kImagesPerFont = 128;
+  // Room for the images of two paints of every value of 64 axes.
+  static constexpr std::size_t kImagesPerFont = 256;
   static constexpr std::size_t kFonts = 4;
 
  private:
