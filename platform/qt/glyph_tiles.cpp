@@ -200,10 +200,12 @@ QImage GlyphTiles::Compose(std::string_view text, qreal scale, qreal phase, QRgb
       const std::uint8_t* in = tile.coverage.data() + static_cast<std::size_t>(y) * tile.width;
       std::uint8_t* out = coverage_.data() + static_cast<std::size_t>(top + y) * width + left;
       for (int i = 0; i < tile.width; ++i) {
-        // Overlapping glyphs cover as two layers of paint do.
-        const int a = out[i];
-        const int b = in[i];
-        out[i] = static_cast<std::uint8_t>(a == 0 ? b : a + b - (a * b + 127) / 255);
+        // Overlapping glyphs cover as two layers of paint do: a + b - a * b / 255, rounded
+        // (without a division, so that the loop runs on vectors).
+        const unsigned a = out[i];
+        const unsigned b = in[i];
+        const unsigned product = a * b + 128;
+        out[i] = static_cast<std::uint8_t>(a + b - ((product + (product >> 8)) >> 8));
       }
     }
   }
