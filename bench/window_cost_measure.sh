@@ -4,7 +4,8 @@
 #      interval, for 8 axes (the default profile as a first start makes it) and for 32 axes
 #      (the same with 24 more counters): CPU seconds per hour of each and their ratio (goal:
 #      the desktop at most 1.3 times the service), and resident memory (goal: the desktop at
-#      most 30 MB). The desktop runs under Xvfb with openbox, its window shown.
+#      most 30 MB), then the desktop's CPU split between its GUI thread, its collector and
+#      Qt's other threads. The desktop runs under Xvfb with openbox, its window shown.
 #   2. the accessibility cost per sample with a real AT-SPI listener, 32 changing axes
 #      (bench/chart_announce_measure.sh; goal: at most 100 us);
 #   3. the service's sample against the floor probe (goal: at most 1.1 times the floor) and
@@ -34,6 +35,13 @@ cpu_ns() {  # the CPU time of a process's threads, in nanoseconds
   cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d", s }'
 }
 rss_kb() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
+# Each thread of a process as "ID NAME NANOSECONDS", one a line.
+thread_ns() {
+  local task
+  for task in /proc/"$1"/task/*; do
+    echo "${task##*/} $(tr ' ' _ <"$task/comm" 2>/dev/null) $(cut -d' ' -f1 "$task/schedstat" 2>/dev/null)"
+  done
+}
 
 start_x11_display
 
@@ -63,9 +71,11 @@ for axes in 8 32; do
   sleep 5  # start-up settled
   d0=$(cpu_ns "$desktop")
   s0=$(cpu_ns "$service")
+  thread_ns "$desktop" >"$work/threads0"
   sleep "$seconds"
   d1=$(cpu_ns "$desktop")
   s1=$(cpu_ns "$service")
+  thread_ns "$desktop" >"$work/threads1"
   drss=$(rss_kb "$desktop")
   srss=$(rss_kb "$service")
   awk -v a="$axes" -v d=$((d1 - d0)) -v s=$((s1 - s0)) -v t="$seconds" -v dr="$drss" \
@@ -73,6 +83,13 @@ for axes in 8 32; do
       dh = d / 1e9 * 3600 / t; sh = s / 1e9 * 3600 / t
       printf "%2d axes, 1 s: desktop %.2f CPU-s/h, service %.2f CPU-s/h, ratio %.2f (goal <= 1.3);", a, dh, sh, (sh > 0 ? dh / sh : 0)
       printf " resident: desktop %.1f MB (goal <= 30), service %.1f MB\n", dr / 1024, sr / 1024 }'
+  # Where the desktop's time went: the GUI thread (the process's first), the collector (the
+  # other thread of the program's name) and Qt's own threads (X events, D-Bus, painting).
+  join "$work/threads0" "$work/threads1" | awk -v main="$desktop" -v t="$seconds" '
+    { ns = $5 - $3
+      if ($1 == main) gui += ns; else if ($2 == "Corvane") collector += ns; else other += ns }
+    END { printf "    desktop threads: GUI %.2f CPU-s/h, collector %.2f, Qt'"'"'s others %.2f\n",
+            gui / 1e9 * 3600 / t, collector / 1e9 * 3600 / t, other / 1e9 * 3600 / t }'
   kill "$desktop" "$service"
   wait "$desktop" "$service" 2>/dev/null || true
 done

@@ -189,34 +189,29 @@ QImage GlyphTiles::Compose(std::string_view text, qreal scale, qreal phase, QRgb
     *origin = QPoint(0, 0);
     return QImage();
   }
-  const int width = box.width();
-  const int height = box.height();
-  coverage_.assign(static_cast<std::size_t>(width) * height, 0);
+  // Each pixel's coverage is its alpha, so the tiles go straight into the image in the
+  // text colour's shades.
+  const std::array<QRgb, 256>& shade = ShadesOf(colour).shade;
+  QImage image(box.width(), box.height(), QImage::Format_ARGB32_Premultiplied);
+  image.fill(0);
+  uchar* const bits = image.bits();
+  const qsizetype stride = image.bytesPerLine();
   for (const auto& [placed, column] : placed_) {
     const Tile& tile = *placed;
     const int left = column + tile.left - box.left();
     const int top = tile.top - box.top();
     for (int y = 0; y < tile.height; ++y) {
       const std::uint8_t* in = tile.coverage.data() + static_cast<std::size_t>(y) * tile.width;
-      std::uint8_t* out = coverage_.data() + static_cast<std::size_t>(top + y) * width + left;
+      auto* out = reinterpret_cast<QRgb*>(bits + (top + y) * stride) + left;
       for (int i = 0; i < tile.width; ++i) {
-        // Overlapping glyphs cover as two layers of paint do: a + b - a * b / 255, rounded
-        // (without a division, so that the loop runs on vectors).
-        const unsigned a = out[i];
         const unsigned b = in[i];
+        if (b == 0) continue;
+        // Overlapping glyphs cover as two layers of paint do: a + b - a * b / 255, rounded.
+        const unsigned a = qAlpha(out[i]);
         const unsigned product = a * b + 128;
-        out[i] = static_cast<std::uint8_t>(a + b - ((product + (product >> 8)) >> 8));
+        out[i] = shade[a + b - ((product + (product >> 8)) >> 8)];
       }
     }
-  }
-  const std::array<QRgb, 256>& shade = ShadesOf(colour).shade;
-  QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
-  uchar* const bits = image.bits();
-  const qsizetype stride = image.bytesPerLine();
-  for (int y = 0; y < height; ++y) {
-    auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
-    const std::uint8_t* in = coverage_.data() + static_cast<std::size_t>(y) * width;
-    for (int i = 0; i < width; ++i) row[i] = shade[in[i]];
   }
   image.setDevicePixelRatio(scale);
   *origin = box.topLeft();

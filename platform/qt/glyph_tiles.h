@@ -83,7 +83,6 @@ class GlyphTiles {
   qreal tile_scale_ = 0;
   int pad_ = 0;
   std::unordered_map<int, Tile> tiles_;  // by code * kPhases + phase
-  std::vector<std::uint8_t> coverage_;   // a text's, while it is composed
   std::vector<std::pair<const Tile*, int>> placed_;
   // A text colour at every coverage, premultiplied; the chart's few text colours are kept.
   struct Shades {
