@@ -9,9 +9,9 @@
 
 make_window_profiles() {
   local pid frame
-  "$work/Corvane" >"$work/first.log" 2>&1 &
+  "${work:?}/Corvane" >"$work/first.log" 2>&1 &
   pid=$!
-  pids+=($pid)
+  pids+=("$pid")
   wait_window 'Corvane Wizard$' >/dev/null
   xdotool key Escape
   frame=$(wait_window '^MyProfile.crvn - Corvane$')
