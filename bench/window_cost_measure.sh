@@ -4,7 +4,8 @@
 #      interval, for 8 axes (the default profile as a first start makes it) and for 32 axes
 #      (the same with 24 more counters): CPU seconds per hour of each and their ratio (goal:
 #      the desktop at most 1.3 times the service), and resident memory (goal: the desktop at
-#      most 30 MB). The desktop runs under Xvfb with openbox, its window shown.
+#      most 30 MB), then the desktop's CPU split between its GUI thread, its collector and
+#      Qt's other threads. The desktop runs under Xvfb with openbox, its window shown.
 #   2. the accessibility cost per sample with a real AT-SPI listener, 32 changing axes
 #      (bench/chart_announce_measure.sh; goal: at most 100 us);
 #   3. the service's sample against the floor probe (goal: at most 1.1 times the floor) and
@@ -34,6 +35,13 @@ cpu_ns() {  # the CPU time of a process's threads, in nanoseconds
   cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d", s }'
 }
 rss_kb() { awk '/^VmRSS/ { print $2 }' "/proc/$1/status"; }
+# Each thread of a process as "ID NAME NANOSECONDS", one a line.
+thread_ns() {
+  local task
+  for task in /proc/"$1"/task/*; do
+    echo "${task##*/} $(tr ' ' _ <"$task/comm" 2>/dev/null) $(cut -d' ' -f1 "$task/schedstat" 2>/dev/null)"
+  done
+}
 
 start_x11_display
 
@@ -44,62 +52,9 @@ export HOME="$work" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" \
   CORVANE_USER_REGISTRY="$work/registry.ini" CORVANE_DEFAULT_REGISTRY="$work/default.ini" \
   CORVANE_SYSTEMCTL="" QT_QPA_PLATFORM=xcb
 
-# ---- The default profile, made on a first start: the wizard dismissed, File > Exit, Save. ----
-"$work/Corvane" >"$work/first.log" 2>&1 &
-pid=$!
-pids+=($pid)
-wait_window 'Corvane Wizard$' >/dev/null
-xdotool key Escape
-frame=$(wait_window '^MyProfile.crvn - Corvane$')
-for _ in $(seq 30); do  # openbox may still be taking over the screen
-  xdotool windowactivate --sync "$frame" 2>/dev/null && break
-  sleep 0.3
-done
-xdotool key alt+f x
-wait_window '^Corvane$' >/dev/null
-xdotool key Return
-for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-[ -f "$work/MyProfile.crvn" ] || { echo "no profile was written" >&2; exit 1; }
-
-# The 8-axis and 32-axis profiles at a 1-second interval.
-python3 - "$work/MyProfile.crvn" "$work" <<'PY'
-import sys
-source, work = sys.argv[1], sys.argv[2]
-text = open(source, newline="").read()
-lines = [l for l in text.split("\r\n")]
-lines = ["Interval=1" if l.startswith("Interval=") else l for l in lines]
-axes = sum(1 for l in lines if l == "BeginAxis")
-extra = [r"\Processor(_Total)\% User Time", r"\Processor(_Total)\% Privileged Time",
-         r"\Processor(_Total)\% Idle Time", r"\Processor(_Total)\Interrupts/sec",
-         r"\Memory\Committed Bytes", r"\Memory\Commit Limit", r"\Memory\Available Bytes",
-         r"\Memory\Available MBytes", r"\Memory\Cache Bytes", r"\Memory\Pages/sec",
-         r"\Memory\Page Faults/sec", r"\Paging File(_Total)\% Usage Peak",
-         r"\System\Context Switches/sec", r"\System\Processor Queue Length",
-         r"\System\System Up Time", r"\LogicalDisk(_Total)\Free Megabytes",
-         r"\PhysicalDisk(_Total)\% Idle Time", r"\PhysicalDisk(_Total)\Disk Bytes/sec",
-         r"\PhysicalDisk(_Total)\Avg. Disk Queue Length", r"\Network Interface(lo)\Bytes Total/sec",
-         r"\Network Interface(lo)\Bytes Sent/sec", r"\LogicalDisk(_Total)\Disk Read Bytes/sec",
-         r"\LogicalDisk(_Total)\Disk Write Bytes/sec", r"\PhysicalDisk(_Total)\Disk Reads/sec",
-         r"\PhysicalDisk(_Total)\Disk Writes/sec", r"\Objects\Semaphores"]
-def write(name, body):
-    for folder in ("desktop", "service"):
-        import os
-        os.makedirs(os.path.join(work, folder, name), exist_ok=True)
-        with open(os.path.join(work, folder, name, "Chart.crvn"), "w", newline="") as out:
-            out.write("\r\n".join(body))
-write("8", lines)
-more = []
-for path in extra[: max(0, 32 - axes)]:
-    more += ["BeginAxis", "Name=" + path.split("\\")[-1], "Desc=", "MinValue=0.000000",
-             "MaxValue=1000000000000.000000", "CriticalValue=1000000000000.000000",
-             "Multiplier=1.000000", "Inverse=0", "Counter=" + path, "EndAxis", ""]
-end = len(lines)
-while end > 0 and lines[end - 1] == "":
-    end -= 1
-write("32", lines[:end] + [""] + more)
-print("profile: the default counters (%d axes), Interval=1; and %d axes" %
-      (axes, axes + len(more) // 11))
-PY
+# shellcheck source=bench/window_profiles.sh
+source "$here/window_profiles.sh"
+make_window_profiles
 
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 # ---- 1. Desktop against service, side by side. ----
@@ -116,9 +71,11 @@ for axes in 8 32; do
   sleep 5  # start-up settled
   d0=$(cpu_ns "$desktop")
   s0=$(cpu_ns "$service")
+  thread_ns "$desktop" >"$work/threads0"
   sleep "$seconds"
   d1=$(cpu_ns "$desktop")
   s1=$(cpu_ns "$service")
+  thread_ns "$desktop" >"$work/threads1"
   drss=$(rss_kb "$desktop")
   srss=$(rss_kb "$service")
   awk -v a="$axes" -v d=$((d1 - d0)) -v s=$((s1 - s0)) -v t="$seconds" -v dr="$drss" \
@@ -126,6 +83,13 @@ for axes in 8 32; do
       dh = d / 1e9 * 3600 / t; sh = s / 1e9 * 3600 / t
       printf "%2d axes, 1 s: desktop %.2f CPU-s/h, service %.2f CPU-s/h, ratio %.2f (goal <= 1.3);", a, dh, sh, (sh > 0 ? dh / sh : 0)
       printf " resident: desktop %.1f MB (goal <= 30), service %.1f MB\n", dr / 1024, sr / 1024 }'
+  # Where the desktop's time went: the GUI thread (the process's first), the collector (the
+  # other thread of the program's name) and Qt's own threads (X events, D-Bus, painting).
+  join "$work/threads0" "$work/threads1" | awk -v main="$desktop" -v t="$seconds" '
+    { ns = $5 - $3
+      if ($1 == main) gui += ns; else if ($2 == "Corvane") collector += ns; else other += ns }
+    END { printf "    desktop threads: GUI %.2f CPU-s/h, collector %.2f, Qt'"'"'s others %.2f\n",
+            gui / 1e9 * 3600 / t, collector / 1e9 * 3600 / t, other / 1e9 * 3600 / t }'
   kill "$desktop" "$service"
   wait "$desktop" "$service" 2>/dev/null || true
 done

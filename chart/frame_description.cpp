@@ -7,7 +7,12 @@ namespace corvane::chart {
 namespace {
 
 // Room around a stroke for its width and its round ends, in pixels.
-int StrokeMargin(const Pen& pen) { return std::max(pen.width, 1) / 2 + 2; }
+// A square cap reaches half the width past a line's end and beside it, so up to 0.71 of
+// the width from the end in x or y.
+int StrokeMargin(const Pen& pen) {
+  const int width = std::max(pen.width, 1);
+  return width - width / 4 + 2;
+}
 
 Rect Grown(const Rect& rect, int by) {
   return Rect{rect.left - by, rect.top - by, rect.right + by, rect.bottom + by};

@@ -31,10 +31,14 @@ QRegion ChartLayers::Update(const DrawFunction& draw, const QRect& rect, qreal r
   if (same_place && chart::FrameDescription::SameStill(shown_, next_)) {
     changed_.clear();
     chart::FrameDescription::ChangedAreas(shown_, next_, &changed_);
+    // One rectangle around them all: under a clip of one rectangle Qt blits the still layer
+    // line by line and fills without splitting the work over its threads, which costs less
+    // than the pixels a region of many rectangles would spare.
+    QRect around;
     for (const chart::Rect& area : changed_) {
-      region += QRect(area.left, area.top, area.right - area.left, area.bottom - area.top);
+      around |= QRect(area.left, area.top, area.right - area.left, area.bottom - area.top);
     }
-    region &= rect;
+    region = around & rect;
   } else {
     region = rect;
     still_current_ = false;
@@ -48,9 +52,10 @@ QRegion ChartLayers::Update(const DrawFunction& draw, const QRect& rect, qreal r
 
 void ChartLayers::DrawStill() {
   const QSize pixels = (QSizeF(rect_.size()) * ratio_).toSize();
-  if (still_.size() != pixels) still_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+  // Opaque, as the window's backing store is: the background covers it all, and putting it
+  // into the window is a copy, not a blend.
+  if (still_.size() != pixels) still_ = QImage(pixels, QImage::Format_RGB32);
   still_.setDevicePixelRatio(ratio_);
-  still_.fill(Qt::transparent);
   {
     QPainter painter(&still_);
     painter.translate(-rect_.topLeft());

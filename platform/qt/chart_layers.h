@@ -1,7 +1,7 @@
 // ChartLayers: a window's chart picture kept as two layers, so that a sample costs what it
 // changed. Each Update records what the picture would be (a chart::FrameDescription) and
 // compares it with the one shown: the same picture asks for no paint at all; a changed value
-// asks for the areas of its lines and texts only. The still layer (background, grid and
+// asks for the rectangle around its lines and texts only. The still layer (background, grid and
 // critical rings, axes, labels, status text) is kept as an image at the device pixel ratio
 // and drawn again only when it changed (the window's size, the settings, the axes); a paint
 // puts that image and draws the moving layer (value texts and polylines) over it, inside the
@@ -34,7 +34,8 @@ class ChartLayers {
   ChartLayers& operator=(const ChartLayers&) = delete;
 
   // Records the picture `draw` makes in `rect` (logical pixels) for a device at `ratio` and
-  // returns where it differs from the picture recorded before, in logical pixels: all of
+  // returns the rectangle around where it differs from the picture recorded before, in
+  // logical pixels: all of
   // `rect` the first time, after Forget and when the still layer, the rectangle or the ratio
   // changed; nothing when the picture is the same. The recorded picture is the one Paint
   // draws from then on, so the region returned must be painted.

@@ -109,7 +109,9 @@ double PainterSurface::StrokeOffset() const {
 
 chart::Pen PainterSurface::SelectPen(const chart::Pen& pen) {
   qt_pen_ = ToQPen(pen);
-  if (painter_pen_ == PainterPen::kLine) painter_pen_ = PainterPen::kOther;
+  if (painter_pen_ == PainterPen::kLine || painter_pen_ == PainterPen::kSegments) {
+    painter_pen_ = PainterPen::kOther;
+  }
   return std::exchange(pen_, pen);
 }
 
@@ -147,6 +149,27 @@ void PainterSurface::LineTo(chart::Point to) {
 
 void PainterSurface::Polyline(std::span<const chart::Point> points) {
   if (points.size() < 2 || pen_.style == chart::PenStyle::kNull) return;
+  const bool solid =
+      pen_.style == chart::PenStyle::kSolid || pen_.style == chart::PenStyle::kInsideFrame;
+  if (smoothing_ == LineSmoothing::kOff && solid && pen_.width > 1) {
+    // Aliased, a wide solid polyline goes as separate square-capped segments, which Qt
+    // rasterises directly; round joins would take it through the path stroker at several
+    // times the cost. The segments' squares overlap at every corner, so a closed line still
+    // has no notch.
+    if (painter_pen_ != PainterPen::kSegments) {
+      QPen square = qt_pen_;
+      square.setCapStyle(Qt::SquareCap);
+      painter_.setPen(square);
+      painter_pen_ = PainterPen::kSegments;
+    }
+    segments_.clear();
+    for (std::size_t i = 1; i < points.size(); ++i) {
+      segments_.emplace_back(QPointF(points[i - 1].x, points[i - 1].y),
+                             QPointF(points[i].x, points[i].y));
+    }
+    painter_.drawLines(segments_.data(), static_cast<int>(segments_.size()));
+    return;
+  }
   UseLinePen();
   const double offset = StrokeOffset();
   polyline_.clear();
@@ -178,13 +201,15 @@ chart::TextSize PainterSurface::MeasureText(std::string_view text) {
 
 void PainterSurface::DrawText(chart::Point top_left, std::string_view text) {
   if (text.empty()) return;
-  const TextLayoutCache::Entry& laid_out = texts_->Get(text);
+  TextLayoutCache::Entry& laid_out = texts_->Get(text);
   if (text_background_ == chart::TextBackground::kOpaque) {
     painter_.fillRect(QRect(top_left.x, top_left.y, laid_out.width, texts_->height()),
                       ToQColor(back_colour_));
   }
+  const QPointF at(top_left.x, top_left.y);
+  if (texts_->DrawPlain(painter_, at, laid_out, text, ToQColor(text_colour_).rgb())) return;
   UseTextPen();
-  laid_out.layout->draw(&painter_, QPointF(top_left.x, top_left.y));
+  texts_->Layout(text, laid_out).draw(&painter_, at);
 }
 
 }  // namespace corvane::qt

@@ -11,6 +11,7 @@
 #include <QColor>
 #include <QFont>
 #include <QFontMetrics>
+#include <QLineF>
 #include <QPainter>
 #include <QPen>
 #include <QPointF>
@@ -70,7 +71,8 @@ class PainterSurface final : public chart::DrawingSurface {
   const LineSmoothing smoothing_;
   chart::Pen pen_;
   QPen qt_pen_;
-  enum class PainterPen { kOther, kLine, kText };
+  // kSegments: the line pen with square caps, for wide polylines drawn as segments.
+  enum class PainterPen { kOther, kLine, kSegments, kText };
   PainterPen painter_pen_ = PainterPen::kOther;  // which of the surface's pens the painter has
   chart::Colour painter_text_colour_ = chart::kNoColour;  // the colour of the text pen there
   chart::FontSpec font_;
@@ -83,6 +85,7 @@ class PainterSurface final : public chart::DrawingSurface {
   chart::TextBackground text_background_ = chart::TextBackground::kOpaque;
   chart::Point position_;
   std::vector<QPointF> polyline_;  // reused for every polyline, so drawing does not allocate
+  std::vector<QLineF> segments_;   // the same, for a polyline drawn as segments
 };
 
 }  // namespace corvane::qt
