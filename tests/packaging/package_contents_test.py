@@ -84,22 +84,23 @@ def check_contents(debs, build_dir, work):
     print("files in the packages:\n  " + "\n  ".join(
         "%s: %s" % (name, path) for name in sorted(packaged) for path in sorted(packaged[name])))
     x11.check(everything - extras == expected,
-          "the packages hold what cmake --install installs (only in packages: %s; "
-          "only installed: %s)" % (sorted(everything - extras - expected),
-                                    sorted(expected - everything)))
+              "the packages hold what cmake --install installs (only in packages: %s; "
+              "only installed: %s)" % (sorted(everything - extras - expected),
+                                        sorted(expected - everything)))
     service = packaged["corvane-service"]
     x11.check({"usr/bin/corvservice", "usr/bin/corvquery",
-           "lib/systemd/system/corvservice.service"} <= service and
-          not any(p.endswith(("Corvane", "corvscreen", "corvsnap")) for p in service),
-          "corvane-service holds the service, corvquery and the unit, and no Qt program")
+               "lib/systemd/system/corvservice.service"} <= service and
+              not any(p.endswith(("Corvane", "corvscreen", "corvsnap")) for p in service),
+              "corvane-service holds the service, corvquery and the unit, and no Qt program")
     return True
 
 
 def check_service_depends(deb):
     depends = run(["dpkg-deb", "-f", deb, "Depends"], os.environ).stdout
-    x11.check("libcurl4" in depends and "libmicrohttpd12" in depends and "libqt6" not in depends,
-          "corvane-service depends on libcurl4 and libmicrohttpd12 and on no Qt library: "
-          + depends.strip())
+    x11.check(all(name in depends for name in ("libcurl4", "libmicrohttpd12", "libsimdjson14"))
+              and "libqt6" not in depends,
+              "corvane-service depends on libcurl4, libmicrohttpd12 and libsimdjson14 and on no Qt "
+              "library: " + depends.strip())
 
 
 def check_tools(root, work, env):
@@ -110,12 +111,12 @@ def check_tools(root, work, env):
 
     objects = run([os.path.join(bin_dir, "corvquery"), "--list"], env)
     x11.check(objects.returncode == 0 and "Processor" in objects.stdout.split("\n"),
-          "corvquery --list lists this machine's objects")
+              "corvquery --list lists this machine's objects")
     rows = run([os.path.join(bin_dir, "corvquery"), "--samples", "2", "--interval", "0.2",
                 "\\Processor(_Total)\\% Processor Time", "\\System\\Processes"], env)
     lines = rows.stdout.strip().split("\n")
     x11.check(rows.returncode == 0 and len(lines) == 3 and lines[1].split(",")[2] != "",
-          "corvquery prints a header and two rows of real counters: %r" % lines)
+              "corvquery prints a header and two rows of real counters: %r" % lines)
 
     picture = os.path.join(work, "rose.png")
     snap = run([os.path.join(bin_dir, "corvsnap"), profile, picture, "--seconds", "2",
@@ -123,8 +124,8 @@ def check_tools(root, work, env):
     with open(picture, "rb") if os.path.exists(picture) else open(os.devnull, "rb") as image:
         magic = image.read(8)
     x11.check(snap.returncode == 0 and magic == b"\x89PNG\r\n\x1a\n",
-          "corvsnap writes the profile's rose as PNG (status %d %s)" % (snap.returncode,
-                                                                         snap.stderr.strip()))
+              "corvsnap writes the profile's rose as PNG (status %d %s)" % (snap.returncode,
+                                                                             snap.stderr.strip()))
 
     service = subprocess.Popen([os.path.join(bin_dir, "corvservice"), "-run", profile], env=env,
                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
@@ -138,8 +139,8 @@ def check_tools(root, work, env):
             service.kill()
             service.wait()
     x11.check(running and log and service.returncode == 0,
-          "corvservice -run samples the profile, writes its log (%s) and ends on Ctrl+C "
-          "with 0 (%s)" % (log, err.strip()[-200:]))
+              "corvservice -run samples the profile, writes its log (%s) and ends on Ctrl+C "
+              "with 0 (%s)" % (log, err.strip()[-200:]))
 
     units = os.path.join(work, "units")
     os.makedirs(units)
@@ -148,18 +149,18 @@ def check_tools(root, work, env):
     written = os.path.join(units, "corvane.service")
     text = open(written).read() if os.path.exists(written) else ""
     x11.check(install.returncode == 0 and
-          'ExecStart="%s"' % os.path.join(bin_dir, "corvservice") in text,
-          "corvservice -install writes corvane.service for the program it is (%s)"
-          % install.stdout.strip()[-120:])
+              'ExecStart="%s"' % os.path.join(bin_dir, "corvservice") in text,
+              "corvservice -install writes corvane.service for the program it is (%s)"
+              % install.stdout.strip()[-120:])
     remove = run([os.path.join(bin_dir, "corvservice"), "-remove"], unit_env)
     x11.check(remove.returncode == 0 and not os.path.exists(written),
-          "corvservice -remove deletes it again")
+              "corvservice -remove deletes it again")
     packaged_unit = open(os.path.join(root, "lib", "systemd", "system",
                                       "corvservice.service")).read()
     x11.check('ExecStart="/usr/bin/corvservice"' in packaged_unit and
-          "Conflicts=corvane.service" in packaged_unit and "[Install]" in packaged_unit,
-          "the packaged corvservice.service runs /usr/bin/corvservice and conflicts with the "
-          "unit -install writes")
+              "Conflicts=corvane.service" in packaged_unit and "[Install]" in packaged_unit,
+              "the packaged corvservice.service runs /usr/bin/corvservice and conflicts with the "
+              "unit -install writes")
 
     store = os.path.join(work, "store.ini")
     write = run([os.path.join(bin_dir, "corvane-store-write"), "--default-user-values", store,
@@ -167,8 +168,8 @@ def check_tools(root, work, env):
                 env)
     stored = open(store).read() if os.path.exists(store) else ""
     x11.check(write.returncode == 0 and "Profile=" + profile in stored,
-          "corvane-store-write writes the screen saver's profile into a settings file (%s)"
-          % write.stdout.strip())
+              "corvane-store-write writes the screen saver's profile into a settings file (%s)"
+              % write.stdout.strip())
 
     for page in ("man1/Corvane.1.gz", "man1/corvscreen.1.gz", "man1/corvsnap.1.gz",
                  "man1/corvquery.1.gz", "man1/corvane-store-write.1.gz",
@@ -177,7 +178,7 @@ def check_tools(root, work, env):
         shown = subprocess.run("zcat '%s' | groff -man -Tascii -P-cbou" % path, shell=True,
                                capture_output=True, text=True)
         x11.check(shown.returncode == 0 and "EXIT STATUS" in shown.stdout and
-              not shown.stderr.strip(), "the manual page %s reads cleanly" % page)
+                  not shown.stderr.strip(), "the manual page %s reads cleanly" % page)
 
 
 def check_desktop(root, work, env, output):
@@ -197,8 +198,8 @@ def check_desktop(root, work, env, output):
         except subprocess.TimeoutExpired:
             pass
         x11.check(alive and saver.returncode == 0,
-              "corvscreen --root runs on the root window and ends on SIGTERM with 0 (%s)"
-              % saver.returncode)
+                  "corvscreen --root runs on the root window and ends on SIGTERM with 0 (%s)"
+                  % saver.returncode)
 
         # The desktop's databases over the extracted tree, as the package's triggers make them.
         subprocess.run(["update-mime-database", os.path.join(share, "mime")], check=True,
@@ -214,7 +215,7 @@ def check_desktop(root, work, env, output):
         profile_file.write_profile(profile, WndLeft=50, WndTop=50, WndRight=450, WndBottom=350)
         kind = run(["xdg-mime", "query", "filetype", profile], env).stdout.strip()
         x11.check(kind == "application/x-corvane-profile", "a .crvn file is a Corvane profile: "
-              + kind)
+                  + kind)
         handler = run(["xdg-mime", "query", "default", kind], env).stdout.strip()
         x11.check(handler == "corvane.desktop", "its program is corvane.desktop: " + handler)
         opener = processes.start(["xdg-open", profile], env=env, stdout=subprocess.DEVNULL,
@@ -222,12 +223,12 @@ def check_desktop(root, work, env, output):
         window = x11.poll(lambda: x11.search_windows(env, "--onlyvisible", "--name",
                                                      "^Opened.crvn - Corvane$"), 30)
         x11.check(bool(window), "xdg-open starts Corvane on the profile: window "
-              "\"Opened.crvn - Corvane\"")
+                  "\"Opened.crvn - Corvane\"")
         if window:
             pid = int(x11.xdotool(env, "getwindowpid", window[0])[0])
             exe = os.readlink("/proc/%d/exe" % pid)
             x11.check(exe == os.path.join(root, "usr", "bin", "Corvane"),
-                  "the window belongs to the extracted program: " + exe)
+                      "the window belongs to the extracted program: " + exe)
             time.sleep(2.5)
             x11.Picture.of_window(env, window[0], os.path.join(output, "opened-profile.png"))
             os.kill(pid, signal.SIGTERM)
@@ -247,7 +248,7 @@ def check_metadata(root, debs):
         # Hints are advice (a screen saver's entry has no main menu category, by design).
         problems = [line for line in result.stdout.splitlines() if " hint: " not in line]
         x11.check(result.returncode == 0 and not problems,
-              "desktop-file-validate %s: %s" % (entry, result.stdout.strip() or "clean"))
+                  "desktop-file-validate %s: %s" % (entry, result.stdout.strip() or "clean"))
     result = run(["appstreamcli", "validate", "--no-net", "--explain",
                   os.path.join(share, "metainfo", "org.quillfen.Corvane.metainfo.xml")],
                  os.environ)
