@@ -17,25 +17,14 @@ out=${4:-$(mktemp -d)}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
 # shellcheck source=bench/x11_display.sh
 source "$here/x11_display.sh"
+start_work_folder
 # shellcheck source=bench/window_profiles.sh
 source "$here/window_profiles.sh"
 
 start_x11_display
-cp "$build/desktop/Corvane" "$build/service/corvservice" "$work/"
-mkdir -m 700 "$work/run"
-export HOME="$work" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" \
-  XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache" XDG_STATE_HOME="$work/state" \
-  CORVANE_USER_REGISTRY="$work/registry.ini" CORVANE_DEFAULT_REGISTRY="$work/default.ini" \
-  CORVANE_SYSTEMCTL="" QT_QPA_PLATFORM=xcb
+isolate_programs "$build/desktop/Corvane" "$build/service/corvservice"
 make_window_profiles >/dev/null
 
 # Both start with instrumentation off; it is switched on once start-up has settled and the

@@ -16,27 +16,16 @@ build=$(cd "${1:?build folder}" && pwd)
 seconds=${2:-300}
 starts=${3:-5}
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
 # shellcheck source=bench/x11_display.sh
 source "$here/x11_display.sh"
+start_work_folder
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
 start_x11_display
 
 # A copy of the program, so that its new profile goes into the temporary folder.
-cp "$build/desktop/Corvane" "$work/"
-mkdir -m 700 "$work/run"
-export HOME="$work" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" \
-  XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache" \
-  CORVANE_USER_REGISTRY="$work/registry.ini" CORVANE_DEFAULT_REGISTRY="$work/default.ini" \
-  CORVANE_SYSTEMCTL="" QT_QPA_PLATFORM=xcb
+isolate_programs "$build/desktop/Corvane"
 
 # ---- The default profile, made on a first start. ----
 "$work/Corvane" >"$work/first.log" 2>&1 &

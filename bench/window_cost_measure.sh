@@ -23,15 +23,9 @@ set -euo pipefail
 build=$(cd "${1:?build folder}" && pwd)
 seconds=${2:-60}
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
 # shellcheck source=bench/x11_display.sh
 source "$here/x11_display.sh"
+start_work_folder
 
 cpu_ns() {  # the CPU time of a process's threads, in nanoseconds
   cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d", s }'
@@ -47,12 +41,7 @@ thread_ns() {
 
 start_x11_display
 
-cp "$build/desktop/Corvane" "$build/service/corvservice" "$work/"
-mkdir -m 700 "$work/run"
-export HOME="$work" XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" \
-  XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache" XDG_STATE_HOME="$work/state" \
-  CORVANE_USER_REGISTRY="$work/registry.ini" CORVANE_DEFAULT_REGISTRY="$work/default.ini" \
-  CORVANE_SYSTEMCTL="" QT_QPA_PLATFORM=xcb
+isolate_programs "$build/desktop/Corvane" "$build/service/corvservice"
 
 # shellcheck source=bench/window_profiles.sh
 source "$here/window_profiles.sh"
