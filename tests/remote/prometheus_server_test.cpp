@@ -16,10 +16,12 @@
 #include <thread>
 #include <vector>
 
+#include "core/engine.h"
 #include "platform/linux/proc/local_provider.h"
 #include "platform/remote/remote_provider.h"
 #include "platform/remote/server_provider.h"
 #include "platform/routing_provider.h"
+#include "tests/engine/engine_test_support.h"
 #include "tests/remote/fake_exporter.h"
 #include "tests/remote/prometheus_process.h"
 #include "tools/corvquery/query_tool.h"
@@ -205,6 +207,41 @@ TEST_F(PrometheusServerTest, HistoryFillsTheAveragesFromTheSameSeries) {
   ASSERT_EQ(query->GetHistory(switches, &values), perf::kOk);
   ASSERT_EQ(values.size(), 2u);  // a rate needs two steps
   for (const double rate : values) EXPECT_NEAR(rate, 1000.0, 30.0);
+}
+
+// A new collector on a profile read through the server draws the server's history before its
+// first live reading. The available-bytes gauge steps by 1000 a second, so over a history of
+// 10 samples at 1 s its average lies about five steps behind the newest value and its maximum
+// at the newest; a collector that started from its first live reading alone would show that
+// reading as both.
+TEST_F(PrometheusServerTest, ANewCollectorDrawsTheAverageAndMaximumOfTheServersHistory) {
+  std::this_thread::sleep_for(10s);  // the server holds more than ten seconds of scrapes
+  ServerProvider provider(options_);
+  testing_support::RecordingWindow window;
+  Corvane engine(provider, false);
+  engine.SetUpNewProfile();
+  engine.RemoveAllAxes();
+  CorvaneSettings settings = engine.GetSettings();
+  settings.LogMode = log_mode::kOff;
+  settings.Interval = 1;
+  settings.History = 10;
+  engine.SetSettings(settings);
+  ASSERT_TRUE(testing_support::AddCounterAxis(engine, "available",
+                                              exporters_[0]->Machine() + kCounters[0], 2e9));
+  const double start = Now();
+  ASSERT_TRUE(engine.Start(&window, true));
+  // The history is drawn first; the first live reading follows about 100 ms later.
+  ASSERT_TRUE(testing_support::WaitFor([&] { return engine.GetSampleCount() >= 2; }));
+  double average = 0, maximum = 0;
+  engine.GetSeriesValue(0, &average, Corvane::kAverageSeries);
+  engine.GetSeriesValue(0, &maximum, Corvane::kMaxSeries);
+  const double newest = AvailableAt(start, 1);
+  EXPECT_GE(engine.GetSampleCount(), 9);  // the seeded readings count as samples
+  EXPECT_GE(average, newest - 7500);
+  EXPECT_LE(average, newest - 3000);
+  EXPECT_GE(maximum, newest - 2000);
+  EXPECT_LE(maximum, AvailableAt(Now(), 1));
+  EXPECT_TRUE(testing_support::WaitFor([&] { return engine.Stop(); }));
 }
 
 TEST_F(PrometheusServerTest, FailuresSayWhyAndTheLocalCountersKeepTheirTime) {
