@@ -20,21 +20,13 @@
 #include <chrono>
 #include <string>
 
+#include "bench/bench_application.h"
 #include "core/counter_item.h"
 #include "desktop/document/corvane_doc.h"
 #include "desktop/frame/corvane_view.h"
 #include "platform/fake/fake_provider.h"
 
 namespace {
-
-QApplication& Application() {
-  static int argc = 1;
-  static char name[] = "chart_announce_bench";
-  static char* argv[] = {name, nullptr};
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);  // the measuring script asks for xcb
-  static QApplication application(argc, argv);
-  return application;
-}
 
 double ProcessCpuSeconds() {
   timespec now{};
@@ -51,7 +43,7 @@ bool AlwaysListening() { return true; }
 bool NeverListening() { return false; }
 
 void Run(benchmark::State& state, bool listening) {
-  Application();
+  corvane::bench::Application(true);
   char folder[] = "/tmp/corvane-bench-XXXXXX";
   if (mkdtemp(folder) == nullptr) {
     state.SkipWithError("no temporary folder");

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "bench/bench_application.h"
 #include "desktop/counters/counter_browser.h"
 #include "platform/remote/remote_provider.h"
 #include "platform/routing_provider.h"
@@ -18,22 +19,13 @@ namespace {
 
 using corvane::desktop::CCounterBrowser;
 
-QApplication& App() {
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  static int argc = 1;
-  static char name[] = "counter_browser_bench";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
-
 void WaitUntilUsable(const CCounterBrowser& browser) {
   while (browser.Busy()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
   QCoreApplication::processEvents();
 }
 
 void BM_OpenLocalBrowser(benchmark::State& state) {
-  App();
+  corvane::bench::Application();
   const std::unique_ptr<corvane::perf::Provider> provider = corvane::MakeSystemProvider();
   for (auto _ : state) {
     CCounterBrowser browser(
@@ -45,7 +37,7 @@ void BM_OpenLocalBrowser(benchmark::State& state) {
 BENCHMARK(BM_OpenLocalBrowser)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_OpenLoopbackExporter(benchmark::State& state) {
-  App();
+  corvane::bench::Application();
   corvane::remote::testing::NodeExporterProcess exporter;
   std::string error;
   if (!corvane::remote::testing::NodeExporterProcess::Installed() || !exporter.Start({}, &error)) {

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <string>
 
+#include "bench/bench_application.h"
 #include "core/counter_item.h"
 #include "desktop/app/corvane_app.h"
 #include "desktop/frame/corvane_view.h"
@@ -15,17 +16,8 @@
 
 namespace {
 
-QApplication& Application() {
-  static int argc = 1;
-  static char name[] = "desktop_view_bench";
-  static char* argv[] = {name, nullptr};
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  static QApplication application(argc, argv);
-  return application;
-}
-
 void BM_ViewRepaint32Axes(benchmark::State& state) {
-  Application();
+  corvane::bench::Application();
   char folder[] = "/tmp/corvane-bench-XXXXXX";
   if (mkdtemp(folder) == nullptr) {
     state.SkipWithError("no temporary folder");

@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_application.h"
 #include "core/instance_filter.h"
 #include "desktop/counters/computer_dlg.h"
 #include "desktop/counters/instance_completer.h"
@@ -198,15 +199,6 @@ void BM_ListAndSearch2000Instances(benchmark::State& state) {
   state.counters["found"] = static_cast<double>(found);
 }
 
-QApplication& App() {
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  static int argc = 1;
-  static char name[] = "prometheus_server_bench";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
-
 // Keys typed into a field, as the keyboard sends them.
 void Type(QWidget* widget, const QString& text) {
   for (const QChar c : text) {
@@ -223,7 +215,7 @@ void Type(QWidget* widget, const QString& text) {
 void BM_OpenRemoteHostDialogOn2000Instances(benchmark::State& state) {
   ListingServer& listing = TheListingServer();
   if (!listing.error.empty()) return state.SkipWithError(listing.error.c_str());
-  App();
+  corvane::bench::Application();
   const QString url = QString::fromStdString(listing.server.Url());
   int offered = 0, shown = 0;
   for (auto _ : state) {
