@@ -7,6 +7,8 @@
 # /var/tmp/corvane-package), so the build never touches the work tree and dpkg-buildpackage's
 # results, written beside the source, land there before they are moved to OUTPUT_DIR.
 # Compilations go through ccache when it is installed (its own cache folder, or $CCACHE_DIR).
+# With CORVANE_PREBUILT_TREE naming a build folder configured with scripts/deb-build-flags.sh
+# and built, nothing is compiled: the packages are made from that folder's programs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-build/packages}")
@@ -27,7 +29,10 @@ git ls-files -z --cached --others --exclude-standard | while IFS= read -r -d '' 
   [ -e "$file" ] && printf '%s\0' "$file"
 done | tar --null -T - -cf - | tar -xf - -C "$stage/corvane"
 
-if command -v ccache >/dev/null; then
+if [ -n "${CORVANE_PREBUILT_TREE:-}" ]; then
+  CORVANE_PREBUILT_TREE=$(realpath "$CORVANE_PREBUILT_TREE")
+  export CORVANE_PREBUILT_TREE
+elif command -v ccache >/dev/null; then
   export CORVANE_COMPILER_LAUNCHER=ccache
   export CCACHE_BASEDIR=$stage/corvane CCACHE_NOHASHDIR=1
 fi

@@ -17,28 +17,57 @@ jobs=$(nproc)
 # The tests of the Debian packages run once, in the package stage below.
 ctest_filter=(--label-exclude packaging)
 if [ "${1:-}" = --quick ]; then ctest_filter=(--label-exclude 'slow|packaging'); fi
-run_suite() {  # run_suite BUILD_DIR [cmake options...]
-  local dir=$1; shift
-  cmake -S . -B "$dir" -G Ninja -DCORVANE_WERROR=ON "$@"
+# Every stage compiles through ccache when it is installed: a rerun with nothing changed
+# compiles nothing, and a second clone of the same commit is served from the same cache.
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
+fi
+stage_times=()
+stage_start=$SECONDS
+stage_done() {  # stage_done NAME: records the time since the last stage ended
+  stage_times+=("$(printf '%-22s %5d s' "$1" $((SECONDS - stage_start)))")
+  stage_start=$SECONDS
+}
+report_times() {
+  echo "Stage times:"
+  printf '  %s\n' "${stage_times[@]}"
+  echo "  whole run              $SECONDS s"
+}
+trap 'report_times' EXIT
+stage_done "formatting"
+
+run_suite() {  # run_suite NAME BUILD_DIR [cmake options...]
+  local name=$1 dir=$2; shift 2
+  cmake -S . -B "$dir" -G Ninja -DCORVANE_WERROR=ON "${launcher[@]}" "$@"
   cmake --build "$dir" -j "$jobs"
+  stage_done "$name build"
   # A case that fails is run once more: a few cases that wait on real servers and real time
   # (corvservice's hostile clients, the Prometheus server's failures) can miss on a loaded
   # 2-core machine; a real fault fails twice.
   ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 300 --repeat until-pass:2 \
     "${ctest_filter[@]}"
+  stage_done "$name tests"
 }
 
-run_suite build/ci -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG"
+# The plain stage is built with Debian's own flags and paths, so that the packages are made
+# from its programs below.
+mapfile -t deb_flags < <(scripts/deb-build-flags.sh)
+run_suite plain build/ci "${deb_flags[@]}"
 if [ "${1:-}" = --quick ]; then exit 0; fi
 
-# The Debian packages: built with the programs only, through ccache (scripts/package.sh), then
-# taken apart, run, linted, installed and purged by the tests labelled packaging, which compare
-# them with what build/ci installs.
-package_start=$SECONDS
-scripts/package.sh build/packages
+# The Debian packages, made from build/ci's programs (scripts/package.sh), then taken apart,
+# run, linted, installed and purged by the tests labelled packaging, which compare them with
+# what build/ci installs.
+CORVANE_PREBUILT_TREE=build/ci scripts/package.sh build/packages
 ctest --test-dir build/ci --output-on-failure --timeout 600 --label-regex packaging
-echo "Package stage: $((SECONDS - package_start)) s"
+stage_done "packages"
 
+# The sanitizer stages run each test program as one process (CORVANE_TEST_EACH_CASE=OFF), not
+# one process per case: the output still names a failing case, and the program's cases run
+# one after another as in the plain stage, which has already run each alone.
+#
 # AddressSanitizer and UndefinedBehaviorSanitizer run everything, the Qt programs' tests too
 # (offscreen: no display needed); Qt's and fontconfig's own allocations that live until exit
 # are not reported as leaks (scripts/lsan-suppressions.txt).
@@ -48,21 +77,23 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan-suppressions.txt:print_suppressions=0
 # Line tables (-g1) are all the sanitizers' reports need, and much cheaper to build than full
 # debug information.
-run_suite build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
-  -DCORVANE_SANITIZE=address,undefined -DCORVANE_BUILD_BENCHMARKS=OFF
+run_suite asan build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
+  -DCORVANE_SANITIZE=address,undefined -DCORVANE_BUILD_BENCHMARKS=OFF -DCORVANE_TEST_EACH_CASE=OFF
 # ThreadSanitizer runs without the GUI: Qt is not built with it, so its own threads (the
 # offscreen platform's, QThreadPool's, D-Bus's) report races inside uninstrumented code that
 # are no fault of ours. The collector, where the threads are, is in the core and tested here.
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
-run_suite build/tsan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCORVANE_SANITIZE=thread \
-  -DCORVANE_BUILD_GUI=OFF -DCORVANE_BUILD_BENCHMARKS=OFF
+run_suite tsan build/tsan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
+  -DCORVANE_SANITIZE=thread -DCORVANE_BUILD_GUI=OFF -DCORVANE_BUILD_BENCHMARKS=OFF \
+  -DCORVANE_TEST_EACH_CASE=OFF
 # Each fuzz target runs for a short while from its seed corpus (copied, so the run's new inputs
 # stay out of the repository).
 fuzz_dir=build/fuzz
 cmake -S . -B "$fuzz_dir" -G Ninja -DCORVANE_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DCORVANE_BUILD_FUZZERS=ON -DCORVANE_BUILD_GUI=OFF \
-  -DCORVANE_BUILD_TESTS=OFF -DCORVANE_BUILD_BENCHMARKS=OFF
+  -DCORVANE_BUILD_TESTS=OFF -DCORVANE_BUILD_BENCHMARKS=OFF "${launcher[@]}"
 cmake --build "$fuzz_dir" -j "$jobs" --target corvane_fuzzers
+stage_done "fuzz build"
 for fuzzer in "$fuzz_dir"/fuzz/*_fuzz; do
   name=$(basename "$fuzzer" _fuzz)
   corpus=$(mktemp -d)
@@ -73,4 +104,5 @@ for fuzzer in "$fuzz_dir"/fuzz/*_fuzz; do
   rm -rf "$corpus"
   [ "$status" -eq 0 ] || { echo "Fuzz target $name failed" >&2; exit 1; }
 done
+stage_done "fuzzing"
 echo "All test suites passed."
