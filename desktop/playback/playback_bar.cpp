@@ -51,9 +51,12 @@ PlaybackBar::PlaybackBar(PlaybackController& controller, QWidget* parent)
   moment_->setWordWrap(true);
 
   leave_ = qt::Named(new QToolButton(this), qt::WidgetRole::kButton, "leave");
+  // Its accessible name is what it shows, so that speech control reaches it by what it says;
+  // what it does is its description.
   leave_->setText(tr("Live Chart"));
-  leave_->setAccessibleName(tr("Leave the recording"));
+  leave_->setAccessibleName(leave_->text());
   leave_->setToolTip(tr("Leave the recording and show the live chart again"));
+  leave_->setAccessibleDescription(leave_->toolTip());
 
   // The slider has the whole width between the recording's ends, so that a narrow window still
   // gives it room to move; the buttons and the moment shown go under it.

@@ -162,7 +162,9 @@ TEST_F(PlaybackBarTest, EveryControlHasAnAccessibleNameAndLeavingAsksForTheLiveC
   EXPECT_EQ(bar_.slider()->accessibleName(), "Recorded time");
   EXPECT_EQ(bar_.playButton()->accessibleName(), "Play");
   EXPECT_EQ(bar_.speedBox()->accessibleName(), "Playback speed");
-  EXPECT_EQ(bar_.leaveButton()->accessibleName(), "Leave the recording");
+  EXPECT_EQ(bar_.leaveButton()->accessibleName(), "Live Chart");
+  EXPECT_EQ(bar_.leaveButton()->accessibleDescription(),
+            "Leave the recording and show the live chart again");
   EXPECT_EQ(bar_.momentLabel()->accessibleName(), "Moment shown");
   EXPECT_EQ(bar_.speedBox()->count(), 5);
   EXPECT_EQ(bar_.speedBox()->itemText(0), "1x");
