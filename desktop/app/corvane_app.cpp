@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 
 #include "core/recording/dropped_file.h"
+#include "core/recording/recording_settings.h"
 #include "desktop/document/document_ui.h"
 
 namespace corvane::desktop {
@@ -48,12 +49,16 @@ bool CCorvaneApp::InitInstance(const QStringList& arguments) {
   QString error;
   std::optional<QString> profile = ProfileArgument(arguments, &error);
   if (!error.isEmpty()) return false;
-  // An activity log given in place of a profile plays back over the last profile.
+  // An activity log given in place of a profile plays back over the profile that wrote it,
+  // when that profile is beside it: leaving the recording goes on with that profile's live
+  // chart. A log without its profile plays back over a new one.
   std::optional<QString> log;
   if (profile && recording::ClassifyDroppedFile(profile->toStdString()) ==
                      recording::DroppedFileKind::kActivityLog) {
     log = QFileInfo(*profile).absoluteFilePath();
     profile.reset();
+    if (const auto writer = recording::ProfileBesideLog(log->toStdString()))
+      profile = QString::fromStdString(writer->string());
   }
   // Nothing samples yet, so the stop before New and Open ends at once.
   DocumentUi& ui = frame_->document_ui();

@@ -58,8 +58,8 @@ def inner(corvane, screenshots):
 
         app = processes.start([corvane, live], env=env)
 
-        def find(predicate):
-            application = x11.accessible_application(pyatspi, app.pid)
+        def find(predicate, pid=app.pid):
+            application = x11.accessible_application(pyatspi, pid)
             return x11.find_accessible(application, predicate) if application else None
 
         def showing(node):
@@ -139,6 +139,40 @@ def inner(corvane, screenshots):
                                             "^Live.crvn - Corvane$"), 10, "the live caption")
         x11.check(True, "playback: opened from the menu, stepped with keys, read, and left "
                   "with Escape")
+
+        # Started with the log alone, as a file manager starts it: the recording plays over
+        # the profile that wrote it, and leaving it goes on with that profile's live chart.
+        from_log = processes.start([corvane, log], env=env)
+        replay = wait_for(lambda: find(lambda n: n.getRoleName() == "slider"
+                                       and n.name == "Recorded time" and showing(n),
+                                       from_log.pid), 30,
+                          "the slider of the program started with the log")
+        replay_wid = wait_for(lambda: x11.search_windows(env, "--pid", str(from_log.pid),
+                                                         "--name", "Night-log.csv"), 10,
+                              "the window of the program started with the log")[0]
+        x11.xdotool(env, "windowactivate", "--sync", replay_wid)
+        wait_for(lambda: replay.getState().contains(pyatspi.STATE_FOCUSED), 10,
+                 "the slider of the program started with the log to hold the keyboard")
+        x11.xdotool(env, "key", "Escape")
+        wait_for(lambda: not showing(replay), 10, "the bar of the program started with the log "
+                 "to go")
+        live_view = find(lambda n: n.getRoleName() == "chart", from_log.pid)
+
+        def live_axes():
+            return [live_view.getChildAtIndex(i).name for i in range(live_view.childCount)]
+
+        wait_for(lambda: not live_view.description.startswith("Loading")
+                 and live_axes() == [axis[0] for axis in NIGHT_AXES], 20,
+                 "the live chart of the log's own profile, not a new one")
+
+        def captions():
+            return [subprocess.run(["xdotool", "getwindowname", window], env=env,
+                                   capture_output=True, text=True).stdout.strip()
+                    for window in x11.search_windows(env, "--pid", str(from_log.pid))]
+
+        if not x11.poll(lambda: "Night.crvn - Corvane" in captions(), 10):
+            raise AssertionError("the live caption is not the log's profile: %s" % captions())
+        x11.check(True, "playback: started with a log, left for the profile that wrote it")
 
 
 def main():
