@@ -61,12 +61,11 @@ int OpenRegularFileAt(int folder_fd, const char* name, int flags, mode_t mode,
 
 int OpenRegularFile(const std::filesystem::path& path, int flags, std::string* error) {
   int system_error = 0;
-  return OpenRegularFileAt(AT_FDCWD, path.c_str(), flags, 0, path.string(), error,
-                           &system_error);
+  return OpenRegularFileAt(AT_FDCWD, path.c_str(), flags, 0, path.string(), error, &system_error);
 }
 
-bool ReadRegularFile(const std::filesystem::path& path, std::size_t max_bytes,
-                     std::string* bytes, std::string* error) {
+bool ReadRegularFile(const std::filesystem::path& path, std::size_t max_bytes, std::string* bytes,
+                     std::string* error) {
   bytes->clear();
   const int fd = OpenRegularFile(path, O_RDONLY, error);
   if (fd < 0) return false;
@@ -82,8 +81,8 @@ bool ReadRegularFile(const std::filesystem::path& path, std::size_t max_bytes,
     }
     if (n == 0) break;
     if (bytes->size() + static_cast<std::size_t>(n) > max_bytes) {
-      *error = path.string() + ": read: the file is larger than " + std::to_string(max_bytes) +
-               " bytes";
+      *error =
+          path.string() + ": read: the file is larger than " + std::to_string(max_bytes) + " bytes";
       ok = false;
       break;
     }

@@ -26,7 +26,7 @@ int OpenRegularFile(const std::filesystem::path& path, int flags, std::string* e
 
 // Reads the whole regular file at `path` into `*bytes`. False, with `*error` naming the path,
 // when it cannot be opened, is no regular file, is longer than `max_bytes` or a read fails.
-bool ReadRegularFile(const std::filesystem::path& path, std::size_t max_bytes,
-                     std::string* bytes, std::string* error);
+bool ReadRegularFile(const std::filesystem::path& path, std::size_t max_bytes, std::string* bytes,
+                     std::string* error);
 
 }  // namespace corvane::files
