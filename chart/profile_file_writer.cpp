@@ -10,6 +10,7 @@
 
 #include "chart/profile_line_reader.h"
 #include "chart/utf8.h"
+#include "files/link_rule.h"
 
 namespace corvane::chart {
 
@@ -23,15 +24,26 @@ constexpr int kMaxLinkHops = 40;                // as the kernel's own limit (EL
 // Longest line without its line end that the reader returns in one piece (its LF included).
 constexpr std::size_t kMaxLineContent = ProfileLineReader::kMaxPieceBytes - 1;
 
+std::string Describe(const fs::path& file, std::string_view step, int system_error) {
+  std::string error = file.string();
+  error += ": ";
+  error += step;
+  error += ": ";
+  error += std::generic_category().message(system_error);
+  return error;
+}
+
 // Follows symbolic links from `path` to the file they finally name, which need not exist.
-// `found` tells whether it does, and `info` is then its lstat(2).
+// `found` tells whether it does, and `info` is then its lstat(2). The kernel's rule for links
+// in sticky world-writable folders is applied to every link, as the kernel itself does not see
+// these hops. False with `*error` when a link cannot be read or must not be followed.
 bool ResolveLinks(const fs::path& path, fs::path* target, bool* found, struct stat* info,
-                  int* system_error) {
+                  std::string* error) {
   fs::path current = path;
   for (int hop = 0; hop < kMaxLinkHops; ++hop) {
     if (::lstat(current.c_str(), info) != 0) {
       if (errno != ENOENT) {
-        *system_error = errno;
+        *error = Describe(current, "resolve link", errno);
         return false;
       }
       *found = false;
@@ -43,15 +55,16 @@ bool ResolveLinks(const fs::path& path, fs::path* target, bool* found, struct st
       *target = std::move(current);
       return true;
     }
-    std::error_code error;
-    const fs::path link = fs::read_symlink(current, error);
-    if (error) {
-      *system_error = error.value();
+    if (!files::CheckLinkMayBeFollowed(current, *info, error)) return false;
+    std::error_code read_error;
+    const fs::path link = fs::read_symlink(current, read_error);
+    if (read_error) {
+      *error = Describe(current, "resolve link", read_error.value());
       return false;
     }
     current = link.is_absolute() ? link : current.parent_path() / link;
   }
-  *system_error = ELOOP;
+  *error = Describe(path, "resolve link", ELOOP);
   return false;
 }
 
@@ -60,12 +73,7 @@ bool ResolveLinks(const fs::path& path, fs::path* target, bool* found, struct st
 ProfileFileWriter::~ProfileFileWriter() { Abandon(); }
 
 bool ProfileFileWriter::Fail(const fs::path& file, std::string_view step, int system_error) {
-  std::string error = file.string();
-  error += ": ";
-  error += step;
-  error += ": ";
-  error += std::generic_category().message(system_error);
-  return FailWith(std::move(error));
+  return FailWith(Describe(file, step, system_error));
 }
 
 bool ProfileFileWriter::FailWith(std::string error) {
@@ -82,11 +90,11 @@ bool ProfileFileWriter::Open(const fs::path& path) {
   buffer_.clear();
   if (path.empty()) return Fail(path, "open", ENOENT);
 
-  int system_error = 0;
   bool replacing = false;
   struct stat old_file {};
-  if (!ResolveLinks(path, &target_, &replacing, &old_file, &system_error)) {
-    return Fail(path, "resolve link", system_error);
+  std::string link_error;
+  if (!ResolveLinks(path, &target_, &replacing, &old_file, &link_error)) {
+    return FailWith(std::move(link_error));
   }
   if (replacing && !S_ISREG(old_file.st_mode)) {
     return Fail(target_, "replace", S_ISDIR(old_file.st_mode) ? EISDIR : EINVAL);

@@ -10,7 +10,10 @@
 // Replacing: the new file takes the owner (when the saver may give it) and mode bits of the
 // file it replaces (0666 less the umask for a new one); a file the saver may not write is not
 // replaced. A profile path that is a symbolic link keeps the link: the file it points to is
-// replaced. A hard-linked profile becomes a file of its own.
+// replaced, unless the link lies in a sticky world-writable folder (/tmp) and belongs to
+// neither the saver nor the folder's owner: such a link, planted by another user, is refused
+// as the kernel refuses to follow it (see files/link_rule.h). A hard-linked profile becomes a
+// file of its own.
 //
 // Threads: one thread at a time (the one saving, under the chart's lock).
 #pragma once
@@ -33,8 +36,8 @@ class ProfileFileWriter final : public ProfileWriter {
   ProfileFileWriter& operator=(const ProfileFileWriter&) = delete;
 
   // Creates the temporary file for `path`. False, with error(), when the folder cannot take a
-  // new file, or `path` names a folder, another non-regular file or a file the saver may not
-  // write.
+  // new file, or `path` names a folder, another non-regular file, a file the saver may not
+  // write or a link that must not be followed.
   bool Open(const std::filesystem::path& path);
 
   bool WriteInteger(std::string_view key, std::int32_t value) override;

@@ -21,6 +21,7 @@
 // chart/wind_rose_draw.cpp, the rest in chart/wind_rose.cpp.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <mutex>
@@ -95,10 +96,23 @@ class WindRose {
   // the modified flag on success. Holds the lock throughout. (chart/wind_rose_profile.cpp)
   virtual bool Save(const std::filesystem::path& path);
   // Reads a profile into the chart: appends its axes (up to the capacity) and overwrites the
-  // settings it names. False for an empty path or a file that cannot be opened, read or
-  // closed. Clears the modified flag on success. Holds the lock throughout.
+  // settings it names. False for an empty path or a file that cannot be opened or read, or is
+  // no regular file (a FIFO or a device would never end). Clears the modified flag on
+  // success. The file is read whole before the lock is taken, then parsed under it.
   // (chart/wind_rose_profile.cpp)
   virtual bool Load(const std::filesystem::path& path);
+
+  // A profile's bytes as read from disk, or why they could not be; any thread, no lock.
+  struct ProfileBytes {
+    bool read = false;
+    std::string bytes;
+    std::string error;
+  };
+  static constexpr std::size_t kMaxProfileBytes = 64 * 1024 * 1024;
+  static ProfileBytes ReadProfile(const std::filesystem::path& path);
+  // What Load does once the bytes are read: takes the lock and parses them (`path` names the
+  // profile in errors). For owners that hold the lock around more than the load.
+  bool LoadProfileBytes(const std::filesystem::path& path, ProfileBytes profile);
   // Why the last Save or Load failed: the file, the step and the system's reason. Empty after
   // one that succeeded. (chart/wind_rose_profile.cpp)
   std::string GetLastProfileError() const;

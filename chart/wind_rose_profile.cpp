@@ -13,6 +13,7 @@
 #include "chart/profile_line_reader.h"
 #include "chart/profile_numbers.h"
 #include "chart/wind_rose.h"
+#include "files/regular_file.h"
 
 namespace corvane::chart {
 
@@ -111,17 +112,32 @@ std::string WindRose::GetLastProfileError() const {
   return profile_error_;
 }
 
-bool WindRose::Load(const std::filesystem::path& path) {
-  Guard guard(lock_);
+WindRose::ProfileBytes WindRose::ReadProfile(const std::filesystem::path& path) {
+  ProfileBytes profile;
   if (path.empty()) {
-    profile_error_ = "no profile path given";
+    profile.error = "no profile path given";
+    return profile;
+  }
+  profile.read = files::ReadRegularFile(path, kMaxProfileBytes, &profile.bytes, &profile.error);
+  return profile;
+}
+
+bool WindRose::Load(const std::filesystem::path& path) {
+  return LoadProfileBytes(path, ReadProfile(path));
+}
+
+bool WindRose::LoadProfileBytes(const std::filesystem::path& path, ProfileBytes profile) {
+  Guard guard(lock_);
+  if (!profile.read) {
+    profile_error_ = std::move(profile.error);
     return false;
   }
   last_error_ = ChartError::kNone;
   profile_error_.clear();
-  std::FILE* stream = std::fopen(path.c_str(), "rb");
+  // The bytes are in memory; the line reader cuts them as it would cut the file.
+  std::FILE* stream = ::fmemopen(profile.bytes.data(), profile.bytes.size(), "rb");
   if (stream == nullptr) {
-    profile_error_ = Describe(path, "open", errno);
+    profile_error_ = Describe(path, "read", errno);
     return false;
   }
 

@@ -77,7 +77,8 @@ class Corvane : public chart::WindRose {
 
   // The chart's load, then: an unsound window rectangle returns to the default one; after a
   // successful load the log is placed beside the profile (no banner); the modified flag is
-  // cleared either way. Returns the chart's result. Holds the lock throughout.
+  // cleared either way. Returns the chart's result. The file is read before the lock is taken;
+  // the lock is held from the parse to the end.
   bool Load(const std::filesystem::path& path) override;
 
   // ---- Profile set-up and settings. ----

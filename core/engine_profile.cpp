@@ -57,8 +57,10 @@ void Corvane::ReadSetting(std::string_view key, std::string_view value) {
 void Corvane::FreeItem(chart::AxisItem* item) { delete item; }
 
 bool Corvane::Load(const std::filesystem::path& path) {
+  // Read before the lock: a slow or endless file must not stall drawing and collecting.
+  ProfileBytes profile = ReadProfile(path);
   chart::ChartLock lock(*this);
-  const bool loaded = WindRose::Load(path);
+  const bool loaded = LoadProfileBytes(path, std::move(profile));
   const ScreenSize screen = GetScreenSize();
   if (!WindowRectIsSound(settings_, screen)) {
     const CorvaneSettings defaults = DefaultSettings(screen);

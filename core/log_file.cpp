@@ -12,6 +12,9 @@
 #include <system_error>
 #include <thread>
 
+#include "files/link_rule.h"
+#include "files/regular_file.h"
+
 namespace corvane {
 namespace {
 
@@ -125,31 +128,59 @@ void LogFile::Close() {
 LogFile::OpenResult LogFile::Open(const std::string& path, std::string* error) {
   Close();
   path_ = path;
-  constexpr int kFlags = O_RDWR | O_CLOEXEC | O_NOCTTY;
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? std::string(".")
+                             : slash == 0               ? std::string("/")
+                                                        : path.substr(0, slash);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+
+  // The folder is followed only through a link the kernel itself would follow, and must be the
+  // user's or root's: in a folder another user made, that user could swap the log for a link
+  // at any moment.
+  if (!files::CheckFinalLink(folder, error)) return OpenResult::kCannotOpen;
+  const int folder_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder_fd < 0) {
+    *error = Describe(path, "create", errno);
+    return OpenResult::kCannotCreate;
+  }
+  struct stat folder_info {};
+  if (::fstat(folder_fd, &folder_info) != 0) {
+    *error = Describe(folder, "stat", errno);
+    ::close(folder_fd);
+    return OpenResult::kCannotOpen;
+  }
+  if (!files::FolderOwnerTrusted(folder_info, ::geteuid())) {
+    *error = folder + ": the log folder belongs to another user (uid " +
+             std::to_string(folder_info.st_uid) + "); no log is written there";
+    ::close(folder_fd);
+    return OpenResult::kCannotOpen;
+  }
+
+  // The log itself is never reached through a link, and only a regular file is taken: a FIFO
+  // or device in its place would block or swallow the collector's writes.
+  constexpr int kFlags = O_RDWR | O_NOFOLLOW;
   bool created = false;
-  int fd = ::open(path.c_str(), kFlags);
-  if (fd < 0) {
-    const int open_error = errno;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) {
-      *error = Describe(path, "open", open_error);
-      return OpenResult::kCannotOpen;
-    }
-    fd = ::open(path.c_str(), kFlags | O_CREAT | O_EXCL, 0666);
+  int err = 0;
+  int fd = files::OpenRegularFileAt(folder_fd, name.c_str(), kFlags, 0, path, error, &err);
+  if (fd < 0 && err == ENOENT) {
+    fd = files::OpenRegularFileAt(folder_fd, name.c_str(), kFlags | O_CREAT | O_EXCL, 0666, path,
+                                  error, &err);
     if (fd >= 0) {
       created = true;
-    } else if (errno == EEXIST) {
-      fd = ::open(path.c_str(), kFlags);  // another writer created it just now
-    }
-    if (fd < 0) {
-      *error = Describe(path, "create", errno);
+    } else if (err == EEXIST) {
+      // Another writer created it just now.
+      fd = files::OpenRegularFileAt(folder_fd, name.c_str(), kFlags, 0, path, error, &err);
+    } else {
+      *error = Describe(path, "create", err);
+      ::close(folder_fd);
       return OpenResult::kCannotCreate;
     }
   }
+  ::close(folder_fd);
+  if (fd < 0) return OpenResult::kCannotOpen;
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    // A FIFO or device in place of the log would block or swallow the collector's writes.
-    *error = Describe(path, "open", S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+  if (::fstat(fd, &st) != 0) {
+    *error = Describe(path, "stat", errno);
     ::close(fd);
     return OpenResult::kCannotOpen;
   }
@@ -162,7 +193,7 @@ LogFile::OpenResult LogFile::Open(const std::string& path, std::string* error) {
 std::optional<std::int64_t> LogFile::SizeIfAt(const std::string& path) const {
   if (fd_ < 0) return std::nullopt;
   struct stat named {};
-  if (::stat(path.c_str(), &named) != 0) return std::nullopt;
+  if (::lstat(path.c_str(), &named) != 0) return std::nullopt;
   if (static_cast<std::uint64_t>(named.st_dev) != device_ ||
       static_cast<std::uint64_t>(named.st_ino) != inode_) {
     return std::nullopt;
@@ -231,19 +262,19 @@ bool LogFile::Write(std::string_view header, std::string_view tail, std::string_
 
 std::optional<std::int64_t> LogFileSize(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
   return static_cast<std::int64_t>(st.st_size);
 }
 
 bool MoveLogToBackup(const std::string& path, const std::string& backup, bool force,
                      std::int64_t min_size, std::string* error) {
   error->clear();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
   if (fd < 0) {
     if (errno == ENOENT) return false;
-    // Unreadable, so it cannot be locked; it can still be moved.
+    // Unreadable, so it cannot be locked; it can still be moved (a link is not a log).
     struct stat named {};
-    if (::stat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode) ||
+    if (::lstat(path.c_str(), &named) != 0 || !S_ISREG(named.st_mode) ||
         (!force && named.st_size < min_size)) {
       return false;
     }
@@ -256,7 +287,7 @@ bool MoveLogToBackup(const std::string& path, const std::string& backup, bool fo
     ScopedFileLock lock(fd);
     struct stat held {};
     struct stat named {};
-    if (::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 && SameFile(held, named) &&
+    if (::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 && SameFile(held, named) &&
         S_ISREG(held.st_mode) && (force || held.st_size >= min_size)) {
       if (::rename(path.c_str(), backup.c_str()) == 0) {
         moved = true;

@@ -20,7 +20,8 @@ class LogFile {
     kOpened,        // an existing regular file
     kCreated,       // a new, empty file
     kCannotCreate,  // absent, and it could not be created (missing or read-only folder)
-    kCannotOpen,    // present, but not writable or not a regular file
+    kCannotOpen,    // present, but not writable, not a regular file, a link or in an untrusted
+                    // folder
   };
 
   LogFile() = default;
@@ -28,8 +29,12 @@ class LogFile {
   LogFile(const LogFile&) = delete;
   LogFile& operator=(const LogFile&) = delete;
 
-  // Opens the file at `path`, creating it when absent. Closes any file held before. On failure
-  // `error` gets the path, the step and the system's reason.
+  // Opens the file at `path`, creating it (mode 0666 less the umask) when absent. Closes any
+  // file held before. The file is opened relative to its folder and never through a link of
+  // its own; the folder is refused when it belongs to another user than this one or root, or
+  // is reached through a link the kernel would not follow either (files/link_rule.h). Only a
+  // regular file is taken, and the open never blocks on a FIFO. On failure `error` gets the
+  // path, the step and the reason.
   OpenResult Open(const std::string& path, std::string* error);
   void Close();
   bool is_open() const { return fd_ >= 0; }

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "files/regular_file.h"
+
 namespace corvane::recording {
 
 LineReader::~LineReader() {
@@ -15,14 +17,16 @@ LineReader::~LineReader() {
 
 bool LineReader::Open(const std::string& path, std::string* error) {
   if (fd_ >= 0) ::close(fd_);
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // A FIFO or device named as a log would block the open or never end.
+  int err = 0;
+  fd_ = files::OpenRegularFileAt(AT_FDCWD, path.c_str(), O_RDONLY, 0, path, error, &err);
   if (fd_ < 0) {
-    *error = "cannot open " + path + ": " + std::strerror(errno);
+    if (err != EINVAL && err != EISDIR) *error = "cannot open " + path + ": " + std::strerror(err);
     return false;
   }
   struct stat status {};
-  if (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) {
-    *error = "not a regular file: " + path;
+  if (::fstat(fd_, &status) != 0) {
+    *error = path + ": stat: " + std::strerror(errno);
     ::close(fd_);
     fd_ = -1;
     return false;

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "core/counter_path.h"
+#include "desktop/alerts/notification_markup.h"
 #include "desktop/app/monotonic_clock.h"
 #include "platform/qt/number_text.h"
 #include "platform/qt/product_text.h"
@@ -44,9 +45,11 @@ QString AlertNotifier::Summary(const QList<AlertedCounter>& counters) {
 
 QString AlertNotifier::Body(const QList<AlertedCounter>& counters) {
   QStringList lines;
+  // The body is markup to the server; the names come from the profile.
   for (const AlertedCounter& counter : counters) {
-    lines.append(tr("%1 on %2: %3 (critical value %4)")
-                     .arg(counter.name, counter.machine, counter.value, counter.critical));
+    lines.append(EscapeNotificationMarkup(
+        tr("%1 on %2: %3 (critical value %4)")
+            .arg(counter.name, counter.machine, counter.value, counter.critical)));
   }
   return lines.join(QLatin1Char('\n'));
 }

@@ -63,7 +63,8 @@ class AlertNotifier final : public QObject {
   quint32 shown_id() const { return shown_id_; }
   QList<int> listed_axes() const { return listed_.keys(); }
 
-  // The texts of the notification for a list of counters.
+  // The texts of the notification for a list of counters. The body is markup to the server
+  // and comes escaped; the summary is plain text to it and is not.
   static QString Summary(const QList<AlertedCounter>& counters);
   static QString Body(const QList<AlertedCounter>& counters);
 

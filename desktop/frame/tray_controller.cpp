@@ -24,6 +24,9 @@ TrayController::TrayController(QWidget& window, Corvane& engine, QMenu* menu, QA
   icon_->setContextMenu(menu_);
   // The icon is the live rose from the first sample on, its tip the number of alerts.
   rose_ = new TrayRose(engine, *icon_, this);
+  tray_check_ = new QTimer(this);
+  tray_check_->setInterval(kTrayCheckMs);
+  connect(tray_check_, &QTimer::timeout, this, &TrayController::CheckTray);
   connect(icon_, &QSystemTrayIcon::activated, this, &TrayController::OnActivated);
   connect(menu_, &QMenu::aboutToShow, this, &TrayController::UpdateMenu);
 }
@@ -48,9 +51,19 @@ void TrayController::UpdateMenu() {
 void TrayController::HideToTray() {
   window_.hide();
   menu_->setDefaultAction(restore_);
+  tray_check_->start();
+}
+
+void TrayController::CheckTray() {
+  if (window_.isVisible()) {
+    tray_check_->stop();
+  } else if (!available_()) {
+    RestoreFromTray();
+  }
 }
 
 void TrayController::RestoreFromTray() {
+  tray_check_->stop();
   window_.setWindowState(window_.windowState() & ~Qt::WindowMinimized);
   window_.show();
   window_.raise();
@@ -80,10 +93,11 @@ void TrayController::OnActivated(QSystemTrayIcon::ActivationReason reason) {
 }
 
 void TrayController::WindowStateChanged() {
-  if (!window_.isMinimized() || !enabled_ || !available_) return;
-  // Hidden once the minimise has been carried out, so the window leaves the taskbar.
+  if (!window_.isMinimized() || !enabled_ || !available_()) return;
+  // Hidden once the minimise has been carried out, so the window leaves the taskbar; the tray
+  // is asked again then, as it may have gone meanwhile.
   QTimer::singleShot(0, this, [this] {
-    if (window_.isMinimized()) HideToTray();
+    if (window_.isMinimized() && available_()) HideToTray();
   });
 }
 

@@ -1,17 +1,22 @@
 // TrayController: the main window's tray icon: the icon (the live mini rose from the first
 // sample on), its menu's Restore and Minimize, the click rule that shows and hides the window,
 // and hiding to the tray when the window is minimised while Enable In Tray is on (where a
-// tray exists). Owned by the main frame, whose window it shows and hides.
+// tray exists). Whether a tray exists is asked at every minimise, and while the window is
+// hidden: a tray that goes away (the panel restarts, its extension is turned off) brings the
+// window back, which could otherwise be reached no more. Owned by the main frame, whose window
+// it shows and hides.
 //
 // GUI thread only. The window, the engine and the actions must outlive it.
 #pragma once
 
 #include <QObject>
 #include <QSystemTrayIcon>
+#include <functional>
 
 #include "desktop/frame/tray_click_rule.h"
 
 class QAction;
+class QTimer;
 class QMenu;
 class QWidget;
 
@@ -43,19 +48,29 @@ class TrayController final : public QObject {
   void SetEnabled(bool enabled);
   // The window's state changed: a minimised window goes to the tray where that is wanted.
   void WindowStateChanged();
+  // Hides the window to the tray (the tray's own commands: a tray is there); should the tray go
+  // later, the window comes back.
   void HideToTray();
   void RestoreFromTray();
   // The program ends: the icon goes.
   void Remove() { icon_->hide(); }
 
-  // For tests: the clock of the click rule, and whether a tray exists (normally asked of Qt).
+  // How often a hidden window looks for the tray.
+  static constexpr int kTrayCheckMs = 1000;
+
+  // For tests: the clock of the click rule, and whether a tray exists (normally asked of Qt
+  // each time).
   void SetClock(TrayClickRule::Clock clock) { clicks_.SetClock(std::move(clock)); }
-  void SetAvailable(bool available) { available_ = available; }
+  void SetAvailable(bool available) {
+    available_ = [available] { return available; };
+  }
 
  private:
   void OnActivated(QSystemTrayIcon::ActivationReason reason);
   void ToggleVisibility();
   void UpdateMenu();
+  // While hidden: the window comes back when the tray has gone.
+  void CheckTray();
 
   QWidget& window_;
   QMenu* menu_;
@@ -64,7 +79,8 @@ class TrayController final : public QObject {
   QSystemTrayIcon* icon_ = nullptr;
   TrayRose* rose_ = nullptr;
   bool enabled_ = true;
-  bool available_ = QSystemTrayIcon::isSystemTrayAvailable();
+  std::function<bool()> available_ = &QSystemTrayIcon::isSystemTrayAvailable;
+  QTimer* tray_check_ = nullptr;  // runs while the window is hidden to the tray
   TrayClickRule clicks_;
 };
 

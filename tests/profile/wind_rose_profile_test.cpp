@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <csignal>
@@ -275,6 +276,8 @@ TEST(WindRoseProfileTest, StopsReadingAtTheAxisLimitAndSucceeds) {
 
 TEST(WindRoseProfileTest, LoadFailuresChangeNothingAndSayWhy) {
   TempFolder folder;
+  // A FIFO without a writer: an open that waited for one would never return.
+  ASSERT_EQ(::mkfifo((folder / "fifo.crvn").c_str(), 0600), 0);
   const struct {
     fs::path path;
     std::string reason;
@@ -282,6 +285,8 @@ TEST(WindRoseProfileTest, LoadFailuresChangeNothingAndSayWhy) {
       {"", "no profile path"},
       {folder / "missing.crvn", "No such file or directory"},
       {folder.path(), "Is a directory"},
+      {folder / "fifo.crvn", "fifo.crvn is not a regular file"},
+      {"/dev/zero", "/dev/zero is not a regular file"},
   };
   for (const auto& c : cases) {
     OwnerRose rose;

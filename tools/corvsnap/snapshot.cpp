@@ -6,6 +6,7 @@
 #include "core/engine_picture.h"
 #include "core/recording/recording_engine.h"
 #include "files/atomic_file.h"
+#include "files/link_rule.h"
 
 namespace corvane::corvsnap {
 
@@ -45,6 +46,9 @@ std::string RenderSvg(Corvane& engine, int width, int height) {
 bool WritePicture(const std::filesystem::path& path, std::string_view bytes, std::string* error) {
   files::AtomicFileOptions options;
   options.mode = 0644;  // a picture is for everyone to see, a web server included
+  // A link another user planted in /tmp for this name is refused, as the kernel would refuse
+  // to follow it, and nothing is written.
+  if (!files::CheckFinalLink(path, error)) return false;
   if (files::WriteFileAtomically(path, bytes, options, error)) return true;
   error->insert(0, "cannot write ");
   return false;

@@ -21,6 +21,7 @@
 #include "core/counter_item.h"
 #include "core/engine.h"
 #include "desktop/alerts/alert_notifier.h"
+#include "desktop/alerts/notification_markup.h"
 #include "platform/fake/fake_provider.h"
 #include "tests/support/temp_folder.h"
 
@@ -153,6 +154,43 @@ class AlertNotificationTest : public ::testing::Test {
   AlertPoster poster_{notifier_};
   Corvane engine_{fake_, false, EngineHost{nullptr, nullptr, nullptr, &poster_}};
 };
+
+// Notification servers read the body as markup; names from a profile must stay text.
+TEST(NotificationMarkupTest, EscapesWhatAServerWouldReadAsMarkup) {
+  const struct {
+    QString text;
+    QString escaped;
+  } cases[] = {
+      {QStringLiteral("% CPU"), QStringLiteral("% CPU")},
+      {QStringLiteral("<b>bold</b>"), QStringLiteral("&lt;b&gt;bold&lt;/b&gt;")},
+      {QStringLiteral("<a href=\"http://x\">x</a>"),
+       QStringLiteral("&lt;a href=&quot;http://x&quot;&gt;x&lt;/a&gt;")},
+      {QStringLiteral("R&D's disk"), QStringLiteral("R&amp;D&apos;s disk")},
+      {QStringLiteral("&amp;"), QStringLiteral("&amp;amp;")},
+      {QStringLiteral("Plattenplatz \u00fcbrig\nzweite"),
+       QStringLiteral("Plattenplatz \u00fcbrig\nzweite")},
+      {QString(), QString()},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(EscapeNotificationMarkup(c.text), c.escaped) << c.text;
+  }
+}
+
+TEST(NotificationMarkupTest, TheBodyCarriesNamesAndMachinesAsText) {
+  const QList<AlertedCounter> counters = {
+      {0, QStringLiteral("<i>CPU</i> & co"), QStringLiteral("db<1>"), QStringLiteral("95"),
+       QStringLiteral("80")},
+      {1, QStringLiteral("Disk"), QStringLiteral("db1"), QStringLiteral("N/A"),
+       QStringLiteral("80")},
+  };
+  EXPECT_EQ(
+      AlertNotifier::Body(counters),
+      QStringLiteral("&lt;i&gt;CPU&lt;/i&gt; &amp; co on db&lt;1&gt;: 95 (critical value 80)\n"
+                     "Disk on db1: N/A (critical value 80)"));
+  // The summary is plain text to the server and names the counter as it is.
+  EXPECT_EQ(AlertNotifier::Summary(counters.mid(0, 1)),
+            QStringLiteral("Corvane: <i>CPU</i> & co is critical"));
+}
 
 TEST_F(AlertNotificationTest, WithoutANotificationServiceNothingBreaks) {
   ASSERT_FALSE(QDBusConnection::sessionBus().interface()->isServiceRegistered(kService).value());

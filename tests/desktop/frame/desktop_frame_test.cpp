@@ -9,6 +9,7 @@
 
 #include "desktop/frame/command_ids.h"
 #include "desktop/frame/corvane_view.h"
+#include "desktop/frame/tray_controller.h"
 #include "tests/desktop/desktop_test_support.h"
 
 namespace corvane::desktop::testing {
@@ -258,6 +259,39 @@ TEST_F(FrameTest, WithoutATrayMinimisingMinimises) {
   frame().action(cmd::kContextMinimize)->trigger();
   QTest::qWait(50);
   EXPECT_TRUE(frame().isVisible());
+}
+
+// The tray can go at any time (the panel restarts, its extension is turned off): a window hidden
+// to a tray that is no more could never be brought back.
+TEST_F(FrameTest, ATrayGoneBeforeTheWindowIsHiddenLeavesItShown) {
+  ASSERT_TRUE(StartProgram());
+  frame().SetTrayAvailable(true);
+  frame().action(cmd::kContextMinimize)->trigger();
+  // Gone between the minimise and the hiding that follows it.
+  frame().SetTrayAvailable(false);
+  QTest::qWait(50);
+  EXPECT_TRUE(frame().isVisible());
+}
+
+TEST_F(FrameTest, ATrayGoneWhileTheWindowIsHiddenBringsTheWindowBack) {
+  ASSERT_TRUE(StartProgram());
+  frame().SetTrayAvailable(true);
+  frame().action(cmd::kContextMinimize)->trigger();
+  QTRY_VERIFY(!frame().isVisible());
+  // Still there: the window stays in the tray.
+  QTest::qWait(TrayController::kTrayCheckMs + 200);
+  EXPECT_FALSE(frame().isVisible());
+
+  frame().SetTrayAvailable(false);
+  QTRY_VERIFY_WITH_TIMEOUT(frame().isVisible(), 20 * TrayController::kTrayCheckMs);
+  EXPECT_FALSE(frame().isMinimized());
+
+  // Hidden from the tray's own menu, the window comes back as well.
+  frame().SetTrayAvailable(true);
+  frame().action(cmd::kTrayMinimize)->trigger();
+  ASSERT_FALSE(frame().isVisible());
+  frame().SetTrayAvailable(false);
+  QTRY_VERIFY_WITH_TIMEOUT(frame().isVisible(), 20 * TrayController::kTrayCheckMs);
 }
 
 TEST_F(FrameTest, RecentFilesAppearInTheFileMenuAndOpenTheirProfile) {
