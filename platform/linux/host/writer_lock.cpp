@@ -12,7 +12,8 @@ namespace corvane::host {
 namespace {
 
 std::string WaitText(const LockWait& wait) {
-  const auto total = wait.pause * (wait.attempts > 1 ? wait.attempts - 1 : 0);
+  // The bound the writer allowed, tries and pauses together.
+  const auto total = wait.pause * (wait.attempts > 1 ? wait.attempts : 1);
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(total).count();
   if (ms >= 1000 && ms % 1000 == 0) return std::to_string(ms / 1000) + " s";
   return std::to_string(ms) + " ms";
