@@ -41,25 +41,6 @@ void WaitAnswering(QWidget* parent, const QString& title, const QString& text, Q
   while (!done) loop.exec();
 }
 
-// The direct write on a thread of its own: the lock it may wait for and the files are no
-// business of the GUI thread.
-StoreWriteReport WriteAnswering(QWidget* parent, const QString& title,
-                                std::span<const StoreWrite> writes) {
-  StoreWriteReport report;
-  bool done = false;
-  QEventLoop loop;
-  std::unique_ptr<QThread> thread(
-      QThread::create([&report, writes] { report = WriteStoreValues(writes); }));
-  QObject::connect(thread.get(), &QThread::finished, &loop, [&] {
-    done = true;
-    loop.quit();
-  });
-  thread->start();
-  WaitAnswering(parent, title, QString::fromLatin1(kSavingSettings), loop, done, {});
-  thread->wait();
-  return report;
-}
-
 // Runs the elevation command and waits for it answering the windows; its exit status and
 // output, or nothing when the user cancelled the wait.
 std::optional<ElevatedWriteResult> RunElevation(QWidget* parent, const QString& title,
@@ -108,9 +89,31 @@ std::optional<ElevatedWriteResult> RunElevation(QWidget* parent, const QString& 
 
 }  // namespace
 
+HostStatus RunAnswering(QWidget* parent, const QString& title,
+                        const std::function<HostStatus()>& work) {
+  HostStatus status;
+  bool done = false;
+  QEventLoop loop;
+  std::unique_ptr<QThread> thread(QThread::create([&status, &work] { status = work(); }));
+  QObject::connect(thread.get(), &QThread::finished, &loop, [&] {
+    done = true;
+    loop.quit();
+  });
+  thread->start();
+  WaitAnswering(parent, title, QString::fromLatin1(kSavingSettings), loop, done, {});
+  thread->wait();
+  return status;
+}
+
 PromptedWrite WriteStoreValuesAsking(QWidget* parent, const QString& title,
                                      std::span<const StoreWrite> writes) {
-  const StoreWriteReport report = WriteAnswering(parent, title, writes);
+  // The direct write on a thread of its own: the lock it may wait for and the files are no
+  // business of the GUI thread.
+  StoreWriteReport report;
+  RunAnswering(parent, title, [&report, writes] {
+    report = WriteStoreValues(writes);
+    return HostStatus();
+  });
   if (report.ok()) return PromptedWrite::kWritten;
 
   const QString file = QString::fromStdString(report.file);

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <span>
 
 #include "platform/linux/privileged/privileged_store_write.h"
@@ -38,6 +39,11 @@ enum class PromptedWrite {
   kRefused,   // administrator rights were refused
   kFailed,    // a value could not be written; the user was told why
 };
+
+// Runs `work` (a window's own settings writes) on a thread of its own and returns its status,
+// the windows answering meanwhile as above. `work` may touch nothing the GUI thread changes.
+HostStatus RunAnswering(QWidget* parent, const QString& title,
+                        const std::function<HostStatus()>& work);
 
 // Writes `writes`; message boxes carry `title`.
 PromptedWrite WriteStoreValuesAsking(QWidget* parent, const QString& title,
