@@ -166,7 +166,9 @@ void ScreensaverOptionsDialog::CheckAndSave() {
     timeout_->setFocus();
     return;
   }
-  if (const host::HostStatus saved = WriteScreensaverValues(user_, settings); !saved.ok()) {
+  const host::HostStatus saved = host::RunAnswering(
+      this, tr(product::kAppTitle), [&] { return WriteScreensaverValues(user_, settings); });
+  if (!saved.ok()) {
     Tell(tr("Cannot save the screen saver's settings.\n\n%1")
              .arg(QString::fromStdString(saved.Message())));
     return;
@@ -180,7 +182,8 @@ void ScreensaverOptionsDialog::CheckAndSave() {
 
 bool ScreensaverOptionsDialog::SaveLogonScreensaver(const ScreensaverSettings& settings) {
   if (elevated_) return elevated_(this, settings);
-  const host::HostStatus direct = WriteLogonScreensaver(default_user_, settings);
+  const host::HostStatus direct = host::RunAnswering(
+      this, tr(product::kAppTitle), [&] { return WriteLogonScreensaver(default_user_, settings); });
   if (direct.ok()) return true;
   Tell(tr("The screen saver at logon was not set: %1 cannot be written.\n%2\n\n"
           "Your own settings are saved. Clear the check box to close, or ask an administrator "

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
+#include <set>
 #include <thread>
 
 #include "platform/linux/host/ini_document.h"
@@ -89,12 +90,12 @@ TEST_F(SettingsStoreTest, ReplacesTheFileWholeAndLeavesNoTemporaryFiles) {
   ASSERT_EQ(stat(file_.c_str(), &after), 0);
   EXPECT_NE(before.st_ino, after.st_ino) << "written beside and renamed, not rewritten in place";
   EXPECT_EQ(after.st_mode & 0777, 0640u) << "the file keeps its permissions";
-  std::size_t entries = 0;
-  for ([[maybe_unused]] const auto& entry :
+  std::set<std::string> names;
+  for (const auto& entry :
        std::filesystem::directory_iterator(std::filesystem::path(file_).parent_path())) {
-    ++entries;
+    names.insert(entry.path().filename().string());
   }
-  EXPECT_EQ(entries, 1u);
+  EXPECT_EQ(names, (std::set<std::string>{"registry.ini", ".registry.ini.lock"}));
 }
 
 TEST_F(SettingsStoreTest, KeepsCommentsOfAHandEditedFile) {

@@ -162,13 +162,15 @@ def check_tools(root, work, env):
               "the packaged corvservice.service runs /usr/bin/corvservice and conflicts with the "
               "unit -install writes")
 
+    # The packaged writer changes the machine-wide store only: a file of the caller's is refused
+    # and left unwritten, the variable that moves the default hive for the others too.
     store = os.path.join(work, "store.ini")
     write = run([os.path.join(bin_dir, "corvane-store-write"), "--default-user-values", store,
                  "--set-create", "Software\\Quillfen\\Corvane\\Screen Saver", "Profile", profile],
-                env)
-    stored = open(store).read() if os.path.exists(store) else ""
-    x11.check(write.returncode == 0 and "Profile=" + profile in stored,
-              "corvane-store-write writes the screen saver's profile into a settings file (%s)"
+                dict(env, CORVANE_DEFAULT_REGISTRY=store))
+    x11.check(write.returncode == 2 and not os.path.exists(store) and
+              "only /etc/Quillfen/Corvane/registry.ini is written" in write.stdout,
+              "corvane-store-write refuses to write any file but the machine-wide store (%s)"
               % write.stdout.strip())
 
     for page in ("man1/Corvane.1.gz", "man1/corvscreen.1.gz", "man1/corvsnap.1.gz",

@@ -1,11 +1,15 @@
 #include "platform/linux/privileged/privileged_store_write.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
+#include "platform/linux/host/child_process.h"
 #include "tests/privileged/privileged_test_support.h"
+#include "tests/support/lock_holder.h"
 
 namespace corvane::host {
 namespace {
@@ -97,26 +101,66 @@ INSTANTIATE_TEST_SUITE_P(
                                "the store writer ended with status 137"}),
     [](const auto& info) { return std::string(info.param.label); });
 
+constexpr LockWait kShortWait{3, std::chrono::milliseconds(1)};
+
 TEST(StoreWriterTest, WritesTheValuesItMayAndSkipsKeysThatDoNotExist) {
   test_support::TempFolder temp;
   const std::string file = (temp / "registry.ini").string();
   std::string message;
   const std::vector<std::string> args = {
-      "--default-user-values", file,    "--set",   kDesktop,  "SCRNSAVE.EXE",
+      "--default-user-values", "--set", kDesktop,  "SCRNSAVE.EXE",
       "corvscreen.scr",        "--set", kService,  "Profile",
       "/srv/p.crvn",  // no service key yet: skipped
       "--set-create",          kSaver,  "Timeout", "7"};
-  ASSERT_EQ(RunStoreWriter(args, false, &message), kWriterDone) << message;
+  ASSERT_EQ(RunStoreWriter(args, file, kShortWait, &message), kWriterDone) << message;
   SettingsStore store(file);
   EXPECT_EQ(store.QueryValue(kDesktop, "SCRNSAVE.EXE").value, "corvscreen.scr");
   EXPECT_EQ(store.QueryValue(kSaver, "Timeout").value, "7");
   EXPECT_EQ(store.OpenKey(kService).code(), ENOENT);
 }
 
+TEST(StoreWriterTest, MakesTheMachineFoldersReadableToUsersWhateverTheUmask) {
+  for (const mode_t mask : {mode_t{077}, mode_t{022}}) {
+    test_support::TempFolder temp;
+    const std::string file = (temp / "etc/Quillfen/Corvane/registry.ini").string();
+    const mode_t old_mask = ::umask(mask);
+    std::string message;
+    const std::vector<std::string> args = {"--default-user-values", "--set-create", kSaver,
+                                           "Timeout", "7"};
+    const int status = RunStoreWriter(args, file, kShortWait, &message);
+    ::umask(old_mask);
+    ASSERT_EQ(status, kWriterDone) << message;
+    for (const char* folder : {"etc", "etc/Quillfen", "etc/Quillfen/Corvane"}) {
+      struct stat info {};
+      ASSERT_EQ(::stat((temp / folder).c_str(), &info), 0) << folder;
+      EXPECT_EQ(info.st_mode & 07777, 0755u) << folder << " under umask 0" << std::oct << mask;
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0644u) << "under umask 0" << std::oct << mask;
+  }
+}
+
+TEST(StoreWriterTest, GivesUpOnALockHeldByAnotherProcessAndSaysSo) {
+  test_support::TempFolder temp;
+  const std::string file = (temp / "registry.ini").string();
+  std::string message;
+  const std::vector<std::string> args = {"--default-user-values", "--set-create", kSaver, "Timeout",
+                                         "7"};
+  ASSERT_EQ(RunStoreWriter(args, file, kShortWait, &message), kWriterDone) << message;
+  test_support::LockHolder holder(LockFileOf(file));
+  ASSERT_TRUE(holder.held());
+  const std::vector<std::string> change = {"--default-user-values", "--set", kSaver, "Timeout",
+                                           "9"};
+  EXPECT_EQ(RunStoreWriter(change, file, kShortWait, &message), kWriterFailed);
+  EXPECT_NE(message.find(LockFileOf(file) + ": another process held it"), std::string::npos)
+      << message;
+  EXPECT_EQ(SettingsStore(file).QueryValue(kSaver, "Timeout").value, "7");
+}
+
 struct RefusalCase {
   const char* label;
   std::vector<std::string> args;
-  bool under_pkexec;
 };
 
 class StoreWriterRefusalTest : public ::testing::TestWithParam<RefusalCase> {};
@@ -126,38 +170,68 @@ TEST_P(StoreWriterRefusalTest, WritesNothingForABadRequest) {
   const std::string file = (temp / "registry.ini").string();
   std::vector<std::string> args = GetParam().args;
   for (std::string& arg : args) {
-    if (arg == "FILE") arg = file;
+    if (arg == "OTHER") arg = (temp / "other.ini").string();
   }
   std::string message;
-  EXPECT_EQ(RunStoreWriter(args, GetParam().under_pkexec, &message), kWriterBadRequest);
+  EXPECT_EQ(RunStoreWriter(args, file, kShortWait, &message), kWriterBadRequest);
   EXPECT_FALSE(message.empty());
   EXPECT_TRUE(temp.Names().empty()) << "the writer wrote although it refused";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Requests, StoreWriterRefusalTest,
-    ::testing::Values(
-        RefusalCase{"NoSwitch", {"FILE"}, false},
-        RefusalCase{"OtherSwitch",
-                    {"--write", "FILE", "--set", kDesktop, "SCRNSAVE.EXE", "logon.scr"},
-                    false},
-        RefusalCase{"NoValues", {"--default-user-values", "FILE"}, false},
-        RefusalCase{"IncompleteGroup",
-                    {"--default-user-values", "FILE", "--set", kDesktop, "SCRNSAVE.EXE"},
-                    false},
-        RefusalCase{"ValueNotAllowed",
-                    {"--default-user-values", "FILE", "--set", kDesktop, "SCRNSAVE.EXE",
-                     "logon.scr", "--set", kDesktop, "Shell", "/bin/sh"},
-                    false},
-        RefusalCase{"RelativeFile",
-                    {"--default-user-values", "registry.ini", "--set", kDesktop, "SCRNSAVE.EXE",
-                     "logon.scr"},
-                    false},
-        RefusalCase{
-            "OtherFileWithRootRights",
-            {"--default-user-values", "FILE", "--set", kDesktop, "SCRNSAVE.EXE", "logon.scr"},
-            true}),
+    ::testing::Values(RefusalCase{"NoArguments", {}},
+                      RefusalCase{"OtherSwitch",
+                                  {"--write", "--set", kDesktop, "SCRNSAVE.EXE", "logon.scr"}},
+                      RefusalCase{"NoValues", {"--default-user-values"}},
+                      RefusalCase{"IncompleteGroup",
+                                  {"--default-user-values", "--set", kDesktop, "SCRNSAVE.EXE"}},
+                      RefusalCase{"ValueNotAllowed",
+                                  {"--default-user-values", "--set", kDesktop, "SCRNSAVE.EXE",
+                                   "logon.scr", "--set", kDesktop, "Shell", "/bin/sh"}},
+                      RefusalCase{"TargetOfTheCaller",
+                                  {"--default-user-values", "OTHER", "--set", kDesktop,
+                                   "SCRNSAVE.EXE", "logon.scr"}},
+                      RefusalCase{"RelativeTarget",
+                                  {"--default-user-values", "registry.ini", "--set", kDesktop,
+                                   "SCRNSAVE.EXE", "logon.scr"}},
+                      RefusalCase{"TheMachineStoreNamed",
+                                  {"--default-user-values", "/etc/Quillfen/Corvane/registry.ini",
+                                   "--set", kDesktop, "SCRNSAVE.EXE", "logon.scr"}},
+                      RefusalCase{"TargetAfterTheValues",
+                                  {"--default-user-values", "--set", kDesktop, "SCRNSAVE.EXE",
+                                   "logon.scr", "OTHER"}}),
     [](const auto& info) { return std::string(info.param.label); });
+
+TEST(StoreWriterTest, ARelativeStoreFileIsRefused) {
+  std::string message;
+  const std::vector<std::string> args = {"--default-user-values", "--set", kDesktop, "SCRNSAVE.EXE",
+                                         "logon.scr"};
+  EXPECT_EQ(RunStoreWriter(args, "registry.ini", kShortWait, &message), kWriterBadRequest);
+  EXPECT_NE(message.find("full path"), std::string::npos) << message;
+}
+
+// The installed program, started as root would start it (the tests may run as root): a file
+// on its command line, and the variable that moves the default hive for the other programs,
+// never aim it anywhere but the machine-wide store.
+TEST(StoreWriterProgramTest, RefusesAFileOfTheCallersWhateverItsEnvironment) {
+  test_support::TempFolder temp;
+  const std::string file = (temp / "registry.ini").string();
+  ::setenv("CORVANE_DEFAULT_REGISTRY", file.c_str(), 1);
+  ::setenv("PKEXEC_UID", "1000", 1);
+  std::string output;
+  const HostResult<int> exit =
+      RunProgram({CORVANE_INSTALLED_STORE_WRITER_PATH, "--default-user-values", file, "--set",
+                  kDesktop, "SCRNSAVE.EXE", "logon.scr"},
+                 &output);
+  ::unsetenv("CORVANE_DEFAULT_REGISTRY");
+  ::unsetenv("PKEXEC_UID");
+  ASSERT_TRUE(exit.ok()) << exit.status.Message();
+  EXPECT_EQ(exit.value, kWriterBadRequest);
+  EXPECT_NE(output.find("only /etc/Quillfen/Corvane/registry.ini is written"), std::string::npos)
+      << output;
+  EXPECT_TRUE(temp.Names().empty());
+}
 
 TEST(PrivilegedWriteTest, ReportsTheFileAndTheSystemsReason) {
   BlockedDefaultHive hive;
@@ -200,7 +274,7 @@ TEST(PrivilegedWriteTest, GrantedElevationWritesExactlyTheFailedValues) {
   const ElevatedWriteResult result = WriteStoreValuesElevated(report.failed);
   ASSERT_EQ(result.outcome, ElevatedOutcome::kWritten) << result.detail;
   EXPECT_NE(hive.ElevatedArgv().find(std::string(CORVANE_STORE_WRITER_PATH) +
-                                     " --default-user-values " + hive.hive() + " --set "),
+                                     " --default-user-values --set "),
             std::string::npos)
       << hive.ElevatedArgv();
   SettingsStore store(hive.hive());

@@ -33,6 +33,9 @@ TEST(ServerSettingsTest, CredentialsComeFromTheUsersStoreNeverFromTheProfile) {
     out << "[Software\\Quillfen\\Corvane\\Prometheus]\nCAFile=/home/ann/ca.pem\nUser=ann\n"
            "Password=pw\nBearerTokenFile=/home/ann/token\n";
   }
+  // A password is read only from a file no one else may read.
+  std::filesystem::permissions(
+      user, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   options = ServerOptionsFromSettings("https://prom:9090");
   EXPECT_EQ(options.ca_file, "/home/ann/ca.pem");
   EXPECT_EQ(options.user, "ann");

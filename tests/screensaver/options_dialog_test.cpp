@@ -13,9 +13,11 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <fstream>
 
 #include "platform/linux/privileged/privileged_store_write.h"
+#include "tests/support/lock_holder.h"
 #include "tests/support/qt/message_box_answerer.h"
 #include "tests/support/qt/widget_driver.h"
 #include "tests/support/temp_folder.h"
@@ -183,6 +185,26 @@ TEST_F(OptionsDialogTest, UnwritableLogonStoreIsToldNeverDropped) {
   EXPECT_NE(text.find("Not a directory"), std::string::npos) << text;
   EXPECT_TRUE(dialog_->isVisible());
   EXPECT_EQ(UserValue("AreaSize"), "30");  // the user's own choice is kept
+}
+
+TEST_F(OptionsDialogTest, AStoreHeldByAnotherWriterIsToldAndTheDialogStays) {
+  user_.set_lock_wait({3, std::chrono::milliseconds(1)});
+  ASSERT_TRUE(user_.CreateKey(kScreenSaverKey).ok());
+  test_support::LockHolder holder(host::LockFileOf(user_.file()));
+  ASSERT_TRUE(holder.held());
+  Open();
+  Fill(profile_, "30", "10");
+  MessageBoxAnswerer catcher;
+  Press(QDialogButtonBox::Ok);
+  ASSERT_EQ(catcher.texts().size(), 1u);
+  const std::string text = catcher.texts()[0].toStdString();
+  EXPECT_NE(text.find("Cannot save the screen saver's settings."), std::string::npos) << text;
+  EXPECT_NE(text.find(host::LockFileOf(user_.file()) + ": another process held it for 3 ms"),
+            std::string::npos)
+      << text;
+  EXPECT_TRUE(dialog_->isVisible());
+  holder.Release();
+  EXPECT_TRUE(UserValue("AreaSize").empty());
 }
 
 TEST_F(OptionsDialogTest, LogonGoesThroughTheElevatedWriterWhenGiven) {

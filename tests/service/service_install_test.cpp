@@ -4,9 +4,12 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 
+#include "platform/linux/host/writer_lock.h"
 #include "tests/host/test_support.h"
+#include "tests/support/lock_holder.h"
 
 namespace corvane::service {
 namespace {
@@ -83,6 +86,20 @@ TEST_F(ServiceInstallTest, InstallsOnceAndRemoves) {
 
   RemoveService(Context());
   EXPECT_EQ(Out(), "OpenService failed:\n  No such file or directory (0x2)\n");
+}
+
+TEST_F(ServiceInstallTest, AHiveHeldByAnotherWriterCostsTheKeyNotTheInstall) {
+  hive_.set_lock_wait({3, std::chrono::milliseconds(1)});
+  ASSERT_TRUE(hive_.CreateKey("Control Panel\\Desktop").ok());
+  test_support::LockHolder holder(host::LockFileOf(hive_.file()));
+  ASSERT_TRUE(holder.held());
+  InstallService(Context());
+  EXPECT_EQ(Out(), "Service Corvane has been installed.\n");
+  EXPECT_NE(
+      ReadStream(err_).find(host::LockFileOf(hive_.file()) + ": another process held it for 3 ms"),
+      std::string::npos)
+      << ReadStream(err_);
+  EXPECT_FALSE(hive_.OpenKey(kServiceKey).ok());
 }
 
 TEST_F(ServiceInstallTest, TheOutcomeSaysWhetherTheUnitWasWrittenOrDeleted) {

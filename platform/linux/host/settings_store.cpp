@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <pwd.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +13,7 @@
 
 #include "files/atomic_file.h"
 #include "platform/linux/host/ini_document.h"
+#include "platform/linux/host/secret_values.h"
 
 namespace corvane::host {
 namespace {
@@ -69,6 +69,8 @@ class Fd {
   int fd_;
 };
 
+// Makes the missing folders of `folder`, each 0755 whatever the umask: users and the service
+// read the settings below them.
 HostStatus MakeFolders(const std::string& folder) {
   if (folder.empty() || folder == "/" || folder == ".") return {};
   struct stat info {};
@@ -77,23 +79,35 @@ HostStatus MakeFolders(const std::string& folder) {
     return HostStatus::Error(ENOTDIR, "mkdir " + folder);
   }
   if (HostStatus parent = MakeFolders(FolderOf(folder)); !parent.ok()) return parent;
-  if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
+  if (::mkdir(folder.c_str(), 0755) != 0) {
+    if (errno == EEXIST) return {};  // made by another writer meanwhile, with its own mode
     return HostStatus::Error(errno, "mkdir " + folder);
   }
+  Fd made(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (made.get() < 0) return HostStatus::Error(errno, "open " + folder);
+  if (::fchmod(made.get(), 0755) != 0) return HostStatus::Error(errno, "chmod " + folder);
   return {};
 }
 
-// Reads the hive; a missing file reads as the seeded keys.
-HostResult<IniDocument> ReadHive(const std::string& file) {
-  HostResult<IniDocument> result;
+// A hive's settings or credentials file as read: its text parsed, and the permission bits of
+// the file (0 when there is none).
+struct ReadFile {
+  IniDocument document;
+  mode_t mode = 0;
+};
+
+// Reads `file`; a missing file reads as `missing`.
+HostResult<ReadFile> ReadStoreFile(const std::string& file, std::string_view missing) {
+  HostResult<ReadFile> result;
   if (file.empty()) {
     result.status = HostStatus::Error(ENOENT, "no home folder for the user's settings");
     return result;
   }
-  Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+  // O_NONBLOCK: a FIFO planted in the file's place must not hang the reader.
+  Fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
   if (fd.get() < 0) {
     if (errno == ENOENT) {
-      result.value = IniDocument::Parse(kSeed);
+      result.value.document = IniDocument::Parse(missing);
     } else {
       result.status = HostStatus::Error(errno, "open " + file);
     }
@@ -104,10 +118,15 @@ HostResult<IniDocument> ReadHive(const std::string& file) {
     result.status = HostStatus::Error(errno, "stat " + file);
     return result;
   }
+  if (!S_ISREG(info.st_mode)) {
+    result.status = HostStatus::Error(S_ISDIR(info.st_mode) ? EISDIR : EINVAL, "read " + file);
+    return result;
+  }
   if (info.st_size > kMaxHiveBytes) {
     result.status = HostStatus::Error(EFBIG, "read " + file);
     return result;
   }
+  result.value.mode = info.st_mode & 07777;
   std::string text;
   char buffer[8192];
   for (;;) {
@@ -124,44 +143,86 @@ HostResult<IniDocument> ReadHive(const std::string& file) {
       return result;
     }
   }
-  result.value = IniDocument::Parse(text);
+  result.value.document = IniDocument::Parse(text);
   return result;
 }
 
-// Replaces `file` by `text` so that a crash leaves the old hive or the new one, never a mix. A
-// new hive is 0644 whatever the umask: the service reads the default user's settings.
-HostStatus ReplaceFile(const std::string& file, std::string_view text) {
+// Reads the hive; a missing file reads as the seeded keys.
+HostResult<ReadFile> ReadHive(const std::string& file) { return ReadStoreFile(file, kSeed); }
+
+// Reads the credentials file for a secret: one that others may read is refused.
+HostResult<ReadFile> ReadCredentials(const std::string& file) {
+  HostResult<ReadFile> read = ReadStoreFile(file, "");
+  if (read.ok()) read.status = CheckOwnerOnly(file, read.value.mode);
+  return read;
+}
+
+// Replaces `file` by `text` so that a crash leaves the old file or the new one, never a mix.
+// A new settings file is 0644 whatever the umask (the service and users read the default
+// user's settings) and a replaced one keeps its mode; a credentials file is always 0600.
+HostStatus ReplaceFile(const std::string& file, std::string_view text, bool secret) {
   files::AtomicFileOptions options;
-  options.mode = 0644;
+  options.mode = secret ? 0600 : 0644;
   options.exact_mode = true;
-  options.keep_attributes = true;
+  options.keep_attributes = !secret;
   files::AtomicFile writer;
   if (writer.Open(file, options) && writer.Write(text) && writer.Commit()) return {};
   return HostStatus::Error(writer.error_code(), writer.error_context());
 }
 
-// Reads the hive under the folder's lock, lets `change` edit it and writes it back when the
-// change succeeded and altered the text.
-HostStatus Modify(const std::string& file, const std::function<HostStatus(IniDocument*)>& change) {
-  if (file.empty()) return HostStatus::Error(ENOENT, "no home folder for the user's settings");
-  const std::string folder = FolderOf(file);
-  if (HostStatus made = MakeFolders(folder); !made.ok()) return made;
-
-  // The lock sits on the folder, not on the file: the file is replaced by every write, and a
-  // lock on the old file would not hold back a writer that opens the new one.
-  Fd folder_fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folder_fd.get() < 0) return HostStatus::Error(errno, "open " + folder);
-  while (::flock(folder_fd.get(), LOCK_EX) != 0) {
-    if (errno != EINTR) return HostStatus::Error(errno, "lock " + folder);
+// Moves every secret value the settings file holds into the credentials; one already there
+// is newer, since a secret is only ever written to the credentials.
+void MoveSecrets(IniDocument* hive, IniDocument* credentials) {
+  for (const SecretValue& secret : SecretValues()) {
+    std::optional<std::string> value = hive->Value(secret.key, secret.name);
+    if (!value) continue;
+    if (!credentials->Value(secret.key, secret.name)) {
+      credentials->SetValue(secret.key, secret.name, *value);
+    }
+    hive->DeleteValue(secret.key, secret.name);
   }
+}
 
-  HostResult<IniDocument> hive = ReadHive(file);
+using Change = std::function<HostStatus(IniDocument* hive, IniDocument* credentials)>;
+
+// Reads the hive and its credentials under the hive's writer lock, lets `change` edit them
+// and writes back what the change altered, the credentials first: a crash between the two
+// leaves a secret in both, and the credentials' copy wins.
+HostStatus Modify(const std::string& file, const LockWait& wait, const Change& change) {
+  if (file.empty()) return HostStatus::Error(ENOENT, "no home folder for the user's settings");
+  if (HostStatus made = MakeFolders(FolderOf(file)); !made.ok()) return made;
+
+  // The lock is a file of its own: the hive is replaced by every write, and a lock on the old
+  // file would not hold back a writer that opens the new one.
+  WriterLock lock;
+  if (HostStatus locked = lock.Acquire(LockFileOf(file), wait); !locked.ok()) return locked;
+
+  HostResult<ReadFile> hive = ReadHive(file);
   if (!hive.ok()) return hive.status;
-  const std::string before = hive.value.Serialize();
-  if (HostStatus changed = change(&hive.value); !changed.ok()) return changed;
-  const std::string after = hive.value.Serialize();
-  if (after == before && ::access(file.c_str(), F_OK) == 0) return {};
-  return ReplaceFile(file, after);  // closing folder_fd unlocks
+  const std::string credentials_file = CredentialsFileOf(file);
+  // Written by this writer alone, so read whatever its mode, and closed to others below.
+  HostResult<ReadFile> credentials = ReadStoreFile(credentials_file, "");
+  if (!credentials.ok()) return credentials.status;
+
+  const std::string hive_before = hive.value.document.Serialize();
+  const std::string credentials_before = credentials.value.document.Serialize();
+  if (HostStatus changed = change(&hive.value.document, &credentials.value.document);
+      !changed.ok()) {
+    return changed;
+  }
+  MoveSecrets(&hive.value.document, &credentials.value.document);
+  const std::string hive_after = hive.value.document.Serialize();
+  const std::string credentials_after = credentials.value.document.Serialize();
+
+  const bool credentials_open = (credentials.value.mode & 077) != 0;
+  if (credentials_after != credentials_before || credentials_open) {
+    if (HostStatus written = ReplaceFile(credentials_file, credentials_after, true);
+        !written.ok()) {
+      return written;
+    }
+  }
+  if (hive_after == hive_before && hive.value.mode != 0) return {};
+  return ReplaceFile(file, hive_after, false);  // the lock goes with `lock`
 }
 
 HostResult<std::string> Normalized(std::string_view key, const std::string& file) {
@@ -212,16 +273,16 @@ SettingsStore::SettingsStore(std::string file) : file_(std::move(file)) {}
 HostStatus SettingsStore::OpenKey(std::string_view key) const {
   HostResult<std::string> path = Normalized(key, file_);
   if (!path.ok()) return path.status;
-  HostResult<IniDocument> hive = ReadHive(file_);
+  HostResult<ReadFile> hive = ReadHive(file_);
   if (!hive.ok()) return hive.status;
-  if (!hive.value.HasKey(path.value)) return MissingKey(path.value, file_);
+  if (!hive.value.document.HasKey(path.value)) return MissingKey(path.value, file_);
   return {};
 }
 
 HostStatus SettingsStore::CreateKey(std::string_view key) {
   HostResult<std::string> path = Normalized(key, file_);
   if (!path.ok()) return path.status;
-  return Modify(file_, [&](IniDocument* hive) {
+  return Modify(file_, lock_wait_, [&](IniDocument* hive, IniDocument*) {
     if (!hive->HasKey(path.value)) hive->CreateKey(path.value);
     return HostStatus();
   });
@@ -233,12 +294,36 @@ HostResult<std::string> SettingsStore::QueryValue(std::string_view key,
   if (!result.ok()) return result;
   const std::string path = std::move(result.value);
   result.value.clear();
-  HostResult<IniDocument> hive = ReadHive(file_);
+  HostResult<ReadFile> hive = ReadHive(file_);
   if (!hive.ok()) {
     result.status = hive.status;
-  } else if (!hive.value.HasKey(path)) {
+    return result;
+  }
+  if (!hive.value.document.HasKey(path)) {
     result.status = MissingKey(path, file_);
-  } else if (std::optional<std::string> value = hive.value.Value(path, name)) {
+    return result;
+  }
+  std::optional<std::string> value;
+  if (IsSecretValue(path, name)) {
+    const std::string credentials_file = CredentialsFileOf(file_);
+    HostResult<ReadFile> credentials = ReadCredentials(credentials_file);
+    if (!credentials.ok()) {
+      result.status = credentials.status;
+      return result;
+    }
+    value = credentials.value.document.Value(path, name);
+    // A secret still in the settings file, from before it had credentials beside it.
+    if (!value) value = hive.value.document.Value(path, name);
+    if (value && !credentials.value.document.Value(path, name)) {
+      if (HostStatus open = CheckOwnerOnly(file_, hive.value.mode); !open.ok()) {
+        result.status = open;
+        return result;
+      }
+    }
+  } else {
+    value = hive.value.document.Value(path, name);
+  }
+  if (value) {
     result.value = std::move(*value);
   } else {
     result.status = MissingValue(path, name, file_);
@@ -250,9 +335,15 @@ HostStatus SettingsStore::SetValue(std::string_view key, std::string_view name,
                                    std::string_view value) {
   HostResult<std::string> path = Normalized(key, file_);
   if (!path.ok()) return path.status;
-  return Modify(file_, [&](IniDocument* hive) {
+  const bool secret = IsSecretValue(path.value, name);
+  return Modify(file_, lock_wait_, [&](IniDocument* hive, IniDocument* credentials) {
     if (!hive->HasKey(path.value)) return MissingKey(path.value, file_);
-    hive->SetValue(path.value, name, value);
+    if (secret) {
+      credentials->SetValue(path.value, name, value);
+      hive->DeleteValue(path.value, name);
+    } else {
+      hive->SetValue(path.value, name, value);
+    }
     return HostStatus();
   });
 }
@@ -260,9 +351,12 @@ HostStatus SettingsStore::SetValue(std::string_view key, std::string_view name,
 HostStatus SettingsStore::DeleteValue(std::string_view key, std::string_view name) {
   HostResult<std::string> path = Normalized(key, file_);
   if (!path.ok()) return path.status;
-  return Modify(file_, [&](IniDocument* hive) {
+  const bool secret = IsSecretValue(path.value, name);
+  return Modify(file_, lock_wait_, [&](IniDocument* hive, IniDocument* credentials) {
     if (!hive->HasKey(path.value)) return MissingKey(path.value, file_);
-    if (!hive->DeleteValue(path.value, name)) return MissingValue(path.value, name, file_);
+    bool deleted = hive->DeleteValue(path.value, name);
+    if (secret) deleted = credentials->DeleteValue(path.value, name) || deleted;
+    if (!deleted) return MissingValue(path.value, name, file_);
     return HostStatus();
   });
 }

@@ -11,19 +11,25 @@
 // has ("Control Panel\Desktop"); the first write puts them into the file with the new value.
 // Reads never write.
 //
-// Every operation reads the file afresh, so changes by other processes are seen at once.
-// Writes are atomic: under an exclusive flock on the hive's folder the file is read again, a
-// temporary file in the same folder is written and fsync'ed and then renamed over the old one,
-// so readers see the old or the new file, never half of one, and two writers (threads or
-// processes) never lose each other's changes.
+// Secrets (secret_values.h) are kept out of the settings file: they live in the hive's
+// credentials file, 0600, and are read only from a file no one but its owner may read.
+// Modes, whatever the umask: a new settings file 0644 (a replaced one keeps its own), the
+// credentials file 0600, folders the store makes 0755.
 //
-// Any thread; the object holds only the file's path.
+// Every operation reads the files afresh, so changes by other processes are seen at once.
+// Writes are atomic: under the hive's writer lock (writer_lock.h, waited for a bounded time)
+// the file is read again, a temporary file in the same folder is written and fsync'ed and
+// then renamed over the old one, so readers see the old or the new file, never half of one,
+// and two writers (threads or processes) never lose each other's changes.
+//
+// Any thread; the object holds only the files' paths and the lock's wait.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 #include "platform/linux/host/host_status.h"
+#include "platform/linux/host/writer_lock.h"
 
 namespace corvane::host {
 
@@ -42,13 +48,15 @@ class SettingsStore {
   explicit SettingsStore(std::string file);
 
   const std::string& file() const { return file_; }
+  // How long a write waits for another writer of the hive (3 s unless changed).
+  void set_lock_wait(const LockWait& wait) { lock_wait_ = wait; }
 
   // ok when the key exists; ENOENT when it does not; EINVAL for a path no key can have.
   HostStatus OpenKey(std::string_view key) const;
   // Creates the key (and so every key above it). ok when it already existed.
   HostStatus CreateKey(std::string_view key);
 
-  // ENOENT when the key or the value is missing.
+  // ENOENT when the key or the value is missing; EACCES for a secret in a file others may read.
   HostResult<std::string> QueryValue(std::string_view key, std::string_view name) const;
   // The key must exist (ENOENT otherwise), as a value can only be set on an opened key.
   HostStatus SetValue(std::string_view key, std::string_view name, std::string_view value);
@@ -57,6 +65,7 @@ class SettingsStore {
 
  private:
   std::string file_;
+  LockWait lock_wait_;
 };
 
 }  // namespace corvane::host

@@ -140,7 +140,7 @@ HostResult<std::vector<std::string>> ElevatedWriteCommand(std::span<const StoreW
     return result;
   }
   result.value = {EnvOr("CORVANE_ELEVATE_COMMAND", "pkexec"), writer.value,
-                  std::string(kStoreWriterSwitch), HiveFile(Hive::kDefaultUser)};
+                  std::string(kStoreWriterSwitch)};
   for (const StoreWrite& write : writes) {
     result.value.push_back(write.create_key ? "--set-create" : "--set");
     result.value.push_back(write.key);
@@ -176,27 +176,31 @@ ElevatedWriteResult WriteStoreValuesElevated(std::span<const StoreWrite> writes)
   return InterpretElevatedExit(exit.value, output);
 }
 
-int RunStoreWriter(std::span<const std::string> args, bool under_pkexec, std::string* message) {
+int RunStoreWriter(std::span<const std::string> args, const std::string& store_file,
+                   const LockWait& wait, std::string* message) {
   auto refuse = [&](std::string why) {
     *message = std::move(why);
     return kWriterBadRequest;
   };
-  if (args.size() < 2 || args[0] != kStoreWriterSwitch) {
+  if (args.empty() || args[0] != kStoreWriterSwitch) {
     return refuse("usage: corvane-store-write " + std::string(kStoreWriterSwitch) +
-                  " FILE (--set|--set-create KEY NAME VALUE)...");
+                  " (--set|--set-create KEY NAME VALUE)...");
   }
-  const std::string& file = args[1];
-  // With administrator rights only the default user's hive at its own place is written,
-  // whatever file the caller names.
-  if (under_pkexec && file != kDefaultUserHiveFile) {
-    return refuse("only " + std::string(kDefaultUserHiveFile) + " is written");
+  // The file is the writer's own, never the caller's: whoever runs it with root's rights
+  // (pkexec, sudo, doas, root itself) can have it change the machine-wide store and nothing
+  // else.
+  if (store_file.empty() || store_file.front() != '/') {
+    return refuse("the store file must be a full path");
   }
-  if (file.empty() || file.front() != '/') return refuse("the store file must be a full path");
+  if (args.size() > 1 && !args[1].starts_with("--")) {
+    return refuse("only " + store_file + " is written; the writer takes no file (got " + args[1] +
+                  ")");
+  }
 
   std::vector<StoreWrite> writes;
-  for (std::size_t i = 2; i < args.size(); i += 4) {
-    if (i + 4 > args.size()) return refuse("incomplete value after " + args[i]);
+  for (std::size_t i = 1; i < args.size(); i += 4) {
     if (args[i] != "--set" && args[i] != "--set-create") return refuse("unknown switch " + args[i]);
+    if (i + 4 > args.size()) return refuse("incomplete value after " + args[i]);
     StoreWrite write{Hive::kDefaultUser, args[i + 1], args[i + 2], args[i + 3],
                      args[i] == "--set-create"};
     if (!MayWriteElevated(write)) {
@@ -206,7 +210,8 @@ int RunStoreWriter(std::span<const std::string> args, bool under_pkexec, std::st
   }
   if (writes.empty()) return refuse("no values to write");
 
-  SettingsStore store(file);
+  SettingsStore store(store_file);
+  store.set_lock_wait(wait);
   for (const StoreWrite& write : writes) {
     if (HostStatus status = WriteOne(store, write); !status.ok()) {
       *message = status.Message();

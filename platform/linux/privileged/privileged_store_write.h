@@ -6,12 +6,14 @@
 // our own store writer (corvane-store-write beside the program, or $CORVANE_STORE_WRITER) with
 // one narrow switch, never a shell:
 //
-//   pkexec /usr/bin/corvane-store-write --default-user-values FILE
+//   pkexec /usr/bin/corvane-store-write --default-user-values
 //          (--set|--set-create KEY NAME VALUE)...
 //
 // The writer takes only the values listed by MayWriteElevated (the service's "Profile", the
-// logon desktop's screen saver and the screen saver's own settings of the default user) and,
-// when it runs under pkexec, only the default user's hive at its fixed place.
+// logon desktop's screen saver and the screen saver's own settings of the default user) and
+// writes only the machine-wide store, /etc/Quillfen/Corvane/registry.ini: the command line
+// names no file and the writer reads nothing from its environment, so it cannot be aimed
+// elsewhere however it was started (pkexec, sudo, doas, root itself).
 //
 // Any thread; every function reads the environment and the files afresh. The waiting forms
 // (WriteStoreValuesElevated) block until the elevation ends, so a window uses the asking form
@@ -67,8 +69,8 @@ struct StoreWriteReport {
 StoreWriteReport WriteStoreValues(std::span<const StoreWrite> writes);
 
 // The argument vector of the elevated write of `writes` (all must be MayWriteElevated, else
-// EINVAL): the elevation command, the store writer's full path, the switch, the hive's file
-// and one group per value.
+// EINVAL): the elevation command, the store writer's full path, the switch and one group per
+// value.
 HostResult<std::vector<std::string>> ElevatedWriteCommand(std::span<const StoreWrite> writes);
 
 enum class ElevatedOutcome {
@@ -89,7 +91,9 @@ ElevatedWriteResult InterpretElevatedExit(int exit_status, std::string_view outp
 ElevatedWriteResult WriteStoreValuesElevated(std::span<const StoreWrite> writes);
 
 // The store writer's own work: checks the arguments after the program name and writes the
-// values. Returns its exit status; `message` gets the reason of a failure.
-int RunStoreWriter(std::span<const std::string> args, bool under_pkexec, std::string* message);
+// values into `store_file` (the program passes kDefaultUserHiveFile), waiting `wait` for
+// another writer of it. Returns its exit status; `message` gets the reason of a failure.
+int RunStoreWriter(std::span<const std::string> args, const std::string& store_file,
+                   const LockWait& wait, std::string* message);
 
 }  // namespace corvane::host

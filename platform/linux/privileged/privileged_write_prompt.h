@@ -3,11 +3,14 @@
 // values with administrator rights, and reports a refusal or a failure of that write too.
 // A choice never vanishes without a message.
 //
-// GUI thread only. The elevation runs as a child process while a local event loop keeps the
-// windows painting; the parent stays disabled by the modal message boxes and the wait.
+// GUI thread only; it never blocks on the files or the elevation. The direct write runs on a
+// thread of its own and the elevation as a child process while local event loops keep the
+// windows painting and answering: a wait that lasts shows a modal note (with Cancel while
+// administrator rights are awaited), so nothing else in the program starts meanwhile.
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <span>
 
 #include "platform/linux/privileged/privileged_store_write.h"
@@ -25,13 +28,22 @@ inline constexpr const char* kElevationRefused =
     "Administrator rights were refused. The settings in %1 were not changed.";
 inline constexpr const char* kElevatedWriteFailed =
     "The settings could not be saved in %1 with administrator rights:\n%2";
+// The notes of a wait that lasts; %1 is the store file.
+inline constexpr const char* kSavingSettings = "Saving the settings...";
+inline constexpr const char* kWaitingForRights =
+    "Waiting for administrator rights to save the settings in %1...";
 
 enum class PromptedWrite {
   kWritten,   // every value is in the store (directly or with administrator rights)
-  kDeclined,  // the user chose not to use administrator rights
+  kDeclined,  // the user chose not to use administrator rights, or cancelled waiting for them
   kRefused,   // administrator rights were refused
   kFailed,    // a value could not be written; the user was told why
 };
+
+// Runs `work` (a window's own settings writes) on a thread of its own and returns its status,
+// the windows answering meanwhile as above. `work` may touch nothing the GUI thread changes.
+HostStatus RunAnswering(QWidget* parent, const QString& title,
+                        const std::function<HostStatus()>& work);
 
 // Writes `writes`; message boxes carry `title`.
 PromptedWrite WriteStoreValuesAsking(QWidget* parent, const QString& title,

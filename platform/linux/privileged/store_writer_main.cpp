@@ -1,7 +1,7 @@
-// corvane-store-write: writes the default user's values that a desktop user may set (see
-// privileged_store_write.h). Run by pkexec; takes its arguments as they are, never a shell.
+// corvane-store-write: writes the default user's values that a desktop user may set into the
+// machine-wide store (see privileged_store_write.h). Run by pkexec; takes its arguments as
+// they are, never a shell, and its file from nowhere but itself.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -9,10 +9,9 @@
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  // pkexec sets PKEXEC_UID for the program it runs with administrator rights.
-  const bool under_pkexec = std::getenv("PKEXEC_UID") != nullptr;
   std::string message;
-  const int status = corvane::host::RunStoreWriter(args, under_pkexec, &message);
+  const int status = corvane::host::RunStoreWriter(
+      args, std::string(corvane::host::kDefaultUserHiveFile), {}, &message);
   if (!message.empty()) std::printf("%s\n", message.c_str());
   return status;
 }
