@@ -182,6 +182,24 @@ TEST_F(ServerCredentials, AServerAskingForThemSaysWhyNoneWent) {
   }
 }
 
+TEST_F(ServerCredentials, ARedirectIsNotFollowed) {
+  remote::testing::TlsTestServer tls(ExporterFixturePath("tls/exporter_cert.pem"),
+                                     ExporterFixturePath("tls/exporter_key.pem"), kEmptyAnswer);
+  remote::testing::FakeExporter elsewhere;
+  elsewhere.Serve(kEmptyAnswer);
+  const std::string target =
+      "http://127.0.0.1:" + std::to_string(elsewhere.port()) + "/api/v1/query";
+  tls.SetRedirect(target);
+  for (const bool bearer : {false, true}) {
+    WriteKey("user.ini", tls.url(), bearer);
+    std::string reason;
+    EXPECT_FALSE(Query(tls.url(), SettingsOwner::kUser, &reason));
+    EXPECT_EQ(reason, tls.url() + ": HTTP status 307") << reason;
+    EXPECT_NE(tls.LastRequest().find("Authorization: "), std::string::npos);
+    EXPECT_EQ(elsewhere.requests(), 0);
+  }
+}
+
 TEST_F(ServerCredentials, EveryRequestCarriesThemAndAnUnreadableTokenStopsThem) {
   remote::testing::TlsTestServer tls(ExporterFixturePath("tls/exporter_cert.pem"),
                                      ExporterFixturePath("tls/exporter_key.pem"), kEmptyAnswer);

@@ -63,6 +63,11 @@ std::string TlsTestServer::LastRequest() const {
   return last_request_;
 }
 
+void TlsTestServer::SetRedirect(std::string location) {
+  std::lock_guard lock(mutex_);
+  redirect_ = std::move(location);
+}
+
 void TlsTestServer::Loop() {
   while (!stop_) {
     pollfd fds[2] = {{listener_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
@@ -105,15 +110,18 @@ void TlsTestServer::Answer(int connection) {
     if (field != std::string::npos && field < header_end)
       wanted += std::stoul(request.substr(field + 16));
   }
+  std::string answer;
   {
     std::lock_guard lock(mutex_);
     last_request_ =
         request.substr(0, header_end == std::string::npos ? request.size() : header_end + 4);
+    answer = redirect_.empty()
+                 ? "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
+                       std::to_string(body_.size()) + "\r\nConnection: close\r\n\r\n" + body_
+                 : "HTTP/1.1 307 Temporary Redirect\r\nLocation: " + redirect_ +
+                       "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
   }
   ++requests_;
-  const std::string answer =
-      "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
-      std::to_string(body_.size()) + "\r\nConnection: close\r\n\r\n" + body_;
   SSL_write(ssl, answer.data(), static_cast<int>(answer.size()));
   SSL_shutdown(ssl);
   SSL_free(ssl);

@@ -1,7 +1,7 @@
 // A stand-in HTTPS server for tests: 127.0.0.1 and a free port, the certificate and key of
 // tests/fixtures/exporters/tls (made for 127.0.0.1), answering every request with the JSON body
-// it is given and keeping the request line and headers of the last request. One connection at
-// a time, "Connection: close".
+// it is given, or with a redirect, and keeping the request line and headers of the last
+// request. One connection at a time, "Connection: close".
 //
 // Threads: its own server thread; the test thread may read what arrived at any time.
 #pragma once
@@ -24,6 +24,8 @@ class TlsTestServer {
 
   std::uint16_t port() const { return port_; }
   std::string url() const { return "https://127.0.0.1:" + std::to_string(port_); }
+  // The following requests are answered "307 Temporary Redirect" to `location`.
+  void SetRedirect(std::string location);
   int requests() const { return requests_.load(); }
   std::string LastRequest() const;
 
@@ -40,6 +42,7 @@ class TlsTestServer {
   std::atomic<int> requests_{0};
   mutable std::mutex mutex_;
   std::string last_request_;
+  std::string redirect_;  // empty: answer with the body
   std::thread thread_;
 };
 
