@@ -7,7 +7,6 @@
 #include "platform/remote/remote_provider.h"
 #include "platform/remote/remote_switch.h"
 #include "platform/routing_provider.h"
-#include "platform/server_settings.h"
 
 namespace corvane {
 namespace {
@@ -26,12 +25,12 @@ local::LocalProviderOptions LocalOptionsFromEnvironment() {
 
 }  // namespace
 
-std::unique_ptr<perf::Provider> MakeSystemProvider() {
+std::unique_ptr<perf::Provider> MakeSystemProvider(SettingsOwner owner) {
   return MakeRoutingProvider(
       std::shared_ptr<perf::Provider>(local::MakeLocalProvider(LocalOptionsFromEnvironment())),
       std::make_shared<remote::RemoteSwitch>(
           std::shared_ptr<perf::Provider>(remote::MakeRemoteProvider()),
-          [](const std::string& url) { return ServerOptionsFromSettings(url); }));
+          [owner](const std::string& url) { return ServerOptionsFromSettings(url, owner); }));
 }
 
 }  // namespace corvane

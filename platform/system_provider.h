@@ -5,10 +5,12 @@
 #include <memory>
 
 #include "core/perf_data.h"
+#include "platform/server_settings.h"
 
 namespace corvane {
 
-// A new provider; any thread may call it.
-std::unique_ptr<perf::Provider> MakeSystemProvider();
+// A new provider, reading a Prometheus server's trust and credentials from the settings of
+// `owner`; any thread may call it.
+std::unique_ptr<perf::Provider> MakeSystemProvider(SettingsOwner owner = SettingsOwner::kUser);
 
 }  // namespace corvane

@@ -48,7 +48,7 @@ void CorvaneEngineAdapter::CopyMetrics(MetricsSnapshot* snapshot) {
 }
 
 std::unique_ptr<MonitorEngine> MakeCorvaneEngine() {
-  return std::make_unique<CorvaneEngineAdapter>(MakeSystemProvider());
+  return std::make_unique<CorvaneEngineAdapter>(MakeSystemProvider(SettingsOwner::kService));
 }
 
 }  // namespace corvane::service

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/remote/credential_scope.h"
 #include "platform/remote/curl_library.h"
 #include "platform/remote/exporter_scrape.h"
 
@@ -56,8 +57,25 @@ ServerRequest::ServerRequest(const ServerOptions& options)
     setup_error_ = "not an http:// or https:// address";
     return;
   }
+  const CredentialUse use =
+      CredentialUseFor(base_, options_.credentials_server,
+                       !options_.user.empty() || !options_.bearer_token_file.empty());
+  if (use == CredentialUse::kRefusedPlainHttp) {
+    setup_error_ = std::string(kPlainHttpRefusal);
+    return;
+  }
+  if (use == CredentialUse::kOtherServer)
+    unsent_note_ = "the credentials in the settings are for " +
+                   ServerBase(options_.credentials_server) + " only";
+  if (use == CredentialUse::kNoServerNamed) unsent_note_ = std::string(kNoServerNamedHint);
+  const bool send = use == CredentialUse::kSend;
+  if (!send) {
+    options_.user.clear();
+    options_.password.clear();
+    options_.bearer_token_file.clear();
+  }
   std::string token;
-  if (!options_.bearer_token_file.empty()) {
+  if (send && !options_.bearer_token_file.empty()) {
     std::ifstream file(options_.bearer_token_file);
     std::stringstream text;
     text << file.rdbuf();
@@ -90,13 +108,17 @@ ServerRequest::ServerRequest(const ServerOptions& options)
   setopt(easy, CURLOPT_QUICK_EXIT, 1L);
   setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options_.connect_timeout.count()));
   setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(options_.total_timeout.count()));
-  setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+  // With credentials the transfer is HTTPS alone. Redirects are never followed, and
+  // credentials never go to another host even if they were.
+  setopt(easy, CURLOPT_PROTOCOLS_STR, send ? "https" : "http,https");
   setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+  setopt(easy, CURLOPT_UNRESTRICTED_AUTH, 0L);
+  setopt(easy, CURLOPT_NETRC, static_cast<long>(CURL_NETRC_IGNORED));
   setopt(easy, CURLOPT_USERAGENT, "Corvane");
   setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options_.max_answer_bytes));
   setopt(easy, CURLOPT_ACCEPT_ENCODING, "gzip");
   if (!options_.ca_file.empty()) setopt(easy, CURLOPT_CAINFO, options_.ca_file.c_str());
-  if (!options_.user.empty()) {
+  if (send && !options_.user.empty()) {
     setopt(easy, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
     setopt(easy, CURLOPT_USERNAME, options_.user.c_str());
     setopt(easy, CURLOPT_PASSWORD, options_.password.c_str());
@@ -218,7 +240,8 @@ bool ServerRequest::Answer(ServerAnswer* answer, std::string* reason) {
                    ? ErrorOf(*answer) + " (HTTP status " + std::to_string(http_status_) + ")"
                    : "HTTP status " + std::to_string(http_status_));
     if (http_status_ == 401 || http_status_ == 403)
-      *reason += ": the server refuses the credentials";
+      *reason += unsent_note_.empty() ? ": the server refuses the credentials"
+                                      : ": the server asks for credentials; " + unsent_note_;
     return false;
   }
   if (!parsed) {

@@ -18,12 +18,14 @@ class CurlLibrary;
 
 // How to reach the server. The address comes from the profile; everything about trust and
 // credentials comes from the user's settings, never from a profile that people pass around.
+// The credentials go only to credentials_server, and only over HTTPS (credential_scope.h).
 struct ServerOptions {
-  std::string url;                // "http://prom:9090" or "https://prom.example/prometheus"
-  std::string ca_file;            // PEM file of trusted certificates; empty: the system's
-  std::string user;               // basic authentication when not empty
-  std::string password;           // with the user
-  std::string bearer_token_file;  // "Authorization: Bearer <the file's text>" when not empty
+  std::string url;                 // "http://prom:9090" or "https://prom.example/prometheus"
+  std::string ca_file;             // PEM file of trusted certificates; empty: the system's
+  std::string user;                // basic authentication when not empty
+  std::string password;            // with the user
+  std::string bearer_token_file;   // "Authorization: Bearer <the file's text>" when not empty
+  std::string credentials_server;  // the server the user or the token is for: "https://prom:9090"
   std::chrono::milliseconds connect_timeout{2000};
   std::chrono::milliseconds total_timeout{4000};
   std::size_t max_answer_bytes = 32u << 20;  // a larger answer is refused
@@ -54,7 +56,8 @@ class ServerRequest {
 
   // Of the last request that ended: the answer read (true), else *reason says why, naming the
   // server ("http://prom:9090: connection refused", "...: the server answered an error:
-  // bad_data: ...", "...: the answer is not understood: more than 200000 series").
+  // bad_data: ...", "...: the answer is not understood: more than 200000 series", or, with
+  // credentials set for an http:// server, "http://prom:9090: " + kPlainHttpRefusal).
   bool Answer(ServerAnswer* answer, std::string* reason);
   // Seconds on the steady clock when the last request was sent.
   double sent_time() const { return sent_time_; }
@@ -70,6 +73,7 @@ class ServerRequest {
   std::string form_;  // of the running request; libcurl reads it while sending
   const CurlLibrary* curl_ = nullptr;
   std::string setup_error_;  // why no request can be made
+  std::string unsent_note_;  // why the settings' credentials did not go, for a 401 or 403
   void* easy_ = nullptr;     // CURL*
   void* multi_ = nullptr;    // CURLM*
   void* headers_ = nullptr;  // curl_slist*

@@ -3,7 +3,6 @@
 // million series, a server that does not answer or is not there. Each ends with a reason the
 // user can read, within the query's time limit, and with bounded memory.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <memory>
@@ -225,37 +224,6 @@ TEST(HostileServer, TheWatcherHearsOfTheServerAsTheServer) {
   EXPECT_EQ(events[0].rfind("server unreachable " + base + ": " + base, 0), 0u) << events[0];
   EXPECT_NE(events[0].find("503"), std::string::npos) << events[0];
   EXPECT_EQ(events[1], "server answers " + base);
-}
-
-TEST(HostileServer, CredentialsGoWithEveryRequest) {
-  char name[] = "/tmp/corvane-token-XXXXXX";
-  const int fd = ::mkstemp(name);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(::write(fd, "s3cret\n", 7), 7);
-  ::close(fd);
-  FakeExporter server;
-  server.Serve(NodeAnswer());
-  ServerOptions options = Options(server);
-  options.bearer_token_file = name;
-  {
-    ServerProvider provider(options);
-    EXPECT_EQ(provider.ConnectMachine("\\\\web-03:9100"), perf::kOk);
-    EXPECT_NE(server.LastRequest().find("Authorization: Bearer s3cret\r\n"), std::string::npos);
-  }
-  options.bearer_token_file.clear();
-  options.user = "ann";
-  options.password = "pw";
-  {
-    ServerProvider provider(options);
-    EXPECT_EQ(provider.ConnectMachine("\\\\web-03:9100"), perf::kOk);
-    EXPECT_NE(server.LastRequest().find("Authorization: Basic YW5uOnB3"), std::string::npos);
-  }
-  ::unlink(name);
-  options.user.clear();
-  options.bearer_token_file = name;
-  ServerProvider provider(options);
-  EXPECT_EQ(provider.ConnectMachine("\\\\web-03:9100"), perf::kCannotConnectMachine);
-  EXPECT_NE(provider.MachineError("\\\\web-03:9100").find("cannot be read"), std::string::npos);
 }
 
 }  // namespace
