@@ -45,12 +45,18 @@ TEST(MakeUnitFile, RunsTheProgramAsAHardenedNotifyService) {
            "ProtectHome=read-only",
            "PrivateTmp=yes",
            "ReadWritePaths=\"/home/ann/profiles/Logs\"",
+           "User=corvservice",
+           "Group=corvservice",
+           "CapabilityBoundingSet=",
+           "AmbientCapabilities=",
            "[Install]",
        }) {
     EXPECT_TRUE(HasLine(unit.value, line)) << line << "\n" << unit.value;
   }
-  // No arguments after the program.
+  // No arguments after the program, and no privilege granted on any line.
   for (const std::string& line : Lines(unit.value)) {
+    EXPECT_EQ(line.find("CAP_"), std::string::npos) << line;
+    EXPECT_NE(line.rfind("ProtectProc=", 0), 0u) << "process counts list every process";
     if (line.rfind("ExecStart=", 0) == 0) {
       EXPECT_EQ(line, "ExecStart=\"/usr/bin/corvservice\"");
     }

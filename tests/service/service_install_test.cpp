@@ -226,6 +226,27 @@ TEST_F(ServiceInstallTest, ALogFolderThatCannotBeMadeIsReportedAndLeftOutOfTheUn
   }
 }
 
+// systemd's own rating of the unit -install writes and of the packaged one.
+TEST_F(ServiceInstallTest, BothUnitsAreRatedAsLittleExposedBySystemd) {
+  if (access("/usr/bin/systemd-analyze", X_OK) != 0) GTEST_SKIP() << "no systemd-analyze";
+  InstallService(Context());
+  for (const std::string& unit : {unit_file_, std::string(CORVANE_PACKAGED_UNIT)}) {
+    ASSERT_TRUE(std::filesystem::exists(unit)) << unit;
+    std::string output;
+    const HostResult<int> status = host::RunProgram(
+        {"sh", "-c", "systemd-analyze security --offline=yes \"$1\" 2>&1", "sh", unit}, &output);
+    ASSERT_TRUE(status.ok());
+    static constexpr std::string_view kLevel = "Overall exposure level for ";
+    const std::size_t at = output.find(kLevel);
+    ASSERT_NE(at, std::string::npos) << output;
+    const std::size_t colon = output.find(": ", at);
+    ASSERT_NE(colon, std::string::npos) << output;
+    const double exposure = std::strtod(output.c_str() + colon + 2, nullptr);
+    EXPECT_GT(exposure, 0.0) << output;  // read, not defaulted
+    EXPECT_LE(exposure, 1.5) << unit << "\n" << output;
+  }
+}
+
 TEST_F(ServiceInstallTest, ReportsEachFailureWithTheSystemsReason) {
   program_ = {"", host::HostStatus::Error(ENOENT, "readlink /proc/self/exe")};
   InstallService(Context());
