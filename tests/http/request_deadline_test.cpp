@@ -65,5 +65,18 @@ TEST(RequestDeadline, ShutsDownOnlyTheConnectionsWhoseRequestIsOverdue) {
   deadline.Forget(entries[1]);
 }
 
+TEST(RequestDeadline, ShutsNothingDownOnceStopped) {
+  // The server stops the watch before the library closes its sockets: a descriptor number
+  // closed there may be reused by anything, and must never be shut down after.
+  const auto limit = std::chrono::milliseconds(100);
+  RequestDeadline deadline(limit);
+  SocketPair pair;
+  RequestDeadline::Entry* entry = deadline.Watch(pair.server());
+  deadline.Stop();
+  EXPECT_FALSE(pair.ClientSeesEndWithin(limit * 5));
+  EXPECT_EQ(deadline.expired(), 0u);
+  deadline.Forget(entry);  // the table still works for the library's closing notices
+}
+
 }  // namespace
 }  // namespace corvane::http

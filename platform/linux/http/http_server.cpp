@@ -105,6 +105,7 @@ HttpServer::HttpServer(std::unique_ptr<Private> d) : d_(std::move(d)) {}
 std::uint16_t HttpServer::port() const { return d_->port; }
 
 HttpServer::~HttpServer() {
+  d_->deadline->Stop();  // before the library closes sockets the watch might still shut down
   if (d_->daemon != nullptr) d_->mhd->stop_daemon(d_->daemon);  // also closes the socket
 }
 

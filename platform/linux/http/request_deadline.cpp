@@ -9,13 +9,15 @@ namespace corvane::http {
 RequestDeadline::RequestDeadline(std::chrono::milliseconds limit)
     : limit_(limit), watcher_(&RequestDeadline::Run, this) {}
 
-RequestDeadline::~RequestDeadline() {
+RequestDeadline::~RequestDeadline() { Stop(); }
+
+void RequestDeadline::Stop() {
   {
     std::lock_guard lock(mutex_);
     stopping_ = true;
   }
   changed_.notify_one();
-  watcher_.join();
+  if (watcher_.joinable()) watcher_.join();
 }
 
 RequestDeadline::Entry* RequestDeadline::Watch(int fd) {

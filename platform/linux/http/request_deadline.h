@@ -9,7 +9,7 @@
 // the library closes the socket (its "connection closed" notice), which is what makes the
 // watch thread's shutdown safe: a socket it shuts down is still this connection's.
 //
-// Threads: construction and destruction on the owner's thread, the rest on the server's.
+// Threads: construction, Stop and destruction on the owner's thread, the rest on the server's.
 #pragma once
 
 #include <chrono>
@@ -30,8 +30,12 @@ class RequestDeadline {
   };
 
   explicit RequestDeadline(std::chrono::milliseconds limit);
-  // Stops the watch thread; every entry must have been forgotten or the server stopped.
-  ~RequestDeadline();
+  ~RequestDeadline();  // Stop
+
+  // Stops the watch thread and waits for it; nothing is shut down after. The server calls it
+  // before it stops the library, which closes sockets whose entries may still be here. The
+  // table itself stays usable. Owner's thread.
+  void Stop();
   RequestDeadline(const RequestDeadline&) = delete;
   RequestDeadline& operator=(const RequestDeadline&) = delete;
 
