@@ -46,12 +46,13 @@ std::vector<std::string> LogFolders(const InstallContext& context, const std::st
   return folders;
 }
 
-// Makes each missing folder for the service's user; the ones that exist afterwards. The unit
-// names them without "-", so a folder left out here would stop the service from starting.
+// Has the service's user made when it is missing (the unit runs as it whether or not there are
+// folders to make), then makes each missing folder for it; the folders that exist afterwards.
+// The unit names them without "-", and a named folder that is missing keeps the service from
+// starting, so one that could not be made is left out.
 std::vector<std::string> MakeLogFolders(const InstallContext& context,
                                         const std::vector<std::string>& folders) {
   std::vector<std::string> ready;
-  if (folders.empty()) return ready;
   const HostResult<host::ServiceAccount> account =
       context.service_account      ? context.service_account()
       : context.manager->systemd() ? host::EnsureServiceAccount()
