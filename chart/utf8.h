@@ -13,6 +13,8 @@
 namespace corvane::chart::utf8 {
 
 inline constexpr char32_t kReplacement = 0xFFFD;
+// U+FFFD as UTF-8, for output that must replace what did not decode.
+inline constexpr std::string_view kReplacementBytes = "\xEF\xBF\xBD";
 
 // True for the bytes 10xxxxxx, which never begin a character.
 constexpr bool IsContinuation(char byte) {
@@ -63,6 +65,12 @@ constexpr char32_t Decode(std::string_view text, std::size_t* pos) {
   }
   *pos += length;
   return code;
+}
+
+// Whether the character Decode read from `from` up to `to` was malformed: U+FFFD from one
+// byte, as a well-formed U+FFFD takes three.
+constexpr bool WasMalformed(char32_t code, std::size_t from, std::size_t to) {
+  return code == kReplacement && to - from == 1;
 }
 
 // The longest prefix of at most `bytes` bytes that does not end inside a character. Steps

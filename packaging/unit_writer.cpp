@@ -1,15 +1,31 @@
-// corvane-unit-writer PROGRAM OUTPUT: writes the packaged service unit, the unit that
+// corvane-unit-writer PROGRAM OUTPUT [SYSUSERS]: writes the packaged service unit, the unit that
 // "corvservice -install" writes for PROGRAM (same template, same hardening), named
 // corvservice.service and marked as conflicting with the installed corvane.service so that
-// only one of the two monitors runs. Run by the build; any thread (single-threaded tool).
+// only one of the two monitors runs; and to SYSUSERS the sysusers.d(5) file that makes the
+// user it runs as, the same line -install hands to systemd-sysusers. Run by the build; any
+// thread (single-threaded tool).
 #include <cstdio>
 #include <string>
 
+#include "platform/linux/host/service_account.h"
 #include "platform/linux/host/unit_file.h"
 
+namespace {
+
+bool WriteText(const char* path, const std::string& text) {
+  FILE* out = std::fopen(path, "w");
+  if (out == nullptr || std::fputs(text.c_str(), out) < 0 || std::fclose(out) != 0) {
+    std::perror(path);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fputs("usage: corvane-unit-writer PROGRAM OUTPUT\n", stderr);
+  if (argc != 3 && argc != 4) {
+    std::fputs("usage: corvane-unit-writer PROGRAM OUTPUT [SYSUSERS]\n", stderr);
     return 2;
   }
   const corvane::host::HostResult<std::string> unit =
@@ -33,9 +49,10 @@ int main(int argc, char** argv) {
               "corvservice\"\n# starts it now and at boot. \"corvservice -install\" writes its "
               "own corvane.service\n# instead, for a profile whose logs lie beside it; the two "
               "never run together.\n");
-  FILE* out = std::fopen(argv[2], "w");
-  if (out == nullptr || std::fputs(text.c_str(), out) < 0 || std::fclose(out) != 0) {
-    std::perror(argv[2]);
+  if (!WriteText(argv[2], text)) return 1;
+  if (argc == 4 &&
+      !WriteText(argv[3], "# The user corvservice.service runs as.\n" +
+                              std::string(corvane::host::kServiceSysusersLine) + "\n")) {
     return 1;
   }
   return 0;

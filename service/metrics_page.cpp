@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "chart/utf8.h"
+
 namespace corvane::service {
 namespace {
 
@@ -65,13 +67,29 @@ constexpr State kStates[] = {{"normal", chart::ValueState::kNormal},
 }  // namespace
 
 void AppendLabelValue(std::string* out, std::string_view value) {
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < value.size(); ++i) {
+  std::size_t start = 0;  // the first byte not yet copied
+  std::size_t i = 0;
+  while (i < value.size()) {
     const char c = value[i];
-    if (c != '\\' && c != '"' && c != '\n') continue;
-    out->append(value.substr(start, i - start));
-    out->append(c == '\n' ? "\\n" : c == '"' ? "\\\"" : "\\\\");
-    start = i + 1;
+    if (static_cast<unsigned char>(c) < 0x80U) {
+      if (c == '\\' || c == '"' || c == '\n') {
+        out->append(value.substr(start, i - start));
+        out->append(c == '\n' ? "\\n" : c == '"' ? "\\\"" : "\\\\");
+        start = i + 1;
+      }
+      ++i;
+      continue;
+    }
+    // Names come from the kernel and from profiles and need not be UTF-8, which the format
+    // requires: a scraper refuses the whole page for one bad byte.
+    std::size_t next = i;
+    const char32_t code = chart::utf8::Decode(value, &next);
+    if (chart::utf8::WasMalformed(code, i, next)) {
+      out->append(value.substr(start, i - start));
+      out->append(chart::utf8::kReplacementBytes);
+      start = next;
+    }
+    i = next;
   }
   out->append(value.substr(start));
 }

@@ -1,5 +1,6 @@
 // The service's metrics page in the Prometheus text exposition format (version 0.0.4): every
-// family with its HELP and TYPE lines, label values escaped as the format asks. Pure functions
+// family with its HELP and TYPE lines, label values escaped as the format asks and always
+// valid UTF-8. Pure functions
 // over a snapshot; any thread.
 //
 // Families (values on an axis are in the unit the axis shows, after its multiplier):
@@ -30,7 +31,7 @@ inline constexpr std::string_view kMetricsContentType = "text/plain; version=0.0
 void AppendMetricsPage(const MetricsSnapshot& snapshot, std::string* out);
 
 // A label value as the format writes it between its quotes: backslash, double quote and line
-// feed escaped.
+// feed escaped, and every byte that is not part of well-formed UTF-8 replaced by U+FFFD.
 void AppendLabelValue(std::string* out, std::string_view value);
 
 // A sample value: the shortest text that reads back as the same double; NaN, +Inf and -Inf.

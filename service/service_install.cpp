@@ -3,8 +3,10 @@
 #include <cerrno>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/linux/host/child_process.h"
+#include "platform/linux/host/service_folder.h"
 #include "platform/linux/host/unit_file.h"
 #include "service/command_line.h"
 #include "service/log_folder.h"
@@ -28,20 +30,58 @@ void Detail(const InstallContext& context, const HostStatus& status) {
                status.Message().c_str());
 }
 
-host::UnitFileOptions UnitOptions(const InstallContext& context, const std::string& program) {
-  host::UnitFileOptions options;
-  options.program = program;
-  // The log folders the service may write besides its state folder: "Logs" beside the
-  // program (a copy outside the system's trees) and beside the profile it runs.
+// The log folders the service may write besides its state folder: "Logs" beside the program
+// (a copy outside the system's trees) and beside the profile it runs.
+std::vector<std::string> LogFolders(const InstallContext& context, const std::string& program) {
+  std::vector<std::string> folders;
   const std::string program_folder = FolderOf(program);
   if (!InSystemTree(program_folder)) {
-    options.read_write_paths.push_back((program_folder == "/" ? "" : program_folder) + "/Logs");
+    folders.push_back((program_folder == "/" ? "" : program_folder) + "/Logs");
   }
   HostResult<std::string> profile = context.default_hive->QueryValue(kServiceKey, kProfileValue);
   if (profile.ok() && !profile.value.empty() && profile.value[0] == '/') {
     const std::string profile_folder = FolderOf(profile.value);
-    options.read_write_paths.push_back((profile_folder == "/" ? "" : profile_folder) + "/Logs");
+    folders.push_back((profile_folder == "/" ? "" : profile_folder) + "/Logs");
   }
+  return folders;
+}
+
+// Has the service's user made when it is missing (the unit runs as it whether or not there are
+// folders to make), then makes each missing folder for it; the folders that exist afterwards.
+// The unit names them without "-", and a named folder that is missing keeps the service from
+// starting, so one that could not be made is left out.
+std::vector<std::string> MakeLogFolders(const InstallContext& context,
+                                        const std::vector<std::string>& folders) {
+  std::vector<std::string> ready;
+  const HostResult<host::ServiceAccount> account =
+      context.service_account      ? context.service_account()
+      : context.manager->systemd() ? host::EnsureServiceAccount()
+                                   : host::LookUpServiceAccount();
+  if (!account.ok()) {
+    Detail(context, account.status);
+    return ready;
+  }
+  for (const std::string& folder : folders) {
+    // Group-readable for whoever shares the folder that holds it; set-group-id, so that the
+    // logs inside keep that group.
+    const HostResult<bool> made = host::MakeServiceFolder(folder, account.value.uid, 02750);
+    if (!made.ok()) {
+      Detail(context, made.status);
+      continue;
+    }
+    if (made.value) {
+      std::fprintf(context.out, "Created log folder %s for user %s.\n", folder.c_str(),
+                   std::string(host::kServiceUser).c_str());
+    }
+    ready.push_back(folder);
+  }
+  return ready;
+}
+
+host::UnitFileOptions UnitOptions(const InstallContext& context, const std::string& program) {
+  host::UnitFileOptions options;
+  options.program = program;
+  options.read_write_paths = MakeLogFolders(context, LogFolders(context, program));
   // The service must read the same default hive that this install writes.
   if (context.default_hive->file() != host::kDefaultUserHiveFile) {
     options.environment.emplace_back("CORVANE_DEFAULT_REGISTRY", context.default_hive->file());

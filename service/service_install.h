@@ -9,6 +9,7 @@
 
 #include "core/settings_keys.h"
 #include "platform/linux/host/host_status.h"
+#include "platform/linux/host/service_account.h"
 #include "platform/linux/host/service_manager.h"
 #include "platform/linux/host/settings_store.h"
 
@@ -28,14 +29,19 @@ struct InstallContext {
   host::ServiceManager* manager = nullptr;      // not owned
   host::SettingsStore* default_hive = nullptr;  // not owned
   std::function<host::HostResult<std::string>()> program_path;
+  // The user the service runs as. When unset: made when missing (host::EnsureServiceAccount)
+  // where the manager talks to systemd, only looked up where it does not.
+  std::function<host::HostResult<host::ServiceAccount>()> service_account;
   // How often -remove looks whether a stopping service has stopped.
   std::chrono::milliseconds stop_poll{1000};
   std::FILE* out = stdout;
   std::FILE* err = stderr;
 };
 
-// Writes the unit (not enabled: the service starts on demand), creates the service's
-// settings key and has systemd reload. True when the unit was written (a settings key or a
+// Makes the service's log folders that are missing (owned by the service's user, one line
+// each on `out`), writes the unit (not enabled: the service starts on demand), creates the
+// service's settings key and has systemd reload. A log folder that cannot be made is reported
+// and left out of the unit. True when the unit was written (a settings key or a
 // reload that failed is reported but does not undo the install).
 bool InstallService(const InstallContext& context);
 

@@ -44,14 +44,19 @@ TEST(MakeUnitFile, RunsTheProgramAsAHardenedNotifyService) {
            "ProtectSystem=strict",
            "ProtectHome=read-only",
            "PrivateTmp=yes",
-           "ReadWritePaths=\"-/home/ann/profiles/Logs\"",
+           "ReadWritePaths=\"/home/ann/profiles/Logs\"",
+           "User=corvservice",
+           "Group=corvservice",
+           "CapabilityBoundingSet=",
+           "AmbientCapabilities=",
            "[Install]",
        }) {
     EXPECT_TRUE(HasLine(unit.value, line)) << line << "\n" << unit.value;
   }
-  // No arguments after the program, and nothing to grant or lose privileges with.
+  // No arguments after the program, and no privilege granted on any line.
   for (const std::string& line : Lines(unit.value)) {
-    EXPECT_NE(line.rfind("User=", 0), 0u) << line;
+    EXPECT_EQ(line.find("CAP_"), std::string::npos) << line;
+    EXPECT_NE(line.rfind("ProtectProc=", 0), 0u) << "process counts list every process";
     if (line.rfind("ExecStart=", 0) == 0) {
       EXPECT_EQ(line, "ExecStart=\"/usr/bin/corvservice\"");
     }
@@ -68,7 +73,7 @@ TEST(MakeUnitFile, QuotesWhatSystemdWouldOtherwiseSplitOrExpand) {
   EXPECT_TRUE(HasLine(unit.value, "ExecStart=\"/opt/Corvane 2/100%% \\\"fast\\\"\\\\corvservice\""))
       << unit.value;
   EXPECT_TRUE(
-      HasLine(unit.value, "ReadWritePaths=\"-/home/ann/My Profiles/Logs\" \"-/srv/a%%b/Logs\""))
+      HasLine(unit.value, "ReadWritePaths=\"/home/ann/My Profiles/Logs\" \"/srv/a%%b/Logs\""))
       << unit.value;
   EXPECT_TRUE(
       HasLine(unit.value, "Environment=\"CORVANE_DEFAULT_REGISTRY=/home/ann/x y/registry.ini\""))
@@ -82,22 +87,24 @@ TEST(MakeUnitFile, FillsInTheTemplatesPlaceholders) {
       "ExecStart=@PROGRAM@\n"
       "@ENVIRONMENT@\n"
       "@READ_WRITE_PATHS@\n"
-      "ExecStopPost=@PROGRAM@ @PROGRAM@\n";
+      "ExecStopPost=@PROGRAM@ @PROGRAM@\n"
+      "User=@USER@\n";
   UnitFileOptions bare;
   bare.program = "/p";
   EXPECT_EQ(MakeUnitFile(unit_template, bare).value,
-            "[Service]\nExecStart=\"/p\"\nExecStopPost=\"/p\" \"/p\"\n");
+            "[Service]\nExecStart=\"/p\"\nExecStopPost=\"/p\" \"/p\"\nUser=corvservice\n");
 
   UnitFileOptions full = bare;
   full.environment = {{"A", "1"}, {"B", "2"}};
   full.read_write_paths = {"/x", "/y"};
   EXPECT_EQ(MakeUnitFile(unit_template, full).value,
             "[Service]\nExecStart=\"/p\"\nEnvironment=\"A=1\"\nEnvironment=\"B=2\"\n"
-            "ReadWritePaths=\"-/x\" \"-/y\"\nExecStopPost=\"/p\" \"/p\"\n");
+            "ReadWritePaths=\"/x\" \"/y\"\nExecStopPost=\"/p\" \"/p\"\nUser=corvservice\n");
 
   // The built-in template leaves no placeholder and no note behind.
   const std::string unit = MakeUnitFile(bare).value;
   EXPECT_EQ(unit.find("@PROGRAM@"), std::string::npos) << unit;
+  EXPECT_EQ(unit.find("@USER@"), std::string::npos) << unit;
   EXPECT_EQ(unit.find("\n@"), std::string::npos) << unit;
   EXPECT_EQ(unit.find("##"), std::string::npos) << unit;
   EXPECT_EQ(unit.find("ReadWritePaths"), std::string::npos) << unit;

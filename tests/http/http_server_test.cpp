@@ -162,5 +162,113 @@ TEST_F(HttpServerTest, ClosesAnIdleConnectionAfterItsTimeout) {
   EXPECT_TRUE(handler_.paths().empty());
 }
 
+// Sends one byte of a request that never ends to each connection in turn, every `pace`, until
+// told to stop, and opens a new one in place of each the server closes: a client that holds
+// slots by being slow rather than silent.
+class Dribblers {
+ public:
+  Dribblers(std::uint16_t port, std::vector<const char*> sources, bool reconnect)
+      : port_(port), sources_(std::move(sources)), reconnect_(reconnect) {
+    for (const char* source : sources_)
+      connections_.push_back(std::make_unique<Connection>(port_, source));
+  }
+  ~Dribblers() { Stop(); }
+
+  bool all_connected() const {
+    for (const auto& connection : connections_) {
+      if (!connection->connected()) return false;
+    }
+    return true;
+  }
+  void Start(std::chrono::milliseconds pace) {
+    thread_ = std::thread([this, pace] {
+      static constexpr std::string_view kRequest = "GET /metrics HTTP/1.1\r\nX-Slow: ";
+      std::vector<std::size_t> sent(connections_.size(), 0);
+      while (!stop_.load()) {
+        for (std::size_t i = 0; i < connections_.size(); ++i) {
+          if (connections_[i] == nullptr) continue;
+          const std::size_t at = sent[i]++;
+          const char byte = at < kRequest.size() ? kRequest[at] : 'a';
+          if (connections_[i]->Send(std::string_view(&byte, 1)) &&
+              !connections_[i]->ClosedWithin(std::chrono::milliseconds(0))) {
+            continue;
+          }
+          ++closed_;
+          sent[i] = 0;
+          connections_[i] = reconnect_ ? std::make_unique<Connection>(port_, sources_[i]) : nullptr;
+        }
+        std::this_thread::sleep_for(pace);
+      }
+    });
+  }
+  void Stop() {
+    stop_.store(true);
+    if (thread_.joinable()) thread_.join();
+  }
+  // How many connections the server has closed so far.
+  std::size_t closed() const { return closed_.load(); }
+
+ private:
+  const std::uint16_t port_;
+  const std::vector<const char*> sources_;
+  const bool reconnect_;
+  std::vector<std::unique_ptr<Connection>> connections_;  // the dribbling thread's once started
+  std::atomic<bool> stop_{false};
+  std::atomic<std::size_t> closed_{0};
+  std::thread thread_;
+};
+
+// Waits, generously, until `done` holds; whether it did.
+template <typename Done>
+bool Eventually(Done done, std::chrono::seconds limit = std::chrono::seconds(60)) {
+  const auto until = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+TEST_F(HttpServerTest, ARequestThatTricklesInIsCutOffAtItsDeadline) {
+  HttpLimits limits;
+  limits.idle_timeout_s = 120;  // never the reason here: the dribblers are never silent
+  limits.request_deadline = std::chrono::milliseconds(500);
+  Start(limits);
+  Dribblers dribblers(port(), {"127.0.0.1", "127.0.0.1", "127.0.0.1"}, false);
+  ASSERT_TRUE(dribblers.all_connected());
+  dribblers.Start(std::chrono::milliseconds(50));
+  EXPECT_TRUE(Eventually([&] { return dribblers.closed() == 3; })) << dribblers.closed();
+  dribblers.Stop();
+  EXPECT_TRUE(handler_.paths().empty());
+}
+
+TEST_F(HttpServerTest, AScrapeIsAnsweredWhileDribblersTryToHoldEverySlot) {
+  HttpLimits limits;  // 32 connections, 8 from one address
+  limits.idle_timeout_s = 120;
+  limits.request_deadline = std::chrono::seconds(1);
+  Start(limits);
+  std::vector<const char*> sources;
+  for (const char* source : {"127.0.0.2", "127.0.0.3", "127.0.0.4", "127.0.0.5"}) {
+    for (unsigned i = 0; i < limits.per_client; ++i) sources.push_back(source);
+  }
+  ASSERT_EQ(sources.size(), limits.connections);
+  Dribblers dribblers(port(), sources, true);
+  ASSERT_TRUE(dribblers.all_connected());
+  dribblers.Start(std::chrono::milliseconds(100));
+
+  Connection scrape(port());
+  ASSERT_TRUE(scrape.connected());
+  ASSERT_TRUE(scrape.Send("GET /metrics HTTP/1.0\r\n\r\n"));
+  const HttpAnswer answer = SplitAnswer(scrape.ReadToEnd(std::chrono::seconds(60)));
+  EXPECT_EQ(answer.status, 200);
+  EXPECT_EQ(answer.body, "page of /metrics");
+  // The scrape got its slot because dribblers were cut off (they reconnect at once, so more of
+  // them than the 32 first ones).
+  EXPECT_TRUE(Eventually([&] { return dribblers.closed() >= sources.size(); }))
+      << dribblers.closed();
+  dribblers.Stop();
+  EXPECT_EQ(handler_.paths(), std::vector<std::string>{"/metrics"});
+}
+
 }  // namespace
 }  // namespace corvane::http

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/utf8.h"
 #include "tests/support/temp_folder.h"
 
 namespace corvane::service {
@@ -240,9 +241,38 @@ TEST(MetricsPage, TheCostHistogramIsCumulativeAndEndsWithItsCount) {
   EXPECT_EQ(Samples(page, "corvane_sample_interval_seconds").at(""), "2");
 }
 
+constexpr const char* kPromtool = "/usr/bin/promtool";
+
+// What promtool says of the page: its exit status and every line it wrote.
+struct PromtoolVerdict {
+  bool passed = false;
+  std::string said;
+};
+
+PromtoolVerdict CheckWithPromtool(const std::string& page) {
+  test_support::TempFolder folder;
+  const std::string file = (folder / "page.txt").string();
+  PromtoolVerdict verdict;
+  if (std::FILE* out = std::fopen(file.c_str(), "w")) {
+    std::fwrite(page.data(), 1, page.size(), out);
+    std::fclose(out);
+  } else {
+    verdict.said = "cannot write " + file;
+    return verdict;
+  }
+  const std::string command =
+      std::string(kPromtool) + " check metrics < " + file + " > " + file + ".out 2>&1";
+  const int status = std::system(command.c_str());
+  if (std::FILE* in = std::fopen((file + ".out").c_str(), "r")) {
+    for (int c; (c = std::fgetc(in)) != EOF;) verdict.said += static_cast<char>(c);
+    std::fclose(in);
+  }
+  verdict.passed = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return verdict;
+}
+
 TEST(MetricsPage, PromtoolAcceptsAPageWithAwkwardNames) {
-  const char* promtool = "/usr/bin/promtool";
-  if (!std::filesystem::exists(promtool)) {
+  if (!std::filesystem::exists(kPromtool)) {
     GTEST_SKIP() << "promtool is not installed (Debian package prometheus)";
   }
   AxisMetrics remote =
@@ -258,25 +288,73 @@ TEST(MetricsPage, PromtoolAcceptsAPageWithAwkwardNames) {
   });
   snapshot.machines = {{"[2001:db8::7]:9100", false}};
   snapshot.machine_count = 1;
-  test_support::TempFolder folder;
-  const std::string file = (folder / "page.txt").string();
-  {
-    std::FILE* out = std::fopen(file.c_str(), "w");
-    ASSERT_NE(out, nullptr);
-    const std::string page = Page(snapshot);
-    std::fwrite(page.data(), 1, page.size(), out);
-    std::fclose(out);
+  const PromtoolVerdict verdict = CheckWithPromtool(Page(snapshot));
+  EXPECT_TRUE(verdict.passed) << verdict.said;
+  EXPECT_EQ(verdict.said, "");  // not even a lint remark
+}
+
+TEST(MetricsPage, LabelValuesAreValidUtf8WhateverTheNamesBytes) {
+  const std::string R(chart::utf8::kReplacementBytes);
+  struct Case {
+    const char* what;
+    std::string raw;
+    std::string written;
+  };
+  const Case cases[] = {
+      {"two bytes kept", "\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9"},
+      {"three bytes kept", "5 \xE2\x82\xAC", "5 \xE2\x82\xAC"},
+      {"four bytes kept", "\xF0\x9F\x98\x80!", "\xF0\x9F\x98\x80!"},
+      {"a real U+FFFD kept", "\xEF\xBF\xBD", "\xEF\xBF\xBD"},
+      {"latin-1 mount point", "/media/caf\xE9", "/media/caf" + R},
+      {"overlong slash",
+       "a\xC0\xAF"
+       "b",
+       "a" + R + R + "b"},
+      {"overlong three-byte NUL", "\xE0\x80\x80", R + R + R},
+      {"overlong four-byte", "\xF0\x82\x82\xAC", R + R + R + R},
+      {"high surrogate", "\xED\xA0\x80", R + R + R},
+      {"low surrogate", "x\xED\xBF\xBFy", "x" + R + R + R + "y"},
+      {"above U+10FFFF", "\xF4\x90\x80\x80", R + R + R + R},
+      {"lead bytes never used", "\xF5\xFF\xFE", R + R + R},
+      {"stray continuation", "\x80\xBF", R + R},
+      {"truncated at the end", "ok\xE2\x82", "ok" + R + R},
+      {"truncated four-byte at the end", "\xF0\x9F\x98", R + R + R},
+      {"truncated by a quote", "\xE2\"", R + "\\\""},
+      {"truncated by a backslash", "\xC3\\", R + "\\\\"},
+      {"truncated by a line feed", "\xF0\x9F\n", R + R + "\\n"},
+      {"good after bad", "\xFF\xC3\xA9", R + "\xC3\xA9"},
+  };
+  for (const Case& c : cases) {
+    std::string out = "x";
+    AppendLabelValue(&out, c.raw);
+    EXPECT_EQ(out, "x" + c.written) << c.what;
   }
-  const std::string command =
-      std::string(promtool) + " check metrics < " + file + " > " + file + ".out 2>&1";
-  const int status = std::system(command.c_str());
-  std::string said;
-  if (std::FILE* in = std::fopen((file + ".out").c_str(), "r")) {
-    for (int c; (c = std::fgetc(in)) != EOF;) said += static_cast<char>(c);
-    std::fclose(in);
+}
+
+TEST(MetricsPage, PromtoolAcceptsAPageWhoseNamesAreArbitraryBytes) {
+  if (!std::filesystem::exists(kPromtool)) {
+    GTEST_SKIP() << "promtool is not installed (Debian package prometheus)";
   }
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << said;
-  EXPECT_EQ(said, "");  // not even a lint remark
+  std::string every_byte;
+  for (int b = 1; b < 256; ++b) every_byte.push_back(static_cast<char>(b));
+  AxisMetrics disk = Axis("Disk \xE9\xC0\xAF\xED\xA0\x80\xF0\x9F",
+                          "\\LogicalDisk(/media/caf\xE9)\\Free", 40, ValueState::kNormal);
+  disk.object = "LogicalDisk";
+  disk.instance = every_byte;
+  AxisMetrics reversed =
+      Axis(std::string(every_byte.rbegin(), every_byte.rend()), "\\X\\Y", 1, ValueState::kNormal);
+  reversed.machine = "\xFE\xFF:9100";
+  MetricsSnapshot snapshot = Snapshot({disk, reversed});
+  snapshot.machines = {{"\xFE\xFF:9100", true}};
+  snapshot.machine_count = 1;
+  const std::string page = Page(snapshot);
+  const PromtoolVerdict verdict = CheckWithPromtool(page);
+  EXPECT_TRUE(verdict.passed) << verdict.said;
+  EXPECT_EQ(verdict.said, "");
+  const std::string R(chart::utf8::kReplacementBytes);
+  EXPECT_NE(page.find("axis=\"Disk " + R + R + R + R + R + R + R + R + "\""), std::string::npos);
+  EXPECT_NE(page.find("corvane_remote_machine_up{machine=\"" + R + R + ":9100\"} 1\n"),
+            std::string::npos);
 }
 
 }  // namespace

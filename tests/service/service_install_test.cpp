@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <string_view>
 
+#include "platform/linux/host/child_process.h"
 #include "platform/linux/host/writer_lock.h"
 #include "tests/host/test_support.h"
 #include "tests/support/lock_holder.h"
@@ -29,7 +34,10 @@ std::string ReadStream(std::FILE* stream) {
 
 class ServiceInstallTest : public ::testing::Test {
  protected:
-  ServiceInstallTest() { std::filesystem::create_directory(units_); }
+  ServiceInstallTest() {
+    std::filesystem::create_directory(units_);
+    std::filesystem::create_directories(folder_ / "opt/corvane");
+  }
   ~ServiceInstallTest() override {
     std::fclose(out_);
     std::fclose(err_);
@@ -40,6 +48,8 @@ class ServiceInstallTest : public ::testing::Test {
     context.manager = &manager_;
     context.default_hive = &hive_;
     context.program_path = [this] { return program_; };
+    // The test's own user stands for the service's: only root may give a folder away.
+    context.service_account = [this] { return account_; };
     context.stop_poll = std::chrono::milliseconds(50);
     context.out = out_;
     context.err = err_;
@@ -59,7 +69,9 @@ class ServiceInstallTest : public ::testing::Test {
   std::string unit_file_ = units_ + "/corvane.service";
   host::ServiceManager manager_{{units_, ""}};
   host::SettingsStore hive_{folder_ / "etc/registry.ini"};
-  HostResult<std::string> program_{"/opt/corvane/corvservice", {}};
+  std::string program_folder_ = folder_ / "opt/corvane";
+  HostResult<std::string> program_{program_folder_ + "/corvservice", {}};
+  HostResult<host::ServiceAccount> account_{{getuid(), getgid()}, {}};
   std::FILE* out_ = std::tmpfile();
   std::FILE* err_ = std::tmpfile();
   std::size_t read_ = 0;  // bytes of out_ already returned by Out()
@@ -67,17 +79,20 @@ class ServiceInstallTest : public ::testing::Test {
 
 TEST_F(ServiceInstallTest, InstallsOnceAndRemoves) {
   InstallService(Context());
-  EXPECT_EQ(Out(), "Service Corvane has been installed.\n");
+  EXPECT_EQ(Out(), "Created log folder " + program_folder_ +
+                       "/Logs for user corvservice.\nService Corvane has been installed.\n");
   const std::string unit = ReadFile(unit_file_);
-  EXPECT_NE(unit.find("\nExecStart=\"/opt/corvane/corvservice\"\n"), std::string::npos) << unit;
-  EXPECT_NE(unit.find("\"-/opt/corvane/Logs\""), std::string::npos) << unit;
+  EXPECT_NE(unit.find("\nExecStart=\"" + program_folder_ + "/corvservice\"\n"), std::string::npos)
+      << unit;
+  EXPECT_NE(unit.find("\nReadWritePaths=\"" + program_folder_ + "/Logs\"\n"), std::string::npos)
+      << unit;
   const std::string registry = (folder_ / "etc/registry.ini").string();
   EXPECT_NE(unit.find("Environment=\"CORVANE_DEFAULT_REGISTRY=" + registry), std::string::npos)
       << "the service reads the hive this install wrote";
   EXPECT_TRUE(hive_.OpenKey(kServiceKey).ok()) << "the service's settings key is created";
 
   InstallService(Context());
-  EXPECT_EQ(Out(), "CreateService failed:\n  File exists (0x11)\n");
+  EXPECT_EQ(Out(), "CreateService failed:\n  File exists (0x11)\n") << "the folder is there now";
 
   RemoveService(Context());
   EXPECT_EQ(Out(), "Service Corvane removed.\n");
@@ -143,15 +158,110 @@ TEST_F(ServiceInstallTest, RemovingAnEnabledServiceLeavesNoDanglingLink) {
   EXPECT_TRUE(std::filesystem::exists(wants / "other.service"));
 }
 
-TEST_F(ServiceInstallTest, TheProfilesLogFolderMayBeWritten) {
+TEST_F(ServiceInstallTest, TheProfilesLogFolderIsMadeForTheServicesUserAndMayBeWritten) {
+  const std::filesystem::path profiles = folder_ / "home/ann/My Profiles";
+  std::filesystem::create_directories(profiles);
   ASSERT_TRUE(hive_.CreateKey(kServiceKey).ok());
-  ASSERT_TRUE(hive_.SetValue(kServiceKey, kProfileValue, "/home/ann/My Profiles/web.crvn").ok());
+  ASSERT_TRUE(hive_.SetValue(kServiceKey, kProfileValue, (profiles / "web.crvn").string()).ok());
   program_.value = "/usr/bin/corvservice";
   InstallService(Context());
+  const std::string logs = (profiles / "Logs").string();
+  EXPECT_EQ(Out(), "Created log folder " + logs +
+                       " for user corvservice.\nService Corvane has been installed.\n");
   const std::string unit = ReadFile(unit_file_);
-  EXPECT_NE(unit.find("\nReadWritePaths=\"-/home/ann/My Profiles/Logs\"\n"), std::string::npos)
+  EXPECT_NE(unit.find("\nReadWritePaths=\"" + logs + "\"\n"), std::string::npos)
       << "an installed program gets no Logs folder of its own\n"
       << unit;
+  struct stat made {};
+  struct stat holder {};
+  ASSERT_EQ(lstat(logs.c_str(), &made), 0);
+  ASSERT_EQ(stat(profiles.c_str(), &holder), 0);
+  EXPECT_TRUE(S_ISDIR(made.st_mode));
+  EXPECT_EQ(made.st_mode & 07777, 02750u) << std::oct << made.st_mode;
+  EXPECT_EQ(made.st_uid, account_.value.uid);
+  EXPECT_EQ(made.st_gid, holder.st_gid) << "readable by the group of the folder holding it";
+}
+
+TEST_F(ServiceInstallTest, ALogFolderThatCannotBeMadeIsReportedAndLeftOutOfTheUnit) {
+  const std::filesystem::path profiles = folder_ / "profiles";
+  const std::filesystem::path elsewhere = folder_ / "elsewhere";
+  struct Case {
+    const char* what;
+    std::function<void()> arrange;
+    bool account_found;
+    const char* unit_names;  // what ReadWritePaths holds for the profile's folder
+    bool created_line;
+  };
+  const Case cases[] = {
+      {"a folder already there is named, not made",
+       [&] { std::filesystem::create_directories(profiles / "Logs"); }, true, "/Logs", false},
+      {"the profile's folder is missing", [] {}, true, nullptr, false},
+      {"a file in its place",
+       [&] {
+         std::filesystem::create_directories(profiles);
+         WriteFile(profiles / "Logs", "not a folder");
+       },
+       true, nullptr, false},
+      {"a planted link to a folder elsewhere",
+       [&] {
+         std::filesystem::create_directories(profiles);
+         std::filesystem::create_directories(elsewhere);
+         std::filesystem::create_directory_symlink(elsewhere, profiles / "Logs");
+       },
+       true, nullptr, false},
+      {"no user for the service", [&] { std::filesystem::create_directories(profiles); }, false,
+       nullptr, false},
+  };
+  ASSERT_TRUE(hive_.CreateKey(kServiceKey).ok());
+  ASSERT_TRUE(hive_.SetValue(kServiceKey, kProfileValue, (profiles / "web.crvn").string()).ok());
+  program_.value = "/usr/bin/corvservice";
+  for (const Case& c : cases) {
+    std::filesystem::remove_all(profiles);
+    std::filesystem::remove_all(elsewhere);
+    std::filesystem::remove(unit_file_);
+    c.arrange();
+    account_ = c.account_found ? HostResult<host::ServiceAccount>{{getuid(), getgid()}, {}}
+                               : HostResult<host::ServiceAccount>{
+                                     {}, host::HostStatus::Error(ENOENT, "user corvservice")};
+    const std::size_t err_before = ReadStream(err_).size();
+    EXPECT_TRUE(InstallService(Context())) << c.what << ": the unit is written all the same";
+    const std::string out = Out();
+    EXPECT_EQ(out.find("Created log folder") != std::string::npos, c.created_line) << c.what << out;
+    const std::string unit = ReadFile(unit_file_);
+    if (c.unit_names != nullptr) {
+      EXPECT_NE(unit.find("\nReadWritePaths=\"" + profiles.string() + c.unit_names + "\"\n"),
+                std::string::npos)
+          << c.what << "\n"
+          << unit;
+      EXPECT_EQ(ReadStream(err_).size(), err_before) << c.what;
+    } else {
+      EXPECT_EQ(unit.find("ReadWritePaths"), std::string::npos) << c.what << "\n" << unit;
+      EXPECT_GT(ReadStream(err_).size(), err_before) << c.what << ": the reason is given";
+    }
+    EXPECT_TRUE(!std::filesystem::exists(elsewhere) || std::filesystem::is_empty(elsewhere))
+        << c.what << ": nothing made through a link";
+  }
+}
+
+// systemd's own rating of the unit -install writes and of the packaged one.
+TEST_F(ServiceInstallTest, BothUnitsAreRatedAsLittleExposedBySystemd) {
+  if (access("/usr/bin/systemd-analyze", X_OK) != 0) GTEST_SKIP() << "no systemd-analyze";
+  InstallService(Context());
+  for (const std::string& unit : {unit_file_, std::string(CORVANE_PACKAGED_UNIT)}) {
+    ASSERT_TRUE(std::filesystem::exists(unit)) << unit;
+    std::string output;
+    const HostResult<int> status = host::RunProgram(
+        {"sh", "-c", "systemd-analyze security --offline=yes \"$1\" 2>&1", "sh", unit}, &output);
+    ASSERT_TRUE(status.ok());
+    static constexpr std::string_view kLevel = "Overall exposure level for ";
+    const std::size_t at = output.find(kLevel);
+    ASSERT_NE(at, std::string::npos) << output;
+    const std::size_t colon = output.find(": ", at);
+    ASSERT_NE(colon, std::string::npos) << output;
+    const double exposure = std::strtod(output.c_str() + colon + 2, nullptr);
+    EXPECT_GT(exposure, 0.0) << output;  // read, not defaulted
+    EXPECT_LE(exposure, 1.5) << unit << "\n" << output;
+  }
 }
 
 TEST_F(ServiceInstallTest, ReportsEachFailureWithTheSystemsReason) {
@@ -159,7 +269,7 @@ TEST_F(ServiceInstallTest, ReportsEachFailureWithTheSystemsReason) {
   InstallService(Context());
   EXPECT_EQ(Out(), "Unable to install Corvane - No such file or directory (0x2)\n");
 
-  program_ = {"/opt/corvane/corvservice", {}};
+  program_ = {program_folder_ + "/corvservice", {}};
   host::ServiceManager nowhere({folder_ / "no-units", ""});
   InstallContext context = Context();
   context.manager = &nowhere;

@@ -16,16 +16,27 @@
 
 namespace corvane::test_support {
 
-// A TCP connection to 127.0.0.1:port; closed when the object goes.
+// A TCP connection to 127.0.0.1:port, from `source` (another loopback address such as
+// "127.0.0.2", for a server that limits connections per address) when given; closed when the
+// object goes.
 class Connection {
  public:
-  explicit Connection(std::uint16_t port) : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+  explicit Connection(std::uint16_t port, const char* source = nullptr)
+      : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    if (fd_ < 0) return;
+    if (source != nullptr) {
+      sockaddr_in from{};
+      from.sin_family = AF_INET;
+      if (::inet_pton(AF_INET, source, &from.sin_addr) != 1 ||
+          ::bind(fd_, reinterpret_cast<const sockaddr*>(&from), sizeof from) != 0) {
+        return;
+      }
+    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    connected_ = fd_ >= 0 &&
-                 ::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    connected_ = ::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
   }
   ~Connection() {
     if (fd_ >= 0) ::close(fd_);

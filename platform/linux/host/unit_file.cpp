@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "platform/linux/host/service_account.h"
 #include "platform/linux/host/unit_template.h"
 
 namespace corvane::host {
@@ -61,6 +62,7 @@ HostResult<std::string> MakeUnitFile(std::string_view unit_template,
     return result;
   }
   static constexpr std::string_view kProgram = "@PROGRAM@";
+  static constexpr std::string_view kUser = "@USER@";
   std::string& text = result.value;
   while (!unit_template.empty()) {
     const auto end = unit_template.find('\n');
@@ -76,19 +78,24 @@ HostResult<std::string> MakeUnitFile(std::string_view unit_template,
     }
     if (line == "@READ_WRITE_PATHS@") {
       if (options.read_write_paths.empty()) continue;
-      // "-": a folder that does not exist when the service starts is skipped, not an error.
+      // No "-": a folder that is missing when the service starts is an error rather than
+      // silently dropped, which would leave the service unable to write its logs.
       text += "ReadWritePaths=";
       for (std::size_t i = 0; i < options.read_write_paths.size(); ++i) {
         if (i > 0) text += ' ';
-        text += QuoteUnitWord("-" + options.read_write_paths[i]);
+        text += QuoteUnitWord(options.read_write_paths[i]);
       }
       text += "\n";
       continue;
     }
-    for (auto at = line.find(kProgram); at != std::string::npos; at = line.find(kProgram, at)) {
-      const std::string program = QuoteUnitWord(options.program);
-      line.replace(at, kProgram.size(), program);
-      at += program.size();
+    const std::string program = QuoteUnitWord(options.program);
+    for (const auto& [placeholder, value] :
+         {std::pair{kProgram, std::string_view(program)}, std::pair{kUser, kServiceUser}}) {
+      for (auto at = line.find(placeholder); at != std::string::npos;
+           at = line.find(placeholder, at)) {
+        line.replace(at, placeholder.size(), value);
+        at += value.size();
+      }
     }
     text += line + "\n";
   }

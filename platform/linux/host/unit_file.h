@@ -1,6 +1,7 @@
 // The text of the service's systemd unit (systemd.service(5), systemd.exec(5)), made from the
 // template packaging/corvane.service.in, which is built into the program. The template says
-// what the unit grants and why; this fills in the program, its environment and log folders.
+// what the unit grants and why; this fills in the program, the service's user, its environment
+// and log folders.
 //
 // Pure function; any thread.
 #pragma once
@@ -16,7 +17,7 @@ namespace corvane::host {
 
 struct UnitFileOptions {
   std::string program;                        // absolute path of the program to run
-  std::vector<std::string> read_write_paths;  // log folders; missing ones are skipped at start
+  std::vector<std::string> read_write_paths;  // log folders; each must exist when it starts
   std::vector<std::pair<std::string, std::string>> environment;  // passed to the program
 };
 

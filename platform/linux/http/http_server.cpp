@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/linux/http/microhttpd_library.h"
+#include "platform/linux/http/request_deadline.h"
 
 namespace corvane::http {
 namespace {
@@ -30,6 +31,11 @@ struct HttpServer::Private {
   MHD_Daemon* daemon = nullptr;
   std::uint16_t port = 0;
   std::string body;  // reused by every request: the server thread answers one at a time
+  std::unique_ptr<RequestDeadline> deadline;  // outlives the daemon: its notices reach it
+
+  RequestDeadline::Entry* EntryOf(MHD_Connection* connection) const;
+  static void NotifyConnection(void* cls, MHD_Connection* connection, void** socket_context,
+                               MHD_ConnectionNotificationCode code);
 
   static MHD_Result Answer(void* cls, MHD_Connection* connection, const char* url,
                            const char* method, const char* version, const char* upload_data,
@@ -51,6 +57,26 @@ MHD_Result HttpServer::Private::Send(MHD_Connection* connection, unsigned status
   return queued;
 }
 
+RequestDeadline::Entry* HttpServer::Private::EntryOf(MHD_Connection* connection) const {
+  const MHD_ConnectionInfo* info =
+      mhd->get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+  return info != nullptr ? static_cast<RequestDeadline::Entry*>(info->socket_context) : nullptr;
+}
+
+void HttpServer::Private::NotifyConnection(void* cls, MHD_Connection* connection,
+                                           void** socket_context,
+                                           MHD_ConnectionNotificationCode code) {
+  auto* d = static_cast<Private*>(cls);
+  if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+    const MHD_ConnectionInfo* info =
+        d->mhd->get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+    if (info != nullptr) *socket_context = d->deadline->Watch(info->connect_fd);
+  } else if (code == MHD_CONNECTION_NOTIFY_CLOSED && *socket_context != nullptr) {
+    d->deadline->Forget(static_cast<RequestDeadline::Entry*>(*socket_context));
+    *socket_context = nullptr;
+  }
+}
+
 MHD_Result HttpServer::Private::Answer(void* cls, MHD_Connection* connection, const char* url,
                                        const char* method, const char*, const char*,
                                        std::size_t* upload_data_size, void** request) {
@@ -69,6 +95,7 @@ MHD_Result HttpServer::Private::Answer(void* cls, MHD_Connection* connection, co
     return d->Send(connection, MHD_HTTP_METHOD_NOT_ALLOWED, "text/plain; charset=utf-8",
                    "GET, HEAD");
   }
+  if (RequestDeadline::Entry* entry = d->EntryOf(connection)) d->deadline->Answered(entry);
   const Reply reply = d->handler->Get(url != nullptr ? url : "", &d->body);
   return d->Send(connection, reply.status, reply.content_type, nullptr);
 }
@@ -78,6 +105,7 @@ HttpServer::HttpServer(std::unique_ptr<Private> d) : d_(std::move(d)) {}
 std::uint16_t HttpServer::port() const { return d_->port; }
 
 HttpServer::~HttpServer() {
+  d_->deadline->Stop();  // before the library closes sockets the watch might still shut down
   if (d_->daemon != nullptr) d_->mhd->stop_daemon(d_->daemon);  // also closes the socket
 }
 
@@ -119,6 +147,7 @@ std::unique_ptr<HttpServer> HttpServer::Start(const ListenAddress& address, Requ
   }
   d->mhd = mhd;
   d->handler = handler;
+  d->deadline = std::make_unique<RequestDeadline>(limits.request_deadline);
   unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL;
   if (family == AF_INET6) flags |= MHD_USE_IPv6;
   d->daemon = mhd->start_daemon(
@@ -129,7 +158,7 @@ std::unique_ptr<HttpServer> HttpServer::Start(const ListenAddress& address, Requ
       MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(limits.idle_timeout_s),
       MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<std::size_t>(limits.request_bytes),
       MHD_OPTION_THREAD_STACK_SIZE, kThreadStackBytes,  //
-      MHD_OPTION_END);
+      MHD_OPTION_NOTIFY_CONNECTION, &Private::NotifyConnection, d.get(), MHD_OPTION_END);
   if (d->daemon == nullptr) {
     ::close(fd);
     *error = {EIO, "cannot serve on " + address.text + ": the HTTP server did not start"};

@@ -4,14 +4,16 @@
 // library's.
 //
 // Bounds: at most `connections` connections (`per_client` from one address); a connection
-// idle for `idle_timeout_s` is closed; the request line and headers must fit in
-// `request_bytes`, else the library answers with an error and closes. A request body is never
-// read into memory.
+// idle for `idle_timeout_s` is closed, and so is one whose request line and headers have not all
+// come within `request_deadline` of its accepting or of its previous answer, however steadily
+// they trickle in; they must fit in `request_bytes`, else the library answers with an error and
+// closes. A request body is never read into memory.
 //
 // Threads: Start and the destructor on one thread (the owner's); the handler is called on the
 // server's own thread, one request at a time. The handler must outlive the server.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -28,6 +30,7 @@ struct HttpLimits {
   unsigned connections = 32;
   unsigned per_client = 8;
   unsigned idle_timeout_s = 10;
+  std::chrono::milliseconds request_deadline{5000};
   std::size_t request_bytes = 16 * 1024;
 };
 

@@ -18,6 +18,7 @@ bool MicrohttpdLibrary::Open(std::string* error) {
   resolve(add_response_header, "MHD_add_response_header");
   resolve(queue_response, "MHD_queue_response");
   resolve(destroy_response, "MHD_destroy_response");
+  resolve(get_connection_info, "MHD_get_connection_info");
   return library_.complete();
 }
 

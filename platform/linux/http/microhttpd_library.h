@@ -30,6 +30,7 @@ class MicrohttpdLibrary {
   decltype(&::MHD_add_response_header) add_response_header = nullptr;
   decltype(&::MHD_queue_response) queue_response = nullptr;
   decltype(&::MHD_destroy_response) destroy_response = nullptr;
+  decltype(&::MHD_get_connection_info) get_connection_info = nullptr;
 
  private:
   friend const MicrohttpdLibrary* dl::LoadOnce<MicrohttpdLibrary>(std::atomic<bool>&, std::string*);
