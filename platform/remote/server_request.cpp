@@ -1,9 +1,13 @@
 #include "platform/remote/server_request.h"
 
-#include <algorithm>
-#include <fstream>
-#include <sstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+
+#include "files/owner_only.h"
+#include "files/regular_file.h"
 #include "platform/remote/credential_scope.h"
 #include "platform/remote/curl_library.h"
 #include "platform/remote/exporter_scrape.h"
@@ -20,6 +24,45 @@ std::string Trimmed(std::string text) {
   std::size_t start = 0;
   while (start < text.size() && space(text[start])) ++start;
   return text.substr(start);
+}
+
+// The token in the file at `path`, which only its owner may read and which must be a regular
+// file (a FIFO planted in its place would hold the request for ever).
+bool ReadBearerToken(const std::string& path, std::string* token, std::string* error) {
+  constexpr std::size_t kMaxTokenBytes = 64 * 1024;
+  const int fd = files::OpenRegularFile(path, O_RDONLY, error);
+  if (fd < 0) {
+    *error = "the bearer token file " + path + " cannot be read: " + *error;
+    return false;
+  }
+  struct stat status {};
+  std::string text;
+  bool read_whole = ::fstat(fd, &status) == 0;
+  if (read_whole) {
+    if (const std::string refusal = files::TooOpenForASecret(path, status.st_mode);
+        !refusal.empty()) {
+      ::close(fd);
+      *error = refusal;
+      return false;
+    }
+    char buffer[4096];
+    for (;;) {
+      const ssize_t got = ::read(fd, buffer, sizeof buffer);
+      if (got == 0) break;
+      if (got < 0 || text.size() + static_cast<std::size_t>(got) > kMaxTokenBytes) {
+        read_whole = false;
+        break;
+      }
+      text.append(buffer, static_cast<std::size_t>(got));
+    }
+  }
+  ::close(fd);
+  *token = Trimmed(std::move(text));
+  if (!read_whole || token->empty()) {
+    *error = "the bearer token file " + path + (read_whole ? " is empty" : " cannot be read");
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -75,17 +118,9 @@ ServerRequest::ServerRequest(const ServerOptions& options)
     options_.bearer_token_file.clear();
   }
   std::string token;
-  if (send && !options_.bearer_token_file.empty()) {
-    std::ifstream file(options_.bearer_token_file);
-    std::stringstream text;
-    text << file.rdbuf();
-    token = Trimmed(text.str());
-    if (!file || token.empty()) {
-      setup_error_ = "the bearer token file " + options_.bearer_token_file +
-                     (file ? " is empty" : " cannot be read");
-      return;
-    }
-  }
+  if (send && !options_.bearer_token_file.empty() &&
+      !ReadBearerToken(options_.bearer_token_file, &token, &setup_error_))
+    return;
   curl_ = CurlLibrary::Load(&setup_error_);
   if (curl_ == nullptr) return;
   easy_ = curl_->easy_init();

@@ -56,6 +56,9 @@ class ServerCredentials : public ::testing::Test {
       out << "BearerTokenFile=" << (folder_ / "token").string() << "\n";
     else
       out << "User=ann\nPassword=pw\n";
+    out.close();
+    // A password is read only from a file no one else may read.
+    ::chmod((folder_ / file).c_str(), 0600);
   }
 
   // One query to `url` with the options `owner` reads; true when it was answered, else
@@ -225,6 +228,42 @@ TEST_F(ServerCredentials, EveryRequestCarriesThemAndAnUnreadableTokenStopsThem) 
       std::string::npos)
       << reason;
   EXPECT_EQ(tls.requests(), 2);
+}
+
+// A token others may read, or a FIFO in its place, stops the request before anything is sent.
+TEST_F(ServerCredentials, ATokenFileOthersMayReadOrThatIsNoFileIsRefused) {
+  remote::testing::TlsTestServer tls(ExporterFixturePath("tls/exporter_cert.pem"),
+                                     ExporterFixturePath("tls/exporter_key.pem"), kEmptyAnswer);
+  WriteKey("user.ini", tls.url(), true);
+  const std::string token = (folder_ / "token").string();
+  struct Case {
+    const char* what;
+    void (*make)(const std::string& path);
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"readable by all", [](const std::string& path) { ::chmod(path.c_str(), 0644); },
+       "Permissions 0644 for '" + token + "' are too open"},
+      {"readable by its group", [](const std::string& path) { ::chmod(path.c_str(), 0640); },
+       "Permissions 0640 for '" + token + "' are too open"},
+      {"a FIFO",
+       [](const std::string& path) {
+         std::filesystem::remove(path);
+         ::mkfifo(path.c_str(), 0600);
+       },
+       token + " is not a regular file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove(token);
+    std::ofstream(token) << "s3cret\n";
+    ::chmod(token.c_str(), 0600);
+    c.make(token);
+    std::string reason;
+    EXPECT_FALSE(Query(tls.url(), SettingsOwner::kUser, &reason));
+    EXPECT_NE(reason.find(c.expected), std::string::npos) << reason;
+  }
+  EXPECT_EQ(tls.requests(), 0);
 }
 
 }  // namespace

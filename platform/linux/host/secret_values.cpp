@@ -2,7 +2,8 @@
 
 #include <array>
 #include <cerrno>
-#include <cstdio>
+
+#include "files/owner_only.h"
 
 namespace corvane::host {
 namespace {
@@ -42,13 +43,9 @@ bool IsSecretValue(std::string_view key, std::string_view name) {
 std::string CredentialsFileOf(const std::string& hive_file) { return hive_file + ".credentials"; }
 
 HostStatus CheckOwnerOnly(const std::string& file, mode_t mode) {
-  if ((mode & 077) == 0) return {};
-  char octal[8];
-  std::snprintf(octal, sizeof octal, "%04o", static_cast<unsigned>(mode & 07777));
-  return HostStatus::Error(EACCES, std::string("Permissions ") + octal + " for '" + file +
-                                       "' are too open: a file holding a secret must be "
-                                       "readable by its owner only (chmod 600 '" +
-                                       file + "')");
+  const std::string refusal = files::TooOpenForASecret(file, mode);
+  if (refusal.empty()) return {};
+  return HostStatus::Error(EACCES, refusal);
 }
 
 }  // namespace corvane::host
