@@ -54,9 +54,13 @@ MHD_Daemon* HttpServer::Private::StartDaemon(int fd, const DaemonTls* tls) {
     daemon_flags |= tls->flags;
     tls_options = tls->options.data();
   }
+  // The library refuses a listening socket for a daemon that listens nowhere.
+  const MHD_OptionItem listen[] = {
+      {fd < 0 ? MHD_OPTION_END : MHD_OPTION_LISTEN_SOCKET, fd, nullptr},
+      {MHD_OPTION_END, 0, nullptr}};
   return mhd->start_daemon(
       daemon_flags, 0, nullptr, nullptr, &Private::Answer, this,  //
-      MHD_OPTION_LISTEN_SOCKET, static_cast<MHD_socket>(fd),  //
+      MHD_OPTION_ARRAY, listen,                                   //
       MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned>(limits.connections),
       MHD_OPTION_PER_IP_CONNECTION_LIMIT, static_cast<unsigned>(limits.per_client),
       MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(limits.idle_timeout_s),
@@ -90,7 +94,8 @@ MHD_Result HttpServer::Private::Answer(void* cls, MHD_Connection* connection, co
   }
   *request = d;  // answered on this first call; later calls only drain a body
   d->body.clear();
-  if (MHD_Result refused = MHD_NO; d->security != nullptr && !d->security->Admit(*d->mhd, connection, &refused)) {
+  if (MHD_Result refused = MHD_NO;
+      d->security != nullptr && !d->security->Admit(*d->mhd, connection, &refused)) {
     return refused;
   }
   const bool get = std::strcmp(method, MHD_HTTP_METHOD_GET) == 0;
@@ -109,7 +114,8 @@ HttpServer::HttpServer(std::unique_ptr<Private> d) : d_(std::move(d)) {}
 std::uint16_t HttpServer::port() const { return d_->port; }
 
 bool HttpServer::Renew(std::shared_ptr<const DaemonTls> tls, std::string* error) {
-  if (tls != nullptr && tls->flags != 0 && d_->mhd->is_feature_supported(MHD_FEATURE_TLS) != MHD_YES) {
+  if (tls != nullptr && tls->flags != 0 &&
+      d_->mhd->is_feature_supported(MHD_FEATURE_TLS) != MHD_YES) {
     *error = std::string(MicrohttpdLibrary::kSoname) + " is built without TLS";
     return false;
   }

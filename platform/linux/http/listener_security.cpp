@@ -86,8 +86,7 @@ bool ListenerSecurity::Admit(const MicrohttpdLibrary& mhd, MHD_Connection* conne
   if (users == nullptr) return true;
   char* password = nullptr;
   char* user = mhd.basic_auth_get_username_password(connection, &password);
-  const bool allowed =
-      user != nullptr && password != nullptr && users->Allows(user, password);
+  const bool allowed = user != nullptr && password != nullptr && users->Allows(user, password);
   if (password != nullptr) {
     std::memset(password, 0, std::strlen(password));
     mhd.free(password);

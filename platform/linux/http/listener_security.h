@@ -66,8 +66,8 @@ class ListenerSecurity {
   const std::string path_;
   std::vector<FileStamp> seen_;  // the stamps of the last look, good or bad
   mutable std::mutex mutex_;
-  std::shared_ptr<const DaemonTls> tls_;         // guarded by mutex_
-  std::shared_ptr<PasswordCheck> users_;         // guarded by mutex_; null: no sign-in
+  std::shared_ptr<const DaemonTls> tls_;  // guarded by mutex_
+  std::shared_ptr<PasswordCheck> users_;  // guarded by mutex_; null: no sign-in
 };
 
 }  // namespace corvane::http

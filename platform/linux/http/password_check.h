@@ -45,7 +45,7 @@ class PasswordCheck {
   std::string unknown_setting_;  // a bcrypt setting of cost 10 for names with no hash
   mutable std::mutex mutex_;
   std::map<std::string, Remembered, std::less<>> remembered_;  // guarded by mutex_
-  unsigned slow_checks_ = 0;                                  // guarded by mutex_
+  unsigned slow_checks_ = 0;                                   // guarded by mutex_
 };
 
 }  // namespace corvane::http

@@ -12,9 +12,13 @@ namespace {
 // Keys of the exporters' format that this listener does not implement. Each is refused by
 // name: serving without, say, the cipher suites a file names would be weaker than it asks.
 constexpr std::array kUnsupportedTopKeys = {"http_server_config"};
-constexpr std::array kUnsupportedTlsKeys = {
-    "cipher_suites", "curve_preferences", "prefer_server_cipher_suites", "max_version",
-    "client_allowed_sans", "cert", "key"};
+constexpr std::array kUnsupportedTlsKeys = {"cipher_suites",
+                                            "curve_preferences",
+                                            "prefer_server_cipher_suites",
+                                            "max_version",
+                                            "client_allowed_sans",
+                                            "cert",
+                                            "key"};
 
 // The client_auth_type values of the format; only the first is served (no client certificate
 // is asked for or checked).
@@ -102,8 +106,8 @@ WebConfig::Tls ParseTls(const YAML::Node& node) {
                                    "VerifyClientCertIfGiven, RequireAndVerifyClientCert");
   }
   if (client_auth != "NoClientCert") {
-    throw At(client_auth_node, where + "client_auth_type " + client_auth +
-                                   " is not supported (only NoClientCert)");
+    throw At(client_auth_node,
+             where + "client_auth_type " + client_auth + " is not supported (only NoClientCert)");
   }
   if (!tls.client_ca_file.empty()) {
     throw At(node, where + "client_ca_file is not supported: no client certificate is checked");

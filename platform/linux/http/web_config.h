@@ -30,8 +30,8 @@ struct WebConfig {
     std::string client_ca_file;  // empty: none
     TlsMinVersion min_version = TlsMinVersion::kTls12;
   };
-  std::optional<Tls> tls;                         // nothing: plain HTTP
-  std::map<std::string, std::string> users;       // user -> bcrypt hash; empty: no sign-in
+  std::optional<Tls> tls;                    // nothing: plain HTTP
+  std::map<std::string, std::string> users;  // user -> bcrypt hash; empty: no sign-in
 };
 
 // Parses the file's text; nothing with *error naming the line and the reason

@@ -8,8 +8,7 @@
 
 namespace corvane::http {
 
-WebConfigReloader::WebConfigReloader(HttpServer* server, ListenerSecurity* security,
-                                     Report report)
+WebConfigReloader::WebConfigReloader(HttpServer* server, ListenerSecurity* security, Report report)
     : server_(server), security_(security), report_(std::move(report)) {}
 
 WebConfigReloader::~WebConfigReloader() {
@@ -52,8 +51,8 @@ bool WebConfigReloader::CheckNow() {
     return false;
   }
   security_->Apply(std::move(*loaded));
-  report_(false, "the web configuration is reloaded from " + path +
-                     (new_keys ? " with new keys" : ""));
+  report_(false,
+          "the web configuration is reloaded from " + path + (new_keys ? " with new keys" : ""));
   return true;
 }
 
