@@ -57,7 +57,8 @@ struct FetchOptions {
   std::string ca_file;  // the certificate the client trusts
   std::string user;     // empty: no credentials
   std::string password;
-  long max_tls = 0;  // CURL_SSLVERSION_MAX_*; 0: any
+  long max_tls = 0;    // CURL_SSLVERSION_MAX_*; 0: any
+  std::string client;  // the client certificate's path without ".crt"; empty: none
 };
 
 std::size_t Append(char* data, std::size_t size, std::size_t count, void* text) {
@@ -78,6 +79,12 @@ Fetched Fetch(std::uint16_t port, const FetchOptions& options) {
   if (!options.user.empty()) {
     curl_easy_setopt(curl, CURLOPT_HTTPAUTH, CURLAUTH_BASIC);
     curl_easy_setopt(curl, CURLOPT_USERPWD, credentials.c_str());
+  }
+  const std::string client_cert = options.client + ".crt";
+  const std::string client_key = options.client + ".key";
+  if (!options.client.empty()) {
+    curl_easy_setopt(curl, CURLOPT_SSLCERT, client_cert.c_str());
+    curl_easy_setopt(curl, CURLOPT_SSLKEY, client_key.c_str());
   }
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Append);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &fetched.body);
@@ -282,6 +289,36 @@ TEST_F(HttpsServerTest, ItsOwnThreadPicksUpAChangedFile) {
   EXPECT_EQ(Fetch(port(), As("scraper", "second", "two")).status, 200);
   reloader_.reset();
   EXPECT_EQ(reports().size(), 1u);
+}
+
+TEST_F(HttpsServerTest, ClientCertificatesAreCheckedAgainstTheConfiguredCa) {
+  ASSERT_TRUE(test_support::MakeTestCertificate(folder_.path(), "client"));
+  struct Case {
+    const char* type;
+    const char* client;  // "": none
+    long status;
+  };
+  const Case cases[] = {
+      {"RequireAndVerifyClientCert", "client", 200}, {"RequireAndVerifyClientCert", "", 403},
+      {"RequireAndVerifyClientCert", "two", 403},  // a certificate the CA file does not vouch for
+      {"VerifyClientCertIfGiven", "client", 200},    {"VerifyClientCertIfGiven", "", 200},
+      {"VerifyClientCertIfGiven", "two", 403},
+  };
+  for (const Case& c : cases) {
+    reloader_.reset();
+    server_.reset();
+    Start(
+        Config("one", "",
+               std::string("  client_ca_file: client.crt\n  client_auth_type: ") + c.type + "\n"));
+    FetchOptions options = As("", "");
+    if (*c.client != '\0') options.client = (folder_ / c.client).string();
+    const Fetched fetched = Fetch(port(), options);
+    const std::string what = std::string(c.type) + " with \"" + c.client + "\"";
+    EXPECT_EQ(fetched.body.find("page of"), c.status == 200 ? 0 : std::string::npos) << what;
+    if (c.status != 200 && fetched.code != CURLE_OK) continue;  // refused in the handshake
+    ASSERT_EQ(fetched.code, CURLE_OK) << what << ": " << curl_easy_strerror(fetched.code);
+    EXPECT_EQ(fetched.status, c.status) << what;
+  }
 }
 
 TEST(HttpsServerStartTest, KeysTheLibraryRefusesStopTheStart) {

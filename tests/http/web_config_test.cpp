@@ -40,6 +40,28 @@ TEST(WebConfigTest, ReadsTlsAndUsers) {
   EXPECT_EQ(config->users.at("bob"), "$2b$04$abcdefghijklmnopqrstuu");
 }
 
+TEST(WebConfigTest, ReadsTheClientCertificateTypesItChecks) {
+  struct Case {
+    const char* type;
+    ClientAuth expected;
+  };
+  const Case cases[] = {
+      {"NoClientCert", ClientAuth::kNone},
+      {"VerifyClientCertIfGiven", ClientAuth::kVerifyIfGiven},
+      {"RequireAndVerifyClientCert", ClientAuth::kRequireAndVerify},
+  };
+  for (const Case& c : cases) {
+    const std::string ca = c.expected == ClientAuth::kNone ? "" : "  client_ca_file: ca.crt\n";
+    const std::string text = "tls_server_config:\n  cert_file: c\n  key_file: k\n" + ca +
+                             "  client_auth_type: " + c.type + "\n";
+    std::string error;
+    const std::optional<WebConfig> config = ParseWebConfig(text, "", &error);
+    ASSERT_TRUE(config && config->tls) << text << error;
+    EXPECT_EQ(config->tls->client_auth, c.expected) << text;
+    EXPECT_EQ(config->tls->client_ca_file, ca.empty() ? "" : "ca.crt") << text;
+  }
+}
+
 TEST(WebConfigTest, DefaultsAndEmptyParts) {
   struct Case {
     const char* text;
@@ -86,17 +108,19 @@ TEST(WebConfigTest, RefusesWhatItDoesNotServeByNameAndLine) {
       {"tls_server_config:\n  cert: |\n    -----BEGIN CERTIFICATE-----\n",
        "line 2: tls_server_config: cert is not supported"},
       {"tls_server_config:\n  key: secret\n", "line 2: tls_server_config: key is not supported"},
-      {"tls_server_config:\n  cert_file: c\n  key_file: k\n  client_auth_type: "
-       "RequireAndVerifyClientCert\n",
-       "line 4: tls_server_config: client_auth_type RequireAndVerifyClientCert is not supported "
-       "(only NoClientCert)"},
-      {"tls_server_config:\n  client_auth_type: VerifyClientCertIfGiven\n",
-       "line 2: tls_server_config: client_auth_type VerifyClientCertIfGiven is not supported "
-       "(only NoClientCert)"},
+      {"tls_server_config:\n  cert_file: c\n  key_file: k\n  client_auth_type: RequestClientCert\n",
+       "line 4: tls_server_config: client_auth_type RequestClientCert is not supported "
+       "(NoClientCert, VerifyClientCertIfGiven or RequireAndVerifyClientCert)"},
+      {"tls_server_config:\n  client_auth_type: RequireAnyClientCert\n",
+       "line 2: tls_server_config: client_auth_type RequireAnyClientCert is not supported"},
       {"tls_server_config:\n  client_auth_type: Sometimes\n",
        "line 2: tls_server_config: client_auth_type Sometimes is not one of"},
+      {"tls_server_config:\n  cert_file: c\n  key_file: k\n  client_auth_type: "
+       "RequireAndVerifyClientCert\n",
+       "line 4: tls_server_config: client_auth_type RequireAndVerifyClientCert needs "
+       "client_ca_file"},
       {"tls_server_config:\n  cert_file: c\n  key_file: k\n  client_ca_file: ca.crt\n",
-       "line 2: tls_server_config: client_ca_file is not supported"},
+       "line 2: tls_server_config: client_ca_file needs a client_auth_type that verifies"},
       {"tls_server_config:\n  cert_file: c\n  key_file: k\n  min_version: TLS11\n",
        "line 4: tls_server_config: min_version TLS11 is not supported (TLS12 or TLS13)"},
       {"tls_server_config:\n  cert_file: c\n  key_file: k\n  min_version: SSL3\n",

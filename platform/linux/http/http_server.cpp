@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "platform/linux/http/listener_security.h"
 #include "platform/linux/http/microhttpd_library.h"
@@ -95,7 +96,7 @@ MHD_Result HttpServer::Private::Answer(void* cls, MHD_Connection* connection, co
   *request = d;  // answered on this first call; later calls only drain a body
   d->body.clear();
   if (MHD_Result refused = MHD_NO;
-      d->security != nullptr && !d->security->Admit(*d->mhd, connection, &refused)) {
+      d->security != nullptr && !d->security->Admit(*d->mhd, d->tls.get(), connection, &refused)) {
     return refused;
   }
   const bool get = std::strcmp(method, MHD_HTTP_METHOD_GET) == 0;
@@ -135,13 +136,13 @@ bool HttpServer::Renew(std::shared_ptr<const DaemonTls> tls, std::string* error)
     return false;
   }
   d_->mhd->stop_daemon(d_->daemon);
-  d_->daemon = d_->StartDaemon(fd, tls.get());
-  if (d_->daemon != nullptr) {
-    d_->tls = std::move(tls);
-    return true;
-  }
+  // Set while no daemon runs: the new daemon's thread reads it for every request.
+  std::shared_ptr<const DaemonTls> old = std::exchange(d_->tls, std::move(tls));
+  d_->daemon = d_->StartDaemon(fd, d_->tls.get());
+  if (d_->daemon != nullptr) return true;
   // The keys passed the trial, so this is the system failing (memory, threads): the old ones
   // are no safer, but are tried before giving up.
+  d_->tls = std::move(old);
   d_->daemon = d_->StartDaemon(fd, d_->tls.get());
   if (d_->daemon == nullptr) ::close(fd);
   *error = d_->daemon != nullptr ? "the server did not restart; it serves with the old keys"
@@ -203,16 +204,16 @@ std::unique_ptr<HttpServer> HttpServer::Start(const ListenAddress& address, Requ
   // The wake-up channel lets Renew take the socket back from a running daemon.
   d->flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_ITC;
   if (family == AF_INET6) d->flags |= MHD_USE_IPv6;
-  d->daemon = d->StartDaemon(fd, tls.get());
+  d->tls = std::move(tls);  // before the daemon's thread reads it
+  d->daemon = d->StartDaemon(fd, d->tls.get());
   if (d->daemon == nullptr) {
     ::close(fd);
     *error = {EIO, "cannot serve on " + address.text +
-                       (tls != nullptr && tls->flags != 0
+                       (d->tls != nullptr && d->tls->flags != 0
                             ? ": the HTTPS server did not start; check the certificate and key"
                             : ": the HTTP server did not start")};
     return nullptr;
   }
-  d->tls = std::move(tls);
   return std::unique_ptr<HttpServer>(new HttpServer(std::move(d)));
 }
 

@@ -3,15 +3,48 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/linux/http/gnutls_library.h"
 #include "platform/linux/http/microhttpd_library.h"
 
 namespace corvane::http {
 namespace {
 
 constexpr char kUnauthorizedBody[] = "Unauthorized\n";
+constexpr char kForbiddenBody[] = "Forbidden: no verified client certificate\n";
 
 MHD_OptionItem Option(MHD_OPTION option, const std::string& text) {
   return {option, 0, const_cast<char*>(text.c_str())};
+}
+
+bool ClientCertificateAccepted(const MicrohttpdLibrary& mhd, const DaemonTls& tls,
+                               MHD_Connection* connection) {
+  if (tls.client_auth == ClientAuth::kNone) return true;
+  const GnutlsLibrary* gnutls = GnutlsLibrary::Load(nullptr);
+  const MHD_ConnectionInfo* info =
+      mhd.get_connection_info(connection, MHD_CONNECTION_INFO_GNUTLS_SESSION);
+  if (gnutls == nullptr || info == nullptr || info->tls_session == nullptr) return false;
+  auto* session = static_cast<gnutls_session_t>(info->tls_session);
+  unsigned int count = 0;
+  if (gnutls->certificate_get_peers(session, &count) == nullptr || count == 0) {
+    return tls.client_auth == ClientAuth::kVerifyIfGiven;
+  }
+  // Against the trust list of the configured CA file: signature chain, validity dates.
+  unsigned int status = 0;
+  return gnutls->certificate_verify_peers2(session, &status) == GNUTLS_E_SUCCESS && status == 0;
+}
+
+bool Refuse(const MicrohttpdLibrary& mhd, MHD_Connection* connection, MHD_Result* queued) {
+  MHD_Response* response = mhd.create_response_from_buffer(
+      sizeof kForbiddenBody - 1, const_cast<char*>(kForbiddenBody), MHD_RESPMEM_PERSISTENT);
+  if (response == nullptr) {
+    *queued = MHD_NO;
+    return false;
+  }
+  mhd.add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, "text/plain; charset=utf-8");
+  mhd.add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
+  *queued = mhd.queue_response(connection, MHD_HTTP_FORBIDDEN, response);
+  mhd.destroy_response(response);
+  return false;
 }
 
 }  // namespace
@@ -26,6 +59,13 @@ std::shared_ptr<const DaemonTls> DaemonTls::From(const LoadedWebConfig& loaded) 
     tls->options.push_back(Option(MHD_OPTION_HTTPS_MEM_CERT, tls->cert_pem));
     tls->options.push_back(Option(MHD_OPTION_HTTPS_MEM_KEY, tls->key_pem));
     tls->options.push_back(Option(MHD_OPTION_HTTPS_PRIORITIES, tls->priorities));
+    tls->client_auth = loaded.config.tls->client_auth;
+    if (tls->client_auth != ClientAuth::kNone) {
+      // A trust list makes the library ask every client for a certificate; whether one must
+      // come, and that it verifies, Admit sees to.
+      tls->client_ca_pem = loaded.client_ca_pem;
+      tls->options.push_back(Option(MHD_OPTION_HTTPS_MEM_TRUST, tls->client_ca_pem));
+    }
   }
   tls->options.push_back({MHD_OPTION_END, 0, nullptr});
   return tls;
@@ -33,7 +73,8 @@ std::shared_ptr<const DaemonTls> DaemonTls::From(const LoadedWebConfig& loaded) 
 
 bool DaemonTls::SameAs(const DaemonTls& other) const {
   return flags == other.flags && cert_pem == other.cert_pem && key_pem == other.key_pem &&
-         priorities == other.priorities;
+         priorities == other.priorities && client_ca_pem == other.client_ca_pem &&
+         client_auth == other.client_auth;
 }
 
 ListenerSecurity::ListenerSecurity(std::string path, LoadedWebConfig config)
@@ -76,8 +117,11 @@ std::optional<LoadedWebConfig> ListenerSecurity::Reread(std::string* error) {
   return loaded;
 }
 
-bool ListenerSecurity::Admit(const MicrohttpdLibrary& mhd, MHD_Connection* connection,
-                             MHD_Result* queued) {
+bool ListenerSecurity::Admit(const MicrohttpdLibrary& mhd, const DaemonTls* tls,
+                             MHD_Connection* connection, MHD_Result* queued) {
+  if (tls != nullptr && !ClientCertificateAccepted(mhd, *tls, connection)) {
+    return Refuse(mhd, connection, queued);
+  }
   std::shared_ptr<PasswordCheck> users;
   {
     std::lock_guard lock(mutex_);

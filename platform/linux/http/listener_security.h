@@ -1,5 +1,6 @@
 // What a listener asks of its clients beyond plain HTTP, from a web configuration file: TLS
-// with the file's certificate and key, and basic authentication against its users. Owns the
+// with the file's certificate and key (and client certificates from its CA), and basic
+// authentication against its users. Owns the
 // current configuration; the HTTP server reads it when it starts a daemon and for every request,
 // the reloader replaces it when the files change.
 //
@@ -29,6 +30,8 @@ struct DaemonTls {
   std::string cert_pem;
   std::string key_pem;
   std::string priorities;
+  std::string client_ca_pem;  // empty: no client certificate is asked for
+  ClientAuth client_auth = ClientAuth::kNone;
   std::vector<MHD_OptionItem> options;  // ends with MHD_OPTION_END; points into the strings
 
   // Plain HTTP when `config` has no TLS part (flags 0, options only the end).
@@ -47,9 +50,12 @@ class ListenerSecurity {
   const std::string& path() const { return path_; }
   std::shared_ptr<const DaemonTls> TlsSetup() const;
 
-  // Whether the request on `connection` may reach the handler. When not, a 401 with a
-  // WWW-Authenticate challenge has been queued and *queued is what queuing returned.
-  bool Admit(const MicrohttpdLibrary& mhd, MHD_Connection* connection, MHD_Result* queued);
+  // Whether the request on `connection`, of a daemon started with `tls`, may reach the
+  // handler. When not, a refusal has been queued and *queued is what queuing returned: 403
+  // for a client certificate missing or not verified, else 401 with a WWW-Authenticate
+  // challenge.
+  bool Admit(const MicrohttpdLibrary& mhd, const DaemonTls* tls, MHD_Connection* connection,
+             MHD_Result* queued);
 
   // The file read again when it or a file it names changed since the last look: nothing when
   // unchanged, or when it cannot be read (*error then says why, once per change of the files).

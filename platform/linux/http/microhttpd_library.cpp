@@ -23,6 +23,7 @@ bool MicrohttpdLibrary::Open(std::string* error) {
   resolve(basic_auth_get_username_password, "MHD_basic_auth_get_username_password");
   resolve(queue_basic_auth_fail_response, "MHD_queue_basic_auth_fail_response");
   resolve(free, "MHD_free");
+  resolve(get_connection_info, "MHD_get_connection_info");
   return library_.complete();
 }
 

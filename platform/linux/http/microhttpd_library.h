@@ -35,6 +35,7 @@ class MicrohttpdLibrary {
   decltype(&::MHD_basic_auth_get_username_password) basic_auth_get_username_password = nullptr;
   decltype(&::MHD_queue_basic_auth_fail_response) queue_basic_auth_fail_response = nullptr;
   decltype(&::MHD_free) free = nullptr;
+  decltype(&::MHD_get_connection_info) get_connection_info = nullptr;
 
  private:
   friend const MicrohttpdLibrary* dl::LoadOnce<MicrohttpdLibrary>(std::atomic<bool>&, std::string*);

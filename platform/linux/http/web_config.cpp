@@ -20,8 +20,8 @@ constexpr std::array kUnsupportedTlsKeys = {"cipher_suites",
                                             "cert",
                                             "key"};
 
-// The client_auth_type values of the format; only the first is served (no client certificate
-// is asked for or checked).
+// The client_auth_type values of the format. The two that take a certificate without checking
+// it are not served: a certificate nobody verifies proves nothing.
 constexpr std::array kClientAuthTypes = {"NoClientCert", "RequestClientCert",
                                          "RequireAnyClientCert", "VerifyClientCertIfGiven",
                                          "RequireAndVerifyClientCert"};
@@ -105,12 +105,20 @@ WebConfig::Tls ParseTls(const YAML::Node& node) {
                                    "NoClientCert, RequestClientCert, RequireAnyClientCert, " +
                                    "VerifyClientCertIfGiven, RequireAndVerifyClientCert");
   }
-  if (client_auth != "NoClientCert") {
-    throw At(client_auth_node,
-             where + "client_auth_type " + client_auth + " is not supported (only NoClientCert)");
+  if (client_auth == "VerifyClientCertIfGiven") {
+    tls.client_auth = ClientAuth::kVerifyIfGiven;
+  } else if (client_auth == "RequireAndVerifyClientCert") {
+    tls.client_auth = ClientAuth::kRequireAndVerify;
+  } else if (client_auth != "NoClientCert") {
+    throw At(client_auth_node, where + "client_auth_type " + client_auth +
+                                   " is not supported (NoClientCert, VerifyClientCertIfGiven or "
+                                   "RequireAndVerifyClientCert)");
   }
-  if (!tls.client_ca_file.empty()) {
-    throw At(node, where + "client_ca_file is not supported: no client certificate is checked");
+  if (tls.client_auth != ClientAuth::kNone && tls.client_ca_file.empty()) {
+    throw At(client_auth_node, where + "client_auth_type " + client_auth + " needs client_ca_file");
+  }
+  if (tls.client_auth == ClientAuth::kNone && !tls.client_ca_file.empty()) {
+    throw At(node, where + "client_ca_file needs a client_auth_type that verifies");
   }
   if (tls.cert_file.empty()) throw At(node, where + "cert_file is missing");
   if (tls.key_file.empty()) throw At(node, where + "key_file is missing");

@@ -6,7 +6,8 @@
 //   tls_server_config:
 //     cert_file: server.crt           # PEM; relative paths are taken from the file's folder
 //     key_file: server.key
-//     client_auth_type: NoClientCert  # the only one served
+//     client_auth_type: RequireAndVerifyClientCert  # NoClientCert (the default), or
+//     client_ca_file: clients-ca.crt  # VerifyClientCertIfGiven, with this file
 //     min_version: TLS12              # or TLS13
 //   basic_auth_users:
 //     alice: $2y$10$...               # bcrypt, as `htpasswd -nBC 10` writes it
@@ -23,11 +24,19 @@ namespace corvane::http {
 
 enum class TlsMinVersion { kTls12, kTls13 };
 
+// Which client certificates a TLS listener asks for; the checking ones need a CA file.
+enum class ClientAuth {
+  kNone,              // NoClientCert
+  kVerifyIfGiven,     // VerifyClientCertIfGiven: one that is sent must verify
+  kRequireAndVerify,  // RequireAndVerifyClientCert: one must be sent, and verify
+};
+
 struct WebConfig {
   struct Tls {
     std::string cert_file;  // as written in the file
     std::string key_file;
-    std::string client_ca_file;  // empty: none
+    ClientAuth client_auth = ClientAuth::kNone;
+    std::string client_ca_file;  // empty with kNone only
     TlsMinVersion min_version = TlsMinVersion::kTls12;
   };
   std::optional<Tls> tls;                    // nothing: plain HTTP

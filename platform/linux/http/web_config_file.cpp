@@ -116,6 +116,14 @@ std::optional<LoadedWebConfig> LoadWebConfigFile(const std::string& path, std::s
     *error = key_path + ": not a PEM private key";
     return std::nullopt;
   }
+  if (loaded.config.tls->client_ca_file.empty()) return loaded;
+  const std::string ca_path = resolve(loaded.config.tls->client_ca_file);
+  if (!ReadSmallFile(ca_path, false, &loaded.client_ca_pem, &stamp, error)) return std::nullopt;
+  loaded.stamps.push_back(stamp);
+  if (!LooksLikePem(loaded.client_ca_pem)) {
+    *error = ca_path + ": not a PEM certificate";
+    return std::nullopt;
+  }
   return loaded;
 }
 

@@ -31,7 +31,8 @@ struct LoadedWebConfig {
   WebConfig config;
   std::string cert_pem;  // empty without TLS
   std::string key_pem;
-  std::vector<FileStamp> stamps;  // the file itself, then the certificate and key it names
+  std::string client_ca_pem;      // empty without client certificates
+  std::vector<FileStamp> stamps;  // the file itself, then the certificate, key and CA it names
 };
 
 // Reads and checks `path` and the files it names (relative ones from the file's folder);
