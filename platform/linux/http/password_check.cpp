@@ -1,8 +1,11 @@
 #include "platform/linux/http/password_check.h"
 
 #include <crypt.h>
+#include <sys/random.h>
 
 #include <memory>
+
+#include "platform/linux/http/gnutls_library.h"
 
 namespace corvane::http {
 namespace {
@@ -38,13 +41,19 @@ std::string NewSetting(const char* prefix, unsigned long cost) {
 }  // namespace
 
 PasswordCheck::PasswordCheck(std::map<std::string, std::string> users, Clock clock)
-    : users_(std::move(users)),
-      clock_(std::move(clock)),
-      cache_setting_(NewSetting("$5$", 1000)),
-      unknown_setting_(NewSetting("$2b$", 10)) {}
+    : users_(std::move(users)), clock_(std::move(clock)), unknown_setting_(NewSetting("$2b$", 10)) {
+  can_remember_ = GnutlsLibrary::Load(nullptr) != nullptr &&
+                  getrandom(cache_key_, sizeof cache_key_, 0) == sizeof cache_key_;
+}
 
 std::string PasswordCheck::Digest(std::string_view password) const {
-  return Crypt(password, cache_setting_);
+  if (!can_remember_) return {};
+  unsigned char digest[32];
+  if (GnutlsLibrary::Load(nullptr)->hmac_fast(GNUTLS_MAC_SHA256, cache_key_, sizeof cache_key_,
+                                              password.data(), password.size(), digest) != 0) {
+    return {};
+  }
+  return std::string(reinterpret_cast<const char*>(digest), sizeof digest);
 }
 
 bool PasswordCheck::Allows(std::string_view user, std::string_view password) {

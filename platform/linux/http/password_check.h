@@ -1,7 +1,7 @@
 // The users of a listener's basic authentication and their bcrypt hashes, checked through the
 // system's crypt library. A bcrypt check at cost 10 takes tens of milliseconds, too much for
-// every scrape, so a pair that passed is remembered for a while: as a salted SHA-256 crypt
-// digest of the password (a salt of this object's own, cheap rounds), never the password.
+// every scrape, so a pair that passed is remembered for a while: as an HMAC-SHA-256 of the
+// password under a random key of this object's own, never the password.
 //
 // Any thread; the cache has a lock of its own, taken only around its look-ups.
 #pragma once
@@ -41,7 +41,8 @@ class PasswordCheck {
 
   const std::map<std::string, std::string> users_;
   const Clock clock_;
-  std::string cache_setting_;    // "$5$rounds=1000$<salt>"
+  unsigned char cache_key_[32] = {};  // the HMAC key; all zero: nothing is remembered
+  bool can_remember_ = false;
   std::string unknown_setting_;  // a bcrypt setting of cost 10 for names with no hash
   mutable std::mutex mutex_;
   std::map<std::string, Remembered, std::less<>> remembered_;  // guarded by mutex_
