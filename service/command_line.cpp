@@ -16,21 +16,37 @@ ServiceCommand ParseServiceCommand(const std::vector<std::string>& args) {
 }
 
 RunArguments ParseRunArguments(const std::vector<std::string>& args) {
-  static constexpr std::string_view kMetrics = "--metrics";
   RunArguments run;
+  struct Option {
+    std::string_view name;
+    std::optional<std::string>* value;
+    const char* needs;
+  };
+  const Option options[] = {
+      {"--metrics", &run.metrics_address, "an address, e.g. --metrics 127.0.0.1:9393"},
+      {"--web-config", &run.web_config, "a file, e.g. --web-config /etc/corvane/web.yml"},
+  };
   bool have_profile = false;
   for (std::size_t i = 2; i < args.size(); ++i) {
     const std::string_view arg = args[i];
-    if (NamesEqual(arg, kMetrics)) {
-      if (i + 1 >= args.size()) {
-        run.error = "--metrics needs an address, e.g. --metrics 127.0.0.1:9393";
-        return run;
+    bool taken = false;
+    for (const Option& option : options) {
+      const std::size_t length = option.name.size();
+      if (NamesEqual(arg, option.name)) {
+        if (i + 1 >= args.size()) {
+          run.error = std::string(option.name) + " needs " + option.needs;
+          return run;
+        }
+        *option.value = args[++i];
+        taken = true;
+      } else if (arg.size() > length && arg[length] == '=' &&
+                 NamesEqual(arg.substr(0, length), option.name)) {
+        *option.value = std::string(arg.substr(length + 1));
+        taken = true;
       }
-      run.metrics_address = args[++i];
-    } else if (arg.size() > kMetrics.size() && arg[kMetrics.size()] == '=' &&
-               NamesEqual(arg.substr(0, kMetrics.size()), kMetrics)) {
-      run.metrics_address = std::string(arg.substr(kMetrics.size() + 1));
-    } else if (!have_profile) {
+      if (taken) break;
+    }
+    if (!taken && !have_profile) {
       run.profile = args[i];
       have_profile = true;
     }

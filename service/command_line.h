@@ -24,13 +24,15 @@ enum class ServiceCommand {
 // of it is compared without regard to case. args[0] is the program.
 ServiceCommand ParseServiceCommand(const std::vector<std::string>& args);
 
-// What follows "-run": the profile (the first other argument; empty when none) and, with
+// What follows "-run": the profile (the first other argument; empty when none); with
 // "--metrics ADDRESS" or "--metrics=ADDRESS" (the word in any case), where to serve the
-// metrics page. Arguments after the profile are ignored. `error` is set when "--metrics" has no
-// address after it.
+// metrics page; with "--web-config FILE" (or "=FILE"), the web configuration file that puts
+// TLS and basic authentication on that page. Arguments after the profile are ignored. `error`
+// is set when "--metrics" or "--web-config" has nothing after it.
 struct RunArguments {
   std::string profile;
   std::optional<std::string> metrics_address;
+  std::optional<std::string> web_config;
   std::string error;
 };
 RunArguments ParseRunArguments(const std::vector<std::string>& args);

@@ -7,8 +7,13 @@
 // formats the page on the server's own thread, outside the lock; the collector is never
 // waited for beyond that copy.
 //
+// With a web configuration file the page is served over TLS and behind basic authentication as
+// the file says, and the file and the keys it names are looked at again once a second, so that
+// new passwords and certificates are served without a restart.
+//
 // Threads: Start and the destructor on the owner's thread; `copy` is called on the server's
-// thread and must stay callable until the server is destroyed.
+// thread and must stay callable until the server is destroyed; the reloader's `report` on the
+// reloader's thread.
 #pragma once
 
 #include <functional>
@@ -17,6 +22,8 @@
 #include <string_view>
 
 #include "platform/linux/http/http_server.h"
+#include "platform/linux/http/listener_security.h"
+#include "platform/linux/http/web_config_reloader.h"
 #include "service/metrics_snapshot.h"
 
 namespace corvane::service {
@@ -25,15 +32,24 @@ class MetricsServer final : public http::RequestHandler {
  public:
   using CopyMetrics = std::function<void(MetricsSnapshot*)>;
 
+  // The web configuration file a listener serves by, and where what its reloads do is told.
+  struct WebConfigUse {
+    std::string path;
+    http::WebConfigReloader::Report report;
+  };
+
   // Serves on `address`; nothing with *error saying why ("cannot listen on 127.0.0.1:9393:
-  // Address already in use").
+  // Address already in use", "cannot serve metrics: /etc/corvane/web.yml: line 3: ...").
   static std::unique_ptr<MetricsServer> Start(const http::ListenAddress& address, CopyMetrics copy,
                                               http::StartError* error,
-                                              const http::HttpLimits& limits = {});
+                                              const http::HttpLimits& limits = {},
+                                              const WebConfigUse* web_config = nullptr);
   ~MetricsServer() override;  // stops serving first
 
   http::Reply Get(std::string_view path, std::string* body) override;
   std::uint16_t port() const { return server_->port(); }
+  // Whether the page is served over TLS now.
+  bool tls() const;
 
   // The page at "/".
   static std::string_view IndexPage();
@@ -42,8 +58,10 @@ class MetricsServer final : public http::RequestHandler {
   explicit MetricsServer(CopyMetrics copy) : copy_(std::move(copy)) {}
 
   CopyMetrics copy_;
-  MetricsSnapshot snapshot_;  // server thread only
+  MetricsSnapshot snapshot_;                          // server thread only
+  std::unique_ptr<http::ListenerSecurity> security_;  // null: plain HTTP for anyone
   std::unique_ptr<http::HttpServer> server_;
+  std::unique_ptr<http::WebConfigReloader> reloader_;  // renews server_: stopped first
 };
 
 }  // namespace corvane::service

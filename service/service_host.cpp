@@ -75,11 +75,12 @@ ServiceRunContext MakeRunContext(bool console, host::StatusReporter* status, hos
 constexpr int kExitMalformedAddress = 2;
 constexpr int kExitMetricsRefused = 1;
 
-// The store's metrics address: nothing when the key or value is missing or empty. A store that
-// cannot be read says why (on the console or in the system log) and counts as none.
-std::optional<std::string> StoredMetricsAddress(bool console, host::EventLog* events) {
+// A value of the service's settings: nothing when the key or value is missing or empty. A store
+// that cannot be read says why (on the console or in the system log) and counts as none.
+std::optional<std::string> StoredSetting(bool console, host::EventLog* events,
+                                         std::string_view name) {
   host::SettingsStore hive(host::Hive::kDefaultUser);
-  host::HostResult<std::string> value = hive.QueryValue(kServiceKey, kMetricsAddressValue);
+  host::HostResult<std::string> value = hive.QueryValue(kServiceKey, name);
   if (value.ok()) {
     if (value.value.find_first_not_of(" \t") == std::string::npos) return std::nullopt;
     return value.value;
@@ -101,7 +102,7 @@ std::optional<std::string> StoredMetricsAddress(bool console, host::EventLog* ev
 bool ResolveMetricsAddress(bool console, const std::optional<std::string>& command_line,
                            host::EventLog* events, std::optional<http::ListenAddress>* address) {
   const std::optional<std::string> text =
-      command_line ? command_line : StoredMetricsAddress(console, events);
+      command_line ? command_line : StoredSetting(console, events, kMetricsAddressValue);
   if (!text) return true;
   std::string error;
   *address = http::ParseListenAddress(*text, &error);
@@ -113,6 +114,13 @@ bool ResolveMetricsAddress(bool console, const std::optional<std::string>& comma
     events->Report("cannot serve metrics: " + error);
   }
   return false;
+}
+
+// The run's web configuration file, the command line's before the store's.
+std::optional<std::string> ResolveWebConfig(bool console,
+                                            const std::optional<std::string>& command_line,
+                                            host::EventLog* events) {
+  return command_line ? command_line : StoredSetting(console, events, kWebConfigFileValue);
 }
 
 // Signals that come after the run are of no use any more: they are dropped, so that lifting
@@ -159,6 +167,7 @@ int ServiceBody(const EngineFactory& make_engine) {
   if (status.Report(ServiceState::kStartPending, 0, kStartWaitHint)) {
     ServiceRunContext context = MakeRunContext(false, &status, &events, &stop, make_engine, {});
     context.metrics_address = std::move(metrics);
+    context.web_config = ResolveWebConfig(false, std::nullopt, &events);
     outcome = RunService(context);
   }
   status.Report(ServiceState::kStopped, events.saved_code(), 0);
@@ -201,6 +210,7 @@ int ConsoleRun(const std::vector<std::string>& args, const EngineFactory& make_e
 
   ServiceRunContext context = MakeRunContext(true, &status, &events, &stop, make_engine, args);
   context.metrics_address = std::move(metrics);
+  context.web_config = ResolveWebConfig(true, run.web_config, &events);
   const RunOutcome outcome = RunService(context);
   EndIfStuck(outcome);
   IgnoreLateSignals({SIGINT, SIGQUIT, SIGTERM, SIGHUP});

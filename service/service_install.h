@@ -24,6 +24,9 @@ inline constexpr std::string_view kProfileValue = product::kProfileValue;
 // Its "MetricsAddress" value, when present and not empty, is where the service serves its
 // metrics page ("127.0.0.1:9393", "[::1]:9393").
 inline constexpr std::string_view kMetricsAddressValue = "MetricsAddress";
+// Its "WebConfigFile" value names the web configuration file (TLS, basic authentication) of
+// that page; "--web-config FILE" on the command line comes first.
+inline constexpr std::string_view kWebConfigFileValue = "WebConfigFile";
 
 struct InstallContext {
   host::ServiceManager* manager = nullptr;      // not owned

@@ -87,16 +87,26 @@ bool RunSteps(const ServiceRunContext& context, std::unique_ptr<MonitorEngine>* 
   if (context.metrics_address) {
     http::StartError error;
     MonitorEngine* source = engine->get();
+    std::optional<MetricsServer::WebConfigUse> web_config;
+    if (context.web_config) {
+      web_config = MetricsServer::WebConfigUse{
+          *context.web_config, [notices](bool failed, const std::string& line) {
+            notices.Tell(
+                failed ? host::EventLog::Severity::kWarning : host::EventLog::Severity::kNotice,
+                line);
+          }};
+    }
     *metrics = MetricsServer::Start(
         *context.metrics_address,
-        [source](MetricsSnapshot* snapshot) { source->CopyMetrics(snapshot); }, &error);
+        [source](MetricsSnapshot* snapshot) { source->CopyMetrics(snapshot); }, &error, {},
+        web_config ? &*web_config : nullptr);
     if (*metrics == nullptr) {
       Complain(context, error.code, error.text);
       *metrics_refused = true;
       return false;
     }
     if (context.console) {
-      std::fprintf(context.out, "Metrics: http://%s/metrics\n",
+      std::fprintf(context.out, "Metrics: %s://%s/metrics\n", (*metrics)->tls() ? "https" : "http",
                    context.metrics_address->text.c_str());
     }
   }

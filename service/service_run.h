@@ -41,6 +41,9 @@ struct ServiceRunContext {
   std::vector<std::string> args;
   // Where to serve the metrics page while the run lasts; nothing: no listener.
   std::optional<http::ListenAddress> metrics_address;
+  // The web configuration file of that listener (TLS, basic authentication); nothing: plain
+  // HTTP for anyone. A file that cannot be served refuses the run like a busy address.
+  std::optional<std::string> web_config;
   // The folder whose "Logs" folder takes the fallback profile's log (see log_folder.h).
   std::function<std::string()> fallback_log_base;
   std::FILE* out = stdout;  // console messages

@@ -38,12 +38,13 @@ TEST(ParseServiceCommand, TakesEitherPrefixInAnyCase) {
   }
 }
 
-TEST(ParseRunArguments, FindsTheProfileAndTheMetricsAddressInAnyOrder) {
+TEST(ParseRunArguments, FindsTheProfileTheMetricsAddressAndTheWebConfigInAnyOrder) {
   struct Case {
     std::vector<std::string> args;
     std::string profile;
     std::optional<std::string> metrics;
-    bool error = false;
+    std::optional<std::string> web_config = std::nullopt;
+    std::string error = "";
   };
   const Case cases[] = {
       {{"corvservice", "-run"}, "", std::nullopt},
@@ -56,17 +57,33 @@ TEST(ParseRunArguments, FindsTheProfileAndTheMetricsAddressInAnyOrder) {
       {{"corvservice", "-run", "--METRICS=[::1]:1"}, "", "[::1]:1"},
       {{"corvservice", "-run", "--metrics="}, "", ""},  // empty: refused as an address later
       {{"corvservice", "-run", "--metrics", "a:1", "--metrics", "b:2"}, "", "b:2"},
-      {{"corvservice", "-run", "p.crvn", "--metrics"}, "p.crvn", std::nullopt, true},
+      {{"corvservice", "-run", "p.crvn", "--metrics"},
+       "p.crvn",
+       std::nullopt,
+       std::nullopt,
+       "--metrics needs an address, e.g. --metrics 127.0.0.1:9393"},
       {{"corvservice", "-run", "--metricsx"}, "--metricsx", std::nullopt},
+      {{"corvservice", "-run", "--web-config", "/etc/w.yml", "p.crvn", "--metrics", "a:1"},
+       "p.crvn",
+       "a:1",
+       "/etc/w.yml"},
+      {{"corvservice", "-run", "--Web-Config=w.yml", "--metrics=a:1"}, "", "a:1", "w.yml"},
+      {{"corvservice", "-run", "--metrics", "a:1", "--web-config"},
+       "",
+       std::nullopt,
+       std::nullopt,
+       "--web-config needs a file, e.g. --web-config /etc/corvane/web.yml"},
+      {{"corvservice", "-run", "--web-configs", "p"}, "--web-configs", std::nullopt},
   };
   for (const Case& c : cases) {
     std::string text;
     for (const std::string& arg : c.args) text += "[" + arg + "]";
     const RunArguments run = ParseRunArguments(c.args);
-    EXPECT_EQ(run.error.empty(), !c.error) << text << ": " << run.error;
-    if (c.error) continue;
+    EXPECT_EQ(run.error, c.error) << text;
+    if (!c.error.empty()) continue;
     EXPECT_EQ(run.profile, c.profile) << text;
     EXPECT_EQ(run.metrics_address, c.metrics) << text;
+    EXPECT_EQ(run.web_config, c.web_config) << text;
   }
 }
 

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -324,6 +325,50 @@ TEST_F(ServiceRunTest, TheMetricsAreServedFromTheEngineWhileItRunsAndNotAfter) {
   EXPECT_EQ(ReadStream(out_), "Metrics: http://127.0.0.1:" + std::to_string(port) +
                                   "/metrics\nActivity log: /profiles/Logs/x-log.html\n");
   EXPECT_EQ(test_support::HttpGet(port, "/metrics").status, 0) << "the listener is gone";
+}
+
+TEST_F(ServiceRunTest, AWebConfigThatCannotBeServedRefusesTheRunWithItsReason) {
+  const std::string path = (folder_ / "web.yml").string();
+  std::ofstream(path) << "tls_server_config:\n  cert_file: a.crt\n  key_file: a.key\n"
+                      << "  cipher_suites: [TLS_AES_128_GCM_SHA256]\n";
+  std::optional<http::ListenAddress> address;
+  {
+    const Listener probe;
+    address = probe.Address();
+  }
+  for (const bool console : {false, true}) {
+    record_->calls.clear();
+    ServiceRunContext context = Context(console);
+    context.metrics_address = address;
+    context.web_config = path;
+    EXPECT_EQ(RunService(context), RunOutcome::kMetricsRefused);
+    EXPECT_EQ(Calls(), (std::vector<std::string>{"~"})) << "nothing loaded, nothing started";
+  }
+  const std::string why = "cannot serve metrics: " + path +
+                          ": line 4: tls_server_config: cipher_suites is not supported";
+  EXPECT_EQ(events_,
+            (std::vector<std::string>{"Corvane error: " + std::to_string(EINVAL) + ": " + why}));
+  EXPECT_EQ(ReadStream(err_), why + "\n");
+}
+
+TEST_F(ServiceRunTest, AWebConfigWithUsersKeepsThePageFromAScrapeWithoutThem) {
+  const std::string path = (folder_ / "web.yml").string();
+  std::ofstream(path) << "basic_auth_users:\n  scraper: $2b$04$" << std::string(53, 'a') << "\n";
+  std::optional<http::ListenAddress> address;
+  {
+    const Listener probe;
+    address = probe.Address();
+  }
+  const std::uint16_t port =
+      ntohs(reinterpret_cast<const sockaddr_in*>(&address->socket_address)->sin_port);
+  record_->scrape_port = port;
+  ServiceRunContext context = Context(true);
+  context.metrics_address = address;
+  context.web_config = path;
+  EXPECT_EQ(RunService(context), RunOutcome::kStopped);
+  EXPECT_EQ(record_->scrape_status, 401);
+  EXPECT_EQ(record_->copies, 0);
+  EXPECT_EQ(ReadStream(out_).rfind("Metrics: http://127.0.0.1:" + std::to_string(port), 0), 0u);
 }
 
 TEST_F(ServiceRunTest, NoEngineNoRun) {

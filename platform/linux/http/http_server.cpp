@@ -7,7 +7,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
+#include "platform/linux/http/listener_security.h"
 #include "platform/linux/http/microhttpd_library.h"
 #include "platform/linux/http/request_deadline.h"
 
@@ -28,7 +30,11 @@ std::string SystemText(int code) {
 struct HttpServer::Private {
   const MicrohttpdLibrary* mhd = nullptr;
   RequestHandler* handler = nullptr;
+  ListenerSecurity* security = nullptr;  // null: plain HTTP for anyone
   MHD_Daemon* daemon = nullptr;
+  std::shared_ptr<const DaemonTls> tls;  // what `daemon` was started with; null: plain
+  HttpLimits limits;
+  unsigned flags = 0;
   std::uint16_t port = 0;
   std::string body;  // reused by every request: the server thread answers one at a time
   std::unique_ptr<RequestDeadline> deadline;  // outlives the daemon: its notices reach it
@@ -42,7 +48,34 @@ struct HttpServer::Private {
                            std::size_t* upload_data_size, void** request);
   MHD_Result Send(MHD_Connection* connection, unsigned status, std::string_view content_type,
                   const char* allow);
+  // A daemon serving `fd` (which it then owns) with `tls`'s keys; `fd` -1: one that listens
+  // nowhere, only to see whether the library takes the keys.
+  MHD_Daemon* StartDaemon(int fd, const DaemonTls* tls);
 };
+
+MHD_Daemon* HttpServer::Private::StartDaemon(int fd, const DaemonTls* tls) {
+  static const MHD_OptionItem kNoOptions[] = {{MHD_OPTION_END, 0, nullptr}};
+  unsigned daemon_flags = fd < 0 ? static_cast<unsigned>(MHD_USE_NO_LISTEN_SOCKET) : flags;
+  const MHD_OptionItem* tls_options = kNoOptions;
+  if (tls != nullptr) {
+    daemon_flags |= tls->flags;
+    tls_options = tls->options.data();
+  }
+  // The library refuses a listening socket for a daemon that listens nowhere.
+  const MHD_OptionItem listen[] = {
+      {fd < 0 ? MHD_OPTION_END : MHD_OPTION_LISTEN_SOCKET, fd, nullptr},
+      {MHD_OPTION_END, 0, nullptr}};
+  return mhd->start_daemon(
+      daemon_flags, 0, nullptr, nullptr, &Private::Answer, this,  //
+      MHD_OPTION_ARRAY, listen,                                   //
+      MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned>(limits.connections),
+      MHD_OPTION_PER_IP_CONNECTION_LIMIT, static_cast<unsigned>(limits.per_client),
+      MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(limits.idle_timeout_s),
+      MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<std::size_t>(limits.request_bytes),
+      MHD_OPTION_THREAD_STACK_SIZE, kThreadStackBytes,  //
+      MHD_OPTION_ARRAY, tls_options,                    //
+      MHD_OPTION_NOTIFY_CONNECTION, &Private::NotifyConnection, this, MHD_OPTION_END);
+}
 
 MHD_Result HttpServer::Private::Send(MHD_Connection* connection, unsigned status,
                                      std::string_view content_type, const char* allow) {
@@ -88,6 +121,10 @@ MHD_Result HttpServer::Private::Answer(void* cls, MHD_Connection* connection, co
   }
   *request = d;  // answered on this first call; later calls only drain a body
   d->body.clear();
+  if (MHD_Result refused = MHD_NO;
+      d->security != nullptr && !d->security->Admit(*d->mhd, d->tls.get(), connection, &refused)) {
+    return refused;
+  }
   const bool get = std::strcmp(method, MHD_HTTP_METHOD_GET) == 0;
   const bool head = std::strcmp(method, MHD_HTTP_METHOD_HEAD) == 0;
   if (!get && !head) {
@@ -104,17 +141,60 @@ HttpServer::HttpServer(std::unique_ptr<Private> d) : d_(std::move(d)) {}
 
 std::uint16_t HttpServer::port() const { return d_->port; }
 
+bool HttpServer::Renew(std::shared_ptr<const DaemonTls> tls, std::string* error) {
+  if (tls != nullptr && tls->flags != 0 &&
+      d_->mhd->is_feature_supported(MHD_FEATURE_TLS) != MHD_YES) {
+    *error = std::string(MicrohttpdLibrary::kSoname) + " is built without TLS";
+    return false;
+  }
+  if (d_->daemon == nullptr) {
+    *error = "the server has stopped serving";
+    return false;
+  }
+  if (MHD_Daemon* trial = d_->StartDaemon(-1, tls.get())) {
+    d_->mhd->stop_daemon(trial);
+  } else {
+    *error = "the TLS library does not take the certificate and key";
+    return false;
+  }
+  const MHD_socket fd = d_->mhd->quiesce_daemon(d_->daemon);
+  if (fd == MHD_INVALID_SOCKET) {
+    *error = "the running server cannot hand over its socket";
+    return false;
+  }
+  d_->mhd->stop_daemon(d_->daemon);
+  // Set while no daemon runs: the new daemon's thread reads it for every request.
+  std::shared_ptr<const DaemonTls> old = std::exchange(d_->tls, std::move(tls));
+  d_->daemon = d_->StartDaemon(fd, d_->tls.get());
+  if (d_->daemon != nullptr) return true;
+  // The keys passed the trial, so this is the system failing (memory, threads): the old ones
+  // are no safer, but are tried before giving up.
+  d_->tls = std::move(old);
+  d_->daemon = d_->StartDaemon(fd, d_->tls.get());
+  if (d_->daemon == nullptr) ::close(fd);
+  *error = d_->daemon != nullptr ? "the server did not restart; it serves with the old keys"
+                                 : "the server did not restart and has stopped serving";
+  return false;
+}
+
 HttpServer::~HttpServer() {
   d_->deadline->Stop();  // before the library closes sockets the watch might still shut down
   if (d_->daemon != nullptr) d_->mhd->stop_daemon(d_->daemon);  // also closes the socket
 }
 
 std::unique_ptr<HttpServer> HttpServer::Start(const ListenAddress& address, RequestHandler* handler,
-                                              const HttpLimits& limits, StartError* error) {
+                                              const HttpLimits& limits, StartError* error,
+                                              ListenerSecurity* security) {
   std::string load_error;
   const MicrohttpdLibrary* mhd = MicrohttpdLibrary::Load(&load_error);
   if (mhd == nullptr) {
     *error = {ELIBACC, "cannot serve on " + address.text + ": " + load_error};
+    return nullptr;
+  }
+  std::shared_ptr<const DaemonTls> tls = security != nullptr ? security->TlsSetup() : nullptr;
+  if (tls != nullptr && tls->flags != 0 && mhd->is_feature_supported(MHD_FEATURE_TLS) != MHD_YES) {
+    *error = {ENOTSUP, "cannot serve on " + address.text + ": " + MicrohttpdLibrary::kSoname +
+                           " is built without TLS"};
     return nullptr;
   }
 
@@ -148,20 +228,19 @@ std::unique_ptr<HttpServer> HttpServer::Start(const ListenAddress& address, Requ
   d->mhd = mhd;
   d->handler = handler;
   d->deadline = std::make_unique<RequestDeadline>(limits.request_deadline);
-  unsigned flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL;
-  if (family == AF_INET6) flags |= MHD_USE_IPv6;
-  d->daemon = mhd->start_daemon(
-      flags, 0, nullptr, nullptr, &Private::Answer, d.get(),  //
-      MHD_OPTION_LISTEN_SOCKET, static_cast<MHD_socket>(fd),  //
-      MHD_OPTION_CONNECTION_LIMIT, static_cast<unsigned>(limits.connections),
-      MHD_OPTION_PER_IP_CONNECTION_LIMIT, static_cast<unsigned>(limits.per_client),
-      MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(limits.idle_timeout_s),
-      MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<std::size_t>(limits.request_bytes),
-      MHD_OPTION_THREAD_STACK_SIZE, kThreadStackBytes,  //
-      MHD_OPTION_NOTIFY_CONNECTION, &Private::NotifyConnection, d.get(), MHD_OPTION_END);
+  d->security = security;
+  d->limits = limits;
+  // The wake-up channel lets Renew take the socket back from a running daemon.
+  d->flags = MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL | MHD_USE_ITC;
+  if (family == AF_INET6) d->flags |= MHD_USE_IPv6;
+  d->tls = std::move(tls);  // before the daemon's thread reads it
+  d->daemon = d->StartDaemon(fd, d->tls.get());
   if (d->daemon == nullptr) {
     ::close(fd);
-    *error = {EIO, "cannot serve on " + address.text + ": the HTTP server did not start"};
+    *error = {EIO, "cannot serve on " + address.text +
+                       (d->tls != nullptr && d->tls->flags != 0
+                            ? ": the HTTPS server did not start; check the certificate and key"
+                            : ": the HTTP server did not start")};
     return nullptr;
   }
   return std::unique_ptr<HttpServer>(new HttpServer(std::move(d)));

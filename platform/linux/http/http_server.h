@@ -9,8 +9,12 @@
 // they trickle in; they must fit in `request_bytes`, else the library answers with an error and
 // closes. A request body is never read into memory.
 //
-// Threads: Start and the destructor on one thread (the owner's); the handler is called on the
-// server's own thread, one request at a time. The handler must outlive the server.
+// With a ListenerSecurity the server speaks TLS and asks for a sign-in as its web configuration
+// says; Renew restarts the library's daemon on the same socket with other keys.
+//
+// Threads: Start and the destructor on one thread (the owner's), Renew on the owner's or one
+// other (never at the same time as the destructor); the handler is called on the server's own
+// thread, one request at a time. The handler and the security must outlive the server.
 #pragma once
 
 #include <chrono>
@@ -25,6 +29,9 @@
 struct MHD_Daemon;
 
 namespace corvane::http {
+
+class ListenerSecurity;
+struct DaemonTls;
 
 struct HttpLimits {
   unsigned connections = 32;
@@ -59,11 +66,16 @@ class HttpServer {
   // be loaded or the address cannot be bound ("cannot listen on 127.0.0.1:9393: Address
   // already in use").
   static std::unique_ptr<HttpServer> Start(const ListenAddress& address, RequestHandler* handler,
-                                           const HttpLimits& limits, StartError* error);
+                                           const HttpLimits& limits, StartError* error,
+                                           ListenerSecurity* security = nullptr);
   // Stops listening, closes every connection and waits for the server's thread.
   ~HttpServer();
   // The port it listens on (the one the system chose when the address asked for port 0).
   std::uint16_t port() const;
+  // Serves with `tls` from now on: its keys are tried first, and when the library takes
+  // them the daemon is restarted on the same socket (open connections are closed; new ones
+  // wait in the socket's queue meanwhile). False with *error saying why, serving on as before.
+  bool Renew(std::shared_ptr<const DaemonTls> tls, std::string* error);
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
 

@@ -14,10 +14,15 @@ bool MicrohttpdLibrary::Open(std::string* error) {
   auto resolve = [&](auto& function, const char* name) { library_.Resolve(function, name, error); };
   resolve(start_daemon, "MHD_start_daemon");
   resolve(stop_daemon, "MHD_stop_daemon");
+  resolve(quiesce_daemon, "MHD_quiesce_daemon");
   resolve(create_response_from_buffer, "MHD_create_response_from_buffer");
   resolve(add_response_header, "MHD_add_response_header");
   resolve(queue_response, "MHD_queue_response");
   resolve(destroy_response, "MHD_destroy_response");
+  resolve(is_feature_supported, "MHD_is_feature_supported");
+  resolve(basic_auth_get_username_password, "MHD_basic_auth_get_username_password");
+  resolve(queue_basic_auth_fail_response, "MHD_queue_basic_auth_fail_response");
+  resolve(free, "MHD_free");
   resolve(get_connection_info, "MHD_get_connection_info");
   return library_.complete();
 }

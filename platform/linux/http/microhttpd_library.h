@@ -26,10 +26,15 @@ class MicrohttpdLibrary {
 
   decltype(&::MHD_start_daemon) start_daemon = nullptr;
   decltype(&::MHD_stop_daemon) stop_daemon = nullptr;
+  decltype(&::MHD_quiesce_daemon) quiesce_daemon = nullptr;
   decltype(&::MHD_create_response_from_buffer) create_response_from_buffer = nullptr;
   decltype(&::MHD_add_response_header) add_response_header = nullptr;
   decltype(&::MHD_queue_response) queue_response = nullptr;
   decltype(&::MHD_destroy_response) destroy_response = nullptr;
+  decltype(&::MHD_is_feature_supported) is_feature_supported = nullptr;
+  decltype(&::MHD_basic_auth_get_username_password) basic_auth_get_username_password = nullptr;
+  decltype(&::MHD_queue_basic_auth_fail_response) queue_basic_auth_fail_response = nullptr;
+  decltype(&::MHD_free) free = nullptr;
   decltype(&::MHD_get_connection_info) get_connection_info = nullptr;
 
  private:
