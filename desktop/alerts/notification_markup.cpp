@@ -3,30 +3,8 @@
 namespace corvane::desktop {
 
 QString EscapeNotificationMarkup(const QString& text) {
-  QString escaped;
-  escaped.reserve(text.size());
-  for (const QChar c : text) {
-    switch (c.unicode()) {
-      case u'&':
-        escaped += QLatin1String("&amp;");
-        break;
-      case u'<':
-        escaped += QLatin1String("&lt;");
-        break;
-      case u'>':
-        escaped += QLatin1String("&gt;");
-        break;
-      case u'"':
-        escaped += QLatin1String("&quot;");
-        break;
-      case u'\'':
-        escaped += QLatin1String("&apos;");
-        break;
-      default:
-        escaped += c;
-    }
-  }
-  return escaped;
+  // Qt's own escape covers & < > and "; the markup also takes ' as a quote.
+  return text.toHtmlEscaped().replace(QLatin1Char('\''), QLatin1String("&apos;"));
 }
 
 }  // namespace corvane::desktop

@@ -289,6 +289,16 @@ class Listener {
   std::uint16_t port_ = 0;
 };
 
+// An address on a port that was free a moment ago.
+std::optional<http::ListenAddress> FreeAddress() {
+  const Listener probe;
+  return probe.Address();
+}
+
+std::uint16_t PortOf(const http::ListenAddress& address) {
+  return ntohs(reinterpret_cast<const sockaddr_in*>(&address.socket_address)->sin_port);
+}
+
 TEST_F(ServiceRunTest, AMetricsAddressInUseRefusesTheRunBeforeTheProfileLoads) {
   const Listener busy;
   for (const bool console : {false, true}) {
@@ -307,13 +317,8 @@ TEST_F(ServiceRunTest, AMetricsAddressInUseRefusesTheRunBeforeTheProfileLoads) {
 }
 
 TEST_F(ServiceRunTest, TheMetricsAreServedFromTheEngineWhileItRunsAndNotAfter) {
-  std::optional<http::ListenAddress> address;
-  {
-    const Listener probe;  // a port that was free a moment ago
-    address = probe.Address();
-  }
-  const std::uint16_t port =
-      ntohs(reinterpret_cast<const sockaddr_in*>(&address->socket_address)->sin_port);
+  const std::optional<http::ListenAddress> address = FreeAddress();
+  const std::uint16_t port = PortOf(*address);
   record_->scrape_port = port;
   ServiceRunContext context = Context(true);
   context.metrics_address = address;
@@ -331,11 +336,7 @@ TEST_F(ServiceRunTest, AWebConfigThatCannotBeServedRefusesTheRunWithItsReason) {
   const std::string path = (folder_ / "web.yml").string();
   std::ofstream(path) << "tls_server_config:\n  cert_file: a.crt\n  key_file: a.key\n"
                       << "  cipher_suites: [TLS_AES_128_GCM_SHA256]\n";
-  std::optional<http::ListenAddress> address;
-  {
-    const Listener probe;
-    address = probe.Address();
-  }
+  const std::optional<http::ListenAddress> address = FreeAddress();
   for (const bool console : {false, true}) {
     record_->calls.clear();
     ServiceRunContext context = Context(console);
@@ -354,13 +355,8 @@ TEST_F(ServiceRunTest, AWebConfigThatCannotBeServedRefusesTheRunWithItsReason) {
 TEST_F(ServiceRunTest, AWebConfigWithUsersKeepsThePageFromAScrapeWithoutThem) {
   const std::string path = (folder_ / "web.yml").string();
   std::ofstream(path) << "basic_auth_users:\n  scraper: $2b$04$" << std::string(53, 'a') << "\n";
-  std::optional<http::ListenAddress> address;
-  {
-    const Listener probe;
-    address = probe.Address();
-  }
-  const std::uint16_t port =
-      ntohs(reinterpret_cast<const sockaddr_in*>(&address->socket_address)->sin_port);
+  const std::optional<http::ListenAddress> address = FreeAddress();
+  const std::uint16_t port = PortOf(*address);
   record_->scrape_port = port;
   ServiceRunContext context = Context(true);
   context.metrics_address = address;
