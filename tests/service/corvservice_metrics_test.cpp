@@ -1,6 +1,8 @@
 // The real corvservice with its metrics listener: the address checks at start, the page against
 // the activity log row of the same sample and promtool, hostile clients against the sampling
-// cadence and the memory, and the real Prometheus server scraping it.
+// cadence and the memory, and the real Prometheus server scraping it, over plain HTTP and over
+// HTTPS with a password.
+#include <crypt.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -26,6 +28,7 @@
 #include "tests/service/program_run.h"
 #include "tests/support/child_process.h"
 #include "tests/support/http_client.h"
+#include "tests/support/test_certificate.h"
 
 namespace corvane {
 namespace {
@@ -360,6 +363,128 @@ TEST_F(CorvserviceMetricsTest, PrometheusScrapesTheServiceAndAnswersWithItsValue
   char text[64];
   std::snprintf(text, sizeof text, "%.2f", std::stod(*stored));
   EXPECT_TRUE(logged.count(text)) << text;
+
+  server.Signal(SIGTERM);
+  server.Wait();
+  service->Signal(SIGINT);
+  EXPECT_TRUE(ExitedWith(service->Wait(), 0));
+}
+
+// A bcrypt hash of `password` at the lowest cost, as `htpasswd -nBC 10` writes one at cost 10.
+std::string Bcrypt(const std::string& password) {
+  char setting[CRYPT_GENSALT_OUTPUT_SIZE];
+  if (crypt_gensalt_rn("$2y$", 4, nullptr, 0, setting, sizeof setting) == nullptr) return {};
+  auto data = std::make_unique<crypt_data>();
+  const char* hash = crypt_rn(password.c_str(), setting, data.get(), sizeof *data);
+  return hash != nullptr ? hash : "";
+}
+
+// The health and last error Prometheus reports for each job's target, from /api/v1/targets
+// ({"discoveredLabels":...,"labels":{...,"job":"tls"},...,"lastError":"...","health":"up"}).
+std::map<std::string, std::pair<std::string, std::string>> TargetHealth(const std::string& json) {
+  std::map<std::string, std::pair<std::string, std::string>> health;
+  static const std::regex target(
+      R"re("labels":\{[^}]*"job":"([^"]*)"[^}]*\}.*?"lastError":"((?:[^"\\]|\\.)*)".*?"health":"([a-z]+)")re");
+  for (auto it = std::sregex_iterator(json.begin(), json.end(), target);
+       it != std::sregex_iterator(); ++it) {
+    health[(*it)[1]] = {(*it)[3], (*it)[2]};
+  }
+  return health;
+}
+
+TEST_F(CorvserviceMetricsTest, PrometheusScrapesOverHttpsWithBasicAuthAndFollowsANewPassword) {
+  const std::string prometheus = "/usr/bin/prometheus";
+  if (!std::filesystem::exists(prometheus)) {
+    GTEST_SKIP() << prometheus << " is missing: install Debian's prometheus package";
+  }
+  ASSERT_TRUE(test_support::MakeTestCertificate(folder_.path(), "service"));
+  const std::string first_hash = Bcrypt("first secret");
+  ASSERT_FALSE(first_hash.empty());
+  const auto write_web_config = [&](const std::string& hash) {
+    // Replaced whole, as a deployment tool replaces it.
+    WriteFile(folder_ / "web.yml.new",
+              "tls_server_config:\n  cert_file: " + (folder_ / "service.crt").string() +
+                  "\n  key_file: " + (folder_ / "service.key").string() +
+                  "\nbasic_auth_users:\n  fleet: '" + hash + "'\n");
+    std::filesystem::rename(folder_ / "web.yml.new", folder_ / "web.yml");
+  };
+  write_web_config(first_hash);
+  const std::uint16_t port = test_support::ChildProcess::FreePort();
+  auto service = Start({"-run", CsvProfile(), "--metrics", "127.0.0.1:" + std::to_string(port),
+                        "--web-config", (folder_ / "web.yml").string()});
+
+  // Three jobs against the one listener: the right password over HTTPS, a wrong one, and
+  // plain HTTP to the TLS port.
+  const std::filesystem::path prom = folder_ / "prometheus";
+  std::filesystem::create_directories(prom / "data");
+  WriteFile(prom / "right", "first secret");
+  const std::string target = "      - targets: ['127.0.0.1:" + std::to_string(port) + "']\n";
+  const std::string tls =
+      "    scheme: https\n    tls_config:\n      ca_file: " + (folder_ / "service.crt").string() +
+      "\n";
+  WriteFile(prom / "prometheus.yml",
+            "global:\n  scrape_interval: 1s\n  scrape_timeout: 1s\nscrape_configs:\n"
+            "  - job_name: tls\n" +
+                tls +
+                "    basic_auth:\n      username: fleet\n"
+                "      password_file: " +
+                (prom / "right").string() + "\n    static_configs:\n" + target +
+                "  - job_name: wrong\n" + tls +
+                "    basic_auth:\n      username: fleet\n      password: guessed\n"
+                "    static_configs:\n" +
+                target + "  - job_name: plain\n    static_configs:\n" + target);
+  const std::uint16_t web_port = test_support::ChildProcess::FreePort();
+  ProgramRun server(prometheus,
+                    {"--config.file=" + (prom / "prometheus.yml").string(),
+                     "--storage.tsdb.path=" + (prom / "data").string(),
+                     "--web.listen-address=127.0.0.1:" + std::to_string(web_port)},
+                    {}, prom);
+  const auto query = [&](const std::string& expression) {
+    return test_support::HttpGet(web_port, "/api/v1/query?query=" + QueryEncoded(expression)).body;
+  };
+  const auto targets = [&] {
+    return TargetHealth(test_support::HttpGet(web_port, "/api/v1/targets").body);
+  };
+  const auto samples_stored = [&](double at_least) {
+    const std::optional<std::string> samples =
+        FirstValue(query("max(corvane_samples_total{job=\"tls\"})"));
+    return samples && std::stod(*samples) >= at_least;
+  };
+
+  std::map<std::string, std::pair<std::string, std::string>> health;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        health = targets();
+        return samples_stored(3) && health.count("wrong") && health.count("plain") &&
+               health["wrong"].first == "down" && health["plain"].first == "down";
+      },
+      std::chrono::seconds(60)))
+      << ReadFile(server.err_file()) << ReadFile(service->err_file());
+  EXPECT_EQ(health["tls"].first, "up") << health["tls"].second;
+  EXPECT_NE(health["wrong"].second.find("401"), std::string::npos) << health["wrong"].second;
+  EXPECT_EQ(health["plain"].second.find("401"), std::string::npos)
+      << "plain HTTP never reaches the sign-in: " << health["plain"].second;
+
+  // A new password in the service's file: the old one is refused from then on, and the scrape
+  // succeeds again once Prometheus has the new one, without a restart of the service.
+  write_web_config(Bcrypt("second secret"));
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        health = targets();
+        return health["tls"].first == "down" &&
+               health["tls"].second.find("401") != std::string::npos;
+      },
+      std::chrono::seconds(60)))
+      << health["tls"].second;
+  // The series went stale with the refused scrapes: the last count stored is in their past.
+  const std::optional<std::string> before =
+      FirstValue(query("max(max_over_time(corvane_samples_total{job=\"tls\"}[10m]))"));
+  ASSERT_TRUE(before);
+  WriteFile(prom / "right", "second secret");
+  EXPECT_TRUE(WaitFor(
+      [&] { return targets()["tls"].first == "up" && samples_stored(std::stod(*before) + 2); },
+      std::chrono::seconds(60)))
+      << targets()["tls"].second;
 
   server.Signal(SIGTERM);
   server.Wait();
