@@ -67,6 +67,11 @@ SaverCommand ParseSaverCommandLine(const std::vector<std::string_view>& args,
       help.mode = SaverMode::kHelp;
       return help;
     }
+    if (IsWord(arg, "version")) {
+      SaverCommand version;
+      version.mode = SaverMode::kVersion;
+      return version;
+    }
     if (IsWord(arg, "root")) {
       root = true;
       continue;

@@ -19,6 +19,7 @@ enum class SaverMode {
   kHostWindow,  // draw into the window a host made: `window`, or the root window when 0
   kPassword,    // "/a": no meaning here
   kHelp,        // -h, --help
+  kVersion,     // --version
   kError,       // `error` says what is wrong
 };
 
@@ -47,6 +48,8 @@ inline constexpr std::string_view kSaverUsage =
     "  /p WINDOW      preview inside the X window WINDOW (also /l)\n"
     "  /c, none       the options dialog\n"
     "  -root          the window in $XSCREENSAVER_WINDOW, else the root window\n"
-    "  -window-id ID  the X window ID (decimal or 0x hexadecimal)\n";
+    "  -window-id ID  the X window ID (decimal or 0x hexadecimal)\n"
+    "  -h, --help     this text\n"
+    "  --version      the version\n";
 
 }  // namespace corvane::screensaver

@@ -15,6 +15,7 @@
 
 #include "core/collector_control.h"
 #include "core/engine.h"
+#include "core/product_version.h"
 #include "platform/linux/host/settings_store.h"
 #include "platform/linux/host/signal_watcher.h"
 #include "platform/linux/x11/single_instance.h"
@@ -134,6 +135,9 @@ int RunCorvscreen(int& argc, char** argv, std::ostream& out, std::ostream& err) 
   switch (command.mode) {
     case SaverMode::kHelp:
       out << kSaverUsage;
+      return kExitOk;
+    case SaverMode::kVersion:
+      out << VersionLine("corvscreen");
       return kExitOk;
     case SaverMode::kError:
       err << "corvscreen: " << command.error << '\n' << kSaverUsage;

@@ -12,6 +12,10 @@ ServiceCommand ParseServiceCommand(const std::vector<std::string>& args) {
   if (NamesEqual(word, "install")) return ServiceCommand::kInstall;
   if (NamesEqual(word, "remove")) return ServiceCommand::kRemove;
   if (NamesEqual(word, "run")) return ServiceCommand::kRun;
+  if (NamesEqual(word, "-help") || NamesEqual(word, "help") || NamesEqual(word, "h"))
+    return ServiceCommand::kHelp;
+  if (NamesEqual(word, "-version")) return ServiceCommand::kVersion;
+  if (first[0] == '-' && first.size() > 1) return ServiceCommand::kUnknown;
   return ServiceCommand::kDispatch;
 }
 

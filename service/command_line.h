@@ -17,6 +17,9 @@ enum class ServiceCommand {
   kInstall,   // -install: write the unit
   kRemove,    // -remove: stop and delete the unit
   kRun,       // -run [profile]: run in the console
+  kHelp,      // --help (also -h, -help): print the usage and end
+  kVersion,   // --version: print the version and end
+  kUnknown,   // another word after "-": say so, then as kDispatch
   kDispatch,  // anything else: print the usage and hand the process to systemd
 };
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "core/product_version.h"
 #include "platform/linux/host/event_log.h"
 #include "platform/linux/host/program_path.h"
 #include "platform/linux/host/service_dispatcher.h"
@@ -235,6 +236,16 @@ int ServiceMain(const std::vector<std::string>& args, const EngineFactory& make_
     }
     case ServiceCommand::kRun:
       return ConsoleRun(args, make_engine);
+    case ServiceCommand::kHelp:
+      std::fputs(UsageText().c_str(), stdout);
+      return 0;
+    case ServiceCommand::kVersion:
+      std::fputs(VersionLine(kProgramFileName).c_str(), stdout);
+      return 0;
+    case ServiceCommand::kUnknown:
+      std::fprintf(stderr, "%s: unknown option \"%s\"\n", std::string(kProgramFileName).c_str(),
+                   args[1].c_str());
+      break;
     case ServiceCommand::kDispatch:
       break;
   }

@@ -2,9 +2,11 @@
 
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <cstdio>
 
 #include "core/recording/dropped_file.h"
 #include "core/recording/recording_settings.h"
+#include "desktop/app/command_line.h"
 #include "desktop/document/document_ui.h"
 
 namespace corvane::desktop {
@@ -48,7 +50,11 @@ CCorvaneApp::~CCorvaneApp() {
 bool CCorvaneApp::InitInstance(const QStringList& arguments) {
   QString error;
   std::optional<QString> profile = ProfileArgument(arguments, &error);
-  if (!error.isEmpty()) return false;
+  if (!error.isEmpty()) {
+    std::fprintf(stderr, "Corvane: %s\n", error.toLocal8Bit().constData());
+    std::fwrite(kDesktopUsage.data(), 1, kDesktopUsage.size(), stderr);
+    return false;
+  }
   // An activity log given in place of a profile plays back over the profile that wrote it,
   // when that profile is beside it: leaving the recording goes on with that profile's live
   // chart. A log without its profile plays back over a new one.

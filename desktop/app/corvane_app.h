@@ -23,7 +23,8 @@ class CCorvaneApp final : public QObject {
   ~CCorvaneApp() override;
 
   // `arguments` without the program name: nothing, or one profile path. False when the
-  // command line cannot be carried out (the process then ends).
+  // command line cannot be carried out: the reason and the usage went to the standard error,
+  // and the process then ends.
   bool InitInstance(const QStringList& arguments);
 
   CCorvaneDoc& document() { return *document_; }

@@ -1,12 +1,27 @@
 // Corvane: the desktop program.
 #include <QApplication>
+#include <cstdio>
 
+#include "core/product_version.h"
+#include "desktop/app/command_line.h"
 #include "desktop/app/corvane_app.h"
 #include "desktop/dialogs/corvane_dialogs.h"
 #include "platform/qt/product_text.h"
 #include "platform/system_provider.h"
 
 int main(int argc, char** argv) {
+  // Answered without a display, as every program's --help and --version are.
+  switch (corvane::desktop::FindInfoRequest(argc, argv)) {
+    case corvane::desktop::InfoRequest::kHelp:
+      std::fwrite(corvane::desktop::kDesktopUsage.data(), 1, corvane::desktop::kDesktopUsage.size(),
+                  stdout);
+      return 0;
+    case corvane::desktop::InfoRequest::kVersion:
+      std::fputs(corvane::VersionLine("Corvane").c_str(), stdout);
+      return 0;
+    case corvane::desktop::InfoRequest::kNone:
+      break;
+  }
   QApplication application(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(corvane::product::kAppTitle));
   QApplication::setOrganizationName(QString::fromLatin1(corvane::product::kOrganisation));
@@ -15,6 +30,7 @@ int main(int argc, char** argv) {
   corvane::desktop::CorvaneDialogs dialogs;
   corvane::desktop::CCorvaneApp corvane(*provider, dialogs,
                                         corvane::desktop::MachineSettingsForThisProgram());
-  if (!corvane.InitInstance(QApplication::arguments().mid(1))) return 1;
+  // A command line it cannot follow: the reason and the usage are on the standard error.
+  if (!corvane.InitInstance(QApplication::arguments().mid(1))) return 2;
   return QApplication::exec();
 }

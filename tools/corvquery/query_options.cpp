@@ -11,7 +11,7 @@ constexpr std::string_view kUsage =
     "Usage: corvquery [--samples N] [--interval SECONDS] PATH...\n"
     "       corvquery --list [--machine HOST] [OBJECT]\n"
     "       corvquery --prometheus URL --list [--machine INSTANCE [OBJECT]]\n"
-    "       corvquery --help\n"
+    "       corvquery --help | --version\n"
     "\n"
     "Prints performance counters as CSV: a header row with \"Time\" and the counter paths, then\n"
     "one row per sample with the local time and each counter's value (shortest exact decimal\n"
@@ -32,6 +32,7 @@ constexpr std::string_view kUsage =
     "                      alone, print the server's instances with their job and \"up\" or\n"
     "                      \"down\", one per line\n"
     "  --help              print this help\n"
+    "  --version           print the version\n"
     "\n"
     "Exit status: 0 done; 1 the counters could not be read or written; 2 a bad option, path,\n"
     "object or machine.\n";
@@ -94,6 +95,11 @@ ParsedArgs ParseQueryArgs(std::span<const std::string_view> args) {
     }
     if (arg == "--help" || arg == "-h") {
       options.mode = Mode::kHelp;
+      parsed.error.clear();
+      return parsed;
+    }
+    if (arg == "--version") {
+      options.mode = Mode::kVersion;
       parsed.error.clear();
       return parsed;
     }

@@ -12,6 +12,7 @@ namespace corvane::corvquery {
 
 enum class Mode {
   kHelp,          // --help: print the usage
+  kVersion,       // --version: print the version
   kListMachines,  // --prometheus URL --list: the server's instances
   kListObjects,   // --list: the machine's objects
   kListObject,    // --list OBJECT: every counter path of one object

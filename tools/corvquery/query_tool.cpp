@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/counter_path.h"
+#include "core/product_version.h"
 #include "tools/corvquery/csv_format.h"
 #include "tools/corvquery/query_options.h"
 
@@ -232,12 +233,21 @@ int RunQueryTool(std::span<const std::string_view> args, perf::Provider* provide
                  std::ostream& out, std::ostream& err, const QueryToolHooks& hooks) {
   const ParsedArgs parsed = ParseQueryArgs(args);
   if (!parsed.error.empty()) {
-    err << "corvquery: " << parsed.error << "\nTry 'corvquery --help' for more information.\n";
+    // The reason, the synopsis (the usage up to its first blank line), and where the rest is.
+    const std::string_view usage = UsageText();
+    err << "corvquery: " << parsed.error << '\n'
+        << usage.substr(0, usage.find("\n\n") + 1)
+        << "Try 'corvquery --help' for more information.\n";
     return kExitUsage;
   }
   const QueryOptions& options = parsed.options;
   if (options.mode == Mode::kHelp) {
     out << UsageText();
+    out.flush();
+    return out ? kExitOk : kExitFailure;
+  }
+  if (options.mode == Mode::kVersion) {
+    out << VersionLine("corvquery");
     out.flush();
     return out ? kExitOk : kExitFailure;
   }
@@ -258,6 +268,7 @@ int RunQueryTool(std::span<const std::string_view> args, perf::Provider* provide
     case Mode::kSample:
       return tool.Sample(options);
     case Mode::kHelp:
+    case Mode::kVersion:
       break;
   }
   return kExitOk;

@@ -42,6 +42,11 @@ ParsedOptions ParseSnapOptions(const std::vector<std::string_view>& args) {
       parsed.help = true;
       return parsed;
     }
+    if (arg == "--version") {
+      ParsedOptions parsed;
+      parsed.version = true;
+      return parsed;
+    }
     if (arg == "--seconds" || arg == "--size") {
       if (i + 1 == args.size()) return Failure(std::string(arg) + " needs a value");
       const std::string_view value = args[++i];

@@ -35,6 +35,7 @@ inline constexpr int kMaxSide = 16384;  // pixels
 inline constexpr std::string_view kUsage =
     "usage: corvsnap PROFILE OUTPUT [--seconds N] [--size WxH]\n"
     "       corvsnap --log LOG [PROFILE] OUTPUT [--at TIME] [--every N] [--size WxH]\n"
+    "       corvsnap --help | --version\n"
     "  PROFILE    a profile (.crvn), or - for the default counters; with --log, the\n"
     "             profile beside the log unless one is named (- : the log's own columns)\n"
     "  OUTPUT     the picture: SVG, or PNG when the name ends in .png\n"
@@ -49,6 +50,7 @@ inline constexpr std::string_view kUsage =
 struct ParsedOptions {
   std::optional<SnapOptions> options;  // set when the command line is sound
   bool help = false;                   // -h or --help: print the usage, succeed
+  bool version = false;                // --version: print the version, succeed
   std::string error;                   // why it is not, e.g. "--size: \"0x5\" is not WxH"
 };
 

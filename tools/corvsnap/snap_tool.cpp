@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "core/product_version.h"
 #include "tools/corvsnap/log_snapshot.h"
 #include "tools/corvsnap/snapshot.h"
 
@@ -37,6 +38,10 @@ int RunSnapTool(const std::vector<std::string_view>& args, perf::Provider& provi
   const ParsedOptions parsed = ParseSnapOptions(args);
   if (parsed.help) {
     out << kUsage;
+    return kExitOk;
+  }
+  if (parsed.version) {
+    out << VersionLine("corvsnap");
     return kExitOk;
   }
   if (!parsed.options) {
