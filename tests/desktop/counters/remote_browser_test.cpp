@@ -16,7 +16,7 @@
 #include "platform/remote/remote_provider.h"
 #include "platform/routing_provider.h"
 #include "tests/desktop/counters/dialog_test_support.h"
-#include "tests/remote/node_exporter_process.h"
+#include "tests/platform/remote/node_exporter_process.h"
 
 namespace corvane::desktop {
 namespace {

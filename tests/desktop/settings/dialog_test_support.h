@@ -16,7 +16,7 @@
 #include "core/engine.h"
 #include "desktop/help/help_request.h"
 #include "platform/fake/fake_provider.h"
-#include "tests/engine/engine_test_support.h"
+#include "tests/core/engine_test_support.h"
 #include "tests/support/qt/message_box_answerer.h"
 #include "tests/support/qt/widget_driver.h"
 
