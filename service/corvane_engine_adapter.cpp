@@ -22,6 +22,7 @@ bool CorvaneEngineAdapter::Load(const std::string& profile_path) {
   if (loaded) {
     std::lock_guard lock(name_mutex_);
     profile_name_ = std::filesystem::path(profile_path).stem().string();
+    profile_path_ = profile_path;
   }
   return loaded;
 }
@@ -64,6 +65,18 @@ void CorvaneEngineAdapter::DrawPicture(chart::DrawingSurface& surface, const cha
 std::string CorvaneEngineAdapter::ProfileName() {
   std::lock_guard lock(name_mutex_);
   return profile_name_;
+}
+
+MonitorEngine::LogPlace CorvaneEngineAdapter::GetLogPlace() {
+  LogPlace place;
+  if (IsLogging()) place.log = engine_.GetLogPath();  // both under the engine's lock
+  std::lock_guard lock(name_mutex_);
+  place.profile = profile_path_;
+  return place;
+}
+
+std::unique_ptr<perf::Provider> CorvaneEngineAdapter::MakePlaybackProvider() {
+  return MakeSystemProvider(SettingsOwner::kService);
 }
 
 void CorvaneEngineAdapter::SetRepaintListener(std::function<void()> listener) {

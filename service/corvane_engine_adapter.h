@@ -34,6 +34,8 @@ class CorvaneEngineAdapter : public MonitorEngine {
   void CopyMetrics(MetricsSnapshot* snapshot) override;
   void DrawPicture(chart::DrawingSurface& surface, const chart::Rect& rect) override;
   std::string ProfileName() override;
+  LogPlace GetLogPlace() override;
+  std::unique_ptr<perf::Provider> MakePlaybackProvider() override;
   void SetRepaintListener(std::function<void()> listener) override;
 
  private:
@@ -53,6 +55,7 @@ class CorvaneEngineAdapter : public MonitorEngine {
   Corvane engine_;
   std::mutex name_mutex_;
   std::string profile_name_;  // under name_mutex_
+  std::string profile_path_;  // under name_mutex_
 };
 
 // The engine the service runs: local counters and, where built in, remote exporters.

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <climits>
 
+#include "core/recording/local_seconds.h"
 #include "service/metrics_page.h"
 
 namespace corvane::service {
@@ -131,6 +132,59 @@ RoseView MetricsServer::CurrentView() {
   return view;
 }
 
+RecordedRose* MetricsServer::Recorded() {
+  MonitorEngine::LogPlace place = rose_.log_place ? rose_.log_place() : MonitorEngine::LogPlace{};
+  if (place.log.empty() || !rose_.make_provider) {
+    recorded_.reset();
+    return nullptr;
+  }
+  if (recorded_ == nullptr || place.log != recorded_place_.log ||
+      place.profile != recorded_place_.profile) {
+    recorded_ = std::make_unique<RecordedRose>(rose_.make_provider, place.log, place.profile);
+    recorded_place_ = std::move(place);
+  }
+  return recorded_.get();
+}
+
+bool MetricsServer::AddRecording(const http::Request& request, RoseView* view, std::string* svg,
+                                 std::string* error) {
+  const std::optional<std::string_view> at = request.Argument("at");
+  RecordedRose* recorded = Recorded();
+  std::string reason;
+  if (recorded != nullptr) view->log = recorded->Range(&reason);
+  if (!at) return true;
+  if (recorded == nullptr) {
+    *error = "This profile keeps no activity log, so there are no recorded moments.\n";
+    return false;
+  }
+  if (!view->log) {
+    *error = reason + "\n";
+    return false;
+  }
+  const std::optional<std::int64_t> time = RecordedRose::ParseMoment(*at);
+  if (!time) {
+    *error = "A moment is given in local seconds or as YYYY-MM-DD HH:MM:SS.\n";
+    return false;
+  }
+  int width = RosePicture::kDefaultWidth;
+  int height = RosePicture::kDefaultHeight;
+  if (const auto size = request.Argument("size")) {
+    RosePicture::ParseSize(*size, &width, &height);  // checked by the caller
+  }
+  RecordedRose::Picture picture;
+  if (!recorded->Draw(*time, width, height, &picture, error)) {
+    error->push_back('\n');
+    return false;
+  }
+  *svg = std::move(picture.svg);
+  view->svg = *svg;
+  view->rows = std::move(picture.rows);
+  view->time = recording::FormatLocalSeconds(picture.time);
+  view->moment = picture.time;
+  view->note = std::move(picture.note);
+  return true;
+}
+
 http::Reply MetricsServer::Get(std::string_view path, std::string* body) {
   // Without a query: what a request for the path alone gets.
   struct NoQuery final : http::Request {
@@ -148,7 +202,14 @@ http::Reply MetricsServer::Answer(const http::Request& request, std::string* bod
     return {200, kMetricsContentType};
   }
   if (path == "/") {
-    AppendRosePage(CurrentView(), body);
+    RoseView view = CurrentView();
+    std::string moment_svg;
+    std::string error;
+    if (!AddRecording(request, &view, &moment_svg, &error)) {
+      body->append(error);
+      return {404, kTextType};
+    }
+    AppendRosePage(view, body);
     return {200, kHtmlType, kPageHeaders};
   }
   if (path == "/rose.svg") {
@@ -159,7 +220,18 @@ http::Reply MetricsServer::Answer(const http::Request& request, std::string* bod
       body->append("The size is WIDTHxHEIGHT, each side from 16 to 4096 pixels.\n");
       return {400, kTextType};
     }
-    body->append(picture_.Svg(repaints_.load(std::memory_order_acquire), width, height));
+    if (request.Argument("at")) {
+      RoseView view;
+      std::string moment_svg;
+      std::string error;
+      if (!AddRecording(request, &view, &moment_svg, &error)) {
+        body->append(error);
+        return {404, kTextType};
+      }
+      body->append(moment_svg);
+    } else {
+      body->append(picture_.Svg(repaints_.load(std::memory_order_acquire), width, height));
+    }
     return {200, "image/svg+xml", kPictureHeaders};
   }
   if (path == "/events") {

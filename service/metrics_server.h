@@ -32,6 +32,8 @@
 #include "platform/linux/http/listener_security.h"
 #include "platform/linux/http/web_config_reloader.h"
 #include "service/metrics_snapshot.h"
+#include "service/monitor_engine.h"
+#include "service/recorded_rose.h"
 #include "service/rose_page.h"
 #include "service/rose_picture.h"
 
@@ -51,6 +53,8 @@ class MetricsServer final : public http::RequestHandler {
   struct RoseSource {
     RosePicture::Draw draw;                     // the whole picture, as the window shows it
     std::function<std::string()> profile_name;  // the running profile's name
+    std::function<MonitorEngine::LogPlace()> log_place;  // where recorded moments are read
+    RecordedRose::MakeProvider make_provider;            // for the engine that draws them
   };
 
   // Serves on `address`; nothing with *error saying why ("cannot listen on 127.0.0.1:9393:
@@ -84,6 +88,13 @@ class MetricsServer final : public http::RequestHandler {
   MetricsServer(CopyMetrics copy, RoseSource rose);
   // The view of the current sample: snapshot, rows, picture at the default size.
   RoseView CurrentView();
+  // The recording of the profile's log, made (again) for the log it writes now; null when it
+  // writes none.
+  RecordedRose* Recorded();
+  // Puts the log's range and, when the request asks for one, a recorded moment into `view`;
+  // false with *error (for the answer) when the moment asked for cannot be shown.
+  bool AddRecording(const http::Request& request, RoseView* view, std::string* svg,
+                    std::string* error);
 
   CopyMetrics copy_;
   RoseSource rose_;
@@ -92,6 +103,8 @@ class MetricsServer final : public http::RequestHandler {
   std::atomic<std::uint64_t> repaints_{0};
   MetricsSnapshot snapshot_;                          // server thread only
   RosePicture picture_;                               // server thread only
+  std::unique_ptr<RecordedRose> recorded_;            // server thread only
+  MonitorEngine::LogPlace recorded_place_;            // what recorded_ reads
   std::unique_ptr<http::ListenerSecurity> security_;  // null: plain HTTP for anyone
   std::unique_ptr<http::HttpServer> server_;
   std::unique_ptr<http::WebConfigReloader> reloader_;  // renews server_: stopped first

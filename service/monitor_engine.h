@@ -61,6 +61,15 @@ class MonitorEngine {
   }
   // The running profile's name (its file name without the extension). Any thread.
   virtual std::string ProfileName() { return {}; }
+  // The activity log the profile writes (empty when it logs nothing) and the profile's path
+  // (empty for the default counters). Any thread.
+  struct LogPlace {
+    std::string log;
+    std::string profile;
+  };
+  virtual LogPlace GetLogPlace() { return {}; }
+  // A provider for drawing recorded moments, never collected from. Any thread.
+  virtual std::unique_ptr<perf::Provider> MakePlaybackProvider() { return nullptr; }
   // Who hears that the engine repaints (after every sample). Called on the collector thread
   // under the engine's lock, so it must only signal. Main thread; once a call with an empty
   // listener returns, the old one is never called again.

@@ -33,13 +33,13 @@ struct LogRange {
 struct RoseView {
   std::string machine;
   std::string profile;
-  std::string time;          // "YYYY-MM-DD HH:MM:SS" of the sample; empty before the first
+  std::string time;           // "YYYY-MM-DD HH:MM:SS" of the sample; empty before the first
   std::uint64_t picture = 0;  // counts the engine's repaints: which picture this is
   std::string_view svg;       // the picture as an SVG document
   std::vector<RoseRow> rows;
-  std::optional<LogRange> log;        // set when the profile logs and its log can be read
+  std::optional<LogRange> log;         // set when the profile logs and its log can be read
   std::optional<std::int64_t> moment;  // set: the page shows this recorded moment
-  std::string note;                    // a sentence about the picture ("Recorded ..."), may be empty
+  std::string note;  // a sentence about the picture ("Recorded ..."), may be empty
 };
 
 // The rows of a snapshot's axes.

@@ -100,7 +100,8 @@ bool RunSteps(const ServiceRunContext& context, std::unique_ptr<MonitorEngine>* 
         [source](chart::DrawingSurface& surface, const chart::Rect& rect) {
           source->DrawPicture(surface, rect);
         },
-        [source] { return source->ProfileName(); }};
+        [source] { return source->ProfileName(); }, [source] { return source->GetLogPlace(); },
+        [source] { return source->MakePlaybackProvider(); }};
     *metrics = MetricsServer::Start(
         *context.metrics_address,
         [source](MetricsSnapshot* snapshot) { source->CopyMetrics(snapshot); }, &error, {},
