@@ -73,6 +73,11 @@ struct HttpServer::Private {
   mutable std::mutex streams_mutex;
   std::vector<StreamSlot*> streams;    // under streams_mutex; owned by their responses
   std::atomic<std::uint64_t> news{0};  // counts Wake calls
+  bool closing = false;                // under streams_mutex: the daemon is about to stop
+
+  // Ends every stream before the daemon stops: the library refuses to stop with a connection
+  // asleep. Streams asked after this end at once.
+  void EndStreams();
 
   static ssize_t ReadStream(void* cls, std::uint64_t position, char* buffer, std::size_t max);
   static void FreeStream(void* cls);
@@ -144,6 +149,7 @@ ssize_t HttpServer::Private::ReadStream(void* cls, std::uint64_t, char* buffer, 
     // Nothing new: the connection sleeps until Wake, unless a Wake came while the source was
     // asked (the library would otherwise call again at once, and again).
     std::lock_guard lock(d->streams_mutex);
+    if (d->closing) return MHD_CONTENT_READER_END_WITH_ERROR;
     if (d->news.load(std::memory_order_acquire) != seen) continue;
     slot->suspended = true;
     d->mhd->suspend_connection(slot->connection);
@@ -153,6 +159,16 @@ ssize_t HttpServer::Private::ReadStream(void* cls, std::uint64_t, char* buffer, 
   std::memcpy(buffer, slot->pending.data() + slot->sent, count);
   slot->sent += count;
   return static_cast<ssize_t>(count);
+}
+
+void HttpServer::Private::EndStreams() {
+  std::lock_guard lock(streams_mutex);
+  closing = true;
+  for (StreamSlot* slot : streams) {
+    if (!slot->suspended) continue;
+    slot->suspended = false;
+    mhd->resume_connection(slot->connection);
+  }
 }
 
 void HttpServer::Private::FreeStream(void* cls) {
@@ -274,12 +290,19 @@ bool HttpServer::Renew(std::shared_ptr<const DaemonTls> tls, std::string* error)
     *error = "the TLS library does not take the certificate and key";
     return false;
   }
+  d_->EndStreams();
   const MHD_socket fd = d_->mhd->quiesce_daemon(d_->daemon);
   if (fd == MHD_INVALID_SOCKET) {
+    std::lock_guard lock(d_->streams_mutex);
+    d_->closing = false;  // serving on as before; new streams may come
     *error = "the running server cannot hand over its socket";
     return false;
   }
   d_->mhd->stop_daemon(d_->daemon);
+  {
+    std::lock_guard lock(d_->streams_mutex);
+    d_->closing = false;  // the streams are gone with the old daemon
+  }
   // Set while no daemon runs: the new daemon's thread reads it for every request.
   std::shared_ptr<const DaemonTls> old = std::exchange(d_->tls, std::move(tls));
   d_->daemon = d_->StartDaemon(fd, d_->tls.get());
@@ -296,7 +319,10 @@ bool HttpServer::Renew(std::shared_ptr<const DaemonTls> tls, std::string* error)
 
 HttpServer::~HttpServer() {
   d_->deadline->Stop();  // before the library closes sockets the watch might still shut down
-  if (d_->daemon != nullptr) d_->mhd->stop_daemon(d_->daemon);  // also closes the socket
+  if (d_->daemon != nullptr) {
+    d_->EndStreams();
+    d_->mhd->stop_daemon(d_->daemon);  // also closes the socket
+  }
 }
 
 std::unique_ptr<HttpServer> HttpServer::Start(const ListenAddress& address, RequestHandler* handler,
