@@ -146,9 +146,19 @@ void AppendJsonString(std::string* out, std::string_view text) {
   out->push_back('"');
 }
 
-std::string_view SvgElement(std::string_view document) {
+void AppendInlineSvg(std::string* out, std::string_view document) {
   const std::size_t start = document.find("<svg");
-  return start == std::string_view::npos ? std::string_view{} : document.substr(start);
+  if (start == std::string_view::npos) return;
+  const std::string_view svg = document.substr(start);
+  const std::size_t root_end = svg.find('>');
+  const std::size_t style = svg.find(" style=\"");
+  const std::size_t style_end =
+      style < root_end ? svg.find('"', style + 8) : std::string_view::npos;
+  if (style_end == std::string_view::npos) {
+    out->append(svg);
+    return;
+  }
+  out->append(svg.substr(0, style)).append(svg.substr(style_end + 1));
 }
 
 void AppendRosePage(const RoseView& view, std::string* out) {
@@ -186,7 +196,7 @@ void AppendRosePage(const RoseView& view, std::string* out) {
   out->append("</header>\n<main>\n<figure id=\"rose\" data-picture=\"");
   AppendNumber(out, static_cast<std::int64_t>(view.picture));
   out->append("\">");
-  out->append(SvgElement(view.svg));
+  AppendInlineSvg(out, view.svg);
   out->append(
       "</figure>\n<table id=\"axes\">\n<caption>The wind rose's axes</caption>\n"
       "<thead><tr><th scope=\"col\">Axis</th><th scope=\"col\">Current</th>"
@@ -251,7 +261,9 @@ void AppendSampleEvent(const RoseView& view, std::string* out) {
   out->append("]}\n");
   // Every line of the picture a data line of its own; a lone CR ends a line in this format
   // as LF and CR LF do, so all three are cut at.
-  const std::string_view svg = SvgElement(view.svg);
+  std::string inline_svg;
+  AppendInlineSvg(&inline_svg, view.svg);
+  const std::string_view svg = inline_svg;
   std::size_t start = 0;
   while (start < svg.size()) {
     std::size_t end = svg.find_first_of("\r\n", start);

@@ -64,8 +64,10 @@ void AppendSampleEvent(const RoseView& view, std::string* out);
 // What a stream starts with: the retry time a browser reconnects after (milliseconds).
 void AppendStreamStart(std::string* out, int retry_ms);
 
-// The SVG element of a document: from "<svg" on, without the XML declaration before it.
-std::string_view SvgElement(std::string_view document);
+// The SVG element of a document as a page holds it: from "<svg" on, without the XML
+// declaration before it and without the root's style attribute, which the page's policy
+// refuses (its style sheet says the same).
+void AppendInlineSvg(std::string* out, std::string_view document);
 
 // The page's script and style, served from the program itself.
 std::string_view RoseScript();

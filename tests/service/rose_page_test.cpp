@@ -90,7 +90,7 @@ RoseView HostileView() {
   view.time = "2026-12-10 10:00:00";
   view.picture = 7;
   view.svg =
-      "<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\">\n"
+      "<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" style=\"a:b\">\n"
       "<text>&lt;img src=x onerror=alert(1)&gt;</text>\n</svg>\n";
   RoseRow row;
   row.name = std::string(kXss);
@@ -124,6 +124,7 @@ TEST(RosePage, ShowsThePictureInlineTheRowsStateInWordsAndTheSliderOnlyWithALog)
   std::string page;
   AppendRosePage(view, &page);
   EXPECT_EQ(page.find("<?xml"), std::string::npos);
+  EXPECT_EQ(page.find("style="), std::string::npos) << "the policy allows no style attribute";
   EXPECT_NE(page.find("<figure id=\"rose\" data-picture=\"7\"><svg"), std::string::npos);
   EXPECT_NE(page.find("<tr class=\"critical\">"), std::string::npos);
   EXPECT_NE(page.find("<td>15.00</td><td>critical</td></tr>"), std::string::npos);
