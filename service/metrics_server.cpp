@@ -52,9 +52,7 @@ class MetricsServer::SampleStream final : public http::EventStream {
   bool Next(std::string* out) override {
     const std::uint64_t picture = server_->repaints_.load(std::memory_order_acquire);
     if (sent_ && picture == last_) return true;
-    const RoseView view = server_->CurrentView();
-    AppendSampleEvent(view, out);
-    last_ = view.picture;
+    out->append(server_->CurrentEvent(&last_));
     sent_ = true;
     return true;
   }
@@ -183,6 +181,19 @@ bool MetricsServer::AddRecording(const http::Request& request, RoseView* view, s
   view->moment = picture.time;
   view->note = std::move(picture.note);
   return true;
+}
+
+const std::string& MetricsServer::CurrentEvent(std::uint64_t* picture) {
+  const std::uint64_t now = repaints_.load(std::memory_order_acquire);
+  if (!event_made_ || event_picture_ != now) {
+    const RoseView view = CurrentView();
+    event_.clear();
+    AppendSampleEvent(view, &event_);
+    event_picture_ = view.picture;
+    event_made_ = true;
+  }
+  *picture = event_picture_;
+  return event_;
 }
 
 http::Reply MetricsServer::Get(std::string_view path, std::string* body) {

@@ -102,9 +102,13 @@ bool RunSteps(const ServiceRunContext& context, std::unique_ptr<MonitorEngine>* 
         },
         [source] { return source->ProfileName(); }, [source] { return source->GetLogPlace(); },
         [source] { return source->MakePlaybackProvider(); }};
+    // Room for a wall of browsers watching the rose (each stream holds a connection) beside
+    // the scrapes: 60 streams at most, the last 4 connections for everyone else.
+    http::HttpLimits limits;
+    limits.connections = 64;
     *metrics = MetricsServer::Start(
         *context.metrics_address,
-        [source](MetricsSnapshot* snapshot) { source->CopyMetrics(snapshot); }, &error, {},
+        [source](MetricsSnapshot* snapshot) { source->CopyMetrics(snapshot); }, &error, limits,
         web_config ? &*web_config : nullptr, std::move(rose));
     if (*metrics == nullptr) {
       Complain(context, error.code, error.text);
