@@ -41,6 +41,7 @@ CCorvaneView::CCorvaneView(CCorvaneDoc& document, QWidget* parent)
   connect(&engine_window_, &qt::QtEngineWindow::delivered, this, [this] { announcer_.Announce(); });
   connect(&document_, &CCorvaneDoc::updateAllViews, this, [this] { announcer_.Announce(); });
   connect(&document_, &CCorvaneDoc::titleChanged, this, &CCorvaneView::AnnounceTitle);
+  connect(&obscuration_, &qt::WindowObscuration::changed, this, &CCorvaneView::MaybeSeenAgain);
 }
 
 void CCorvaneView::AnnounceTitle() {
@@ -54,7 +55,7 @@ bool CCorvaneView::Seen() const {
   const QWidget* top = window();
   if (top->isMinimized() || !top->isVisible()) return false;
   const QWindow* handle = top->windowHandle();
-  return handle != nullptr && handle->isExposed();
+  return handle != nullptr && handle->isExposed() && !obscuration_.obscured();
 }
 
 void CCorvaneView::WatchWindow() {
@@ -64,11 +65,12 @@ void CCorvaneView::WatchWindow() {
     watched_top_ = top;
     if (top != this) top->installEventFilter(this);
   }
-  QObject* handle = top->windowHandle();
+  QWindow* handle = top->windowHandle();
   if (handle != watched_handle_) {
     if (watched_handle_) watched_handle_->removeEventFilter(this);
     watched_handle_ = handle;
     if (handle != nullptr) handle->installEventFilter(this);
+    obscuration_.Watch(handle);
   }
 }
 
@@ -87,7 +89,10 @@ bool CCorvaneView::eventFilter(QObject* watched, QEvent* event) {
       }
       break;
     case QEvent::WinIdChange:
-      if (watched == watched_top_) WatchWindow();
+      if (watched == watched_top_) {
+        watched_handle_ = nullptr;  // a new native window: watched anew
+        WatchWindow();
+      }
       break;
     default:
       break;

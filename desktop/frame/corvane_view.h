@@ -19,6 +19,7 @@
 #include "platform/qt/chart_layers.h"
 #include "platform/qt/qt_engine_window.h"
 #include "platform/qt/text_layout_cache.h"
+#include "platform/qt/window_obscuration.h"
 
 namespace corvane::desktop {
 
@@ -78,6 +79,7 @@ class CCorvaneView final : public QWidget {
   bool missed_ = false;  // a sample or a paint was passed over while the chart was not seen
   QPointer<QWidget> watched_top_;
   QPointer<QObject> watched_handle_;
+  qt::WindowObscuration obscuration_{this};  // covering, which the X exposure does not follow
 
   int paint_count_ = 0;
   const bool report_paints_;
