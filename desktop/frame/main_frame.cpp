@@ -32,10 +32,14 @@
 #include "desktop/frame/tray_controller.h"
 #include "desktop/frame/tray_rose.h"
 #include "desktop/frame/window_drag_filter.h"
+#include "platform/qt/product_text.h"
 #include "platform/qt/window_flags.h"
 
 namespace corvane::desktop {
 namespace {
+
+// The status bar's text while the live chart is shown.
+constexpr char kReady[] = QT_TRANSLATE_NOOP("corvane::desktop::CMainFrame", "Ready");
 
 // The menus, each a list of command names: "-" is a separator, ">name" the submenu of that
 // name, "recent" the recent files with the item shown while there are none.
@@ -202,7 +206,7 @@ void CMainFrame::CreateContextMenu() {
 }
 
 void CMainFrame::CreateStatusBar() {
-  ready_label_ = new QLabel(tr(text::kReady), this);
+  ready_label_ = new QLabel(tr(kReady), this);
   statusBar()->addWidget(ready_label_, 1);
   statusBar()->hide();
 }
@@ -243,20 +247,21 @@ void CMainFrame::SetTrayAvailable(bool available) { tray_->SetAvailable(availabl
 void CMainFrame::UpdateCaption() {
   if (playback_ != nullptr && playback_->IsActive()) {
     setWindowTitle(
-        QStringLiteral("%1 (%2) - %3").arg(playback_->LogName(), moment_, tr(text::kAppTitle)));
+        QStringLiteral("%1 (%2) - %3")
+            .arg(playback_->LogName(), moment_, QString::fromLatin1(product::kAppTitle)));
     return;
   }
-  setWindowTitle(document_.Title() + QStringLiteral(" - ") + tr(text::kAppTitle));
+  setWindowTitle(document_.Title() + QStringLiteral(" - ") +
+                 QString::fromLatin1(product::kAppTitle));
 }
 
 void CMainFrame::OnPlaybackActive(bool active) {
   for (const Command& command : Commands()) {
-    if (!KeptInPlayback(command.id) && !LeavesPlayback(command.id))
-      action(command.id)->setEnabled(!active);
+    if (command.in_playback == InPlayback::kDisabled) action(command.id)->setEnabled(!active);
   }
   if (!active) {
     moment_.clear();
-    ready_label_->setText(tr(text::kReady));
+    ready_label_->setText(tr(kReady));
     view_->setFocus(Qt::OtherFocusReason);
   }
   UpdateCaption();
@@ -281,8 +286,13 @@ void CMainFrame::UpdateRecentFiles() {
 }
 
 void CMainFrame::SyncCheckMarks() {
+  const Corvane& engine = document_.engine();
   for (const Command& command : Commands()) {
-    if (command.checked != nullptr) action(command.id)->setChecked(command.checked(*this));
+    if (command.checked != nullptr) {
+      action(command.id)->setChecked(command.checked(*this));
+    } else if (command.label.get != nullptr) {
+      action(command.id)->setChecked((engine.*command.label.get)() != 0);
+    }
   }
 }
 
@@ -298,12 +308,14 @@ void CMainFrame::Synchronise(bool activation) {
 // ---- Commands. ----
 
 void CMainFrame::OnCommand(int id) {
-  if (playback_->IsActive() && !KeptInPlayback(id)) {
-    if (!LeavesPlayback(id)) return;
-    playback_->Leave();
-  }
   for (const Command& command : Commands()) {
-    if (command.id == id) return command.handler(*this);
+    if (command.id != id) continue;
+    if (playback_->IsActive()) {
+      if (command.in_playback == InPlayback::kDisabled) return;
+      if (command.in_playback == InPlayback::kLeaves) playback_->Leave();
+    }
+    if (command.label.set != nullptr) return ToggleChartLabel(command.label);
+    return command.handler(*this);
   }
 }
 
@@ -343,23 +355,13 @@ bool CMainFrame::ToggleSetting(std::int32_t CorvaneSettings::*member) {
   return on;
 }
 
-void CMainFrame::ToggleChartLabel(int id) {
+void CMainFrame::ToggleChartLabel(const ChartLabel& label) {
   Corvane& engine = document_.engine();
   {
     // Label changes are display options: the document stays as modified as it was.
     chart::ChartLock lock(engine);
     const bool modified = engine.IsModified();
-    switch (id) {
-      case cmd::kShowNames:
-        engine.SetShowNames(engine.GetShowNames() != 0 ? 0 : 1);
-        break;
-      case cmd::kShowValues:
-        engine.SetShowValues(engine.GetShowValues() != 0 ? 0 : 1);
-        break;
-      default:
-        engine.SetShowNumbers(engine.GetShowNumbers() != 0 ? 0 : 1);
-        break;
-    }
+    (engine.*label.set)((engine.*label.get)() != 0 ? 0 : 1);
     engine.SetModified(modified);
   }
   SyncCheckMarks();

@@ -105,9 +105,6 @@ class CMainFrame final : public QMainWindow {
   void CreateTray();
   void CreateStatusBar();
   void CreatePlayback();
-  // What the commands may do while a recording is shown (main_frame_commands.cpp).
-  static bool KeptInPlayback(int id);
-  static bool LeavesPlayback(int id);
   void OnPlaybackActive(bool active);
   void OnFileOpenLog();
 
@@ -119,7 +116,7 @@ class CMainFrame final : public QMainWindow {
   void OpenRecent(int index);
   void OpenPage(const QUrl& page);
   void ToggleStatusBar();
-  void ToggleChartLabel(int id);
+  void ToggleChartLabel(const ChartLabel& label);
   void ToggleCaption();
   void SetCaptionShown(bool shown);
   void SetOnTop(bool on_top);
