@@ -64,13 +64,13 @@ QList<QColor> CCorvaneDoc::CustomColours(ColourSetting which) {
   return colours;
 }
 
-CCorvaneDoc::CCorvaneDoc(perf::Provider& provider, MachineSettings& machine, StartupFlags& flags,
-                         QObject* parent)
+CCorvaneDoc::CCorvaneDoc(perf::Provider& provider, MessageSink& messages, MachineSettings& machine,
+                         StartupFlags& flags, QObject* parent)
     : QObject(parent),
       machine_(machine),
       flags_(flags),
       engine_(provider, /*interactive=*/true,
-              EngineHost{&sink_, &screen_, nullptr, &alert_poster_}) {
+              EngineHost{&messages, &screen_, nullptr, &alert_poster_}) {
   engine_.SetUpNewProfile();
 }
 

@@ -25,9 +25,9 @@
 #include "desktop/app/program_icon.h"
 #include "desktop/dialogs/document_dialogs.h"
 #include "desktop/document/corvane_doc.h"
-#include "desktop/document/document_ui.h"
 #include "desktop/frame/command_ids.h"
 #include "desktop/frame/corvane_view.h"
+#include "desktop/frame/document_ui.h"
 #include "desktop/frame/playback_session.h"
 #include "desktop/frame/tray_controller.h"
 #include "desktop/frame/tray_rose.h"
@@ -107,7 +107,8 @@ const MenuSpec& Menu(std::string_view name) {
 
 }  // namespace
 
-CMainFrame::CMainFrame(CCorvaneDoc& document, DocumentDialogs& dialogs, MachineSettings& machine)
+CMainFrame::CMainFrame(CCorvaneDoc& document, DocumentDialogs& dialogs, MachineSettings& machine,
+                       qt::QtMessageSink& messages)
     : document_(document), dialogs_(dialogs), machine_(machine) {
   setWindowIcon(ProgramIcon());
   setAcceptDrops(true);
@@ -116,7 +117,7 @@ CMainFrame::CMainFrame(CCorvaneDoc& document, DocumentDialogs& dialogs, MachineS
   // The diagram, and what the document's commands ask the user.
   view_ = new CCorvaneView(document_, this);
   setCentralWidget(view_);
-  ui_ = new DocumentUi(document_, dialogs_, *this, view_->engine_window());
+  ui_ = new DocumentUi(document_, dialogs_, messages, *this, view_->engine_window());
 
   // The commands and the menus built from them.
   CreateActions();

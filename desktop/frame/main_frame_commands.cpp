@@ -3,8 +3,8 @@
 
 #include "desktop/dialogs/document_dialogs.h"
 #include "desktop/document/corvane_doc.h"
-#include "desktop/document/document_ui.h"
 #include "desktop/frame/command_ids.h"
+#include "desktop/frame/document_ui.h"
 #include "desktop/frame/main_frame.h"
 #include "desktop/frame/tray_controller.h"
 #include "desktop/help/help_targets.h"

@@ -9,8 +9,8 @@
 #include "core/recording/recording_engine.h"
 #include "core/recording/recording_settings.h"
 #include "desktop/document/corvane_doc.h"
-#include "desktop/document/document_ui.h"
 #include "desktop/frame/command_ids.h"
+#include "desktop/frame/document_ui.h"
 #include "platform/qt/object_name.h"
 #include "platform/qt/product_text.h"
 

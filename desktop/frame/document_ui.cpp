@@ -1,4 +1,4 @@
-#include "desktop/document/document_ui.h"
+#include "desktop/frame/document_ui.h"
 
 #include <QGuiApplication>
 #include <QWidget>
@@ -34,8 +34,8 @@ void PlaceWindow(QWidget& window, const QRect& rect) {
   }
 }
 
-DocumentUi::DocumentUi(CCorvaneDoc& document, DocumentDialogs& dialogs, QWidget& window,
-                       EngineWindow& view_window)
+DocumentUi::DocumentUi(CCorvaneDoc& document, DocumentDialogs& dialogs, qt::QtMessageSink& messages,
+                       QWidget& window, EngineWindow& view_window)
     : QObject(&window),
       document_(document),
       dialogs_(dialogs),
@@ -44,9 +44,9 @@ DocumentUi::DocumentUi(CCorvaneDoc& document, DocumentDialogs& dialogs, QWidget&
       stopper_(document.engine(), this) {
   stopper_.SetWaitingWidget(&window_);
   document_.AttachView(&view_window_);
-  document_.message_sink().SetParentWindow(&window_);
+  messages.SetParentWindow(&window_);
   // A message box's Help button names its topic by the message's help id.
-  document_.message_sink().SetHelpHandler([this](std::uint32_t help_id, QWidget* parent) {
+  messages.SetHelpHandler([this](std::uint32_t help_id, QWidget* parent) {
     dialogs_.ShowHelp(TopicOfMessage(help_id), parent);
   });
 }
