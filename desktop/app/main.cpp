@@ -5,9 +5,9 @@
 #include "core/product_version.h"
 #include "desktop/app/command_line.h"
 #include "desktop/app/corvane_app.h"
-#include "desktop/app/translations.h"
 #include "desktop/dialogs/corvane_dialogs.h"
 #include "platform/qt/product_text.h"
+#include "platform/qt/translations.h"
 #include "platform/system_provider.h"
 
 int main(int argc, char** argv) {
@@ -28,9 +28,9 @@ int main(int argc, char** argv) {
   QApplication::setOrganizationName(QString::fromLatin1(corvane::product::kOrganisation));
   QApplication::setDesktopFileName(QStringLiteral("corvane"));
   // The menus and dialogs in the user's language (LANG), when there is a translation for it.
-  corvane::desktop::InstallTranslations(
+  corvane::qt::InstallTranslations(
       application, QLocale(),
-      corvane::desktop::TranslationsFolder(QCoreApplication::applicationDirPath().toStdString()));
+      corvane::qt::TranslationsFolder(QCoreApplication::applicationDirPath().toStdString()));
   const auto provider = corvane::MakeSystemProvider();
   corvane::desktop::CorvaneDialogs dialogs;
   corvane::desktop::CCorvaneApp corvane(*provider, dialogs,

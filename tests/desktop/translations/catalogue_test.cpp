@@ -2,8 +2,6 @@
 // translated is in the catalogue lupdate extracts from the sources, under the context it is
 // asked in; the German translation covers the whole catalogue and shows German menus; and the
 // profile a German program writes is byte for byte the English one.
-#include "desktop/app/translations.h"
-
 #include <QFile>
 #include <QMenuBar>
 #include <QSet>
@@ -25,6 +23,8 @@
 #include "desktop/settings/service_config_dlg.h"
 #include "desktop/settings/wizard_add_dlg.h"
 #include "platform/qt/product_text.h"
+#include "platform/qt/translations.h"
+#include "screensaver/options_dialog.h"
 #include "tests/desktop/desktop_test_support.h"
 
 namespace corvane::desktop::testing {
@@ -120,7 +120,8 @@ TEST_F(TranslationTest, EveryTextTheWindowsAskForIsInTheExtractedCatalogue) {
   recorder->setParent(qApp);
   QCoreApplication::installTranslator(recorder);
 
-  // The window with its menus, tray menu, status bar and playback bar, and every dialog.
+  // The window with its menus, tray menu, status bar and playback bar, and every dialog of the
+  // program.
   ASSERT_TRUE(StartProgram());
   EngineWindow* view = &frame().view()->engine_window();
   const HelpRequest no_help = [](HelpTopicId) {};
@@ -131,6 +132,10 @@ TEST_F(TranslationTest, EveryTextTheWindowsAskForIsInTheExtractedCatalogue) {
   { CCountersDlg counters(engine(), view, no_help, &frame()); }
   { CComputerDlg computer(no_help, &frame()); }
   { CServiceConfigDlg service(QStringLiteral("/tmp/p.crvn"), true, true, &frame()); }
+  // And the screen saver's options.
+  host::SettingsStore user((temp_ / "user.ini").string());
+  host::SettingsStore default_user((temp_ / "default.ini").string());
+  { screensaver::ScreensaverOptionsDialog saver(user, default_user, {}, &frame()); }
 
   int own = 0;
   for (const Key& key : recorder->asked()) {
@@ -163,8 +168,8 @@ TEST_F(TranslationTest, TheGermanTranslationCoversTheCatalogueAndShowsGermanMenu
   }
 
   const std::filesystem::path folder = CORVANE_TRANSLATIONS_DIR;
-  EXPECT_FALSE(InstallTranslations(*qApp, QLocale(QStringLiteral("fr_FR")), folder));
-  ASSERT_TRUE(InstallTranslations(*qApp, QLocale(QStringLiteral("de_DE")), folder));
+  EXPECT_FALSE(qt::InstallTranslations(*qApp, QLocale(QStringLiteral("fr_FR")), folder));
+  ASSERT_TRUE(qt::InstallTranslations(*qApp, QLocale(QStringLiteral("de_DE")), folder));
   ASSERT_TRUE(StartProgram());
   QStringList titles;
   for (QAction* menu : frame().menuBar()->actions()) titles << menu->text();
@@ -182,8 +187,8 @@ TEST_F(TranslationTest, TheProfileAGermanProgramWritesIsByteForByteTheEnglishOne
     return Bytes(InFolder(name));
   };
   const std::string english = write_new_profile("english.crvn");
-  ASSERT_TRUE(InstallTranslations(*qApp, QLocale(QStringLiteral("de_DE")),
-                                  std::filesystem::path(CORVANE_TRANSLATIONS_DIR)));
+  ASSERT_TRUE(qt::InstallTranslations(*qApp, QLocale(QStringLiteral("de_DE")),
+                                      std::filesystem::path(CORVANE_TRANSLATIONS_DIR)));
   const std::string german = write_new_profile("german.crvn");
   ASSERT_FALSE(english.empty());
   EXPECT_EQ(german, english);

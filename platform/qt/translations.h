@@ -1,8 +1,8 @@
-// The program's translation for the user's language: the compiled catalogue corvane_<language>
-// found in the translations folder beside the program (share/corvane/translations above its
-// own folder, as installed and as in the build tree), and Qt's own texts (the standard
-// buttons) when Qt's translations are installed. The translators are children of the
-// application. GUI thread only, before the first window is made.
+// A program's translation for the user's language, one catalogue for the desktop program and
+// the screen saver: the compiled corvane_<language> found in the translations folder beside
+// the program (share/corvane/translations above its own folder, as installed and as in the
+// build tree), and Qt's own texts (the standard buttons) when Qt's translations are installed.
+// The translators are children of the application. GUI thread only, before the first window.
 #pragma once
 
 #include <QLocale>
@@ -11,7 +11,7 @@
 
 class QCoreApplication;
 
-namespace corvane::desktop {
+namespace corvane::qt {
 
 // The folder the compiled translations are looked for in, for a program in `program_folder`.
 std::filesystem::path TranslationsFolder(const std::filesystem::path& program_folder);
@@ -21,4 +21,4 @@ std::filesystem::path TranslationsFolder(const std::filesystem::path& program_fo
 bool InstallTranslations(QCoreApplication& application, const QLocale& locale,
                          const std::filesystem::path& folder);
 
-}  // namespace corvane::desktop
+}  // namespace corvane::qt

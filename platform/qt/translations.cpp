@@ -1,10 +1,10 @@
-#include "desktop/app/translations.h"
+#include "platform/qt/translations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 
-namespace corvane::desktop {
+namespace corvane::qt {
 
 std::filesystem::path TranslationsFolder(const std::filesystem::path& program_folder) {
   return (program_folder / ".." / "share" / "corvane" / "translations").lexically_normal();
@@ -30,4 +30,4 @@ bool InstallTranslations(QCoreApplication& application, const QLocale& locale,
   return true;
 }
 
-}  // namespace corvane::desktop
+}  // namespace corvane::qt
