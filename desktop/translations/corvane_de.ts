@@ -19,6 +19,33 @@
     </message>
 </context>
 <context>
+    <name>ChartSpeech</name>
+    <message>
+        <source>not available</source>
+        <translation>nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>per second</source>
+        <translation>pro Sekunde</translation>
+    </message>
+    <message>
+        <source>, critical</source>
+        <translation>, kritisch</translation>
+    </message>
+    <message>
+        <source>, average </source>
+        <translation>, Durchschnitt </translation>
+    </message>
+    <message>
+        <source>, maximum </source>
+        <translation>, Maximum </translation>
+    </message>
+    <message>
+        <source>, critical value </source>
+        <translation>, kritischer Wert </translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>Corvane</source>

@@ -2,6 +2,7 @@
 // translated is in the catalogue lupdate extracts from the sources, under the context it is
 // asked in; the German translation covers the whole catalogue and shows German menus; and the
 // profile a German program writes is byte for byte the English one.
+#include <QAccessible>
 #include <QFile>
 #include <QMenuBar>
 #include <QSet>
@@ -132,6 +133,15 @@ TEST_F(TranslationTest, EveryTextTheWindowsAskForIsInTheExtractedCatalogue) {
   { CCountersDlg counters(engine(), view, no_help, &frame()); }
   { CComputerDlg computer(no_help, &frame()); }
   { CServiceConfigDlg service(QStringLiteral("/tmp/p.crvn"), true, true, &frame()); }
+  // What a screen reader says of the chart and of its axes.
+  QAccessibleInterface* chart = QAccessible::queryAccessibleInterface(frame().view());
+  ASSERT_NE(chart, nullptr);
+  QTRY_VERIFY_WITH_TIMEOUT(engine().GetSampleCount() >= 1, 8000);
+  for (QAccessibleInterface* node : {chart, chart->child(0)}) {
+    for (const QAccessible::Text text :
+         {QAccessible::Name, QAccessible::Value, QAccessible::Description})
+      node->text(text);
+  }
   // And the screen saver's options.
   host::SettingsStore user((temp_ / "user.ini").string());
   host::SettingsStore default_user((temp_ / "default.ini").string());
