@@ -14,7 +14,7 @@
 #include "core/engine.h"
 #include "desktop/app/corvane_app.h"
 #include "desktop/dialogs/document_dialogs.h"
-#include "desktop/document/document_ui.h"
+#include "desktop/frame/document_ui.h"
 #include "platform/fake/fake_provider.h"
 #include "tests/support/qt/message_box_answerer.h"
 #include "tests/support/temp_folder.h"

@@ -4,7 +4,9 @@
 // save question, "Cannot read file: ", "Cannot write to file: ", message 61210, the dialogs
 // through DocumentDialogs) and places the window at an opened profile's rectangle.
 //
-// GUI thread only. The document, the dialogs and the window must outlive it.
+// Gives the engine's message boxes their window and their Help button.
+//
+// GUI thread only. The document, the dialogs, the message sink and the window must outlive it.
 #pragma once
 
 #include <QMessageBox>
@@ -17,6 +19,7 @@
 #include "desktop/collector/collector_stopper.h"
 #include "desktop/dialogs/document_dialogs.h"
 #include "desktop/document/corvane_doc.h"
+#include "platform/qt/qt_message_sink.h"
 
 class QWidget;
 
@@ -29,8 +32,9 @@ class DocumentUi final : public QObject {
   // What follows New or Open: true when the profile changed.
   using Done = std::function<void(bool changed)>;
 
-  DocumentUi(CCorvaneDoc& document, DocumentDialogs& dialogs, QWidget& window,
-             EngineWindow& view_window);
+  // The engine's message boxes (`messages`) are shown over `window`.
+  DocumentUi(CCorvaneDoc& document, DocumentDialogs& dialogs, qt::QtMessageSink& messages,
+             QWidget& window, EngineWindow& view_window);
 
   CollectorStopper& stopper() { return stopper_; }
 

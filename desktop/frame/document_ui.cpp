@@ -1,14 +1,26 @@
-#include "desktop/document/document_ui.h"
+#include "desktop/frame/document_ui.h"
 
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
 #include <memory>
 
-#include "desktop/frame/command_ids.h"
 #include "desktop/help/help_topics.h"
+#include "platform/qt/product_text.h"
 
 namespace corvane::desktop {
+namespace {
+
+constexpr char kCannotReadFile[] =
+    QT_TRANSLATE_NOOP("corvane::desktop::DocumentUi", "Cannot read file: ");
+constexpr char kCannotWriteFile[] =
+    QT_TRANSLATE_NOOP("corvane::desktop::DocumentUi", "Cannot write to file: ");
+constexpr char kSaveChanges[] =
+    QT_TRANSLATE_NOOP("corvane::desktop::DocumentUi", "Save changes to %1?");
+constexpr char kLoggingOff[] = QT_TRANSLATE_NOOP(
+    "corvane::desktop::DocumentUi", "Logging is turned off. Would you like to change log options?");
+
+}  // namespace
 
 void PlaceWindow(QWidget& window, const QRect& rect) {
   const QSize size = rect.size();
@@ -22,8 +34,8 @@ void PlaceWindow(QWidget& window, const QRect& rect) {
   }
 }
 
-DocumentUi::DocumentUi(CCorvaneDoc& document, DocumentDialogs& dialogs, QWidget& window,
-                       EngineWindow& view_window)
+DocumentUi::DocumentUi(CCorvaneDoc& document, DocumentDialogs& dialogs, qt::QtMessageSink& messages,
+                       QWidget& window, EngineWindow& view_window)
     : QObject(&window),
       document_(document),
       dialogs_(dialogs),
@@ -32,9 +44,9 @@ DocumentUi::DocumentUi(CCorvaneDoc& document, DocumentDialogs& dialogs, QWidget&
       stopper_(document.engine(), this) {
   stopper_.SetWaitingWidget(&window_);
   document_.AttachView(&view_window_);
-  document_.message_sink().SetParentWindow(&window_);
+  messages.SetParentWindow(&window_);
   // A message box's Help button names its topic by the message's help id.
-  document_.message_sink().SetHelpHandler([this](std::uint32_t help_id, QWidget* parent) {
+  messages.SetHelpHandler([this](std::uint32_t help_id, QWidget* parent) {
     dialogs_.ShowHelp(TopicOfMessage(help_id), parent);
   });
 }
@@ -43,7 +55,7 @@ QMessageBox::StandardButton DocumentUi::Ask(QMessageBox::Icon icon, const QStrin
                                             QMessageBox::StandardButtons buttons,
                                             QMessageBox::StandardButton default_button,
                                             bool system_modal) {
-  QMessageBox box(icon, tr(text::kAppTitle), text, buttons, &window_);
+  QMessageBox box(icon, QString::fromLatin1(product::kAppTitle), text, buttons, &window_);
   box.setDefaultButton(default_button);
   if (system_modal) {
     box.setWindowModality(Qt::ApplicationModal);
@@ -74,7 +86,7 @@ void DocumentUi::Open(const QString& path, const Done& done) {
     if (document_.OpenDocument(path) == OpenOutcome::kOpened) {
       PlaceWindow(window_, document_.WindowRect());
     } else {
-      Ask(QMessageBox::Warning, tr(text::kCannotReadFile) + path, QMessageBox::Ok, QMessageBox::Ok);
+      Ask(QMessageBox::Warning, tr(kCannotReadFile) + path, QMessageBox::Ok, QMessageBox::Ok);
     }
     if (done) done(true);
   });
@@ -105,7 +117,7 @@ bool DocumentUi::SaveModified() {
     return true;
   }
   const QMessageBox::StandardButton answer =
-      Ask(QMessageBox::Question, tr(text::kSaveChanges).arg(document_.Title()),
+      Ask(QMessageBox::Question, tr(kSaveChanges).arg(document_.Title()),
           QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
   if (answer == QMessageBox::Cancel) return false;
   if (answer == QMessageBox::Discard) return true;
@@ -140,7 +152,7 @@ void DocumentUi::OpenFiles(const QStringList& paths) {
 
 bool DocumentUi::Save(const QString& path) {
   if (document_.SaveAs(path) == SaveOutcome::kSaved) return true;
-  Ask(QMessageBox::Warning, tr(text::kCannotWriteFile) + path, QMessageBox::Ok, QMessageBox::Ok);
+  Ask(QMessageBox::Warning, tr(kCannotWriteFile) + path, QMessageBox::Ok, QMessageBox::Ok);
   return false;
 }
 
@@ -156,7 +168,7 @@ bool DocumentUi::OnFileSaveAs() {
 
 void DocumentUi::OnViewLog() {
   if (document_.LoggingOff()) {
-    const auto answer = Ask(QMessageBox::Question, tr(text::kLoggingOff),
+    const auto answer = Ask(QMessageBox::Question, tr(kLoggingOff),
                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
                             QMessageBox::Yes, /*system_modal=*/true);
     if (answer == QMessageBox::Yes) OnLogSettings();
