@@ -76,6 +76,7 @@ class RemoteBrowserTest : public ::testing::Test {
   }
 
   std::unique_ptr<perf::Provider> provider_;
+  DetachedWorkDrain drain_;
   std::unique_ptr<CCounterBrowser> browser_;
   std::vector<std::string> added_;
 };
