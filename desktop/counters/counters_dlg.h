@@ -49,9 +49,6 @@ class CCountersDlg : public QDialog {
   // the current one. False, and nothing added, when the list is full or the path is empty.
   bool AddCounter(const std::string& path);
 
-  // The working copy as it stands (for the document's tests and the browser's callers).
-  const std::vector<CounterEntry>& WorkingCopy() const { return entries_; }
-
   // OK and Apply write a changed set of counters once the collector has stopped; the dialog
   // is disabled while the stop waits.
   void accept() override;

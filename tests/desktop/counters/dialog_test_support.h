@@ -1,11 +1,14 @@
 // Helpers for the counters dialog tests: an engine over the scripted provider with counters,
-// finding the dialogs' widgets by name, and the shared drivers for the modal windows a click
-// opens (message boxes, the remote host dialog, the counter browser). Test thread only.
+// finding the dialogs' widgets by the names a user and a screen reader know them by, the shared
+// drivers for the modal windows a click opens (message boxes, the remote host dialog, the
+// counter browser), and a machine slow to answer. Test thread only, unless a type says else.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QWidget>
 #include <chrono>
 #include <condition_variable>
@@ -29,6 +32,16 @@ T* Find(QWidget* root, const char* name) {
   T* widget = root->findChild<T*>(QLatin1String(name));
   EXPECT_NE(widget, nullptr) << name;
   return widget;
+}
+
+// A push button by the caption the user reads, a text field by the name a screen reader gives it.
+inline QPushButton* Button(QWidget* root, const char* caption) {
+  return qt_test::FindAccessible<QPushButton>(root, QAccessible::Button,
+                                              QString::fromUtf8(caption));
+}
+inline QLineEdit* Field(QWidget* root, const char* name) {
+  return qt_test::FindAccessible<QLineEdit>(root, QAccessible::EditableText,
+                                            QString::fromUtf8(name));
 }
 
 using qt_test::MessageBoxAnswerer;

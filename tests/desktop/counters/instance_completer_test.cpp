@@ -20,6 +20,7 @@ namespace {
 
 using dialog_test::BlockingProvider;
 using dialog_test::ClosesWithoutWaiting;
+using dialog_test::Field;
 using dialog_test::Find;
 using dialog_test::ReleaseAndSettle;
 
@@ -59,7 +60,7 @@ TEST(InstanceCompleterTest, TheRemoteHostDialogOffersTheServersInstancesAsTyped)
   CComputerDlg dialog({}, nullptr);
   dialog.OfferInstancesOf(provider);
   dialog.show();
-  auto* edit = Find<QLineEdit>(&dialog, "edit_1005");
+  auto* edit = Field(&dialog, "Computer");
   ASSERT_TRUE(QTest::qWaitFor([&] { return edit->completer() != nullptr; }, 5000));
   auto* completer = static_cast<InstanceCompleter*>(edit->completer());
   EXPECT_EQ(completer->InstanceCount(), 3000);
@@ -122,7 +123,7 @@ TEST(InstanceCompleterTest, AnInstanceListThatComesInTimeIsStillOffered) {
   DetachedWorkDrain drain;
   CComputerDlg dialog(HelpRequest{}, nullptr);
   dialog.OfferInstancesOf(provider, "http://prom:9090");
-  auto* edit = Find<QLineEdit>(&dialog, "edit_1005");
+  auto* edit = Field(&dialog, "Computer");
   ASSERT_TRUE(provider.WaitUntilHeld(1));
   provider.Release();
   ASSERT_TRUE(QTest::qWaitFor([&] { return edit->completer() != nullptr; }, 60000));
