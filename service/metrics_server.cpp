@@ -262,8 +262,7 @@ http::Reply MetricsServer::Answer(const http::Request& request, std::string* bod
     return {200, "text/css; charset=utf-8", kAssetHeaders};
   }
   if (path == "/rose.png") {
-    body->append(
-        "This service draws SVG only: /rose.svg (corvsnap --png makes a PNG of a profile).\n");
+    body->append("This service draws SVG only: /rose.svg (corvsnap makes a PNG of a profile).\n");
     return {404, kTextType};
   }
   body->append("Not found\n");
