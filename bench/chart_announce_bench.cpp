@@ -25,6 +25,7 @@
 #include "desktop/document/corvane_doc.h"
 #include "desktop/frame/corvane_view.h"
 #include "platform/fake/fake_provider.h"
+#include "platform/qt/qt_message_sink.h"
 
 namespace {
 
@@ -53,7 +54,8 @@ void Run(benchmark::State& state, bool listening) {
   corvane::desktop::MachineSettings machine(
       corvane::host::SettingsStore(std::string(folder) + "/registry.ini"), folder);
   corvane::desktop::StartupFlags flags;
-  corvane::desktop::CCorvaneDoc doc(provider, machine, flags);
+  corvane::qt::QtMessageSink messages;
+  corvane::desktop::CCorvaneDoc doc(provider, messages, machine, flags);
   corvane::Corvane& engine = doc.engine();
   engine.RemoveAllAxes();
   for (int i = 0; i < 32; ++i) {

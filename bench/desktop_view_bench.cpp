@@ -27,7 +27,8 @@ void BM_ViewRepaint32Axes(benchmark::State& state) {
   corvane::desktop::MachineSettings machine(
       corvane::host::SettingsStore(std::string(folder) + "/registry.ini"), folder);
   corvane::desktop::StartupFlags flags;
-  corvane::desktop::CCorvaneDoc doc(provider, machine, flags);
+  corvane::qt::QtMessageSink messages;
+  corvane::desktop::CCorvaneDoc doc(provider, messages, machine, flags);
   corvane::Corvane& engine = doc.engine();
   engine.RemoveAllAxes();
   for (int i = 0; i < 32; ++i) {

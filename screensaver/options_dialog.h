@@ -25,13 +25,21 @@ class QDialogButtonBox;
 
 namespace corvane::screensaver {
 
-inline constexpr char kOptionsTitle[] = "Screensaver Options for Corvane";
-inline constexpr char kInvalidPathText[] = "Invalid path for the profile:\n";
-inline constexpr char kAreaRangeText[] = "Graph gArea should be between 1 and 100 percent.";
-inline constexpr char kTimeoutRangeText[] = "Time interval should be between 1 and 100 seconds.";
-inline constexpr char kWaylandNote[] =
+// The dialog's texts, translated in its context.
+inline constexpr char kOptionsTitle[] = QT_TRANSLATE_NOOP(
+    "corvane::screensaver::ScreensaverOptionsDialog", "Screensaver Options for Corvane");
+inline constexpr char kInvalidPathText[] = QT_TRANSLATE_NOOP(
+    "corvane::screensaver::ScreensaverOptionsDialog", "Invalid path for the profile:\n");
+inline constexpr char kAreaRangeText[] =
+    QT_TRANSLATE_NOOP("corvane::screensaver::ScreensaverOptionsDialog",
+                      "Graph gArea should be between 1 and 100 percent.");
+inline constexpr char kTimeoutRangeText[] =
+    QT_TRANSLATE_NOOP("corvane::screensaver::ScreensaverOptionsDialog",
+                      "Time interval should be between 1 and 100 seconds.");
+inline constexpr char kWaylandNote[] = QT_TRANSLATE_NOOP(
+    "corvane::screensaver::ScreensaverOptionsDialog",
     "This is a Wayland session: GNOME and KDE run no screen savers of this kind there. Run "
-    "Corvane with its caption off and always on top instead.";
+    "Corvane with its caption off and always on top instead.");
 
 class ScreensaverOptionsDialog : public QDialog {
   Q_OBJECT

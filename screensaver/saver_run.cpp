@@ -20,6 +20,7 @@
 #include "platform/linux/host/signal_watcher.h"
 #include "platform/linux/x11/single_instance.h"
 #include "platform/linux/x11/xcb_window.h"
+#include "platform/qt/translations.h"
 #include "platform/system_provider.h"
 #include "screensaver/chart_placement.h"
 #include "screensaver/exit_guard.h"
@@ -148,6 +149,10 @@ int RunCorvscreen(int& argc, char** argv, std::ostream& out, std::ostream& err) 
       return kExitOk;
     case SaverMode::kOptions: {
       QApplication app(argc, argv);
+      // The options in the user's language (LANG), when there is a translation for it.
+      qt::InstallTranslations(
+          app, QLocale(),
+          qt::TranslationsFolder(QCoreApplication::applicationDirPath().toStdString()));
       return RunOptionsDialog(command.owner);
     }
     case SaverMode::kFullScreen:

@@ -12,6 +12,7 @@
 namespace corvane::desktop {
 namespace {
 
+// The spoken words, each marked where it is used in the ChartSpeech context.
 QString Tr(const char* text) { return QCoreApplication::translate("ChartSpeech", text); }
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
@@ -72,7 +73,8 @@ SeriesReading Read(const Corvane& engine, int index, int series) {
 }
 
 QString Spoken(const SeriesReading& reading, const QString& unit) {
-  if (reading.state == chart::ValueState::kNotAvailable) return Tr("not available");
+  if (reading.state == chart::ValueState::kNotAvailable)
+    return Tr(QT_TRANSLATE_NOOP("ChartSpeech", "not available"));
   return SpokenNumber(reading.value, unit);
 }
 
@@ -90,7 +92,7 @@ QString AxisUnit(std::string_view counter_path, std::string_view axis_name, doub
       return multiplier == 1.0 ? QStringLiteral("B/s") : QString::fromLatin1(unit) + "/s";
     }
   }
-  return Scaled(rate ? Tr("per second") : QString(), multiplier);
+  return Scaled(rate ? Tr(QT_TRANSLATE_NOOP("ChartSpeech", "per second")) : QString(), multiplier);
 }
 
 QString SpokenNumber(double value, const QString& unit) {
@@ -128,11 +130,13 @@ AxisSpeech ReadAxis(const Corvane& engine, int index) {
   speech.critical = current.state == chart::ValueState::kCritical;
   speech.current = speech.available ? current.value : 0.0;
   speech.description = Spoken(current, unit);
-  if (speech.critical) speech.description += Tr(", critical");
-  speech.description +=
-      Tr(", average ") + Spoken(Read(engine, index, Corvane::kAverageSeries), unit);
-  speech.description += Tr(", maximum ") + Spoken(Read(engine, index, Corvane::kMaxSeries), unit);
-  speech.description += Tr(", critical value ") + SpokenNumber(critical_value, unit);
+  if (speech.critical) speech.description += Tr(QT_TRANSLATE_NOOP("ChartSpeech", ", critical"));
+  speech.description += Tr(QT_TRANSLATE_NOOP("ChartSpeech", ", average ")) +
+                        Spoken(Read(engine, index, Corvane::kAverageSeries), unit);
+  speech.description += Tr(QT_TRANSLATE_NOOP("ChartSpeech", ", maximum ")) +
+                        Spoken(Read(engine, index, Corvane::kMaxSeries), unit);
+  speech.description += Tr(QT_TRANSLATE_NOOP("ChartSpeech", ", critical value ")) +
+                        SpokenNumber(critical_value, unit);
   return speech;
 }
 

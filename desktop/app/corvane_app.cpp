@@ -7,7 +7,7 @@
 #include "core/recording/dropped_file.h"
 #include "core/recording/recording_settings.h"
 #include "desktop/app/command_line.h"
-#include "desktop/document/document_ui.h"
+#include "desktop/frame/document_ui.h"
 
 namespace corvane::desktop {
 
@@ -32,8 +32,8 @@ CCorvaneApp::CCorvaneApp(perf::Provider& provider, DocumentDialogs& dialogs,
                          MachineSettings machine)
     : dialogs_(dialogs),
       machine_(std::move(machine)),
-      document_(std::make_unique<CCorvaneDoc>(provider, machine_, flags_)),
-      frame_(std::make_unique<CMainFrame>(*document_, dialogs, machine_)) {
+      document_(std::make_unique<CCorvaneDoc>(provider, messages_, machine_, flags_)),
+      frame_(std::make_unique<CMainFrame>(*document_, dialogs, machine_, messages_)) {
   // Hidden in the tray, the frame is no longer a visible window; the program ends when the
   // frame closes, not when its last visible window does.
   QGuiApplication::setQuitOnLastWindowClosed(false);

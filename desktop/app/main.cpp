@@ -7,6 +7,7 @@
 #include "desktop/app/corvane_app.h"
 #include "desktop/dialogs/corvane_dialogs.h"
 #include "platform/qt/product_text.h"
+#include "platform/qt/translations.h"
 #include "platform/system_provider.h"
 
 int main(int argc, char** argv) {
@@ -26,6 +27,10 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QString::fromLatin1(corvane::product::kAppTitle));
   QApplication::setOrganizationName(QString::fromLatin1(corvane::product::kOrganisation));
   QApplication::setDesktopFileName(QStringLiteral("corvane"));
+  // The menus and dialogs in the user's language (LANG), when there is a translation for it.
+  corvane::qt::InstallTranslations(
+      application, QLocale(),
+      corvane::qt::TranslationsFolder(QCoreApplication::applicationDirPath().toStdString()));
   const auto provider = corvane::MakeSystemProvider();
   corvane::desktop::CorvaneDialogs dialogs;
   corvane::desktop::CCorvaneApp corvane(*provider, dialogs,

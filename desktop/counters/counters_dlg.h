@@ -69,8 +69,11 @@ class CCountersDlg : public QDialog {
   // The steps behind the list and the fields.
   void FillList();
   void LoadFields();
+  // Checks the fields and stores them into the current entry; false, after one message, when
+  // a field is refused. True without reading anything when no counter is current.
   bool StoreFields();
-  bool ReadAndValidate();
+  // Checks the fields and takes them into fields_; false, after one message, on a fault.
+  bool ReadFields();
   void WriteMembers();
   void SelectionChanged();
   void UpdateMoveButtons();
@@ -90,6 +93,7 @@ class CCountersDlg : public QDialog {
   void ApplyToChart(const std::function<void(bool applied)>& then);
 
   void Complain(const QString& text, QLineEdit* field);
+  bool HasCurrent() const { return current_ >= 0 && current_ < static_cast<int>(entries_.size()); }
   void EnableApply();
 
   Corvane& engine_;
@@ -104,13 +108,8 @@ class CCountersDlg : public QDialog {
   bool attributes_changed_ = false;
   bool filling_ = false;  // the list is being refilled: its selection signals are ours
 
-  // The members behind the fields.
-  QString label_;
-  double min_ = 0;
-  double max_ = 100;
-  double critical_ = 80;
-  double multiplier_ = 1;
-  bool inverse_ = false;
+  // The values behind the fields (the defaults while no counter is current).
+  CounterEntry fields_;
   bool costly_ = false;
 
   CHScrollListBox* list_ = nullptr;

@@ -6,7 +6,6 @@
 #include "core/engine.h"
 #include "desktop/counters/computer_dlg.h"
 #include "desktop/counters/counters_dlg.h"
-#include "desktop/frame/command_ids.h"
 #include "desktop/help/about_dlg.h"
 #include "desktop/help/help_operation.h"
 #include "desktop/help/html_opener.h"

@@ -6,11 +6,13 @@
 #include "core/catalogue.h"
 #include "core/counter_item.h"
 #include "core/counter_path.h"
-#include "desktop/frame/command_ids.h"
 #include "platform/qt/painter_surface.h"
 
 namespace corvane::desktop {
 namespace {
+
+// Shown on the chart until the first sample.
+constexpr char kLoading[] = QT_TRANSLATE_NOOP("corvane::desktop::CCorvaneDoc", "Loading...");
 
 std::int32_t FromQColor(const QColor& colour) {
   return colour.red() | (colour.green() << 8) | (colour.blue() << 16);
@@ -62,13 +64,13 @@ QList<QColor> CCorvaneDoc::CustomColours(ColourSetting which) {
   return colours;
 }
 
-CCorvaneDoc::CCorvaneDoc(perf::Provider& provider, MachineSettings& machine, StartupFlags& flags,
-                         QObject* parent)
+CCorvaneDoc::CCorvaneDoc(perf::Provider& provider, MessageSink& messages, MachineSettings& machine,
+                         StartupFlags& flags, QObject* parent)
     : QObject(parent),
       machine_(machine),
       flags_(flags),
       engine_(provider, /*interactive=*/true,
-              EngineHost{&sink_, &screen_, nullptr, &alert_poster_}) {
+              EngineHost{&messages, &screen_, nullptr, &alert_poster_}) {
   engine_.SetUpNewProfile();
 }
 
@@ -107,7 +109,7 @@ void CCorvaneDoc::SetPathName(const QString& path, bool add_to_recent) {
 }
 
 bool CCorvaneDoc::Start(bool repaint_at_start) {
-  engine_.SetStatusText(text::kLoading);
+  engine_.SetStatusText(tr(kLoading).toStdString());
   engine_.ApplySettingsToChart();
   const bool started = engine_.Start(view_window_, repaint_at_start);
   Q_EMIT updateAllViews();

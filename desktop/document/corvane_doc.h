@@ -1,14 +1,16 @@
 // CCorvaneDoc: the desktop program's one document, an open monitoring profile. Owns the engine
-// (with the message sink and screen it lends it) for the life of the process and reuses it for
-// every New and Open, the profile's path and its modified flag; decides what creating, opening
-// and saving a profile do and reports what happened. It asks nobody and places no window:
-// DocumentUi does both, and stops the collector before New, Open, Restart and Connect.
+// (with the screen it lends it; its messages go to the sink it is given) for the life of the
+// process and reuses it for every New and Open, the profile's path and its modified flag;
+// decides what creating, opening and saving a profile do and reports what happened. It asks
+// nobody, shows no window and places none: DocumentUi, on the window's side, does that, and
+// stops the collector before New, Open, Restart and Connect.
 //
 // Modified means the document's own flag or the chart's (counters, timing, log settings);
 // display flags, colours and the window rectangle are written back silently by the save check.
 //
-// GUI thread only. The provider, the machine settings and the start-up flags must outlive the
-// document; the view's window given to AttachView must stay alive until ShutDown.
+// GUI thread only. The provider, the message sink, the machine settings and the start-up flags
+// must outlive the document; the view's window given to AttachView must stay alive until
+// ShutDown.
 #pragma once
 
 #include <QColor>
@@ -23,7 +25,6 @@
 #include "core/engine.h"
 #include "desktop/alerts/alert_notifier.h"
 #include "desktop/app/machine_settings.h"
-#include "platform/qt/qt_message_sink.h"
 #include "platform/qt/qt_screen_info.h"
 
 namespace corvane::desktop {
@@ -55,11 +56,10 @@ class CCorvaneDoc final : public QObject {
   Q_OBJECT
 
  public:
-  CCorvaneDoc(perf::Provider& provider, MachineSettings& machine, StartupFlags& flags,
-              QObject* parent = nullptr);
+  CCorvaneDoc(perf::Provider& provider, MessageSink& messages, MachineSettings& machine,
+              StartupFlags& flags, QObject* parent = nullptr);
 
   Corvane& engine() { return engine_; }
-  qt::QtMessageSink& message_sink() { return sink_; }
   // The desktop notifications of counters in alert.
   AlertNotifier& alert_notifier() { return notifier_; }
   // The view's window, which the collector repaints.
@@ -133,11 +133,10 @@ class CCorvaneDoc final : public QObject {
 
   MachineSettings& machine_;
   StartupFlags& flags_;
-  qt::QtMessageSink sink_;
   qt::QtScreenInfo screen_;
   AlertNotifier notifier_;
   AlertPoster alert_poster_{notifier_};
-  Corvane engine_;  // after sink_, screen_ and alert_poster_, which it calls until destroyed
+  Corvane engine_;  // after screen_ and alert_poster_, which it calls until destroyed
   EngineWindow* view_window_ = nullptr;
   std::unique_ptr<QTemporaryFile> aside_;  // the profile while the chart shows a recording
   bool aside_modified_ = false;

@@ -1,5 +1,5 @@
-// The desktop program's command ids and string ids: the numbers its command table (CMainFrame::
-// Commands), status-bar prompts and help contexts are keyed by. Plain constants; any thread.
+// The desktop program's command ids: the numbers its command table (CMainFrame::Commands),
+// status-bar prompts and help contexts are keyed by. Plain constants; any thread.
 #pragma once
 
 #include "platform/qt/product_text.h"
@@ -58,15 +58,9 @@ inline constexpr int kTrayRestore = 32836;
 inline constexpr int kTrayMinimize = 32840;
 }  // namespace cmd
 
+// The product's name, for the tray's title and tip.
 namespace text {
-using product::kAppTitle;                  // 57344
-inline constexpr char kReady[] = "Ready";  // 57345
-inline constexpr char kLoading[] = "Loading...";
-inline constexpr char kCannotReadFile[] = "Cannot read file: ";       // 61214
-inline constexpr char kCannotWriteFile[] = "Cannot write to file: ";  // 61217
-inline constexpr char kSaveChanges[] = "Save changes to %1?";         // 61699
-inline constexpr char kLoggingOff[] =
-    "Logging is turned off. Would you like to change log options?";  // 62001
+using product::kAppTitle;
 }  // namespace text
 
 }  // namespace corvane::desktop

@@ -25,17 +25,21 @@
 #include "desktop/app/program_icon.h"
 #include "desktop/dialogs/document_dialogs.h"
 #include "desktop/document/corvane_doc.h"
-#include "desktop/document/document_ui.h"
 #include "desktop/frame/command_ids.h"
 #include "desktop/frame/corvane_view.h"
+#include "desktop/frame/document_ui.h"
 #include "desktop/frame/playback_session.h"
 #include "desktop/frame/tray_controller.h"
 #include "desktop/frame/tray_rose.h"
 #include "desktop/frame/window_drag_filter.h"
+#include "platform/qt/product_text.h"
 #include "platform/qt/window_flags.h"
 
 namespace corvane::desktop {
 namespace {
+
+// The status bar's text while the live chart is shown.
+constexpr char kReady[] = QT_TRANSLATE_NOOP("corvane::desktop::CMainFrame", "Ready");
 
 // The menus, each a list of command names: "-" is a separator, ">name" the submenu of that
 // name, "recent" the recent files with the item shown while there are none.
@@ -47,24 +51,32 @@ struct MenuSpec {
 
 const MenuSpec kMenus[] = {
     {"file",
-     QT_TR_NOOP("&File"),
+     QT_TRANSLATE_NOOP("corvane::desktop::CMainFrame", "&File"),
      {"file.new", "file.open", "file.open_log", "file.save", "file.save_as", "-", "file.view_log",
       "file.clean_log", "file.log_settings", "-", "file.reset_max", "file.restart", "recent", "-",
       "file.exit"}},
     {"options",
-     QT_TR_NOOP("&Options"),
+     QT_TRANSLATE_NOOP("corvane::desktop::CMainFrame", "&Options"),
      {"options.caption", "options.enable_tray", "options.always_on_top", "options.status_bar",
       "options.notify_critical", "-", ">labels", ">current", ">average", ">max", ">diagram", "-",
       "options.connect", "-", "options.counters", "options.preferences", "options.system"}},
     {"help",
-     QT_TR_NOOP("&Help"),
+     QT_TRANSLATE_NOOP("corvane::desktop::CMainFrame", "&Help"),
      {"help.contents", "-", "help.website", "help.contact_us", "-", "help.about"}},
-    {"labels", QT_TR_NOOP("Display &Labels"), {"labels.names", "labels.values", "labels.numbers"}},
-    {"current", QT_TR_NOOP("C&urrent Line"), {"current.show", "current.bold", "current.colour"}},
-    {"average", QT_TR_NOOP("&Average Line"), {"average.show", "average.bold", "average.colour"}},
-    {"max", QT_TR_NOOP("&Maximal Line"), {"max.show", "max.bold", "max.colour"}},
+    {"labels",
+     QT_TRANSLATE_NOOP("corvane::desktop::CMainFrame", "Display &Labels"),
+     {"labels.names", "labels.values", "labels.numbers"}},
+    {"current",
+     QT_TRANSLATE_NOOP("corvane::desktop::CMainFrame", "C&urrent Line"),
+     {"current.show", "current.bold", "current.colour"}},
+    {"average",
+     QT_TRANSLATE_NOOP("corvane::desktop::CMainFrame", "&Average Line"),
+     {"average.show", "average.bold", "average.colour"}},
+    {"max",
+     QT_TRANSLATE_NOOP("corvane::desktop::CMainFrame", "&Maximal Line"),
+     {"max.show", "max.bold", "max.colour"}},
     {"diagram",
-     QT_TR_NOOP("&Diagram"),
+     QT_TRANSLATE_NOOP("corvane::desktop::CMainFrame", "&Diagram"),
      {"diagram.background", "diagram.text_colour", "diagram.lines_colour",
       "diagram.critical_colour", "diagram.bold_critical"}},
     {"context",
@@ -103,7 +115,8 @@ const MenuSpec& Menu(std::string_view name) {
 
 }  // namespace
 
-CMainFrame::CMainFrame(CCorvaneDoc& document, DocumentDialogs& dialogs, MachineSettings& machine)
+CMainFrame::CMainFrame(CCorvaneDoc& document, DocumentDialogs& dialogs, MachineSettings& machine,
+                       qt::QtMessageSink& messages)
     : document_(document), dialogs_(dialogs), machine_(machine) {
   setWindowIcon(ProgramIcon());
   setAcceptDrops(true);
@@ -112,7 +125,7 @@ CMainFrame::CMainFrame(CCorvaneDoc& document, DocumentDialogs& dialogs, MachineS
   // The diagram, and what the document's commands ask the user.
   view_ = new CCorvaneView(document_, this);
   setCentralWidget(view_);
-  ui_ = new DocumentUi(document_, dialogs_, *this, view_->engine_window());
+  ui_ = new DocumentUi(document_, dialogs_, messages, *this, view_->engine_window());
 
   // The commands and the menus built from them.
   CreateActions();
@@ -202,7 +215,7 @@ void CMainFrame::CreateContextMenu() {
 }
 
 void CMainFrame::CreateStatusBar() {
-  ready_label_ = new QLabel(tr(text::kReady), this);
+  ready_label_ = new QLabel(tr(kReady), this);
   statusBar()->addWidget(ready_label_, 1);
   statusBar()->hide();
 }
@@ -243,20 +256,21 @@ void CMainFrame::SetTrayAvailable(bool available) { tray_->SetAvailable(availabl
 void CMainFrame::UpdateCaption() {
   if (playback_ != nullptr && playback_->IsActive()) {
     setWindowTitle(
-        QStringLiteral("%1 (%2) - %3").arg(playback_->LogName(), moment_, tr(text::kAppTitle)));
+        QStringLiteral("%1 (%2) - %3")
+            .arg(playback_->LogName(), moment_, QString::fromLatin1(product::kAppTitle)));
     return;
   }
-  setWindowTitle(document_.Title() + QStringLiteral(" - ") + tr(text::kAppTitle));
+  setWindowTitle(document_.Title() + QStringLiteral(" - ") +
+                 QString::fromLatin1(product::kAppTitle));
 }
 
 void CMainFrame::OnPlaybackActive(bool active) {
   for (const Command& command : Commands()) {
-    if (!KeptInPlayback(command.id) && !LeavesPlayback(command.id))
-      action(command.id)->setEnabled(!active);
+    if (command.in_playback == InPlayback::kDisabled) action(command.id)->setEnabled(!active);
   }
   if (!active) {
     moment_.clear();
-    ready_label_->setText(tr(text::kReady));
+    ready_label_->setText(tr(kReady));
     view_->setFocus(Qt::OtherFocusReason);
   }
   UpdateCaption();
@@ -281,8 +295,13 @@ void CMainFrame::UpdateRecentFiles() {
 }
 
 void CMainFrame::SyncCheckMarks() {
+  const Corvane& engine = document_.engine();
   for (const Command& command : Commands()) {
-    if (command.checked != nullptr) action(command.id)->setChecked(command.checked(*this));
+    if (command.checked != nullptr) {
+      action(command.id)->setChecked(command.checked(*this));
+    } else if (command.label.get != nullptr) {
+      action(command.id)->setChecked((engine.*command.label.get)() != 0);
+    }
   }
 }
 
@@ -298,12 +317,14 @@ void CMainFrame::Synchronise(bool activation) {
 // ---- Commands. ----
 
 void CMainFrame::OnCommand(int id) {
-  if (playback_->IsActive() && !KeptInPlayback(id)) {
-    if (!LeavesPlayback(id)) return;
-    playback_->Leave();
-  }
   for (const Command& command : Commands()) {
-    if (command.id == id) return command.handler(*this);
+    if (command.id != id) continue;
+    if (playback_->IsActive()) {
+      if (command.in_playback == InPlayback::kDisabled) return;
+      if (command.in_playback == InPlayback::kLeaves) playback_->Leave();
+    }
+    if (command.label.set != nullptr) return ToggleChartLabel(command.label);
+    return command.handler(*this);
   }
 }
 
@@ -343,23 +364,13 @@ bool CMainFrame::ToggleSetting(std::int32_t CorvaneSettings::*member) {
   return on;
 }
 
-void CMainFrame::ToggleChartLabel(int id) {
+void CMainFrame::ToggleChartLabel(const ChartLabel& label) {
   Corvane& engine = document_.engine();
   {
     // Label changes are display options: the document stays as modified as it was.
     chart::ChartLock lock(engine);
     const bool modified = engine.IsModified();
-    switch (id) {
-      case cmd::kShowNames:
-        engine.SetShowNames(engine.GetShowNames() != 0 ? 0 : 1);
-        break;
-      case cmd::kShowValues:
-        engine.SetShowValues(engine.GetShowValues() != 0 ? 0 : 1);
-        break;
-      default:
-        engine.SetShowNumbers(engine.GetShowNumbers() != 0 ? 0 : 1);
-        break;
-    }
+    (engine.*label.set)((engine.*label.get)() != 0 ? 0 : 1);
     engine.SetModified(modified);
   }
   SyncCheckMarks();

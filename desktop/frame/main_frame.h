@@ -9,7 +9,7 @@
 // plays a recording on the chart (PlaybackSession); Esc goes back to the live chart, and the
 // commands that need the live profile either wait until then or go back first.
 //
-// GUI thread only. The document and the dialogs must outlive the frame.
+// GUI thread only. The document, the dialogs and the message sink must outlive the frame.
 #pragma once
 
 #include <QHash>
@@ -37,12 +37,21 @@ class DocumentDialogs;
 class DocumentUi;
 class MachineSettings;
 class PlaybackSession;
+}  // namespace corvane::desktop
+
+namespace corvane::qt {
+class QtMessageSink;
+}  // namespace corvane::qt
+
+namespace corvane::desktop {
 
 class CMainFrame final : public QMainWindow {
   Q_OBJECT
 
  public:
-  CMainFrame(CCorvaneDoc& document, DocumentDialogs& dialogs, MachineSettings& machine);
+  // The engine's messages (`messages`) are shown over the frame.
+  CMainFrame(CCorvaneDoc& document, DocumentDialogs& dialogs, MachineSettings& machine,
+             qt::QtMessageSink& messages);
   ~CMainFrame() override;
 
   CCorvaneView* view() const { return view_; }
@@ -105,9 +114,6 @@ class CMainFrame final : public QMainWindow {
   void CreateTray();
   void CreateStatusBar();
   void CreatePlayback();
-  // What the commands may do while a recording is shown (main_frame_commands.cpp).
-  static bool KeptInPlayback(int id);
-  static bool LeavesPlayback(int id);
   void OnPlaybackActive(bool active);
   void OnFileOpenLog();
 
@@ -119,7 +125,7 @@ class CMainFrame final : public QMainWindow {
   void OpenRecent(int index);
   void OpenPage(const QUrl& page);
   void ToggleStatusBar();
-  void ToggleChartLabel(int id);
+  void ToggleChartLabel(const ChartLabel& label);
   void ToggleCaption();
   void SetCaptionShown(bool shown);
   void SetOnTop(bool on_top);

@@ -9,9 +9,10 @@
 #include "core/recording/recording_engine.h"
 #include "core/recording/recording_settings.h"
 #include "desktop/document/corvane_doc.h"
-#include "desktop/document/document_ui.h"
 #include "desktop/frame/command_ids.h"
+#include "desktop/frame/document_ui.h"
 #include "platform/qt/object_name.h"
+#include "platform/qt/product_text.h"
 
 namespace corvane::desktop {
 
@@ -153,8 +154,8 @@ void PlaybackSession::Tell(const QString& text) {
     message_->setText(text);
     return;
   }
-  message_ =
-      new QMessageBox(QMessageBox::Warning, tr(text::kAppTitle), text, QMessageBox::Ok, &window_);
+  message_ = new QMessageBox(QMessageBox::Warning, QString::fromLatin1(product::kAppTitle), text,
+                             QMessageBox::Ok, &window_);
   message_->setAttribute(Qt::WA_DeleteOnClose);
   message_->open();
 }

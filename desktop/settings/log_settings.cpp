@@ -24,12 +24,13 @@ struct Radio {
 };
 
 // In tab order, which is the order of the radio indexes (the ids are not).
-constexpr Radio kModes[] = {{1030, QT_TRANSLATE_NOOP("CLogSettings", "Nothing")},
-                            {1028, QT_TRANSLATE_NOOP("CLogSettings", "Everything")},
-                            {1029, QT_TRANSLATE_NOOP("CLogSettings", "Value Changes")},
-                            {1033, QT_TRANSLATE_NOOP("CLogSettings", "State Changes")}};
-constexpr Radio kFormats[] = {{1031, QT_TRANSLATE_NOOP("CLogSettings", "HTML")},
-                              {1032, QT_TRANSLATE_NOOP("CLogSettings", "CSV")}};
+constexpr Radio kModes[] = {
+    {1030, QT_TRANSLATE_NOOP("corvane::desktop::CLogSettings", "Nothing")},
+    {1028, QT_TRANSLATE_NOOP("corvane::desktop::CLogSettings", "Everything")},
+    {1029, QT_TRANSLATE_NOOP("corvane::desktop::CLogSettings", "Value Changes")},
+    {1033, QT_TRANSLATE_NOOP("corvane::desktop::CLogSettings", "State Changes")}};
+constexpr Radio kFormats[] = {{1031, QT_TRANSLATE_NOOP("corvane::desktop::CLogSettings", "HTML")},
+                              {1032, QT_TRANSLATE_NOOP("corvane::desktop::CLogSettings", "CSV")}};
 
 template <std::size_t N>
 QButtonGroup* AddRadios(const Radio (&radios)[N], QGroupBox* group, QBoxLayout* layout) {

@@ -80,14 +80,15 @@ QWidget* COptionsDlg::CreateMonitoringGroup() {
   interval_->setAttribute(Qt::WA_Hover);  // highlights under the mouse
   history_ = new UpDownEdit(group);
   qt::Named(history_, qt::WidgetRole::kEdit, 1015);
-  AddField(grid, 0, QT_TRANSLATE_NOOP("COptionsDlg", "Update interval: "), interval_,
+  AddField(grid, 0, QT_TRANSLATE_NOOP("corvane::desktop::COptionsDlg", "Update interval: "),
+           interval_,
            QT_TRANSLATE_NOOP(
-               "COptionsDlg",
+               "corvane::desktop::COptionsDlg",
                "Timeout in seconds the program will wait between updates of counter values."),
            group);
-  AddField(grid, 1, QT_TRANSLATE_NOOP("COptionsDlg", "History items: "), history_,
+  AddField(grid, 1, QT_TRANSLATE_NOOP("corvane::desktop::COptionsDlg", "History items: "), history_,
            QT_TRANSLATE_NOOP(
-               "COptionsDlg",
+               "corvane::desktop::COptionsDlg",
                "The number of last collected values for evaluating the average counter value."),
            group);
   grid->setColumnStretch(2, 1);
@@ -101,14 +102,15 @@ QWidget* COptionsDlg::CreateGraphGroup() {
   qt::Named(critical_range_, qt::WidgetRole::kCombo, 1016);
   grid_step_ = MakePercentList(group);
   qt::Named(grid_step_, qt::WidgetRole::kCombo, 1017);
-  AddField(grid, 0, QT_TRANSLATE_NOOP("COptionsDlg", "Critical range: "), critical_range_,
+  AddField(grid, 0, QT_TRANSLATE_NOOP("corvane::desktop::COptionsDlg", "Critical range: "),
+           critical_range_,
            QT_TRANSLATE_NOOP(
-               "COptionsDlg",
+               "corvane::desktop::COptionsDlg",
                "The border on the graph in percentage to separate normal and critical values."),
            group);
-  AddField(grid, 1, QT_TRANSLATE_NOOP("COptionsDlg", "Grid step: "), grid_step_,
+  AddField(grid, 1, QT_TRANSLATE_NOOP("corvane::desktop::COptionsDlg", "Grid step: "), grid_step_,
            QT_TRANSLATE_NOOP(
-               "COptionsDlg",
+               "corvane::desktop::COptionsDlg",
                "The step in percents for centric circles creating a grid in the field of values."),
            group);
   grid->setColumnStretch(2, 1);
@@ -119,9 +121,9 @@ QWidget* COptionsDlg::CreateTruncationGroup() {
   auto* group = new QGroupBox(tr("Truncation of text in labels "), this);
   auto* row = new QHBoxLayout(group);
   truncation_ = new QButtonGroup(group);
-  const char* labels[] = {QT_TRANSLATE_NOOP("COptionsDlg", "no truncation"),
-                          QT_TRANSLATE_NOOP("COptionsDlg", "truncate in the end"),
-                          QT_TRANSLATE_NOOP("COptionsDlg", "truncate in front")};
+  const char* labels[] = {QT_TRANSLATE_NOOP("corvane::desktop::COptionsDlg", "no truncation"),
+                          QT_TRANSLATE_NOOP("corvane::desktop::COptionsDlg", "truncate in the end"),
+                          QT_TRANSLATE_NOOP("corvane::desktop::COptionsDlg", "truncate in front")};
   for (int i = 0; i < 3; ++i) {
     auto* radio = new QRadioButton(COptionsDlg::tr(labels[i]), group);
     qt::Named(radio, qt::WidgetRole::kRadio, 1020 + i);

@@ -122,7 +122,7 @@ void PrintTo(const RangeCase& c, std::ostream* out) { *out << c.name; }
 
 class RangeTest : public CountersDlgTest, public ::testing::WithParamInterface<RangeCase> {};
 
-TEST_P(RangeTest, ApplyValidatesInOrder) {
+TEST_P(RangeTest, ApplyAndOkWarnOnceAndKeepTheDialogOpen) {
   const RangeCase& c = GetParam();
   Open(1);
   TypeInto(E("edit_1005"), c.min);
@@ -139,14 +139,25 @@ TEST_P(RangeTest, ApplyValidatesInOrder) {
     EXPECT_EQ(min, std::stod(c.min));
     EXPECT_EQ(max, std::stod(c.max));
     EXPECT_EQ(critical, std::stod(c.critical));
-  } else {
-    EXPECT_EQ(boxes_.texts(), QStringList{QString::fromStdString(c.message)});
-    EXPECT_EQ(boxes_.titles().front().toStdString(), "Corvane");
-    EXPECT_EQ(dialog_->focusWidget(), E(c.focused));
-    double min = -1;
-    engine().GetAxisMin(0, &min);
-    EXPECT_EQ(min, 0) << "a refused apply must not touch the chart";
+    Click("button_1");
+    EXPECT_TRUE(boxes_.texts().empty());
+    EXPECT_EQ(dialog_->result(), QDialog::Accepted);
+    return;
   }
+  const QStringList once{QString::fromStdString(c.message)};
+  EXPECT_EQ(boxes_.texts(), once);
+  EXPECT_EQ(boxes_.titles().front().toStdString(), "Corvane");
+  EXPECT_EQ(dialog_->focusWidget(), E(c.focused));
+  boxes_.Clear();
+  Click("button_1");
+  EXPECT_EQ(boxes_.texts(), once) << "OK warns once";
+  EXPECT_TRUE(dialog_->isVisible());
+  EXPECT_NE(dialog_->result(), QDialog::Accepted);
+  EXPECT_EQ(dialog_->focusWidget(), E(c.focused));
+  double min = -1;
+  engine().GetAxisMin(0, &min);
+  EXPECT_EQ(min, 0) << "a refused field must not touch the chart";
+  EXPECT_FALSE(engine().IsModified());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -169,6 +180,18 @@ INSTANTIATE_TEST_SUITE_P(
                   "edit_1009"},
         RangeCase{"ScaleText", "0", "100", "80", "x", "Please enter a number.", "edit_1009"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CountersDlgTest, OkWithNoCounterStillChecksTheFieldsOnce) {
+  Open(0);
+  TypeInto(E("edit_1007"), "-3");
+  Click("button_1");
+  EXPECT_EQ(boxes_.texts(), QStringList{"All range values must be positive numbers."});
+  EXPECT_TRUE(dialog_->isVisible());
+  TypeInto(E("edit_1007"), "100");
+  Click("button_1");
+  EXPECT_EQ(boxes_.texts().size(), 1);
+  EXPECT_EQ(dialog_->result(), QDialog::Accepted);
+}
 
 TEST_F(CountersDlgTest, OkWithoutEditsKeepsNumbersFinerThanTheFieldsShow) {
   // Values from a hand-edited profile with more digits than the fields show: OK without an

@@ -22,7 +22,7 @@
 #include "platform/remote/remote_switch.h"
 #include "platform/routing_provider.h"
 #include "tests/desktop/counters/dialog_test_support.h"
-#include "tests/remote/fake_exporter.h"
+#include "tests/platform/remote/fake_exporter.h"
 
 namespace corvane::desktop {
 namespace {

@@ -252,7 +252,7 @@ INSTANTIATE_TEST_SUITE_P(
 // A message box with a help id gets a Help button that asks for the message's own topic.
 TEST_F(DocumentTest, AMessagesHelpButtonAsksForTheMessagesTopic) {
   ASSERT_TRUE(StartProgram());
-  qt::QtMessageSink& sink = doc().message_sink();
+  qt::QtMessageSink& sink = app().messages();
   QMessageBox* shown = nullptr;
   QObject::connect(&sink, &qt::QtMessageSink::messageShown, &sink,
                    [&](QMessageBox* box) { shown = box; });

@@ -4,6 +4,7 @@
 // command that needs the live profile) brings back the live chart of the profile as it was.
 #include "desktop/frame/playback_session.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -17,8 +18,8 @@
 #include "core/counter_item.h"
 #include "desktop/frame/command_ids.h"
 #include "desktop/frame/corvane_view.h"
+#include "tests/core/recording/recording_test_support.h"
 #include "tests/desktop/desktop_test_support.h"
-#include "tests/recording/recording_test_support.h"
 
 namespace corvane::desktop::testing {
 namespace {
@@ -254,6 +255,77 @@ TEST_F(PlaybackSessionTest, ALogThatCannotBeShownSaysWhyAndTheLiveChartStays) {
     EXPECT_TRUE(ok.texts()[0].startsWith("Cannot play back the log " + c.path + ": "))
         << c.name << ": " << ok.texts()[0].toStdString();
     ExpectLiveAgain(axes);
+  }
+}
+
+// Speech control reaches a button by what it shows: the accessible name of every button of the
+// window and its bars holds its visible label, in each state the label can take.
+TEST_F(PlaybackSessionTest, EveryButtonOfTheWindowAndItsBarsIsNamedByWhatItShows) {
+  ASSERT_TRUE(StartProgram());
+  frame().OpenLog(WriteRecording());
+  WaitForStops();
+  ASSERT_TRUE(playback().IsActive());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return playback().controller().IsIndexed(); }, 5000));
+  const auto expect_named = [&](const char* state) {
+    int labelled = 0;
+    for (QAbstractButton* button : frame().findChildren<QAbstractButton*>()) {
+      QString label = button->text();
+      label.remove(QLatin1Char('&'));
+      if (label.isEmpty() || !button->isVisible()) continue;
+      ++labelled;
+      EXPECT_TRUE(button->accessibleName().contains(label))
+          << state << ": " << button->objectName().toStdString() << " shows \""
+          << label.toStdString() << "\" but is named \"" << button->accessibleName().toStdString()
+          << "\"";
+    }
+    EXPECT_GE(labelled, 2) << state;  // at least the bar's play and leave buttons
+  };
+  expect_named("paused");
+  playback().bar()->playButton()->click();
+  ASSERT_TRUE(playback().controller().IsPlaying());
+  expect_named("playing");
+  playback().bar()->playButton()->click();
+}
+
+// Started with a log in place of a profile, the program plays it over the profile beside it;
+// leaving the recording goes on with that profile's live chart, or a new one when the log has
+// none beside it.
+TEST_F(PlaybackSessionTest, StartedWithALogLeavingItOpensTheProfileThatWroteIt) {
+  const QString log = WriteRecording();
+  const std::filesystem::path alone = temp_ / "alone" / "Alone-log.csv";
+  std::filesystem::create_directories(alone.parent_path());
+  std::filesystem::copy_file(log.toStdString(), alone);
+  struct Case {
+    const char* name;
+    QString log;
+    QString profile;  // the live profile after leaving
+    int axes;         // its axes; 0 for a new profile's own
+  };
+  const Case cases[] = {
+      // First: the program's start opens the last profile, once there is one.
+      {"alone", QString::fromStdString(alone.string()), InFolder("MyProfile.crvn"), 0},
+      {"beside its profile", log, profile_, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(StartProgram({c.log}));
+    WaitForStops();
+    QTRY_VERIFY_WITH_TIMEOUT(playback().IsActive(), 8000);
+    EXPECT_EQ(AxisName(0), "Load");
+    QTest::keyClick(slider(), Qt::Key_Escape);
+    QTRY_VERIFY_WITH_TIMEOUT(!playback().IsActive(), 8000);
+    WaitForStops();
+    EXPECT_EQ(doc().PathName().toStdString(), c.profile.toStdString());
+    if (c.axes > 0) {
+      ExpectLiveAgain(c.axes);
+      EXPECT_EQ(AxisName(1), "Free");
+      EXPECT_TRUE(frame().windowTitle().startsWith("Night.crvn"))
+          << frame().windowTitle().toStdString();
+    } else {
+      EXPECT_GT(engine().GetAxisCount(), 2);
+      EXPECT_NE(AxisName(0), "Load");
+    }
+    StopProgram();
   }
 }
 

@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "desktop/settings/up_down_edit.h"
-#include "tests/desktop/settings/dialog_test_support.h"
+#include "tests/desktop/settings/settings_dialog_support.h"
 
 namespace corvane::desktop {
 namespace {
