@@ -20,6 +20,8 @@ int CorvaneEngineAdapter::GetCounterCount() { return engine_.GetAxisCount(); }
 bool CorvaneEngineAdapter::Load(const std::string& profile_path) {
   const bool loaded = engine_.Load(profile_path);
   if (loaded) {
+    // The profile's colours, pens and shown series onto the chart, which the page draws.
+    engine_.ApplySettingsToChart();
     std::lock_guard lock(name_mutex_);
     profile_name_ = std::filesystem::path(profile_path).stem().string();
     profile_path_ = profile_path;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <ctime>
 
 #include "core/recording/local_seconds.h"
 #include "service/metrics_page.h"
@@ -36,6 +37,17 @@ constexpr http::Header kAssetHeaders[] = {{"X-Content-Type-Options", "nosniff"},
                                           {"Cache-Control", "no-cache"}};
 constexpr http::Header kStreamHeaders[] = {{"X-Content-Type-Options", "nosniff"},
                                            {"Cache-Control", "no-store"}};
+
+// The live sample's time on the recording's time line (local wall-clock seconds); 0 before
+// the first sample.
+std::int64_t LocalSecondsOf(double unix_seconds) {
+  if (!(unix_seconds > 0)) return 0;
+  const std::time_t seconds = static_cast<std::time_t>(unix_seconds);
+  std::tm local{};
+  if (localtime_r(&seconds, &local) == nullptr) return 0;
+  return recording::LocalSeconds({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+                                  local.tm_hour, local.tm_min, local.tm_sec});
+}
 
 std::string MachineName() {
   char name[HOST_NAME_MAX + 1] = {};
@@ -130,6 +142,10 @@ RoseView MetricsServer::CurrentView() {
   return view;
 }
 
+std::int64_t MetricsServer::LiveLocalSeconds() const {
+  return LocalSecondsOf(snapshot_.timing.last_sample_time());
+}
+
 RecordedRose* MetricsServer::Recorded() {
   MonitorEngine::LogPlace place = rose_.log_place ? rose_.log_place() : MonitorEngine::LogPlace{};
   if (place.log.empty() || !rose_.make_provider) {
@@ -149,7 +165,7 @@ bool MetricsServer::AddRecording(const http::Request& request, RoseView* view, s
   const std::optional<std::string_view> at = request.Argument("at");
   RecordedRose* recorded = Recorded();
   std::string reason;
-  if (recorded != nullptr) view->log = recorded->Range(&reason);
+  if (recorded != nullptr) view->log = recorded->Range(LiveLocalSeconds(), &reason);
   if (!at) return true;
   if (recorded == nullptr) {
     *error = "This profile keeps no activity log, so there are no recorded moments.\n";
@@ -262,8 +278,7 @@ http::Reply MetricsServer::Answer(const http::Request& request, std::string* bod
     return {200, "text/css; charset=utf-8", kAssetHeaders};
   }
   if (path == "/rose.png") {
-    body->append(
-        "This service draws SVG only: /rose.svg (corvsnap --png makes a PNG of a profile).\n");
+    body->append("This service draws SVG only: /rose.svg (corvsnap makes a PNG of a profile).\n");
     return {404, kTextType};
   }
   body->append("Not found\n");

@@ -94,6 +94,8 @@ class MetricsServer final : public http::RequestHandler {
   // The recording of the profile's log, made (again) for the log it writes now; null when it
   // writes none.
   RecordedRose* Recorded();
+  // The time of the sample in snapshot_ in the recording's local seconds; 0 before one.
+  std::int64_t LiveLocalSeconds() const;
   // Puts the log's range and, when the request asks for one, a recorded moment into `view`;
   // false with *error (for the answer) when the moment asked for cannot be shown.
   bool AddRecording(const http::Request& request, RoseView* view, std::string* svg,

@@ -59,18 +59,16 @@ std::optional<std::int64_t> RecordedRose::ParseMoment(std::string_view text) {
   return recording::ParseLocalSeconds(text);
 }
 
-bool RecordedRose::Refresh(std::string* error) {
+bool RecordedRose::Open(bool again, std::string* error) {
   std::error_code code;
   const std::uintmax_t size = std::filesystem::file_size(log_, code);
   if (code) {
     *error = "cannot read the log " + log_ + ": " + code.message();
     return false;
   }
-  constexpr auto kReopenAfter = std::chrono::seconds(10);
-  const auto now = std::chrono::steady_clock::now();
-  if (recording_ != nullptr && (size == opened_size_ || now - opened_at_ < kReopenAfter)) {
-    return true;
-  }
+  // A log that shrank was moved to its backup and begun again.
+  if (recording_ != nullptr && !again && size >= opened_size_) return true;
+  if (recording_ != nullptr && again && size == opened_size_) return true;
   recording_.reset();
   if (provider_ == nullptr) provider_ = make_provider_();
   engine_ = std::make_unique<Corvane>(*provider_, /*interactive=*/false);
@@ -82,9 +80,10 @@ bool RecordedRose::Refresh(std::string* error) {
   recording_ = recording::Recording::Open(log_, settings, error);
   if (recording_ == nullptr) return false;
   if (!settings) recording::UseLogColumns(*engine_, recording_->settings());
-  recording_->IndexAll();
   opened_size_ = size;
-  opened_at_ = now;
+  // Enough for the first rows: the rest is indexed when a moment there is asked for.
+  while (recording_->RowCount() == 0 && !recording_->IndexSome(kIndexStepBytes)) {
+  }
   if (recording_->RowCount() == 0) {
     *error = "the log " + log_ + " holds no sample yet";
     recording_.reset();
@@ -93,20 +92,33 @@ bool RecordedRose::Refresh(std::string* error) {
   return true;
 }
 
-std::optional<LogRange> RecordedRose::Range(std::string* error) {
-  if (!Refresh(error)) return std::nullopt;
-  return LogRange{recording_->StartTime(), recording_->EndTime()};
+void RecordedRose::IndexUpTo(std::int64_t time) {
+  while (!recording_->indexed() && recording_->EndTime() < time) {
+    recording_->IndexSome(kIndexStepBytes);
+  }
+}
+
+std::optional<LogRange> RecordedRose::Range(std::int64_t now, std::string* error) {
+  if (!Open(false, error)) return std::nullopt;
+  return LogRange{recording_->StartTime(), std::max(recording_->EndTime(), now)};
 }
 
 bool RecordedRose::Draw(std::int64_t time, int width, int height, Picture* picture,
                         std::string* error) {
-  if (!Refresh(error)) return false;
-  if (time < recording_->StartTime() || time > recording_->EndTime()) {
-    *error = recording::FormatLocalSeconds(time) + " lies outside the log (" +
-             recording::FormatLocalSeconds(recording_->StartTime()) + " to " +
-             recording::FormatLocalSeconds(recording_->EndTime()) + ")";
+  if (!Open(false, error)) return false;
+  IndexUpTo(time);
+  // Rows written since the log was opened: read it again, once, up to the moment.
+  if (recording_->indexed() && recording_->EndTime() < time) {
+    if (!Open(true, error)) return false;
+    IndexUpTo(time);
+  }
+  if (time < recording_->StartTime()) {
+    *error = recording::FormatLocalSeconds(time) + " lies before the log, which begins at " +
+             recording::FormatLocalSeconds(recording_->StartTime());
     return false;
   }
+  // Later than the last row read: that row is the one in force.
+  time = std::min(time, recording_->EndTime());
   recording::Moment moment;
   if (!recording_->MomentAt(time, &moment, error)) return false;
   recording::ShowMoment(*engine_, moment);

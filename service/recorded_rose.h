@@ -7,7 +7,6 @@
 // Threads: the metrics server's thread only.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -31,8 +30,10 @@ class RecordedRose {
   RecordedRose(MakeProvider make_provider, std::string log, std::string profile);
   ~RecordedRose();
 
-  // The log's range of time; nothing with *error when it cannot be read or holds no row.
-  std::optional<LogRange> Range(std::string* error);
+  // The log's range of time: from its first row to its last or to `now` (local seconds; the
+  // time of the live sample, which the log is writing), whichever is later. Reads only the
+  // log's beginning. Nothing with *error when it cannot be read or holds no row.
+  std::optional<LogRange> Range(std::int64_t now, std::string* error);
 
   struct Picture {
     std::int64_t time = 0;  // the moment drawn, local seconds
@@ -40,18 +41,22 @@ class RecordedRose {
     std::vector<RoseRow> rows;
     std::string note;  // "Recorded ..." and what the log kept
   };
-  // The moment at `time` (local seconds, within Range) at width x height pixels; false with
-  // *error when the log cannot be read there.
+  // The moment at `time` (local seconds) at width x height pixels, the log indexed as far as
+  // it (a log that grew since it was opened is opened again); a time after the last row shows
+  // that row. False with *error when the log cannot be read there or begins later.
   bool Draw(std::int64_t time, int width, int height, Picture* picture, std::string* error);
 
   // A moment as the slider and the address give it: local seconds, or "YYYY-MM-DD HH:MM:SS".
   static std::optional<std::int64_t> ParseMoment(std::string_view text);
 
  private:
-  // Opens the recording when it is not open, or when the log changed size and the last
-  // opening is a while ago (a log grows at every sample; reading it all again each time would
-  // cost more than the sampling); false with *error.
-  bool Refresh(std::string* error);
+  static constexpr std::int64_t kIndexStepBytes = 16 << 20;
+
+  // Opens the recording when it is not open or the log shrank (rotated); with `again`, also
+  // when it changed size. False with *error.
+  bool Open(bool again, std::string* error);
+  // Indexes the recording until it reaches `time` or its end.
+  void IndexUpTo(std::int64_t time);
 
   MakeProvider make_provider_;
   std::string log_;
@@ -60,7 +65,6 @@ class RecordedRose {
   std::unique_ptr<Corvane> engine_;
   std::unique_ptr<recording::Recording> recording_;
   std::uintmax_t opened_size_ = 0;  // bytes of the log when the recording was opened
-  std::chrono::steady_clock::time_point opened_at_;
 };
 
 }  // namespace corvane::service

@@ -240,6 +240,11 @@ def run(program, screenshots):
         except NoAlertPresentException:
             pass
 
+        # The values are drawn in the profile's colour for current values, not the default's.
+        current_texts = driver.execute_script(
+            "return document.querySelectorAll('#rose svg text[fill=\"#ff0000\"]').length")
+        assert current_texts >= len(AXES), current_texts
+
         os.makedirs(screenshots, exist_ok=True)
         shot = os.path.join(screenshots, "rose-page.png")
         driver.save_screenshot(shot)

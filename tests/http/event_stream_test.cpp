@@ -118,6 +118,21 @@ TEST_F(EventStreamTest, GivesTheBodyThenWhatTheSourceHasAfterEachWake) {
   EXPECT_TRUE(WaitFor([&] { return server_->StreamCount() == 0; }));
 }
 
+TEST_F(EventStreamTest, AStreamWaitingForNewsLongerThanTheIdleTimeoutStaysOpen) {
+  HttpLimits limits;
+  limits.idle_timeout_s = 1;
+  Start(limits);
+  const auto connection = OpenStream();
+  std::string text;
+  ASSERT_TRUE(connection->ReadUntil(&text, "piece 0\n"));
+  // Samples further apart than the idle timeout (a 10 s interval against 10 s) must not cut
+  // the stream of a reader who reads everything.
+  std::this_thread::sleep_for(std::chrono::milliseconds(3000));
+  handler_.pieces.available = 2;
+  server_->Wake();
+  EXPECT_TRUE(connection->ReadUntil(&text, "piece 1\n")) << text;
+}
+
 TEST_F(EventStreamTest, AHeadOfAStreamGetsItsHeadersAndNoStream) {
   Start();
   const test_support::HttpAnswer head =
