@@ -3,7 +3,8 @@
 # with openbox, its window shown) and the service run under callgrind on the same profile at
 # a 1-second interval, and after start-up has settled, instructions are counted over the
 # same number of samples in each. Prints the instructions per sample of each and their
-# ratio, and leaves callgrind's files (callgrind_annotate reads them) in OUT_FOLDER.
+# ratio, the desktop's split by thread (thread 01 is the GUI thread), and leaves callgrind's
+# files (one per thread, which callgrind_annotate reads) in OUT_FOLDER.
 # Usage: bench/desktop_callgrind.sh BUILD_DIR [AXES (8 or 32, default 32)] [SAMPLES (30)]
 #        [OUT_FOLDER (default: a new temporary folder, printed)]
 # Needs Corvane and corvservice built in BUILD_DIR, valgrind, and what
@@ -32,7 +33,7 @@ make_window_profiles >/dev/null
 grind() {  # NAME FOLDER COMMAND...
   local name=$1 folder=$2
   shift 2
-  (cd "$folder" && exec valgrind --tool=callgrind --instr-atstart=no \
+  (cd "$folder" && exec valgrind --tool=callgrind --instr-atstart=no --separate-threads=yes \
     --callgrind-out-file="$out/$name.%p" "$@" >"$folder/out.log" 2>&1) &
   pids+=($!)
   echo $!
@@ -55,7 +56,7 @@ wait "$desktop" "$service" 2>/dev/null || true
 
 total() {  # the instructions in a program's dump taken after `samples` intervals
   local sum=0 file n
-  for file in "$out/$1".*.1; do
+  for file in "$out/$1".*.1-*; do
     n=$(awk '/^summary:/ { print $2 }' "$file")
     sum=$((sum + ${n:-0}))
   done
@@ -66,4 +67,8 @@ s=$(total service)
 awk -v a="$axes" -v n="$samples" -v d="$d" -v s="$s" 'BEGIN {
   printf "%d axes, %d samples at 1 s: desktop %.0f instructions per sample, service %.0f, ratio %.2f\n",
     a, n, d / n, s / n, (s > 0 ? d / s : 0) }'
+for file in "$out"/desktop.*.1-*; do
+  awk -v t="${file##*-}" -v n="$samples" '/^summary:/ {
+    printf "  desktop thread %s: %.0f instructions per sample\n", t, $2 / n }' "$file"
+done
 echo "callgrind files: $out"

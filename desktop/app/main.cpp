@@ -23,6 +23,11 @@ int main(int argc, char** argv) {
     case corvane::desktop::InfoRequest::kNone:
       break;
   }
+  // On X11 the window's backing store goes to the server through the socket, not through shared
+  // memory: with shared memory a paint over the last one waits for a round trip to the server,
+  // which wakes Qt's event thread and then this one a second time for each sample, while a
+  // sample paints only the part of the chart it changed.
+  if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
   QApplication application(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(corvane::product::kAppTitle));
   QApplication::setOrganizationName(QString::fromLatin1(corvane::product::kOrganisation));

@@ -122,7 +122,9 @@ void CCorvaneView::RepaintChanges() {
   const QRegion changed = layers_.Update(draw_, rect(), devicePixelRatioF());
   if (changed.isEmpty()) return;
   requested_ += changed;
-  update(changed);
+  // Painted now, inside the call that brought the sample: an update() would post a paint request
+  // and take another turn of the event loop for it.
+  repaint(changed);
 }
 
 void CCorvaneView::paintEvent(QPaintEvent* event) {

@@ -9,7 +9,7 @@
 namespace corvane::qt {
 
 TextLayoutCache::FontTexts::FontTexts(const QFont& font)
-    : font_(font), key_(font.key()), metrics_(font), height_(metrics_.height()), tiles_(font) {}
+    : font_(font), metrics_(font), height_(metrics_.height()), tiles_(font) {}
 
 TextLayoutCache::Entry& TextLayoutCache::FontTexts::Get(std::string_view text) {
   const auto found = texts_.find(text);
@@ -94,9 +94,10 @@ bool TextLayoutCache::FontTexts::DrawPlain(QPainter& painter, QPointF top_left, 
 }
 
 TextLayoutCache::FontTexts& TextLayoutCache::ForFont(const QFont& font) {
-  const QString key = font.key();
+  // Compared attribute by attribute: QFont::key would build a string at every change of font
+  // while a chart is recorded and painted.
   const auto found = std::find_if(fonts_.begin(), fonts_.end(),
-                                  [&](const auto& texts) { return texts->key_ == key; });
+                                  [&](const auto& texts) { return texts->font_ == font; });
   if (found != fonts_.end()) {
     std::rotate(found, found + 1, fonts_.end());
     return *fonts_.back();

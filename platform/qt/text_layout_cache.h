@@ -82,7 +82,6 @@ class TextLayoutCache {
     };
 
     QFont font_;
-    QString key_;  // QFont::key, to find the font again
     QFontMetrics metrics_;
     int height_;
     std::unordered_map<std::string, Entry, Hash, std::equal_to<>> texts_;

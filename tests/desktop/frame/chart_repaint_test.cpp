@@ -1,7 +1,8 @@
 // What a sample costs the program's window and its screen reader, as a user meets them: the
 // real main frame on the offscreen platform, samples stored into the engine by hand while the
 // collector is stopped and handed to the view through its engine window, as the collector does.
-//   - a sample that changes nothing shown paints nothing; one changed axis paints its area only;
+//   - a sample that changes nothing shown paints nothing; one changed axis paints its area only,
+//     in the one call that brings the sample to the window's thread;
 //   - with an assistive technology listening, the focused axis's value changes are spoken, the
 //     others' are not, every axis's change of state is, the chart's summary changes once, and
 //     walking the chart still reads every axis's current text.
@@ -79,6 +80,24 @@ TEST_F(ChartRepaintTest, ASampleThatChangesNothingShownPaintsNothing) {
   changed[0] = 11;
   Sample(changed);
   EXPECT_EQ(view().paint_count(), paints + 1);
+}
+
+TEST_F(ChartRepaintTest, ASampleIsPaintedInTheOneCallThatBringsIt) {
+  std::vector<double> values(kAxes, 30);
+  Sample(values);
+  const int paints = view().paint_count();
+  values[1] = 64;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    engine().SetValue(static_cast<int>(i), values[i]);
+  }
+  engine().EndSample();
+  view().engine_window().Invalidate(true);
+  // One pass over what was posted: the collector's request. A paint asked for from there
+  // (update) would wait for another turn of the event loop.
+  QCoreApplication::sendPostedEvents();
+  EXPECT_EQ(view().paint_count(), paints + 1);
+  Settle();
+  EXPECT_EQ(view().paint_count(), paints + 1) << "and no second paint";
 }
 
 TEST_F(ChartRepaintTest, OneChangedAxisPaintsOnlyItsLinesAndTexts) {
