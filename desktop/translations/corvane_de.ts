@@ -1214,5 +1214,13 @@ Ihre eigenen Einstellungen sind gespeichert. Entfernen Sie das Häkchen, um zu s
         <source>This is a Wayland session: GNOME and KDE run no screen savers of this kind there. Run Corvane with its caption off and always on top instead.</source>
         <translation>Dies ist eine Wayland-Sitzung: GNOME und KDE führen dort keine Bildschirmschoner dieser Art aus. Starten Sie Corvane stattdessen ohne Fenstertitel und immer im Vordergrund.</translation>
     </message>
+    <message>
+        <source>Percentage of screen area used by graph (1-100):</source>
+        <translation>Anteil der Bildschirmfläche für das Diagramm in Prozent (1-100):</translation>
+    </message>
+    <message>
+        <source>Time interval in seconds for changing position (1-100):</source>
+        <translation>Zeitabstand in Sekunden für den Positionswechsel (1-100):</translation>
+    </message>
 </context>
 </TS>

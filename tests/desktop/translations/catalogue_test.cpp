@@ -87,9 +87,10 @@ class RecordingTranslator final : public QTranslator {
   mutable std::set<Key> asked_;
 };
 
-// Qt's own classes have their texts from Qt's translations.
+// Qt's own classes have their texts from Qt's translations; QObject's context is the program's.
 bool IsQtContext(const QString& context) {
-  return context.size() > 1 && context[0] == QLatin1Char('Q') && context[1].isUpper();
+  return context.size() > 1 && context[0] == QLatin1Char('Q') && context[1].isUpper() &&
+         context != QLatin1String("QObject");
 }
 
 // The placeholders a text has (%1 .. %9, %n), each once.
