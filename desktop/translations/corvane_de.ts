@@ -1151,6 +1151,21 @@
     </message>
 </context>
 <context>
+    <name>corvane::playback::PlaybackController</name>
+    <message>
+        <source>; the recording ends there</source>
+        <translation>; die Aufzeichnung endet dort</translation>
+    </message>
+    <message>
+        <source>Recorded %1</source>
+        <translation>Aufgezeichnet %1</translation>
+    </message>
+    <message>
+        <source>. Only the moments at which a counter changed its state were recorded</source>
+        <translation>. Aufgezeichnet wurden nur die Zeitpunkte, an denen ein Zähler seinen Zustand änderte</translation>
+    </message>
+</context>
+<context>
     <name>corvane::screensaver::ScreensaverOptionsDialog</name>
     <message>
         <source>Apply the same setting for the screensaver at logon</source>

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QMenuBar>
 #include <QSet>
+#include <QSlider>
 #include <QTranslator>
 #include <QXmlStreamReader>
 #include <fstream>
@@ -18,6 +19,7 @@
 #include "desktop/counters/counters_dlg.h"
 #include "desktop/frame/command_ids.h"
 #include "desktop/frame/corvane_view.h"
+#include "desktop/frame/playback_session.h"
 #include "desktop/help/about_dlg.h"
 #include "desktop/settings/log_settings.h"
 #include "desktop/settings/options_dlg.h"
@@ -27,6 +29,7 @@
 #include "platform/qt/translations.h"
 #include "screensaver/options_dialog.h"
 #include "tests/desktop/desktop_test_support.h"
+#include "tests/recording/recording_test_support.h"
 
 namespace corvane::desktop::testing {
 namespace {
@@ -108,6 +111,25 @@ class TranslationTest : public DesktopFixture {
     DesktopFixture::TearDown();
     for (QTranslator* translator : qApp->findChildren<QTranslator*>()) delete translator;
   }
+  // A log of two samples beside the profile that wrote it; its path.
+  QString WriteRecording() {
+    const std::filesystem::path folder = temp_ / "night";
+    testing_recording::WriteFile(
+        folder / "Night.crvn",
+        testing_recording::ProfileText("Interval=1\r\nLogMode=1\r\nLogFormat=1\r\n",
+                                       {{"Load", 100, 80, 1, false, "\\Test\\Load"}}));
+    const std::filesystem::path log = folder / "Logs" / "Night-log.csv";
+    testing_recording::WriteFile(log,
+                                 "Corvane Log: Night\n\nStarted on Sunday 03/01/2026 at 09:59:59\n"
+                                 "Date,Time,Load\n03/01,10:00:00,1.00\n03/01,10:00:01,2.00\n");
+    return QString::fromStdString(log.string());
+  }
+  // Shows the log at `path` on the chart, as File > Open Log... does.
+  void Play(const QString& path) {
+    frame().OpenLog(path);
+    WaitForStops();
+    QTRY_VERIFY_WITH_TIMEOUT(frame().playback().IsActive(), 8000);
+  }
   static std::string Bytes(const QString& path) {
     std::ifstream in(path.toStdString(), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -134,6 +156,10 @@ TEST_F(TranslationTest, EveryTextTheWindowsAskForIsInTheExtractedCatalogue) {
   { CCountersDlg counters(engine(), view, no_help, &frame()); }
   { CComputerDlg computer(no_help, &frame()); }
   { CServiceConfigDlg service(QStringLiteral("/tmp/p.crvn"), true, true, &frame()); }
+  // A recording played back, and the moment it shows.
+  Play(WriteRecording());
+  QTest::keyClick(frame().playback().bar()->slider(), Qt::Key_End);
+  QTest::keyClick(frame().playback().bar()->slider(), Qt::Key_Escape);
   // What a screen reader says of the chart and of its axes.
   QAccessibleInterface* chart = QAccessible::queryAccessibleInterface(frame().view());
   ASSERT_NE(chart, nullptr);
@@ -186,6 +212,10 @@ TEST_F(TranslationTest, TheGermanTranslationCoversTheCatalogueAndShowsGermanMenu
   for (QAction* menu : frame().menuBar()->actions()) titles << menu->text();
   EXPECT_EQ(titles, (QStringList{"&Datei", "&Optionen", "&Hilfe"}));
   EXPECT_EQ(frame().action(cmd::kFileOpenLog)->text(), QStringLiteral("&Protokoll öffnen..."));
+  Play(WriteRecording());
+  EXPECT_EQ(frame().windowTitle(),
+            QStringLiteral("Night-log.csv (Aufgezeichnet 2026-03-01 10:00:00) - Corvane"));
+  EXPECT_EQ(frame().playback().bar()->leaveButton()->text(), QStringLiteral("Live-Diagramm"));
 }
 
 TEST_F(TranslationTest, TheProfileAGermanProgramWritesIsByteForByteTheEnglishOne) {
