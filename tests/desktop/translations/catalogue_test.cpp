@@ -4,6 +4,7 @@
 // profile a German program writes is byte for byte the English one.
 #include <QAccessible>
 #include <QFile>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSet>
 #include <QSlider>
@@ -212,6 +213,33 @@ TEST_F(TranslationTest, TheGermanTranslationCoversTheCatalogueAndShowsGermanMenu
   for (QAction* menu : frame().menuBar()->actions()) titles << menu->text();
   EXPECT_EQ(titles, (QStringList{"&Datei", "&Optionen", "&Hilfe"}));
   EXPECT_EQ(frame().action(cmd::kFileOpenLog)->text(), QStringLiteral("&Protokoll öffnen..."));
+  // Every item of every menu, and every text of the playback bar, reads in German: a text that
+  // bypasses the translation would show in English here.
+  QSet<QString> translations;
+  for (const auto& [key, message] : german) translations.insert(message.translation);
+  QList<QMenu*> menus{frame().context_menu(), frame().tray_menu()};
+  for (QAction* top : frame().menuBar()->actions()) menus << top->menu();
+  int items = 0;
+  for (int i = 0; i < menus.size(); ++i) {
+    for (QAction* item : menus[i]->actions()) {
+      if (item->menu() != nullptr) menus << item->menu();
+      if (item->isSeparator() || !item->isVisible() || item->data().toInt() == cmd::kFileMru1)
+        continue;
+      ++items;
+      EXPECT_TRUE(translations.contains(item->text())) << item->text().toStdString();
+      if (!item->statusTip().isEmpty()) {
+        EXPECT_TRUE(translations.contains(item->statusTip())) << item->statusTip().toStdString();
+      }
+    }
+  }
+  EXPECT_GT(items, 50);
+  for (QWidget* widget : frame().playback().bar()->findChildren<QWidget*>()) {
+    for (const QString& text : {widget->accessibleName(), widget->toolTip()}) {
+      if (!text.isEmpty()) {
+        EXPECT_TRUE(translations.contains(text)) << text.toStdString();
+      }
+    }
+  }
   Play(WriteRecording());
   EXPECT_EQ(frame().windowTitle(),
             QStringLiteral("Night-log.csv (Aufgezeichnet 2026-03-01 10:00:00) - Corvane"));
