@@ -13,7 +13,7 @@
 #include "platform/remote/remote_provider.h"
 #include "platform/routing_provider.h"
 #include "platform/system_provider.h"
-#include "tests/remote/node_exporter_process.h"
+#include "tests/platform/remote/node_exporter_process.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "platform/remote/exporter_counters.h"
 #include "platform/remote/exporter_page.h"
 #include "platform/remote/remote_provider.h"
-#include "tests/remote/node_exporter_process.h"
+#include "tests/platform/remote/node_exporter_process.h"
 
 namespace {
 

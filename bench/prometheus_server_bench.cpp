@@ -27,8 +27,8 @@
 #include "platform/remote/remote_provider.h"
 #include "platform/remote/server_provider.h"
 #include "platform/remote/server_query.h"
-#include "tests/remote/node_exporter_process.h"
-#include "tests/remote/prometheus_process.h"
+#include "tests/platform/remote/node_exporter_process.h"
+#include "tests/platform/remote/prometheus_process.h"
 
 namespace {
 

@@ -41,6 +41,7 @@ void SaverView::OnConnectionReadable() { HandleEvents(); }
 
 void SaverView::HandleEvents() {
   bool resized = false;
+  bool shown = false;
   std::vector<QRect> exposed;
   for (const x11::WindowEvent& event : window_.TakeEvents()) {
     using Kind = x11::WindowEvent::Kind;
@@ -51,6 +52,11 @@ void SaverView::HandleEvents() {
         break;
       case Kind::kResized:
         resized = true;
+        break;
+      case Kind::kShown:
+        shown = true;
+        break;
+      case Kind::kHidden:
         break;
       case Kind::kGone:
         ends = true;
@@ -76,6 +82,7 @@ void SaverView::HandleEvents() {
     FollowSize();  // paints the whole window
     return;
   }
+  if (shown && missed_) Redraw();
   for (const QRect& part : exposed) PutPart(part);
   if (!exposed.empty()) window_.Flush();
 }
@@ -100,6 +107,11 @@ void SaverView::FollowSize() {
 
 void SaverView::Redraw() {
   if (frame_.isNull() || finished_) return;
+  if (!window_.viewable()) {
+    missed_ = true;
+    return;
+  }
+  missed_ = false;
   const chart::Rect& r = placement_.rect();
   const QRect target =
       placement_.visible() && placement_.chart_width() > 0 && placement_.chart_height() > 0

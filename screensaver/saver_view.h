@@ -3,7 +3,9 @@
 // into it after each sample (the collector's Invalidate) and each move or reappearance (the
 // one-second timer) through ChartLayers, drawing and putting on the window only what changed
 // (nothing when a sample changed nothing shown); exposures put the frame's part
-// again without redrawing. It follows the window's size and reports the window going away and,
+// again without redrawing. While the window cannot be seen (unmapped, or wholly covered) it
+// records and draws nothing; once it can, what was passed over is drawn before the exposures
+// are put. It follows the window's size and reports the window going away and,
 // full-screen, the user's input.
 //
 // Lives on the GUI thread. Invalidate is the only member other threads call: it posts.
@@ -46,8 +48,9 @@ class SaverView final : public QObject, public EngineWindow {
   // before it runs make one repaint.
   void Invalidate(bool erase) override;
 
-  // Repaints that drew something, for measuring.
+  // Repaints that drew something, and pictures recorded, for tests and measuring.
   int redraws() const { return redraws_; }
+  int recordings() const { return layers_.recordings(); }
 
  Q_SIGNALS:
   // The window is gone or the user came back: the screen saver should end.
@@ -75,6 +78,7 @@ class SaverView final : public QObject, public EngineWindow {
   QTimer second_;
   QSocketNotifier* readable_ = nullptr;
   bool finished_ = false;
+  bool missed_ = false;  // a repaint was passed over while the window could not be seen
   int redraws_ = 0;
   qt::CoalescedCall repaint_{this, [this] { Redraw(); }};
 };

@@ -12,7 +12,8 @@ test_packages=(prometheus-node-exporter prometheus xvfb clang clang-format libcl
                openbox xdotool x11-apps x11-utils imagemagick dbus-daemon at-spi2-core python3-pyatspi
                qt6-base-private-dev xscreensaver python3-dbusmock
                lintian appstream desktop-file-utils xdg-utils trayer weston qt6-wayland
-               python3-dbus python3-gi libglib2.0-bin openssl)
+               python3-dbus python3-gi libglib2.0-bin openssl chromium chromium-driver
+               python3-selenium)
 # What scripts/package.sh needs to build the Debian packages.
 package_packages=(debhelper dpkg-dev fakeroot ccache)
 

@@ -1,6 +1,9 @@
 #include "service/corvane_engine_adapter.h"
 
+#include <filesystem>
+
 #include "core/corvane_settings.h"
+#include "core/engine_picture.h"
 #include "platform/system_provider.h"
 
 namespace corvane::service {
@@ -15,7 +18,13 @@ void CorvaneEngineAdapter::RemoveAllAxes() { engine_.RemoveAllAxes(); }
 int CorvaneEngineAdapter::GetCounterCount() { return engine_.GetAxisCount(); }
 
 bool CorvaneEngineAdapter::Load(const std::string& profile_path) {
-  return engine_.Load(profile_path);
+  const bool loaded = engine_.Load(profile_path);
+  if (loaded) {
+    std::lock_guard lock(name_mutex_);
+    profile_name_ = std::filesystem::path(profile_path).stem().string();
+    profile_path_ = profile_path;
+  }
+  return loaded;
 }
 
 void CorvaneEngineAdapter::SetInterval(int seconds) {
@@ -26,13 +35,15 @@ void CorvaneEngineAdapter::SetInterval(int seconds) {
 
 void CorvaneEngineAdapter::SetLogLocation(const std::string& profile_path, bool banner) {
   engine_.SetLogLocation(profile_path, banner);
+  std::lock_guard lock(name_mutex_);
+  if (profile_name_.empty()) profile_name_ = std::filesystem::path(profile_path).stem().string();
 }
 
 bool CorvaneEngineAdapter::IsLogging() { return engine_.GetSettings().LogMode != log_mode::kOff; }
 
 std::string CorvaneEngineAdapter::GetLogPath() { return engine_.GetLogPath(); }
 
-bool CorvaneEngineAdapter::Start() { return engine_.Start(/*window=*/nullptr, false); }
+bool CorvaneEngineAdapter::Start() { return engine_.Start(&bell_, false); }
 
 bool CorvaneEngineAdapter::Stop() { return engine_.Stop(); }
 
@@ -45,6 +56,41 @@ void CorvaneEngineAdapter::SetAlertSink(AlertSink* sink) { engine_.SetAlertSink(
 void CorvaneEngineAdapter::CopyMetrics(MetricsSnapshot* snapshot) {
   CopyEngineMetrics(engine_, snapshot);
   CompleteMetrics(*provider_, snapshot);
+}
+
+void CorvaneEngineAdapter::DrawPicture(chart::DrawingSurface& surface, const chart::Rect& rect) {
+  DrawWholePicture(engine_, surface, rect);
+}
+
+std::string CorvaneEngineAdapter::ProfileName() {
+  std::lock_guard lock(name_mutex_);
+  return profile_name_;
+}
+
+MonitorEngine::LogPlace CorvaneEngineAdapter::GetLogPlace() {
+  LogPlace place;
+  if (IsLogging()) place.log = engine_.GetLogPath();  // both under the engine's lock
+  std::lock_guard lock(name_mutex_);
+  place.profile = profile_path_;
+  return place;
+}
+
+std::unique_ptr<perf::Provider> CorvaneEngineAdapter::MakePlaybackProvider() {
+  return MakeSystemProvider(SettingsOwner::kService);
+}
+
+void CorvaneEngineAdapter::SetRepaintListener(std::function<void()> listener) {
+  bell_.Set(std::move(listener));
+}
+
+void CorvaneEngineAdapter::RepaintBell::Invalidate(bool) {
+  std::lock_guard lock(mutex_);
+  if (listener_) listener_();
+}
+
+void CorvaneEngineAdapter::RepaintBell::Set(std::function<void()> listener) {
+  std::lock_guard lock(mutex_);
+  listener_ = std::move(listener);
 }
 
 std::unique_ptr<MonitorEngine> MakeCorvaneEngine() {

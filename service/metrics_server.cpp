@@ -1,16 +1,85 @@
 #include "service/metrics_server.h"
 
-#include <cerrno>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+
+#include "core/recording/local_seconds.h"
 #include "service/metrics_page.h"
 
 namespace corvane::service {
+namespace {
+
+constexpr std::string_view kHtmlType = "text/html; charset=utf-8";
+constexpr std::string_view kTextType = "text/plain; charset=utf-8";
+// How long a browser waits before it asks for a lost stream again.
+constexpr int kStreamRetryMs = 1000;
+// Connections a full set of streams leaves to scrapes and page loads.
+constexpr unsigned kKeptForRequests = 4;
+
+// The page loads nothing from elsewhere, runs no inline script and is framed by no one.
+constexpr http::Header kPageHeaders[] = {
+    {"Content-Security-Policy",
+     "default-src 'none'; script-src 'self'; style-src 'self'; img-src 'self'; "
+     "connect-src 'self'; form-action 'self'; base-uri 'none'; frame-ancestors 'none'"},
+    {"X-Content-Type-Options", "nosniff"},
+    {"Referrer-Policy", "no-referrer"},
+    {"Cache-Control", "no-store"}};
+// The picture opened on its own: its root's style attribute, nothing else.
+constexpr http::Header kPictureHeaders[] = {
+    {"Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'"},
+    {"X-Content-Type-Options", "nosniff"},
+    {"Cache-Control", "no-store"}};
+constexpr http::Header kAssetHeaders[] = {{"X-Content-Type-Options", "nosniff"},
+                                          {"Cache-Control", "no-cache"}};
+constexpr http::Header kStreamHeaders[] = {{"X-Content-Type-Options", "nosniff"},
+                                           {"Cache-Control", "no-store"}};
+
+std::string MachineName() {
+  char name[HOST_NAME_MAX + 1] = {};
+  if (gethostname(name, sizeof name - 1) != 0) return "this machine";
+  return name;
+}
+
+}  // namespace
+
+// One browser's stream: an event for every picture it has not had, the current one first.
+class MetricsServer::SampleStream final : public http::EventStream {
+ public:
+  explicit SampleStream(MetricsServer* server) : server_(server) {}
+  bool Next(std::string* out) override {
+    const std::uint64_t picture = server_->repaints_.load(std::memory_order_acquire);
+    if (sent_ && picture == last_) return true;
+    out->append(server_->CurrentEvent(&last_));
+    sent_ = true;
+    return true;
+  }
+
+ private:
+  MetricsServer* server_;
+  bool sent_ = false;
+  std::uint64_t last_ = 0;
+};
+
+MetricsServer::MetricsServer(CopyMetrics copy, RoseSource rose)
+    : copy_(std::move(copy)),
+      rose_(std::move(rose)),
+      machine_(MachineName()),
+      picture_(rose_.draw) {}
+
+unsigned MetricsServer::StreamLimit(const http::HttpLimits& limits) {
+  return limits.connections > kKeptForRequests ? limits.connections - kKeptForRequests : 0;
+}
 
 std::unique_ptr<MetricsServer> MetricsServer::Start(const http::ListenAddress& address,
                                                     CopyMetrics copy, http::StartError* error,
                                                     const http::HttpLimits& limits,
-                                                    const WebConfigUse* web_config) {
-  std::unique_ptr<MetricsServer> metrics(new MetricsServer(std::move(copy)));
+                                                    const WebConfigUse* web_config,
+                                                    RoseSource rose) {
+  std::unique_ptr<MetricsServer> metrics(new MetricsServer(std::move(copy), std::move(rose)));
+  metrics->stream_limit_ = StreamLimit(limits);
   if (web_config != nullptr) {
     std::string reason;
     metrics->security_ = http::ListenerSecurity::Load(web_config->path, &reason);
@@ -41,24 +110,164 @@ bool MetricsServer::tls() const {
   return setup != nullptr && setup->flags != 0;
 }
 
-std::string_view MetricsServer::IndexPage() {
-  return "<!DOCTYPE html>\n<html><head><title>Corvane</title></head><body>\n"
-         "<h1>Corvane</h1>\n<p>The statistics of this machine's Corvane service: "
-         "<a href=\"/metrics\">/metrics</a></p>\n</body></html>\n";
+void MetricsServer::Repainted() {
+  repaints_.fetch_add(1, std::memory_order_acq_rel);
+  if (server_ != nullptr) server_->Wake();
+}
+
+RoseView MetricsServer::CurrentView() {
+  RoseView view;
+  // The picture number is read before the copy: a repaint in between makes the stream ask
+  // again rather than miss the newer sample.
+  view.picture = repaints_.load(std::memory_order_acquire);
+  copy_(&snapshot_);
+  view.machine = machine_;
+  view.profile = rose_.profile_name ? rose_.profile_name() : std::string();
+  if (view.profile.empty()) view.profile = "Corvane";
+  view.time = LocalTimeText(snapshot_.timing.last_sample_time());
+  view.rows = RowsOf(snapshot_);
+  view.svg = picture_.Svg(view.picture);
+  return view;
+}
+
+RecordedRose* MetricsServer::Recorded() {
+  MonitorEngine::LogPlace place = rose_.log_place ? rose_.log_place() : MonitorEngine::LogPlace{};
+  if (place.log.empty() || !rose_.make_provider) {
+    recorded_.reset();
+    return nullptr;
+  }
+  if (recorded_ == nullptr || place.log != recorded_place_.log ||
+      place.profile != recorded_place_.profile) {
+    recorded_ = std::make_unique<RecordedRose>(rose_.make_provider, place.log, place.profile);
+    recorded_place_ = std::move(place);
+  }
+  return recorded_.get();
+}
+
+bool MetricsServer::AddRecording(const http::Request& request, RoseView* view, std::string* svg,
+                                 std::string* error) {
+  const std::optional<std::string_view> at = request.Argument("at");
+  RecordedRose* recorded = Recorded();
+  std::string reason;
+  if (recorded != nullptr) view->log = recorded->Range(&reason);
+  if (!at) return true;
+  if (recorded == nullptr) {
+    *error = "This profile keeps no activity log, so there are no recorded moments.\n";
+    return false;
+  }
+  if (!view->log) {
+    *error = reason + "\n";
+    return false;
+  }
+  const std::optional<std::int64_t> time = RecordedRose::ParseMoment(*at);
+  if (!time) {
+    *error = "A moment is given in local seconds or as YYYY-MM-DD HH:MM:SS.\n";
+    return false;
+  }
+  int width = RosePicture::kDefaultWidth;
+  int height = RosePicture::kDefaultHeight;
+  if (const auto size = request.Argument("size")) {
+    RosePicture::ParseSize(*size, &width, &height);  // checked by the caller
+  }
+  RecordedRose::Picture picture;
+  if (!recorded->Draw(*time, width, height, &picture, error)) {
+    error->push_back('\n');
+    return false;
+  }
+  *svg = std::move(picture.svg);
+  view->svg = *svg;
+  view->rows = std::move(picture.rows);
+  view->time = recording::FormatLocalSeconds(picture.time);
+  view->moment = picture.time;
+  view->note = std::move(picture.note);
+  return true;
+}
+
+const std::string& MetricsServer::CurrentEvent(std::uint64_t* picture) {
+  const std::uint64_t now = repaints_.load(std::memory_order_acquire);
+  if (!event_made_ || event_picture_ != now) {
+    const RoseView view = CurrentView();
+    event_.clear();
+    AppendSampleEvent(view, &event_);
+    event_picture_ = view.picture;
+    event_made_ = true;
+  }
+  *picture = event_picture_;
+  return event_;
 }
 
 http::Reply MetricsServer::Get(std::string_view path, std::string* body) {
+  // Without a query: what a request for the path alone gets.
+  struct NoQuery final : http::Request {
+    std::optional<std::string_view> Argument(const char*) const override { return std::nullopt; }
+  } request;
+  request.path = path;
+  return Answer(request, body);
+}
+
+http::Reply MetricsServer::Answer(const http::Request& request, std::string* body) {
+  const std::string_view path = request.path;
   if (path == "/metrics") {
     copy_(&snapshot_);
     AppendMetricsPage(snapshot_, body);
     return {200, kMetricsContentType};
   }
   if (path == "/") {
-    body->append(IndexPage());
-    return {200, "text/html; charset=utf-8"};
+    RoseView view = CurrentView();
+    std::string moment_svg;
+    std::string error;
+    if (!AddRecording(request, &view, &moment_svg, &error)) {
+      body->append(error);
+      return {404, kTextType};
+    }
+    AppendRosePage(view, body);
+    return {200, kHtmlType, kPageHeaders};
+  }
+  if (path == "/rose.svg") {
+    int width = RosePicture::kDefaultWidth;
+    int height = RosePicture::kDefaultHeight;
+    if (const auto size = request.Argument("size");
+        size && !RosePicture::ParseSize(*size, &width, &height)) {
+      body->append("The size is WIDTHxHEIGHT, each side from 16 to 4096 pixels.\n");
+      return {400, kTextType};
+    }
+    if (request.Argument("at")) {
+      RoseView view;
+      std::string moment_svg;
+      std::string error;
+      if (!AddRecording(request, &view, &moment_svg, &error)) {
+        body->append(error);
+        return {404, kTextType};
+      }
+      body->append(moment_svg);
+    } else {
+      body->append(picture_.Svg(repaints_.load(std::memory_order_acquire), width, height));
+    }
+    return {200, "image/svg+xml", kPictureHeaders};
+  }
+  if (path == "/events") {
+    if (server_->StreamCount() >= stream_limit_) {
+      body->append("Too many open streams; try again later.\n");
+      return {503, kTextType};
+    }
+    AppendStreamStart(body, kStreamRetryMs);
+    return {200, "text/event-stream", kStreamHeaders, std::make_unique<SampleStream>(this)};
+  }
+  if (path == "/rose.js") {
+    body->append(RoseScript());
+    return {200, "text/javascript; charset=utf-8", kAssetHeaders};
+  }
+  if (path == "/rose.css") {
+    body->append(RoseStyle());
+    return {200, "text/css; charset=utf-8", kAssetHeaders};
+  }
+  if (path == "/rose.png") {
+    body->append(
+        "This service draws SVG only: /rose.svg (corvsnap --png makes a PNG of a profile).\n");
+    return {404, kTextType};
   }
   body->append("Not found\n");
-  return {404, "text/plain; charset=utf-8"};
+  return {404, kTextType};
 }
 
 }  // namespace corvane::service

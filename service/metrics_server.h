@@ -1,7 +1,12 @@
 // The service's metrics endpoint: an HTTP server on the configured address that answers
-// GET /metrics with the metrics page of the engine's last sample, GET / with a small index
-// page, and anything else with 404 (405 for other methods). Owns the server and the buffers a
+// GET /metrics with the metrics page of the engine's last sample, and, for a browser, / with
+// the live wind rose and its table, /rose.svg with the picture alone, /events with a stream of
+// every new picture and its values, /rose.js and /rose.css; anything else with 404 (405 for
+// other methods). Owns the server, the picture kept for the current sample and the buffers a
 // scrape reuses.
+//
+// Each picture is drawn once, on the server's thread, when the first request after the
+// engine's repaint asks for it; every request and stream then shares it.
 //
 // A scrape copies the last sample through `copy` (which takes the chart lock only to copy) and
 // formats the page on the server's own thread, outside the lock; the collector is never
@@ -11,11 +16,13 @@
 // the file says, and the file and the keys it names are looked at again once a second, so that
 // new passwords and certificates are served without a restart.
 //
-// Threads: Start and the destructor on the owner's thread; `copy` is called on the server's
-// thread and must stay callable until the server is destroyed; the reloader's `report` on the
-// reloader's thread.
+// Threads: Start and the destructor on the owner's thread; `copy` and the rose's functions are
+// called on the server's thread and must stay callable until the server is destroyed; the
+// reloader's `report` on the reloader's thread; Repainted on any thread.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -25,6 +32,10 @@
 #include "platform/linux/http/listener_security.h"
 #include "platform/linux/http/web_config_reloader.h"
 #include "service/metrics_snapshot.h"
+#include "service/monitor_engine.h"
+#include "service/recorded_rose.h"
+#include "service/rose_page.h"
+#include "service/rose_picture.h"
 
 namespace corvane::service {
 
@@ -38,27 +49,68 @@ class MetricsServer final : public http::RequestHandler {
     http::WebConfigReloader::Report report;
   };
 
+  // What the browser's pages show besides the metrics.
+  struct RoseSource {
+    RosePicture::Draw draw;                     // the whole picture, as the window shows it
+    std::function<std::string()> profile_name;  // the running profile's name
+    std::function<MonitorEngine::LogPlace()> log_place;  // where recorded moments are read
+    RecordedRose::MakeProvider make_provider;            // for the engine that draws them
+  };
+
   // Serves on `address`; nothing with *error saying why ("cannot listen on 127.0.0.1:9393:
   // Address already in use", "cannot serve metrics: /etc/corvane/web.yml: line 3: ...").
   static std::unique_ptr<MetricsServer> Start(const http::ListenAddress& address, CopyMetrics copy,
                                               http::StartError* error,
                                               const http::HttpLimits& limits = {},
-                                              const WebConfigUse* web_config = nullptr);
+                                              const WebConfigUse* web_config = nullptr,
+                                              RoseSource rose = {});
   ~MetricsServer() override;  // stops serving first
 
   http::Reply Get(std::string_view path, std::string* body) override;
+  http::Reply Answer(const http::Request& request, std::string* body) override;
+
+  // The engine has a new picture: the streams are told. Any thread; only signals.
+  void Repainted();
+  // How many event streams are open. Any thread.
+  std::size_t StreamCount() const { return server_->StreamCount(); }
+  // How many pictures have been drawn. Server thread (or once it serves no more).
+  std::size_t PictureDraws() const { return picture_.draws(); }
+
+  // How many streams may be open at once: the listener's other connections stay for scrapes.
+  static unsigned StreamLimit(const http::HttpLimits& limits);
   std::uint16_t port() const { return server_->port(); }
   // Whether the page is served over TLS now.
   bool tls() const;
 
-  // The page at "/".
-  static std::string_view IndexPage();
-
  private:
-  explicit MetricsServer(CopyMetrics copy) : copy_(std::move(copy)) {}
+  class SampleStream;
+
+  MetricsServer(CopyMetrics copy, RoseSource rose);
+  // The view of the current sample: snapshot, rows, picture at the default size.
+  RoseView CurrentView();
+  // The stream event of the current picture, made once for every stream; sets *picture to
+  // the picture it shows.
+  const std::string& CurrentEvent(std::uint64_t* picture);
+  // The recording of the profile's log, made (again) for the log it writes now; null when it
+  // writes none.
+  RecordedRose* Recorded();
+  // Puts the log's range and, when the request asks for one, a recorded moment into `view`;
+  // false with *error (for the answer) when the moment asked for cannot be shown.
+  bool AddRecording(const http::Request& request, RoseView* view, std::string* svg,
+                    std::string* error);
 
   CopyMetrics copy_;
-  MetricsSnapshot snapshot_;                          // server thread only
+  RoseSource rose_;
+  std::string machine_;
+  unsigned stream_limit_ = 0;
+  std::atomic<std::uint64_t> repaints_{0};
+  MetricsSnapshot snapshot_;  // server thread only
+  RosePicture picture_;       // server thread only
+  std::string event_;         // server thread only
+  std::uint64_t event_picture_ = 0;
+  bool event_made_ = false;
+  std::unique_ptr<RecordedRose> recorded_;            // server thread only
+  MonitorEngine::LogPlace recorded_place_;            // what recorded_ reads
   std::unique_ptr<http::ListenerSecurity> security_;  // null: plain HTTP for anyone
   std::unique_ptr<http::HttpServer> server_;
   std::unique_ptr<http::WebConfigReloader> reloader_;  // renews server_: stopped first

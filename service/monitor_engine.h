@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "chart/drawing_surface.h"
+#include "chart/geometry.h"
 #include "core/engine_host.h"
 #include "core/perf_data.h"
 #include "service/metrics_snapshot.h"
@@ -51,6 +53,27 @@ class MonitorEngine {
   // thread while the collector may run, so it only takes the engine's lock to copy. An engine
   // that has none leaves the snapshot as it is.
   virtual void CopyMetrics(MetricsSnapshot* snapshot) { static_cast<void>(snapshot); }
+  // Draws the whole picture into `rect` as the window shows it. Any thread; the engine takes
+  // its lock while it draws. An engine that cannot draw leaves the surface as it is.
+  virtual void DrawPicture(chart::DrawingSurface& surface, const chart::Rect& rect) {
+    static_cast<void>(surface);
+    static_cast<void>(rect);
+  }
+  // The running profile's name (its file name without the extension). Any thread.
+  virtual std::string ProfileName() { return {}; }
+  // The activity log the profile writes (empty when it logs nothing) and the profile's path
+  // (empty for the default counters). Any thread.
+  struct LogPlace {
+    std::string log;
+    std::string profile;
+  };
+  virtual LogPlace GetLogPlace() { return {}; }
+  // A provider for drawing recorded moments, never collected from. Any thread.
+  virtual std::unique_ptr<perf::Provider> MakePlaybackProvider() { return nullptr; }
+  // Who hears that the engine repaints (after every sample). Called on the collector thread
+  // under the engine's lock, so it must only signal. Main thread; once a call with an empty
+  // listener returns, the old one is never called again.
+  virtual void SetRepaintListener(std::function<void()> listener) { static_cast<void>(listener); }
 };
 
 // Builds a non-interactive engine; nothing when it cannot.

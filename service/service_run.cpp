@@ -96,10 +96,20 @@ bool RunSteps(const ServiceRunContext& context, std::unique_ptr<MonitorEngine>* 
                 line);
           }};
     }
+    MetricsServer::RoseSource rose{
+        [source](chart::DrawingSurface& surface, const chart::Rect& rect) {
+          source->DrawPicture(surface, rect);
+        },
+        [source] { return source->ProfileName(); }, [source] { return source->GetLogPlace(); },
+        [source] { return source->MakePlaybackProvider(); }};
+    // Room for a wall of browsers watching the rose (each stream holds a connection) beside
+    // the scrapes: 60 streams at most, the last 4 connections for everyone else.
+    http::HttpLimits limits;
+    limits.connections = 64;
     *metrics = MetricsServer::Start(
         *context.metrics_address,
-        [source](MetricsSnapshot* snapshot) { source->CopyMetrics(snapshot); }, &error, {},
-        web_config ? &*web_config : nullptr);
+        [source](MetricsSnapshot* snapshot) { source->CopyMetrics(snapshot); }, &error, limits,
+        web_config ? &*web_config : nullptr, std::move(rose));
     if (*metrics == nullptr) {
       Complain(context, error.code, error.text);
       *metrics_refused = true;
@@ -109,6 +119,8 @@ bool RunSteps(const ServiceRunContext& context, std::unique_ptr<MonitorEngine>* 
       std::fprintf(context.out, "Metrics: %s://%s/metrics\n", (*metrics)->tls() ? "https" : "http",
                    context.metrics_address->text.c_str());
     }
+    MetricsServer* server = metrics->get();
+    (*engine)->SetRepaintListener([server] { server->Repainted(); });
   }
 
   // 2. The stop event belongs to the host: it exists before any signal is watched, so that
@@ -188,6 +200,7 @@ RunOutcome RunService(const ServiceRunContext& context) {
   bool metrics_refused = false;
   bool started = false;
   RunSteps(context, &engine, log_status.get(), alerts.get(), &metrics, &metrics_refused, &started);
+  if (engine) engine->SetRepaintListener(nullptr);  // the collector may still repaint
   metrics.reset();
 
   // 7. Stop the collector, then destroy the engine; never destroy it under a running

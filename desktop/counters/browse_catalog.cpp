@@ -29,7 +29,7 @@ std::string MachinePartOf(std::string_view typed) {
 }
 
 BrowseCatalog EnumerateMachine(perf::Provider& provider, std::string_view machine,
-                               bool include_costly) {
+                               bool include_costly, const std::function<bool()>& stopped) {
   BrowseCatalog catalog;
   catalog.machine = std::string(machine);
   std::vector<std::string> names;
@@ -41,6 +41,7 @@ BrowseCatalog EnumerateMachine(perf::Provider& provider, std::string_view machin
     return catalog;
   }
   for (std::string& name : names) {
+    if (stopped && stopped()) break;
     if (!include_costly && IsCostlyObject(name)) continue;
     BrowseObject object;
     object.name = std::move(name);

@@ -4,6 +4,7 @@
 // GUI thread for a remote machine), the rest is any thread.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,8 +35,10 @@ std::string MachinePartOf(std::string_view typed);
 // Lists every object of the machine with its counters and instances. An object whose items
 // cannot be read is left out; a costly object only when include_costly is set. When the
 // machine cannot be enumerated at all the catalogue carries the status and the reason.
+// When `stopped` answers true (asked before each object's items are read) the listing ends
+// there with the objects read so far.
 BrowseCatalog EnumerateMachine(perf::Provider& provider, std::string_view machine,
-                               bool include_costly);
+                               bool include_costly, const std::function<bool()>& stopped = {});
 
 // The full paths chosen: every counter with every instance, counters outer, in the order
 // given. An object without instances gives one path per counter.

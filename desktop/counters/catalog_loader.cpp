@@ -1,68 +1,61 @@
 #include "desktop/counters/catalog_loader.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
-#include <memory>
+#include <QPointer>
 #include <utility>
+
+#include "desktop/counters/detached_work.h"
 
 namespace corvane::desktop {
 
 CatalogLoader::CatalogLoader(perf::Provider& provider, QObject* parent)
     : QObject(parent), provider_(provider) {}
 
-CatalogLoader::~CatalogLoader() {
-  for (Worker& worker : workers_) worker.thread.join();
-}
+CatalogLoader::~CatalogLoader() { StopWorker(); }
 
 void CatalogLoader::Load(std::string machine, bool include_costly, Done done) {
-  JoinFinishedWorkers();
+  StopWorker();
   const unsigned generation = ++generation_;
   busy_ = true;
   done_ = std::move(done);
-  auto finished = std::make_shared<bool>(false);
-  perf::Provider& provider = provider_;
-  // The worker posts to this object; the destructor joins it before the object goes, so the
-  // posted call never outlives its receiver's queue.
-  workers_.push_back(Worker{std::thread([this, &provider, machine = std::move(machine),
-                                         include_costly, generation, finished] {
-                              BrowseCatalog catalog =
-                                  EnumerateMachine(provider, machine, include_costly);
-                              QMetaObject::invokeMethod(
-                                  this,
-                                  [this, generation, catalog = std::move(catalog)]() mutable {
-                                    Finished(generation, std::move(catalog));
-                                  },
-                                  Qt::QueuedConnection);
-                              std::lock_guard lock(finished_mutex_);
-                              *finished = true;
-                            }),
-                            finished});
+  stop_ = std::make_shared<std::atomic<bool>>(false);
+  // The worker holds its stop flag and a guarded pointer to the loader; the result goes
+  // through the application's event loop and reaches the loader only if it still exists.
+  QPointer<CatalogLoader> self(this);
+  StartDetached([&provider = provider_, machine = std::move(machine), include_costly, generation,
+                 stop = stop_, self] {
+    BrowseCatalog catalog =
+        EnumerateMachine(provider, machine, include_costly, [&stop] { return stop->load(); });
+    if (stop->load()) return;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [self, generation, catalog = std::move(catalog)]() mutable {
+          if (self) self->Finished(generation, std::move(catalog));
+        },
+        Qt::QueuedConnection);
+  });
 }
 
 void CatalogLoader::Cancel() {
+  StopWorker();
   ++generation_;
   busy_ = false;
   done_ = nullptr;
 }
 
+void CatalogLoader::StopWorker() {
+  if (stop_) stop_->store(true);
+  stop_.reset();
+}
+
 void CatalogLoader::Finished(unsigned generation, BrowseCatalog catalog) {
-  JoinFinishedWorkers();
   if (generation != generation_) return;  // cancelled or replaced meanwhile
+  stop_.reset();
   busy_ = false;
   Done done = std::move(done_);
   done_ = nullptr;
   if (done) done(std::move(catalog));
-}
-
-void CatalogLoader::JoinFinishedWorkers() {
-  std::vector<Worker> running;
-  std::vector<Worker> finished;
-  {
-    std::lock_guard lock(finished_mutex_);
-    for (Worker& worker : workers_)
-      (*worker.finished ? finished : running).push_back(std::move(worker));
-  }
-  workers_ = std::move(running);
-  for (Worker& worker : finished) worker.thread.join();
 }
 
 }  // namespace corvane::desktop

@@ -1,17 +1,17 @@
 // Reads a machine's browse catalogue on a worker thread and hands it to the GUI thread, so
 // that a slow or dead exporter never freezes the counter browser. One load is current at a
 // time: Load starts a new one and Cancel forgets the current one, whose result is then
-// dropped when it arrives. The loader is created, used and destroyed on the GUI thread; the
-// provider must outlive it. The destructor waits for the workers still running (a remote scrape
-// is bounded by its time-outs).
+// dropped when it arrives. The loader is created, used and destroyed on the GUI thread, and
+// never waits for a worker: Cancel, a new Load and the destructor tell the worker to stop (it
+// reads no further object once it has been told), and a result that comes after the loader
+// has gone is dropped. The provider must outlive the workers (detached_work.h).
 #pragma once
 
 #include <QObject>
+#include <atomic>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "core/perf_data.h"
 #include "desktop/counters/browse_catalog.h"
@@ -35,19 +35,14 @@ class CatalogLoader : public QObject {
 
  private:
   void Finished(unsigned generation, BrowseCatalog catalog);
-  void JoinFinishedWorkers();
+  void StopWorker();
 
   perf::Provider& provider_;
   unsigned generation_ = 0;
   bool busy_ = false;
   Done done_;
-
-  struct Worker {
-    std::thread thread;
-    std::shared_ptr<bool> finished;  // set by the worker under finished_mutex_ as its last step
-  };
-  std::vector<Worker> workers_;
-  std::mutex finished_mutex_;
+  // The current worker's stop flag, shared with it; null while none runs for us.
+  std::shared_ptr<std::atomic<bool>> stop_;
 };
 
 }  // namespace corvane::desktop

@@ -6,11 +6,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <cmath>
 #include <utility>
 
 #include "core/counter_path.h"
@@ -19,6 +17,7 @@
 #include "desktop/collector/collector_stopper.h"
 #include "desktop/counters/computer_dlg.h"
 #include "desktop/counters/counter_browser.h"
+#include "desktop/counters/counter_fields.h"
 #include "desktop/counters/dialog_ids.h"
 #include "desktop/counters/hscroll_list_box.h"
 #include "platform/qt/keyboard_access.h"
@@ -29,25 +28,6 @@
 
 namespace corvane::desktop {
 namespace {
-
-const char kNotANumber[] = "Please enter a number.";
-const char kNegative[] = "All range values must be positive numbers.";
-const char kMaxBelowMin[] = "Maximal value should be more than minimal value.";
-const char kCriticalOutside[] =
-    "Critical value should be in between of minimal and maximal values.";
-const char kTooMany[] = "Exceeded maximal number of counters.";
-
-// A field's text as a finite number, blanks around it allowed. A field that still shows the
-// text of the number it was given keeps that number as it is, digits beyond those shown and
-// all: only an edit changes a value.
-bool ParseNumber(const QString& text, double* value) {
-  if (text == qt::FieldNumberText(*value)) return true;
-  bool ok = false;
-  const double parsed = QLocale::c().toDouble(text.trimmed(), &ok);
-  if (!ok || !std::isfinite(parsed)) return false;
-  *value = parsed;
-  return true;
-}
 
 QPushButton* NewButton(const QString& text, int id, QWidget* parent) {
   auto* button = qt::Named(new QPushButton(text, parent), qt::WidgetRole::kButton, id);
@@ -206,80 +186,51 @@ void CCountersDlg::FillList() {
 }
 
 void CCountersDlg::LoadFields() {
-  if (current_ < 0) {
-    label_.clear();
-    min_ = 0;
-    max_ = 100;
-    critical_ = 80;
-    multiplier_ = 1;
-    inverse_ = false;
-  } else {
-    const CounterEntry& entry = entries_[static_cast<std::size_t>(current_)];
-    label_ = QString::fromStdString(entry.label);
-    min_ = entry.min;
-    max_ = entry.max;
-    critical_ = entry.critical;
-    multiplier_ = entry.multiplier;
-    inverse_ = entry.inverse;
-  }
+  fields_ = HasCurrent() ? entries_[static_cast<std::size_t>(current_)] : CounterEntry{};
   WriteMembers();
 }
 
 void CCountersDlg::WriteMembers() {
-  label_edit_->setText(label_);
-  min_edit_->setText(qt::FieldNumberText(min_));
-  max_edit_->setText(qt::FieldNumberText(max_));
-  critical_edit_->setText(qt::FieldNumberText(critical_));
-  scale_edit_->setText(qt::FieldNumberText(multiplier_));
-  inverse_check_->setChecked(inverse_);
+  label_edit_->setText(QString::fromStdString(fields_.label));
+  min_edit_->setText(qt::FieldNumberText(fields_.min));
+  max_edit_->setText(qt::FieldNumberText(fields_.max));
+  critical_edit_->setText(qt::FieldNumberText(fields_.critical));
+  scale_edit_->setText(qt::FieldNumberText(fields_.multiplier));
+  inverse_check_->setChecked(fields_.inverse);
   costly_check_->setChecked(costly_);
 }
 
 bool CCountersDlg::StoreFields() {
-  if (current_ < 0 || current_ >= static_cast<int>(entries_.size())) return true;
-  if (!ReadAndValidate()) return false;
+  if (!HasCurrent()) return true;
+  if (!ReadFields()) return false;
   CounterEntry& entry = entries_[static_cast<std::size_t>(current_)];
   const auto replace = [this](auto& stored, const auto& field) {
     if (stored == field) return;
     stored = field;
     attributes_changed_ = true;
   };
-  replace(entry.label, label_.toStdString());
-  replace(entry.min, min_);
-  replace(entry.max, max_);
-  replace(entry.critical, critical_);
-  replace(entry.multiplier, multiplier_);
-  replace(entry.inverse, inverse_);
+  replace(entry.label, fields_.label);
+  replace(entry.min, fields_.min);
+  replace(entry.max, fields_.max);
+  replace(entry.critical, fields_.critical);
+  replace(entry.multiplier, fields_.multiplier);
+  replace(entry.inverse, fields_.inverse);
   WriteMembers();
   return true;
 }
 
-bool CCountersDlg::ReadAndValidate() {
-  double min = min_;
-  double max = max_;
-  double critical = critical_;
-  double scale = multiplier_;
-  if (!ParseNumber(min_edit_->text(), &min)) return Complain(tr(kNotANumber), min_edit_), false;
-  if (min < 0) return Complain(tr(kNegative), min_edit_), false;
-  if (!ParseNumber(max_edit_->text(), &max)) return Complain(tr(kNotANumber), max_edit_), false;
-  if (max < 0) return Complain(tr(kNegative), max_edit_), false;
-  if (max < min) return Complain(tr(kMaxBelowMin), max_edit_), false;
-  if (!ParseNumber(critical_edit_->text(), &critical))
-    return Complain(tr(kNotANumber), critical_edit_), false;
-  if (critical < 0) return Complain(tr(kNegative), critical_edit_), false;
-  if (critical < min || critical > max)
-    return Complain(tr(kCriticalOutside), critical_edit_), false;
-  if (!ParseNumber(scale_edit_->text(), &scale))
-    return Complain(tr(kNotANumber), scale_edit_), false;
-  // Measured values are divided by the scale, so 0 is refused with the negative ones.
-  if (scale <= 0) return Complain(tr(kNegative), scale_edit_), false;
-  min_ = min;
-  max_ = max;
-  critical_ = critical;
-  label_ = label_edit_->text();
-  multiplier_ = scale;
+bool CCountersDlg::ReadFields() {
+  FieldCheck check =
+      CheckCounterFields({label_edit_->text(), min_edit_->text(), max_edit_->text(),
+                          critical_edit_->text(), scale_edit_->text(), inverse_check_->isChecked()},
+                         fields_);
+  if (check.fault) {
+    QLineEdit* const edits[] = {min_edit_, max_edit_, critical_edit_, scale_edit_};
+    Complain(tr(check.fault->message), edits[static_cast<int>(check.fault->field)]);
+    return false;
+  }
+  fields_ = std::move(check.values);
   costly_ = costly_check_->isChecked();
-  inverse_ = inverse_check_->isChecked();
   return true;
 }
 
@@ -314,7 +265,7 @@ void CCountersDlg::UpdateMoveButtons() {
 void CCountersDlg::OnAdd() {
   if (!StoreFields()) return;
   if (static_cast<int>(entries_.size()) >= kMaxCounters) {
-    QMessageBox::warning(this, tr(product::kAppTitle), tr(kTooMany));
+    QMessageBox::warning(this, tr(product::kAppTitle), tr("Exceeded maximal number of counters."));
     return;
   }
   CCounterBrowser browser(
@@ -395,8 +346,9 @@ void CCountersDlg::OnHelp() {
 }
 
 void CCountersDlg::accept() {
-  StoreFields();
-  if (!ReadAndValidate()) return;
+  // The fields are checked once, with a counter current or not, and a fault keeps the dialog
+  // open after its one message.
+  if (!(HasCurrent() ? StoreFields() : ReadFields())) return;
   ApplyToChart([this](bool) { QDialog::accept(); });
 }
 

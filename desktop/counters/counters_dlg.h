@@ -49,9 +49,6 @@ class CCountersDlg : public QDialog {
   // the current one. False, and nothing added, when the list is full or the path is empty.
   bool AddCounter(const std::string& path);
 
-  // The working copy as it stands (for the document's tests and the browser's callers).
-  const std::vector<CounterEntry>& WorkingCopy() const { return entries_; }
-
   // OK and Apply write a changed set of counters once the collector has stopped; the dialog
   // is disabled while the stop waits.
   void accept() override;
@@ -69,8 +66,11 @@ class CCountersDlg : public QDialog {
   // The steps behind the list and the fields.
   void FillList();
   void LoadFields();
+  // Checks the fields and stores them into the current entry; false, after one message, when
+  // a field is refused. True without reading anything when no counter is current.
   bool StoreFields();
-  bool ReadAndValidate();
+  // Checks the fields and takes them into fields_; false, after one message, on a fault.
+  bool ReadFields();
   void WriteMembers();
   void SelectionChanged();
   void UpdateMoveButtons();
@@ -90,6 +90,7 @@ class CCountersDlg : public QDialog {
   void ApplyToChart(const std::function<void(bool applied)>& then);
 
   void Complain(const QString& text, QLineEdit* field);
+  bool HasCurrent() const { return current_ >= 0 && current_ < static_cast<int>(entries_.size()); }
   void EnableApply();
 
   Corvane& engine_;
@@ -104,13 +105,8 @@ class CCountersDlg : public QDialog {
   bool attributes_changed_ = false;
   bool filling_ = false;  // the list is being refilled: its selection signals are ours
 
-  // The members behind the fields.
-  QString label_;
-  double min_ = 0;
-  double max_ = 100;
-  double critical_ = 80;
-  double multiplier_ = 1;
-  bool inverse_ = false;
+  // The values behind the fields (the defaults while no counter is current).
+  CounterEntry fields_;
   bool costly_ = false;
 
   CHScrollListBox* list_ = nullptr;

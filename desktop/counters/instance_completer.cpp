@@ -4,8 +4,9 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QStandardItemModel>
-#include <thread>
 #include <utility>
+
+#include "desktop/counters/detached_work.h"
 
 namespace corvane::desktop {
 
@@ -19,9 +20,10 @@ InstanceCompleter::InstanceCompleter(perf::Provider& provider, QLineEdit* edit)
   // The server may be slow: the list is fetched by a thread of its own, which hands it back
   // through the event loop only while the completer still exists.
   QPointer<InstanceCompleter> self(this);
-  lister_ = std::thread([&provider, self] {
+  StartDetached([&provider, self, gone = gone_] {
     std::vector<perf::MachineListing> instances;
     if (provider.EnumMachines(&instances) != perf::kOk) instances.clear();
+    if (gone->load()) return;
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
         [self, instances = std::move(instances)]() mutable {
@@ -31,9 +33,7 @@ InstanceCompleter::InstanceCompleter(perf::Provider& provider, QLineEdit* edit)
   });
 }
 
-InstanceCompleter::~InstanceCompleter() {
-  if (lister_.joinable()) lister_.join();
-}
+InstanceCompleter::~InstanceCompleter() { gone_->store(true); }
 
 void InstanceCompleter::TakeInstances(std::vector<perf::MachineListing> instances) {
   filter_ = InstanceFilter(std::move(instances));

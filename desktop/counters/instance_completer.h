@@ -4,13 +4,15 @@
 // instance. The list is fetched once, off the GUI thread; a provider that reads machines
 // directly lists none and the field stays as it was. Thousands of instances stay quick: each
 // keystroke filters the prepared list (InstanceFilter) and shows at most kShown of the matches.
-// GUI thread only; the provider must outlive the completer, whose destructor waits for the
-// listing thread (a server that does not answer holds it at most the listing's time-out).
+// GUI thread only. The completer never waits for its listing thread: destroyed while the server
+// is still answering, it tells the thread, whose list is then dropped; the provider must
+// outlive that thread (detached_work.h).
 #pragma once
 
 #include <QCompleter>
 #include <QString>
-#include <thread>
+#include <atomic>
+#include <memory>
 #include <vector>
 
 #include "core/instance_filter.h"
@@ -50,7 +52,8 @@ class InstanceCompleter : public QCompleter {
   QLineEdit* edit_;
   QStandardItemModel* model_;
   InstanceFilter filter_;
-  std::thread lister_;
+  // Shared with the listing thread: set when the completer goes, so the list is not handed on.
+  std::shared_ptr<std::atomic<bool>> gone_ = std::make_shared<std::atomic<bool>>(false);
 };
 
 }  // namespace corvane::desktop

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QWindow>
 #include <algorithm>
 #include <cstdio>
 
@@ -40,6 +41,7 @@ CCorvaneView::CCorvaneView(CCorvaneDoc& document, QWidget* parent)
   connect(&engine_window_, &qt::QtEngineWindow::delivered, this, [this] { announcer_.Announce(); });
   connect(&document_, &CCorvaneDoc::updateAllViews, this, [this] { announcer_.Announce(); });
   connect(&document_, &CCorvaneDoc::titleChanged, this, &CCorvaneView::AnnounceTitle);
+  connect(&obscuration_, &qt::WindowObscuration::changed, this, &CCorvaneView::MaybeSeenAgain);
 }
 
 void CCorvaneView::AnnounceTitle() {
@@ -48,7 +50,75 @@ void CCorvaneView::AnnounceTitle() {
   QAccessible::updateAccessibility(&event);
 }
 
+bool CCorvaneView::Seen() const {
+  if (!isVisible()) return false;
+  const QWidget* top = window();
+  if (top->isMinimized() || !top->isVisible()) return false;
+  const QWindow* handle = top->windowHandle();
+  return handle != nullptr && handle->isExposed() && !obscuration_.obscured();
+}
+
+void CCorvaneView::WatchWindow() {
+  QWidget* top = window();
+  if (top != watched_top_) {
+    if (watched_top_) watched_top_->removeEventFilter(this);
+    watched_top_ = top;
+    if (top != this) top->installEventFilter(this);
+  }
+  QWindow* handle = top->windowHandle();
+  if (handle != watched_handle_) {
+    if (watched_handle_) watched_handle_->removeEventFilter(this);
+    watched_handle_ = handle;
+    if (handle != nullptr) handle->installEventFilter(this);
+    obscuration_.Watch(handle);
+  }
+}
+
+bool CCorvaneView::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Expose:
+      // Seen before the window system's exposure is carried out, so that what was passed over
+      // is part of the paint it brings (not the backing store's old picture put back).
+      if (watched == watched_handle_) MaybeSeenAgain();
+      break;
+    case QEvent::WindowStateChange:
+    case QEvent::Show:
+      if (watched == watched_top_) {
+        WatchWindow();
+        MaybeSeenAgain();
+      }
+      break;
+    case QEvent::WinIdChange:
+      if (watched == watched_top_) {
+        watched_handle_ = nullptr;  // a new native window: watched anew
+        WatchWindow();
+      }
+      break;
+    default:
+      break;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void CCorvaneView::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  WatchWindow();
+  MaybeSeenAgain();
+}
+
+void CCorvaneView::MaybeSeenAgain() {
+  if (!missed_ || !Seen()) return;
+  missed_ = false;
+  // The whole view: its paint records the picture as it is now.
+  requested_ = QRegion();
+  update();
+}
+
 void CCorvaneView::RepaintChanges() {
+  if (!Seen()) {
+    missed_ = true;  // recorded when it can be seen again
+    return;
+  }
   const QRegion changed = layers_.Update(draw_, rect(), devicePixelRatioF());
   if (changed.isEmpty()) return;
   requested_ += changed;

@@ -5,16 +5,21 @@
 // takes no mouse input, so every click, drag, double-click and right-click on the diagram
 // reaches the main frame; it takes the keyboard focus, so the frame's keys work without a
 // caption. Assistive technologies read it through ChartAccessible and hear each sample's
-// changes through its ChartAnnouncer.
+// changes through its ChartAnnouncer. While nobody can see it (the view or its window hidden,
+// the window minimised, or not exposed: fully covered) a sample neither records nor paints
+// the picture; the announcer still hears every sample, and the first paint once the window
+// shows again draws the picture as it is then.
 // GUI thread only; the document must outlive the view.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 #include "desktop/accessibility/chart_announcer.h"
 #include "platform/qt/chart_layers.h"
 #include "platform/qt/qt_engine_window.h"
 #include "platform/qt/text_layout_cache.h"
+#include "platform/qt/window_obscuration.h"
 
 namespace corvane::desktop {
 
@@ -34,6 +39,9 @@ class CCorvaneView final : public QWidget {
   int paint_count() const { return paint_count_; }
   const QRegion& painted_region() const { return painted_; }
   const qt::ChartLayers& layers() const { return layers_; }
+  // Whether the window system shows the chart: the view shown, its window neither minimised
+  // nor hidden, and exposed (not fully covered by other windows).
+  bool Seen() const;
   // When the first paint and the first paint of a sampled chart happened, as wall-clock
   // milliseconds since the epoch (0 until then). With CORVANE_REPORT_PAINTS set in the
   // environment each is also written to standard error once, for bench/desktop_measure.sh.
@@ -46,12 +54,19 @@ class CCorvaneView final : public QWidget {
   void paintEvent(QPaintEvent* event) override;
   // The arrow keys, Home and End move the current axis, whose value a screen reader follows.
   void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  // The window's exposure and state, watched on its native window and on the frame.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void AnnounceTitle();
   // After a sample: asks for a paint of what changed on the chart, or none.
   void RepaintChanges();
   void NoteFirstPaints();
+  // Watches the top-level widget and its native window (once it has one) for exposure.
+  void WatchWindow();
+  // The chart may have become visible: what was passed over is painted now.
+  void MaybeSeenAgain();
 
   CCorvaneDoc& document_;
   qt::QtEngineWindow engine_window_;
@@ -60,7 +75,11 @@ class CCorvaneView final : public QWidget {
   qt::ChartLayers layers_{text_cache_};
   qt::ChartLayers::DrawFunction draw_;
   QRegion painted_;
-  QRegion requested_;  // asked for by samples since the last paint
+  QRegion requested_;    // asked for by samples since the last paint
+  bool missed_ = false;  // a sample or a paint was passed over while the chart was not seen
+  QPointer<QWidget> watched_top_;
+  QPointer<QObject> watched_handle_;
+  qt::WindowObscuration obscuration_{this};  // covering, which the X exposure does not follow
 
   int paint_count_ = 0;
   const bool report_paints_;

@@ -31,14 +31,23 @@ TrayController::TrayController(QWidget& window, Corvane& engine, QMenu* menu, QA
   connect(menu_, &QMenu::aboutToShow, this, &TrayController::UpdateMenu);
 }
 
+void TrayController::SetAvailable(bool available) {
+  available_ = [available] { return available; };
+  rose_->SetTrayProbe(available_);
+}
+
 void TrayController::Synchronise(bool enabled, bool activation) {
   enabled_ = enabled;
-  if (activation && enabled_ && !icon_added()) icon_->setVisible(true);
+  if (activation && enabled_ && !icon_added()) {
+    icon_->setVisible(true);
+    rose_->TrayVisibilityChanged();
+  }
 }
 
 void TrayController::SetEnabled(bool enabled) {
   enabled_ = enabled;
   icon_->setVisible(enabled);
+  rose_->TrayVisibilityChanged();
 }
 
 void TrayController::UpdateMenu() {

@@ -61,9 +61,7 @@ class TrayController final : public QObject {
   // For tests: the clock of the click rule, and whether a tray exists (normally asked of Qt
   // each time).
   void SetClock(TrayClickRule::Clock clock) { clicks_.SetClock(std::move(clock)); }
-  void SetAvailable(bool available) {
-    available_ = [available] { return available; };
-  }
+  void SetAvailable(bool available);
 
  private:
   void OnActivated(QSystemTrayIcon::ActivationReason reason);

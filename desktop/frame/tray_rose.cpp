@@ -20,7 +20,11 @@ QPoint ToQPoint(chart::Point point) { return QPoint(point.x, point.y); }
 }  // namespace
 
 TrayRose::TrayRose(const Corvane& engine, QSystemTrayIcon& icon, QObject* parent)
-    : QObject(parent), engine_(engine), icon_(icon), clock_(MonotonicMilliseconds) {
+    : QObject(parent),
+      engine_(engine),
+      icon_(icon),
+      clock_(MonotonicMilliseconds),
+      available_(&QSystemTrayIcon::isSystemTrayAvailable) {
   deferred_.setSingleShot(true);
   connect(&deferred_, &QTimer::timeout, this, &TrayRose::Refresh);
   icon_.setToolTip(ToolTip(0));
@@ -55,7 +59,30 @@ QString TrayRose::ToolTip(int in_alert) {
 
 void TrayRose::SetAlertCount(int in_alert) { icon_.setToolTip(ToolTip(in_alert)); }
 
+bool TrayRose::TrayShows() {
+  if (!icon_.isVisible()) return false;
+  const qint64 now = clock_();
+  if (!tray_checked_ms_ || now - *tray_checked_ms_ >= kTrayRecheckMs) {
+    tray_available_ = available_();
+    tray_checked_ms_ = now;
+  }
+  return tray_available_;
+}
+
+void TrayRose::TrayVisibilityChanged() {
+  tray_checked_ms_.reset();
+  if (!TrayShows()) {
+    deferred_.stop();
+    return;
+  }
+  if (missed_ && !deferred_.isActive()) Refresh();
+}
+
 void TrayRose::SampleEnded() {
+  if (!TrayShows()) {
+    missed_ = true;  // drawn when a tray shows it
+    return;
+  }
   if (deferred_.isActive()) return;  // the deferred redraw takes this sample too
   const qint64 now = clock_();
   if (!last_redraw_ms_ || now - *last_redraw_ms_ >= kMinRedrawGapMs) {
@@ -66,6 +93,8 @@ void TrayRose::SampleEnded() {
 }
 
 void TrayRose::Refresh() {
+  if (!TrayShows()) return;
+  missed_ = false;
   const qreal ratio = DevicePixelRatio();
   const QSize logical = LogicalSize();
   const int side = qRound(std::min(logical.width(), logical.height()) * ratio);

@@ -1,9 +1,11 @@
 // TrayRose: the tray icon as a live mini wind rose. After a sample it builds the TrayPicture
 // for the size the tray asks for at the screen's device pixel ratio and draws it into the
 // icon's pixmap only when the picture changed, at most once a second (a sample sooner is drawn
-// when the second is over). An axis in alert is drawn with a line more than twice as wide and
-// a square marker, not only in the critical colour. The tip says how many counters are in
-// alert.
+// when the second is over), and only while a tray shows the icon: the icon visible and a tray
+// there, which is asked of the desktop at most every kTrayRecheckMs (the question goes over
+// D-Bus and X). A sample while no tray shows it draws nothing. An axis in alert is drawn with a
+// line more than twice as wide and a square marker, not only in the critical colour. The tip says
+// how many counters are in alert.
 //
 // GUI thread only. The engine and the tray icon must outlive it.
 #pragma once
@@ -31,6 +33,7 @@ class TrayRose final : public QObject {
  public:
   static constexpr qint64 kMinRedrawGapMs = 1000;
   static constexpr int kDefaultIconSize = 22;  // logical pixels, when the tray does not say
+  static constexpr qint64 kTrayRecheckMs = 30'000;
 
   TrayRose(const Corvane& engine, QSystemTrayIcon& icon, QObject* parent = nullptr);
 
@@ -39,8 +42,19 @@ class TrayRose final : public QObject {
   // The tip for `in_alert` counters in alert.
   void SetAlertCount(int in_alert);
 
-  // For tests: the clock (monotonic milliseconds), the icon size and scale instead of Qt's.
+  // Whether a tray shows the icon now; the answer is kept for kTrayRecheckMs, and dropped when
+  // the icon is shown or hidden (TrayVisibilityChanged).
+  bool TrayShows();
+  // The icon was shown or hidden: a shown icon gets the picture of a sample it missed.
+  void TrayVisibilityChanged();
+
+  // For tests: the clock (monotonic milliseconds), the icon size and scale, and whether a tray
+  // exists, instead of Qt's.
   void SetClock(std::function<qint64()> clock) { clock_ = std::move(clock); }
+  void SetTrayProbe(std::function<bool()> available) {
+    available_ = std::move(available);
+    tray_checked_ms_.reset();
+  }
   void SetIconGeometry(QSize logical_size, qreal device_pixel_ratio);
   int redraw_count() const { return redraws_; }
   const QPixmap& pixmap() const { return pixmap_; }
@@ -59,6 +73,10 @@ class TrayRose final : public QObject {
   const Corvane& engine_;
   QSystemTrayIcon& icon_;
   std::function<qint64()> clock_;
+  std::function<bool()> available_;
+  std::optional<qint64> tray_checked_ms_;  // when the tray was asked for last
+  bool tray_available_ = false;
+  bool missed_ = false;  // a sample ended while no tray showed the icon
   std::optional<QSize> size_override_;
   qreal ratio_override_ = 0;
   QTimer deferred_;

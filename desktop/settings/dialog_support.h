@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 #include "platform/qt/product_text.h"
 
@@ -12,8 +13,11 @@ class QLineEdit;
 namespace corvane::desktop {
 
 using product::kAppTitle;
-inline constexpr const char* kNotAnInteger = "Please enter an integer.";
-inline constexpr const char* kIntegerOutOfRange = "Please enter an integer between %1 and %2.";
+// Shown through QCoreApplication::translate in the "DialogSupport" context.
+inline constexpr const char* kNotAnInteger =
+    QT_TRANSLATE_NOOP("DialogSupport", "Please enter an integer.");
+inline constexpr const char* kIntegerOutOfRange =
+    QT_TRANSLATE_NOOP("DialogSupport", "Please enter an integer between %1 and %2.");
 
 // Reads `field` as an integer in [low, high]. On failure shows "Please enter an integer." or
 // the bounded message in an OK box titled "Corvane", selects the field's text, gives it the

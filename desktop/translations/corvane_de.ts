@@ -46,6 +46,17 @@
     </message>
 </context>
 <context>
+    <name>DialogSupport</name>
+    <message>
+        <source>Please enter an integer.</source>
+        <translation>Bitte geben Sie eine ganze Zahl ein.</translation>
+    </message>
+    <message>
+        <source>Please enter an integer between %1 and %2.</source>
+        <translation>Bitte geben Sie eine ganze Zahl zwischen %1 und %2 ein.</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>Corvane</source>
@@ -375,6 +386,26 @@
     <message>
         <source>Help</source>
         <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>Please enter a number.</source>
+        <translation>Bitte geben Sie eine Zahl ein.</translation>
+    </message>
+    <message>
+        <source>All range values must be positive numbers.</source>
+        <translation>Alle Bereichswerte müssen positive Zahlen sein.</translation>
+    </message>
+    <message>
+        <source>Maximal value should be more than minimal value.</source>
+        <translation>Der Maximalwert muss größer als der Minimalwert sein.</translation>
+    </message>
+    <message>
+        <source>Critical value should be in between of minimal and maximal values.</source>
+        <translation>Der kritische Wert muss zwischen dem Minimal- und dem Maximalwert liegen.</translation>
+    </message>
+    <message>
+        <source>Exceeded maximal number of counters.</source>
+        <translation>Die höchste Anzahl an Zählern ist überschritten.</translation>
     </message>
 </context>
 <context>

@@ -19,6 +19,7 @@ ChartLayers::ChartLayers(TextLayoutCache& cache, PainterSurface::LineSmoothing s
     : cache_(cache), smoothing_(smoothing), measure_(cache) {}
 
 QRegion ChartLayers::Update(const DrawFunction& draw, const QRect& rect, qreal ratio) {
+  ++recordings_;
   measure_.Reset();
   {
     chart::FrameRecorder recorder(next_, measure_);
@@ -68,6 +69,7 @@ void ChartLayers::DrawStill() {
 
 void ChartLayers::Paint(QPainter& painter, const QRegion& region) {
   if (!known_ || region.isEmpty()) return;
+  ++paints_;
   if (!still_current_) DrawStill();
   painter.save();
   painter.setClipRegion(region, Qt::IntersectClip);

@@ -49,6 +49,9 @@ class ChartLayers {
   const chart::FrameDescription& frame() const { return shown_; }
   // How often the still layer was drawn into its image (for tests and measurements).
   int still_redraws() const { return still_redraws_; }
+  // How often a picture was recorded (Update) and painted (Paint of a region).
+  int recordings() const { return recordings_; }
+  int paints() const { return paints_; }
 
  private:
   // Measures through the text cache, with the fonts the painter surface uses.
@@ -78,6 +81,8 @@ class ChartLayers {
   QImage still_;
   bool still_current_ = false;  // still_ shows shown_'s still layer
   int still_redraws_ = 0;
+  int recordings_ = 0;
+  int paints_ = 0;
 };
 
 }  // namespace corvane::qt

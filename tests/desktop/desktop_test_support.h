@@ -13,6 +13,7 @@
 
 #include "core/engine.h"
 #include "desktop/app/corvane_app.h"
+#include "desktop/counters/detached_work.h"
 #include "desktop/dialogs/document_dialogs.h"
 #include "desktop/frame/document_ui.h"
 #include "platform/fake/fake_provider.h"
@@ -127,6 +128,7 @@ class DesktopFixture : public ::testing::Test {
 
   test_support::TempFolder temp_;
   fake::FakeProvider provider_;
+  desktop::DetachedWorkDrain drain_;  // the dialogs' workers end before the provider goes
   ScriptedDialogs dialogs_;
   std::unique_ptr<CCorvaneApp> app_;
 };

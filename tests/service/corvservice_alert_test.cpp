@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/host/test_support.h"
+#include "tests/platform/linux/host/test_support.h"
 #include "tests/service/program_run.h"
 
 namespace corvane {

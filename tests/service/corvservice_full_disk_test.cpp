@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/host/test_support.h"
+#include "tests/platform/linux/host/test_support.h"
 #include "tests/service/program_run.h"
 
 namespace corvane {

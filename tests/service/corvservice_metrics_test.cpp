@@ -24,7 +24,7 @@
 #include <thread>
 #include <vector>
 
-#include "tests/host/test_support.h"
+#include "tests/platform/linux/host/test_support.h"
 #include "tests/service/program_run.h"
 #include "tests/support/child_process.h"
 #include "tests/support/http_client.h"

@@ -14,9 +14,9 @@
 #include <string>
 #include <thread>
 
-#include "tests/host/test_support.h"
-#include "tests/remote/fake_exporter.h"
-#include "tests/remote/remote_fixtures.h"
+#include "tests/platform/linux/host/test_support.h"
+#include "tests/platform/remote/fake_exporter.h"
+#include "tests/platform/remote/remote_fixtures.h"
 #include "tests/service/program_run.h"
 
 namespace corvane {

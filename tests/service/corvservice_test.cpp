@@ -12,7 +12,7 @@
 #include "core/engine.h"
 #include "platform/system_provider.h"
 #include "service/command_line.h"
-#include "tests/host/test_support.h"
+#include "tests/platform/linux/host/test_support.h"
 #include "tests/service/program_run.h"
 
 namespace corvane {

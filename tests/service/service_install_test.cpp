@@ -13,7 +13,7 @@
 
 #include "platform/linux/host/child_process.h"
 #include "platform/linux/host/writer_lock.h"
-#include "tests/host/test_support.h"
+#include "tests/platform/linux/host/test_support.h"
 #include "tests/support/lock_holder.h"
 
 namespace corvane::service {

@@ -74,6 +74,25 @@ class Connection {
     return text;
   }
 
+  // What the server sends until `needle` has come (true) or it closes or `limit` passes
+  // (false); everything read is appended to *text.
+  bool ReadUntil(std::string* text, std::string_view needle,
+                 std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    char buffer[16384];
+    while (text->find(needle) == std::string::npos) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
+      if (left.count() <= 0) return false;
+      pollfd poll_fd{fd_, POLLIN, 0};
+      if (::poll(&poll_fd, 1, static_cast<int>(left.count())) <= 0) return false;
+      const ssize_t got = ::recv(fd_, buffer, sizeof buffer, 0);
+      if (got <= 0) return false;
+      text->append(buffer, static_cast<std::size_t>(got));
+    }
+    return true;
+  }
+
   // Whether the server has closed the connection within `limit`.
   bool ClosedWithin(std::chrono::milliseconds limit) {
     pollfd poll_fd{fd_, POLLIN, 0};

@@ -1,7 +1,7 @@
 // A small HTTP server for read-only pages: libmicrohttpd with one internal thread that polls
 // every connection (epoll), so no client can hold a thread of its own. It answers GET and HEAD
 // through a RequestHandler and every other method with 405; request parsing is entirely the
-// library's.
+// library's. A reply may be an event stream that stays open and is fed as its source has news.
 //
 // Bounds: at most `connections` connections (`per_client` from one address); a connection
 // idle for `idle_timeout_s` is closed, and so is one whose request line and headers have not all
@@ -21,6 +21,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -41,9 +43,39 @@ struct HttpLimits {
   std::size_t request_bytes = 16 * 1024;
 };
 
+// A response header; both texts are literals that live on.
+struct Header {
+  const char* name;
+  const char* value;
+};
+
+// The source of one open event stream (a reply that stays open). Called on the server's
+// thread only, one call at a time; destroyed there when the connection closes.
+class EventStream {
+ public:
+  virtual ~EventStream() = default;
+  // Appends to *out what this reader has not had yet (nothing when there is no news); false
+  // once the stream is over.
+  virtual bool Next(std::string* out) = 0;
+};
+
 struct Reply {
   unsigned status = 200;
   std::string_view content_type = "text/plain; charset=utf-8";  // a literal that lives on
+  std::span<const Header> headers = {};                         // more headers, literals
+  // Set: the body is sent first and the connection then stays open for what the stream has
+  // (not for HEAD, which gets the headers only).
+  std::unique_ptr<EventStream> stream = nullptr;
+};
+
+// One request as the handler sees it: the path without the query, and the query's arguments.
+class Request {
+ public:
+  virtual ~Request() = default;
+  std::string_view path;
+  bool head = false;
+  // The value of query argument `name` (decoded), nothing when absent.
+  virtual std::optional<std::string_view> Argument(const char* name) const = 0;
 };
 
 class RequestHandler {
@@ -52,6 +84,10 @@ class RequestHandler {
   // A GET or HEAD of `path` (without the query): writes the body into *body, which comes
   // empty, and returns the status and content type. For HEAD the body is measured, not sent.
   virtual Reply Get(std::string_view path, std::string* body) = 0;
+  // The same with the query's arguments; by default the path alone is looked at.
+  virtual Reply Answer(const Request& request, std::string* body) {
+    return Get(request.path, body);
+  }
 };
 
 // Why a server did not start: the system's errno value and a text naming the address.
@@ -76,6 +112,11 @@ class HttpServer {
   // them the daemon is restarted on the same socket (open connections are closed; new ones
   // wait in the socket's queue meanwhile). False with *error saying why, serving on as before.
   bool Renew(std::shared_ptr<const DaemonTls> tls, std::string* error);
+  // There may be news for the open event streams: each one waiting is asked again. Any
+  // thread; takes only the server's stream lock, never waits for a request.
+  void Wake();
+  // How many event streams are open now. Any thread.
+  std::size_t StreamCount() const;
   HttpServer(const HttpServer&) = delete;
   HttpServer& operator=(const HttpServer&) = delete;
 

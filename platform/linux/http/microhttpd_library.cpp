@@ -24,6 +24,10 @@ bool MicrohttpdLibrary::Open(std::string* error) {
   resolve(queue_basic_auth_fail_response, "MHD_queue_basic_auth_fail_response");
   resolve(free, "MHD_free");
   resolve(get_connection_info, "MHD_get_connection_info");
+  resolve(create_response_from_callback, "MHD_create_response_from_callback");
+  resolve(suspend_connection, "MHD_suspend_connection");
+  resolve(resume_connection, "MHD_resume_connection");
+  resolve(lookup_connection_value, "MHD_lookup_connection_value");
   return library_.complete();
 }
 

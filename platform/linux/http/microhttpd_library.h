@@ -36,6 +36,10 @@ class MicrohttpdLibrary {
   decltype(&::MHD_queue_basic_auth_fail_response) queue_basic_auth_fail_response = nullptr;
   decltype(&::MHD_free) free = nullptr;
   decltype(&::MHD_get_connection_info) get_connection_info = nullptr;
+  decltype(&::MHD_create_response_from_callback) create_response_from_callback = nullptr;
+  decltype(&::MHD_suspend_connection) suspend_connection = nullptr;
+  decltype(&::MHD_resume_connection) resume_connection = nullptr;
+  decltype(&::MHD_lookup_connection_value) lookup_connection_value = nullptr;
 
  private:
   friend const MicrohttpdLibrary* dl::LoadOnce<MicrohttpdLibrary>(std::atomic<bool>&, std::string*);

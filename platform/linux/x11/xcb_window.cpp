@@ -64,8 +64,10 @@ XcbWindow::Opened XcbWindow::Attach(std::uint32_t id, const std::string& display
     return opened;
   }
   window->window_ = id != 0 ? id : window->screen_->root;
-  // Exposures to repaint, size changes to follow, destruction to end on.
-  const std::uint32_t mask = XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+  // Exposures to repaint, size changes to follow, destruction to end on, and whether it can be
+  // seen at all.
+  const std::uint32_t mask =
+      XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_VISIBILITY_CHANGE;
   xcb_change_window_attributes(connection, window->window_, XCB_CW_EVENT_MASK, &mask);
   if (!window->Describe(&opened.error)) return opened;
   opened.window = std::move(window);
@@ -96,8 +98,8 @@ XcbWindow::Opened XcbWindow::CreateFullScreen(const std::string& title,
   // The root window spans the whole virtual screen, every monitor included.
   const std::uint32_t values[] = {s->black_pixel, 1,
                                   XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_STRUCTURE_NOTIFY |
-                                      XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_BUTTON_PRESS |
-                                      XCB_EVENT_MASK_POINTER_MOTION,
+                                      XCB_EVENT_MASK_VISIBILITY_CHANGE | XCB_EVENT_MASK_KEY_PRESS |
+                                      XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_POINTER_MOTION,
                                   window->cursor_};
   xcb_create_window(
       connection, s->root_depth, window->window_, s->root, 0, 0, s->width_in_pixels,
@@ -142,6 +144,9 @@ bool XcbWindow::Describe(std::string* error) {
     return false;
   }
   const xcb_visualid_t visual = attributes->visual;
+  // A window mapped already is taken as uncovered until the server says otherwise; one mapped
+  // later reports its visibility then.
+  mapped_ = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
   format_.depth = geometry->depth;
   width_ = geometry->width;
   height_ = geometry->height;
@@ -247,6 +252,13 @@ void XcbWindow::Flush() { xcb_flush(connection_); }
 
 std::vector<WindowEvent> XcbWindow::TakeEvents() {
   std::vector<WindowEvent> events;
+  bool was_viewable = viewable();
+  // The viewability's changes, reported where they happen among the other events.
+  const auto note_viewable = [&] {
+    if (viewable() == was_viewable) return;
+    was_viewable = viewable();
+    events.push_back({was_viewable ? WindowEvent::Kind::kShown : WindowEvent::Kind::kHidden});
+  };
   while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
     WindowEvent e;
     bool keep = true;
@@ -270,6 +282,24 @@ std::vector<WindowEvent> XcbWindow::TakeEvents() {
         width_ = configure->window == window_ ? configure->width : width_;
         height_ = configure->window == window_ ? configure->height : height_;
         e = {WindowEvent::Kind::kResized, 0, 0, width_, height_};
+        break;
+      }
+      case XCB_MAP_NOTIFY:
+      case XCB_UNMAP_NOTIFY:
+        keep = false;
+        if (reinterpret_cast<xcb_map_notify_event_t*>(event)->window == window_) {
+          mapped_ = (event->response_type & 0x7F) == XCB_MAP_NOTIFY;
+          if (!mapped_) obscured_ = false;  // a new map reports its visibility again
+          note_viewable();
+        }
+        break;
+      case XCB_VISIBILITY_NOTIFY: {
+        const auto* visibility = reinterpret_cast<xcb_visibility_notify_event_t*>(event);
+        keep = false;
+        if (visibility->window == window_) {
+          obscured_ = visibility->state == XCB_VISIBILITY_FULLY_OBSCURED;
+          note_viewable();
+        }
         break;
       }
       case XCB_DESTROY_NOTIFY:

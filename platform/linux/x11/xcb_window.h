@@ -28,6 +28,8 @@ struct WindowEvent {
     kKey,      // a key was pressed
     kButton,   // a mouse button was pressed
     kMotion,   // the pointer moved to x, y
+    kShown,    // the window became viewable: mapped and not wholly covered by others
+    kHidden,   // the window is viewable no more: unmapped or wholly covered
   };
   Kind kind = Kind::kExposed;
   int x = 0;
@@ -60,6 +62,9 @@ class XcbWindow {
   int width() const { return width_; }
   int height() const { return height_; }
   const PixelFormat& format() const { return format_; }
+  // Whether anything of the window can be seen: mapped and not wholly covered by other
+  // windows, as the last events said (a compositing server never reports it covered).
+  bool viewable() const { return mapped_ && !obscured_; }
   // The connection's socket, readable when events may be waiting.
   int fd() const;
 
@@ -85,6 +90,8 @@ class XcbWindow {
   int height_ = 0;
   PixelFormat format_;
   bool gone_ = false;
+  bool mapped_ = false;
+  bool obscured_ = false;
   std::vector<std::uint8_t> packed_;  // reused for every put
 };
 

@@ -10,7 +10,7 @@
 
 #include "core/engine.h"
 #include "platform/fake/fake_provider.h"
-#include "tests/engine/engine_test_support.h"
+#include "tests/core/engine_test_support.h"
 
 namespace corvane::desktop {
 namespace {

@@ -126,6 +126,7 @@ class BrowserTest : public ::testing::Test {
   }
 
   fake::FakeProvider provider_;
+  DetachedWorkDrain drain_;
   std::unique_ptr<CCounterBrowser> browser_;
   Paths added_;
 };

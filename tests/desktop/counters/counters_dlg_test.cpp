@@ -16,8 +16,9 @@
 namespace corvane::desktop {
 namespace {
 
+using dialog_test::Button;
 using dialog_test::EngineFixture;
-using dialog_test::Find;
+using dialog_test::Field;
 using dialog_test::MessageBoxAnswerer;
 using dialog_test::PathOf;
 using dialog_test::TypeInto;
@@ -31,12 +32,15 @@ class CountersDlgTest : public ::testing::Test {
     dialog_->show();
   }
   Corvane& engine() { return fixture_->engine; }
-  template <typename T = QPushButton>
-  T* W(const char* name) {
-    return Find<T>(dialog_.get(), name);
+  QPushButton* W(const char* caption) { return Button(dialog_.get(), caption); }
+  QLineEdit* E(const char* name) { return Field(dialog_.get(), name); }
+  QCheckBox* Check(const char* name) {
+    return qt_test::FindAccessible<QCheckBox>(dialog_.get(), QAccessible::CheckBox, name);
   }
-  QLineEdit* E(const char* name) { return W<QLineEdit>(name); }
-  CHScrollListBox* List() { return W<CHScrollListBox>("list_1000"); }
+  CHScrollListBox* List() {
+    return qobject_cast<CHScrollListBox*>(
+        qt_test::FindAccessible(dialog_.get(), QAccessible::List, "List of monitoring counters"));
+  }
   void Click(const char* name) { QTest::mouseClick(W(name), Qt::LeftButton); }
   void SelectRow(int row) {
     QListWidget* list = List();
@@ -55,12 +59,10 @@ class CountersDlgTest : public ::testing::Test {
     return paths;
   }
   std::vector<std::string> Fields() {
-    return {E("edit_1001")->text().toStdString(),
-            E("edit_1005")->text().toStdString(),
-            E("edit_1007")->text().toStdString(),
-            E("edit_1008")->text().toStdString(),
-            E("edit_1009")->text().toStdString(),
-            W<QCheckBox>("check_1048")->isChecked() ? "inverse" : "plain"};
+    return {
+        E("Axis label")->text().toStdString(), E("Min value")->text().toStdString(),
+        E("Max value")->text().toStdString(),  E("Critical value")->text().toStdString(),
+        E("Scale")->text().toStdString(),      Check("Inverse")->isChecked() ? "inverse" : "plain"};
   }
 
   MessageBoxAnswerer boxes_;
@@ -72,10 +74,9 @@ class CountersDlgTest : public ::testing::Test {
 TEST_F(CountersDlgTest, EmptyProfileShowsDefaultsAndDisablesListButtons) {
   Open(0);
   EXPECT_EQ(Fields(), (std::vector<std::string>{"", "0", "100", "80", "1", "plain"}));
-  for (const char* name :
-       {"button_12", "button_13", "button_1004", "button_15", "button_1003", "button_17"})
+  for (const char* name : {"Delete", "Clear All", "Computer...", "Up", "Down", "Apply"})
     EXPECT_FALSE(W(name)->isEnabled()) << name;
-  EXPECT_TRUE(W("button_14")->isEnabled());
+  EXPECT_TRUE(W("Add...")->isEnabled());
   EXPECT_EQ(dialog_->windowTitle(), "Performance Counters - Corvane");
 }
 
@@ -84,12 +85,12 @@ TEST_F(CountersDlgTest, OpensOnTheFirstCounterWithNumberedLines) {
   EXPECT_EQ(Lines(),
             (std::vector<std::string>{"1. " + PathOf(0), "2. " + PathOf(1), "3. " + PathOf(2)}));
   EXPECT_EQ(Fields(), (std::vector<std::string>{"c1", "0", "100", "80", "1", "plain"}));
-  EXPECT_FALSE(W("button_15")->isEnabled());
-  EXPECT_TRUE(W("button_1003")->isEnabled());
-  EXPECT_FALSE(W("button_17")->isEnabled());
+  EXPECT_FALSE(W("Up")->isEnabled());
+  EXPECT_TRUE(W("Down")->isEnabled());
+  EXPECT_FALSE(W("Apply")->isEnabled());
   SelectRow(2);
-  EXPECT_TRUE(W("button_15")->isEnabled());
-  EXPECT_FALSE(W("button_1003")->isEnabled());
+  EXPECT_TRUE(W("Up")->isEnabled());
+  EXPECT_FALSE(W("Down")->isEnabled());
   EXPECT_EQ(Fields()[0], "c3");
 }
 
@@ -101,8 +102,8 @@ TEST_F(CountersDlgTest, DescriptionIsShownAsLabelAndAppliedAsName) {
   dialog_ = std::make_unique<CCountersDlg>(engine(), nullptr, HelpRequest{}, nullptr);
   dialog_->show();
   EXPECT_EQ(Fields()[0], "Described axis");
-  TypeInto(E("edit_1005"), "5");
-  Click("button_1");
+  TypeInto(E("Min value"), "5");
+  Click("OK");
   chart::Text name;
   engine().GetAxisName(0, &name);
   EXPECT_EQ(name.value_or(""), "Described axis");
@@ -122,14 +123,14 @@ void PrintTo(const RangeCase& c, std::ostream* out) { *out << c.name; }
 
 class RangeTest : public CountersDlgTest, public ::testing::WithParamInterface<RangeCase> {};
 
-TEST_P(RangeTest, ApplyValidatesInOrder) {
+TEST_P(RangeTest, ApplyAndOkWarnOnceAndKeepTheDialogOpen) {
   const RangeCase& c = GetParam();
   Open(1);
-  TypeInto(E("edit_1005"), c.min);
-  TypeInto(E("edit_1007"), c.max);
-  TypeInto(E("edit_1008"), c.critical);
-  TypeInto(E("edit_1009"), c.scale);
-  Click("button_17");
+  TypeInto(E("Min value"), c.min);
+  TypeInto(E("Max value"), c.max);
+  TypeInto(E("Critical value"), c.critical);
+  TypeInto(E("Scale"), c.scale);
+  Click("Apply");
   if (*c.message == 0) {
     EXPECT_TRUE(boxes_.texts().empty());
     double min = -1, max = -1, critical = -1;
@@ -139,14 +140,25 @@ TEST_P(RangeTest, ApplyValidatesInOrder) {
     EXPECT_EQ(min, std::stod(c.min));
     EXPECT_EQ(max, std::stod(c.max));
     EXPECT_EQ(critical, std::stod(c.critical));
-  } else {
-    EXPECT_EQ(boxes_.texts(), QStringList{QString::fromStdString(c.message)});
-    EXPECT_EQ(boxes_.titles().front().toStdString(), "Corvane");
-    EXPECT_EQ(dialog_->focusWidget(), E(c.focused));
-    double min = -1;
-    engine().GetAxisMin(0, &min);
-    EXPECT_EQ(min, 0) << "a refused apply must not touch the chart";
+    Click("OK");
+    EXPECT_TRUE(boxes_.texts().empty());
+    EXPECT_EQ(dialog_->result(), QDialog::Accepted);
+    return;
   }
+  const QStringList once{QString::fromStdString(c.message)};
+  EXPECT_EQ(boxes_.texts(), once);
+  EXPECT_EQ(boxes_.titles().front().toStdString(), "Corvane");
+  EXPECT_EQ(dialog_->focusWidget(), E(c.focused));
+  boxes_.Clear();
+  Click("OK");
+  EXPECT_EQ(boxes_.texts(), once) << "OK warns once";
+  EXPECT_TRUE(dialog_->isVisible());
+  EXPECT_NE(dialog_->result(), QDialog::Accepted);
+  EXPECT_EQ(dialog_->focusWidget(), E(c.focused));
+  double min = -1;
+  engine().GetAxisMin(0, &min);
+  EXPECT_EQ(min, 0) << "a refused field must not touch the chart";
+  EXPECT_FALSE(engine().IsModified());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -155,20 +167,32 @@ INSTANTIATE_TEST_SUITE_P(
         RangeCase{"AllEqual", "10", "10", "10", "1", "", ""},
         RangeCase{"WholeRangeAboveOld", "200", "500", "300", "2", "", ""},
         RangeCase{"NegativeMin", "-1", "100", "80", "1",
-                  "All range values must be positive numbers.", "edit_1005"},
+                  "All range values must be positive numbers.", "Min value"},
         RangeCase{"MaxBelowMin", "50", "20", "30", "1",
-                  "Maximal value should be more than minimal value.", "edit_1007"},
+                  "Maximal value should be more than minimal value.", "Max value"},
         RangeCase{"CriticalAboveMax", "0", "100", "120", "1",
                   "Critical value should be in between of minimal and maximal values.",
-                  "edit_1008"},
+                  "Critical value"},
         RangeCase{"CriticalBelowMin", "10", "100", "5", "1",
                   "Critical value should be in between of minimal and maximal values.",
-                  "edit_1008"},
-        RangeCase{"NotANumber", "abc", "100", "80", "1", "Please enter a number.", "edit_1005"},
+                  "Critical value"},
+        RangeCase{"NotANumber", "abc", "100", "80", "1", "Please enter a number.", "Min value"},
         RangeCase{"ScaleZero", "0", "100", "80", "0", "All range values must be positive numbers.",
-                  "edit_1009"},
-        RangeCase{"ScaleText", "0", "100", "80", "x", "Please enter a number.", "edit_1009"}),
+                  "Scale"},
+        RangeCase{"ScaleText", "0", "100", "80", "x", "Please enter a number.", "Scale"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CountersDlgTest, OkWithNoCounterStillChecksTheFieldsOnce) {
+  Open(0);
+  TypeInto(E("Max value"), "-3");
+  Click("OK");
+  EXPECT_EQ(boxes_.texts(), QStringList{"All range values must be positive numbers."});
+  EXPECT_TRUE(dialog_->isVisible());
+  TypeInto(E("Max value"), "100");
+  Click("OK");
+  EXPECT_EQ(boxes_.texts().size(), 1);
+  EXPECT_EQ(dialog_->result(), QDialog::Accepted);
+}
 
 TEST_F(CountersDlgTest, OkWithoutEditsKeepsNumbersFinerThanTheFieldsShow) {
   // Values from a hand-edited profile with more digits than the fields show: OK without an
@@ -185,7 +209,7 @@ TEST_F(CountersDlgTest, OkWithoutEditsKeepsNumbersFinerThanTheFieldsShow) {
   dialog_->show();
   SelectRow(1);
   SelectRow(0);
-  Click("button_1");
+  Click("OK");
   EXPECT_TRUE(boxes_.texts().empty());
   EXPECT_FALSE(engine().IsModified());
   double stored_max = -1, stored_critical = -1;
@@ -199,7 +223,7 @@ TEST_F(CountersDlgTest, OkWithoutEditsKeepsNumbersFinerThanTheFieldsShow) {
 
 TEST_F(CountersDlgTest, BadNumberIsReportedAndTheSelectionStillMoves) {
   Open(2);
-  TypeInto(E("edit_1005"), "abc");
+  TypeInto(E("Min value"), "abc");
   SelectRow(1);
   EXPECT_EQ(boxes_.texts(), QStringList{"Please enter a number."});
   EXPECT_EQ(Fields()[0], "c2");
@@ -218,7 +242,7 @@ TEST_F(CountersDlgTest, ThirtyCountersTakeTwoOfFiveThenAddIsRefused) {
   EXPECT_EQ(List()->count(), 32);
   EXPECT_EQ(List()->currentRow(), 31);
   EXPECT_EQ(Fields()[0], PathOf(101)) << "a new counter is labelled with its path";
-  Click("button_14");
+  Click("Add...");
   EXPECT_EQ(boxes_.texts(), QStringList{"Exceeded maximal number of counters."});
 }
 
@@ -244,11 +268,11 @@ TEST_P(DeleteTest, SelectsTheRightNeighbour) {
   const DeleteCase& c = GetParam();
   Open(c.counters);
   SelectRow(c.row);
-  Click("button_12");
+  Click("Delete");
   EXPECT_EQ(List()->count(), c.counters - 1);
   EXPECT_EQ(List()->currentRow(), c.selected_after);
   EXPECT_EQ(Fields()[0], c.label_after);
-  EXPECT_EQ(W("button_12")->isEnabled(), c.counters > 1);
+  EXPECT_EQ(W("Delete")->isEnabled(), c.counters > 1);
   if (List()->count() > 0) {
     EXPECT_EQ(List()->item(0)->text().left(3), "1. ");
   }
@@ -262,7 +286,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, DeleteTest,
 
 TEST_F(CountersDlgTest, ClearAllEmptiesTheListAndShowsDefaults) {
   Open(3);
-  Click("button_13");
+  Click("Clear All");
   EXPECT_EQ(List()->count(), 0);
   EXPECT_EQ(List()->HorizontalExtent(), 0);
   EXPECT_EQ(Fields(), (std::vector<std::string>{"", "0", "100", "80", "1", "plain"}));
@@ -272,9 +296,9 @@ TEST_F(CountersDlgTest, UpThenCancelLeavesTheChartAsItWas) {
   Open(3);
   const std::vector<std::string> before = ChartPaths();
   SelectRow(1);
-  Click("button_15");
+  Click("Up");
   EXPECT_EQ(Lines()[0], "1. " + PathOf(1));
-  Click("button_2");
+  Click("Cancel");
   EXPECT_EQ(ChartPaths(), before);
   EXPECT_FALSE(engine().IsModified());
 }
@@ -285,8 +309,8 @@ TEST_F(CountersDlgTest, UpThenOkRebuildsAndRestartsMonitoring) {
   ASSERT_TRUE(
       QTest::qWaitFor([&] { return fixture_->provider.Counts().open_query_calls == 1; }, 5000));
   SelectRow(2);
-  Click("button_15");
-  Click("button_1");
+  Click("Up");
+  Click("OK");
   QTRY_COMPARE_WITH_TIMEOUT(dialog_->result(), int(QDialog::Accepted), 5000);
   EXPECT_EQ(ChartPaths(), (std::vector<std::string>{PathOf(0), PathOf(2), PathOf(1)}));
   ASSERT_TRUE(
@@ -300,9 +324,9 @@ TEST_F(CountersDlgTest, LabelOnlyChangeRenamesWithoutRestart) {
   ASSERT_TRUE(engine().Start(nullptr, false));
   ASSERT_TRUE(
       QTest::qWaitFor([&] { return fixture_->provider.Counts().open_query_calls == 1; }, 5000));
-  TypeInto(E("edit_1001"), "CPU zero");
-  EXPECT_TRUE(W("button_17")->isEnabled());
-  Click("button_1");
+  TypeInto(E("Axis label"), "CPU zero");
+  EXPECT_TRUE(W("Apply")->isEnabled());
+  Click("OK");
   chart::Text name;
   engine().GetAxisName(0, &name);
   EXPECT_EQ(name.value_or(""), "CPU zero");
@@ -314,10 +338,10 @@ TEST_F(CountersDlgTest, LabelOnlyChangeRenamesWithoutRestart) {
 
 TEST_F(CountersDlgTest, ApplyThenCancelKeepsTheAppliedChange) {
   Open(2);
-  TypeInto(E("edit_1007"), "250");
-  Click("button_17");
-  EXPECT_FALSE(W("button_17")->isEnabled());
-  Click("button_2");
+  TypeInto(E("Max value"), "250");
+  Click("Apply");
+  EXPECT_FALSE(W("Apply")->isEnabled());
+  Click("Cancel");
   double max = 0;
   engine().GetAxisMax(0, &max);
   EXPECT_EQ(max, 250);
@@ -336,8 +360,8 @@ TEST_F(CountersDlgTest, StructuralApplyReportsACollectorThatDoesNotStop) {
   ASSERT_TRUE(engine().Start(nullptr, false));
   ASSERT_TRUE(
       QTest::qWaitFor([&] { return fixture_->provider.Counts().calls_in_delay == 1; }, 5000));
-  Click("button_12");
-  Click("button_17");
+  Click("Delete");
+  Click("Apply");
   QTRY_VERIFY_WITH_TIMEOUT(!boxes_.texts().empty(), 10000);
   ASSERT_EQ(boxes_.texts().size(), 1u);
   EXPECT_TRUE(boxes_.texts()[0].startsWith("Cannot stop counter collecting process."))
@@ -346,7 +370,7 @@ TEST_F(CountersDlgTest, StructuralApplyReportsACollectorThatDoesNotStop) {
   fixture_->provider.ReleaseDelays();
   ASSERT_TRUE(QTest::qWaitFor([&] { return engine().Stop(); }, 5000));
   boxes_.Clear();
-  Click("button_17");
+  Click("Apply");
   EXPECT_TRUE(boxes_.texts().empty());
   EXPECT_EQ(engine().GetAxisCount(), 2) << "the working copy kept its change for a later Apply";
   engine().Stop();
@@ -355,38 +379,37 @@ TEST_F(CountersDlgTest, StructuralApplyReportsACollectorThatDoesNotStop) {
 TEST_F(CountersDlgTest, ComputerRewritesEveryPathAndCancelChangesNothing) {
   Open(2);
   qt_test::OnNextModal([](QWidget* modal) {
-    QTest::keyClicks(Find<QLineEdit>(modal, "edit_1005"), "srv1");
-    QTest::mouseClick(Find<QPushButton>(modal, "button_1"), Qt::LeftButton);
+    QTest::keyClicks(Field(modal, "Computer"), "srv1");
+    QTest::mouseClick(Button(modal, "OK"), Qt::LeftButton);
   });
-  Click("button_1004");
+  Click("Computer...");
   EXPECT_EQ(Lines()[1], "2. \\\\srv1" + PathOf(1));
   qt_test::OnNextModal([](QWidget* modal) {
-    QTest::keyClicks(Find<QLineEdit>(modal, "edit_1005"), "other");
-    QTest::mouseClick(Find<QPushButton>(modal, "button_2"), Qt::LeftButton);
+    QTest::keyClicks(Field(modal, "Computer"), "other");
+    QTest::mouseClick(Button(modal, "Cancel"), Qt::LeftButton);
   });
-  Click("button_1004");
+  Click("Computer...");
   EXPECT_EQ(Lines()[1], "2. \\\\srv1" + PathOf(1));
   EXPECT_EQ(ChartPaths()[1], PathOf(1)) << "the chart waits for Apply or OK";
-  qt_test::OnNextModal([](QWidget* modal) {
-    QTest::mouseClick(Find<QPushButton>(modal, "button_1"), Qt::LeftButton);
-  });
-  Click("button_1004");
+  qt_test::OnNextModal(
+      [](QWidget* modal) { QTest::mouseClick(Button(modal, "OK"), Qt::LeftButton); });
+  Click("Computer...");
   EXPECT_EQ(Lines()[1], "2. " + PathOf(1)) << "an empty name points back at this machine";
 }
 
 TEST_F(CountersDlgTest, HelpButtonsAskForTheirPages) {
   Open(1);
-  Click("button_9");
+  Click("Help");
   CComputerDlg computer([this](HelpTopicId topic) { help_.push_back(topic); }, nullptr);
   computer.show();
-  QTest::mouseClick(Find<QPushButton>(&computer, "button_9"), Qt::LeftButton);
+  QTest::mouseClick(Button(&computer, "Help"), Qt::LeftButton);
   EXPECT_EQ(help_, (std::vector<HelpTopicId>{HelpTopicId::kCounters, HelpTopicId::kRemoteHost}));
 }
 
 TEST_F(CountersDlgTest, ComputerDialogStartsEmptyAndKeepsTheTextAsTyped) {
   CComputerDlg computer(HelpRequest{}, nullptr);
   computer.show();
-  auto* edit = Find<QLineEdit>(&computer, "edit_1005");
+  auto* edit = Field(&computer, "Computer");
   EXPECT_TRUE(edit->text().isEmpty());
   EXPECT_EQ(computer.windowTitle(), "Monitor Remote Host - Corvane");
   QTest::keyClicks(edit, " \\\\srv2 ");
@@ -401,13 +424,13 @@ TEST_F(CountersDlgTest, BrowserAddAppendsEveryChosenPath) {
     auto* browser = qobject_cast<CCounterBrowser*>(modal);
     ASSERT_NE(browser, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !browser->Busy(); }, 5000));
-    QTest::mouseClick(Find<QPushButton>(modal, "button_add"), Qt::LeftButton);
-    QTest::mouseClick(Find<QPushButton>(modal, "button_close"), Qt::LeftButton);
+    QTest::mouseClick(Button(modal, "Add"), Qt::LeftButton);
+    QTest::mouseClick(Button(modal, "Close"), Qt::LeftButton);
   });
-  Click("button_14");
+  Click("Add...");
   ASSERT_EQ(List()->count(), 1);
   EXPECT_EQ(List()->item(0)->text().left(3), "1. ");
-  EXPECT_TRUE(W("button_12")->isEnabled());
+  EXPECT_TRUE(W("Delete")->isEnabled());
 }
 
 TEST(HScrollListBoxTest, ExtentFollowsTheWidestLine) {

@@ -1,5 +1,6 @@
 // The server's instances offered in the remote host dialog and the counter browser: typed
-// into on Qt's offscreen platform, with 3,000 instances from a provider that lists them.
+// into on Qt's offscreen platform, with 3,000 instances from a provider that lists them; and
+// the dialog closed while the server is slow to list them.
 #include "desktop/counters/instance_completer.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,11 @@
 namespace corvane::desktop {
 namespace {
 
+using dialog_test::BlockingProvider;
+using dialog_test::ClosesWithoutWaiting;
+using dialog_test::Field;
 using dialog_test::Find;
+using dialog_test::ReleaseAndSettle;
 
 // Lists web-0:9100 ... web-2999:9100 (every seventh down), and nothing else.
 class ListingProvider final : public perf::Provider {
@@ -51,10 +56,11 @@ QStringList Shown(QCompleter* completer) {
 
 TEST(InstanceCompleterTest, TheRemoteHostDialogOffersTheServersInstancesAsTyped) {
   ListingProvider provider;
+  DetachedWorkDrain drain;
   CComputerDlg dialog({}, nullptr);
   dialog.OfferInstancesOf(provider);
   dialog.show();
-  auto* edit = Find<QLineEdit>(&dialog, "edit_1005");
+  auto* edit = Field(&dialog, "Computer");
   ASSERT_TRUE(QTest::qWaitFor([&] { return edit->completer() != nullptr; }, 5000));
   auto* completer = static_cast<InstanceCompleter*>(edit->completer());
   EXPECT_EQ(completer->InstanceCount(), 3000);
@@ -88,6 +94,7 @@ TEST(InstanceCompleterTest, TheRemoteHostDialogOffersTheServersInstancesAsTyped)
 
 TEST(InstanceCompleterTest, DirectScrapesOfferNothingAndTheFieldStaysAsItWas) {
   fake::FakeProvider provider;
+  DetachedWorkDrain drain;
   CCounterBrowser browser(
       provider, [](const std::string&) { return true; }, false, nullptr);
   auto* edit = Find<QLineEdit>(&browser, "edit_computer");
@@ -98,6 +105,29 @@ TEST(InstanceCompleterTest, DirectScrapesOfferNothingAndTheFieldStaysAsItWas) {
   EXPECT_EQ(listed.front().front().toInt(), 0);
   EXPECT_EQ(edit->completer(), nullptr);
   EXPECT_EQ(edit->placeholderText(), "this computer (or host, host:port, https://host:port)");
+}
+
+TEST(InstanceCompleterTest, ClosingTheRemoteHostDialogWhileTheServerIsSlowReturnsAtOnce) {
+  BlockingProvider provider;
+  DetachedWorkDrain drain;
+  auto dialog = std::make_unique<CComputerDlg>(HelpRequest{}, nullptr);
+  dialog->OfferInstancesOf(provider, "http://prom:9090");
+  dialog->show();
+  ASSERT_TRUE(provider.WaitUntilHeld(1));
+  EXPECT_TRUE(ClosesWithoutWaiting(provider, 1, [&] { dialog.reset(); }));
+  ReleaseAndSettle(provider);
+}
+
+TEST(InstanceCompleterTest, AnInstanceListThatComesInTimeIsStillOffered) {
+  BlockingProvider provider;
+  DetachedWorkDrain drain;
+  CComputerDlg dialog(HelpRequest{}, nullptr);
+  dialog.OfferInstancesOf(provider, "http://prom:9090");
+  auto* edit = Field(&dialog, "Computer");
+  ASSERT_TRUE(provider.WaitUntilHeld(1));
+  provider.Release();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return edit->completer() != nullptr; }, 60000));
+  EXPECT_EQ(static_cast<InstanceCompleter*>(edit->completer())->InstanceCount(), 1);
 }
 
 }  // namespace

@@ -16,7 +16,7 @@
 #include "platform/remote/remote_provider.h"
 #include "platform/routing_provider.h"
 #include "tests/desktop/counters/dialog_test_support.h"
-#include "tests/remote/node_exporter_process.h"
+#include "tests/platform/remote/node_exporter_process.h"
 
 namespace corvane::desktop {
 namespace {
@@ -76,6 +76,7 @@ class RemoteBrowserTest : public ::testing::Test {
   }
 
   std::unique_ptr<perf::Provider> provider_;
+  DetachedWorkDrain drain_;
   std::unique_ptr<CCounterBrowser> browser_;
   std::vector<std::string> added_;
 };

@@ -22,12 +22,13 @@
 #include "platform/remote/remote_switch.h"
 #include "platform/routing_provider.h"
 #include "tests/desktop/counters/dialog_test_support.h"
-#include "tests/remote/fake_exporter.h"
+#include "tests/platform/remote/fake_exporter.h"
 
 namespace corvane::desktop {
 namespace {
 
-using dialog_test::Find;
+using dialog_test::Button;
+using dialog_test::Field;
 using qt_test::OnNextModal;
 using namespace std::chrono_literals;
 
@@ -74,6 +75,7 @@ class ConnectDialogTest : public ::testing::Test {
   }
 
   std::unique_ptr<perf::Provider> provider_;
+  desktop::DetachedWorkDrain drain_;  // the dialog's listing ends before the provider goes
   Corvane engine_;
 };
 
@@ -92,7 +94,7 @@ TEST_F(ConnectDialogTest, OffersTheServersInstancesAndSaysItIsAskingMeanwhile) {
   ReadThrough(url);
 
   const std::optional<QString> picked = Ask([&](CComputerDlg* dialog) {
-    auto* edit = Find<QLineEdit>(dialog, "edit_1005");
+    auto* edit = Field(dialog, "Computer");
     QLabel* label = dialog->instances_label();
     // The list is not there yet: the dialog says whom it asks and is busy, but takes typing.
     EXPECT_TRUE(label->isVisible());
@@ -116,7 +118,7 @@ TEST_F(ConnectDialogTest, OffersTheServersInstancesAndSaysItIsAskingMeanwhile) {
     QTest::keyClick(edit->completer()->popup(), Qt::Key_Down);
     QTest::keyClick(edit->completer()->popup(), Qt::Key_Return);
     EXPECT_EQ(edit->text(), "db-02:9100");
-    QTest::mouseClick(Find<QPushButton>(dialog, "button_1"), Qt::LeftButton);
+    QTest::mouseClick(Button(dialog, "OK"), Qt::LeftButton);
   });
   ASSERT_TRUE(picked.has_value());
   EXPECT_EQ(*picked, "db-02:9100");
@@ -141,7 +143,7 @@ TEST_F(ConnectDialogTest, WithoutTheServersListTheNameIsTyped) {
     const QString port = QString::number(remote::testing::RefusingPort());
     ReadThrough(c.with_server ? "http://127.0.0.1:" + port.toStdString() : "");
     const std::optional<QString> typed = Ask([&](CComputerDlg* dialog) {
-      auto* edit = Find<QLineEdit>(dialog, "edit_1005");
+      auto* edit = Field(dialog, "Computer");
       QLabel* label = dialog->instances_label();
       if (c.said != nullptr) {
         ASSERT_TRUE(QTest::qWaitFor([&] { return label->text().contains("lists no"); }, 5000));

@@ -18,8 +18,8 @@
 #include "core/counter_item.h"
 #include "desktop/frame/command_ids.h"
 #include "desktop/frame/corvane_view.h"
+#include "tests/core/recording/recording_test_support.h"
 #include "tests/desktop/desktop_test_support.h"
-#include "tests/recording/recording_test_support.h"
 
 namespace corvane::desktop::testing {
 namespace {

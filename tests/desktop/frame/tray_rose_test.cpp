@@ -1,14 +1,16 @@
 // The tray icon as a live mini wind rose: drawn at the tray's size and the screen's scale, again
-// only when the picture changes and at most once a second, with axes in alert drawn wider (not
-// only in another colour), and a tip that counts the alerts. Values are stored directly, as the
-// collector stores them.
+// only when the picture changes and at most once a second, never while no tray shows it, with axes
+// in alert drawn wider (not only in another colour), and a tip that counts the alerts. Values are
+// stored directly, as the collector stores them.
 #include "desktop/frame/tray_rose.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QImage>
+#include <QPixmap>
 #include <QSystemTrayIcon>
 #include <QThread>
 #include <vector>
@@ -36,6 +38,14 @@ class TrayRoseTest : public ::testing::Test {
     engine_.PrepareStatistics();
     rose_.SetClock([this] { return now_ms_; });
     rose_.SetIconGeometry(QSize(22, 22), 2.0);
+    rose_.SetTrayProbe([this] {
+      ++tray_asks_;
+      return tray_;
+    });
+    QPixmap program(16, 16);
+    program.fill(Qt::darkGreen);
+    icon_.setIcon(QIcon(program));
+    icon_.show();
   }
 
   void Sample(const std::vector<double>& values) {
@@ -60,6 +70,8 @@ class TrayRoseTest : public ::testing::Test {
   Corvane engine_{fake_, false};
   QSystemTrayIcon icon_;
   qint64 now_ms_ = 50'000;
+  bool tray_ = true;  // whether the desktop has a tray
+  int tray_asks_ = 0;
   TrayRose rose_{engine_, icon_};
 };
 
@@ -136,6 +148,55 @@ TEST_F(TrayRoseTest, AxesInAlertAreWiderNotOnlyAnotherColour) {
   Sample(critical);
   rose_.SampleEnded();
   EXPECT_EQ(rose_.redraw_count(), 1) << "nothing changed since";
+}
+
+TEST_F(TrayRoseTest, NeverDrawnWhileNoTrayShowsTheIcon) {
+  struct Case {
+    const char* name;
+    bool tray;
+    bool icon_shown;
+  };
+  for (const Case& c : {Case{"no tray host", false, true}, Case{"icon hidden", true, false},
+                        Case{"neither", false, false}}) {
+    SCOPED_TRACE(c.name);
+    tray_ = c.tray;
+    icon_.setVisible(c.icon_shown);
+    rose_.TrayVisibilityChanged();
+    const int draws = rose_.redraw_count();
+    for (int i = 0; i < 6; ++i) {
+      now_ms_ += 1000;
+      Sample({10.0 + 10 * i, 20, 30, 95});
+      rose_.SampleEnded();
+    }
+    EXPECT_EQ(rose_.redraw_count(), draws);
+    EXPECT_FALSE(rose_.redraw_scheduled());
+  }
+  EXPECT_LE(tray_asks_, 3) << "the tray is not asked for at every sample";
+
+  // A tray that shows it again gets the picture the samples meanwhile made, at once.
+  tray_ = true;
+  icon_.show();
+  rose_.TrayVisibilityChanged();
+  ASSERT_EQ(rose_.redraw_count(), 1);
+  EXPECT_EQ(rose_.pixmap().toImage(), TrayRose::Render(MakeTrayPicture(engine_, 44)));
+}
+
+TEST_F(TrayRoseTest, ATrayThatGoesAwayIsNoticedWithinTheRecheck) {
+  Sample({10, 20, 30, 40});
+  rose_.SampleEnded();
+  ASSERT_EQ(rose_.redraw_count(), 1);
+  tray_ = false;  // the panel went away
+  const int asks = tray_asks_;
+  int draws_after = 0;
+  for (qint64 waited = 0; waited <= TrayRose::kTrayRecheckMs + 2000; waited += 1000) {
+    now_ms_ += 1000;
+    Sample({static_cast<double>(waited % 90), 20, 30, 40});
+    const int before = rose_.redraw_count();
+    rose_.SampleEnded();
+    if (waited > TrayRose::kTrayRecheckMs) draws_after += rose_.redraw_count() - before;
+  }
+  EXPECT_EQ(draws_after, 0);
+  EXPECT_EQ(tray_asks_, asks + 1);
 }
 
 TEST_F(TrayRoseTest, TheTipCountsTheAlerts) {

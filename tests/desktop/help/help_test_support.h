@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "desktop/help/html_opener.h"
-#include "tests/host/test_support.h"
+#include "tests/platform/linux/host/test_support.h"
 
 namespace corvane::help_test {
 

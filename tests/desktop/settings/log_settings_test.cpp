@@ -7,7 +7,7 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "tests/desktop/settings/dialog_test_support.h"
+#include "tests/desktop/settings/settings_dialog_support.h"
 
 namespace corvane::desktop {
 namespace {
@@ -42,8 +42,11 @@ TEST_F(LogSettingsTest, OpensOnTheEnginesLogSettings) {
   settings.LogFileSize = 300;
   engine_.SetSettings(settings);
   Open();
-  EXPECT_TRUE(dialog_->findChild<QRadioButton*>("radio_1028")->isChecked());
-  EXPECT_TRUE(dialog_->findChild<QRadioButton*>("radio_1032")->isChecked());
+  EXPECT_TRUE(
+      qt_test::FindAccessible<QRadioButton>(dialog_.get(), QAccessible::RadioButton, "Everything")
+          ->isChecked());
+  EXPECT_TRUE(qt_test::FindAccessible<QRadioButton>(dialog_.get(), QAccessible::RadioButton, "CSV")
+                  ->isChecked());
   EXPECT_EQ(dialog_->SizeEdit()->text(), "300");
 }
 

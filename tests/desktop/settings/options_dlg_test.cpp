@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "desktop/settings/up_down_edit.h"
-#include "tests/desktop/settings/dialog_test_support.h"
+#include "tests/desktop/settings/settings_dialog_support.h"
 
 namespace corvane::desktop {
 namespace {
@@ -50,7 +50,9 @@ TEST_F(OptionsTest, OpensOnTheEnginesValuesWithApplyGreyed) {
   EXPECT_EQ(dialog_->HistoryEdit()->Edit()->text(), "30");
   EXPECT_EQ(dialog_->GridStepList()->currentText(), "20");
   EXPECT_EQ(dialog_->CriticalRangeList()->currentText(), "70");
-  EXPECT_TRUE(dialog_->findChild<QRadioButton*>("radio_1021")->isChecked());
+  EXPECT_TRUE(qt_test::FindAccessible<QRadioButton>(dialog_.get(), QAccessible::RadioButton,
+                                                    "truncate in the end")
+                  ->isChecked());
   EXPECT_FALSE(dialog_->ApplyButton()->isEnabled());
   Press("OK");
   EXPECT_EQ(dialog_->result(), QDialog::Accepted);
@@ -64,7 +66,11 @@ TEST_F(OptionsTest, EveryKindOfChangeEnablesApply) {
       [&] { Type(dialog_->HistoryEdit(), "40"); },
       [&] { Choose(dialog_->CriticalRangeList(), "50"); },
       [&] { Choose(dialog_->GridStepList(), "30"); },
-      [&] { QTest::mouseClick(dialog_->findChild<QRadioButton*>("radio_1020"), Qt::LeftButton); },
+      [&] {
+        QTest::mouseClick(qt_test::FindAccessible<QRadioButton>(
+                              dialog_.get(), QAccessible::RadioButton, "no truncation"),
+                          Qt::LeftButton);
+      },
   };
   for (std::size_t i = 0; i < changes.size(); ++i) {
     Open();
@@ -133,7 +139,9 @@ TEST_F(OptionsTest, ApplyRedrawsAtOnceGreysItselfAndCancelKeepsIt) {
   Type(dialog_->IntervalEdit(), "9");
   Type(dialog_->HistoryEdit(), "12");
   Choose(dialog_->CriticalRangeList(), "60");
-  QTest::mouseClick(dialog_->findChild<QRadioButton*>("radio_1020"), Qt::LeftButton);
+  QTest::mouseClick(qt_test::FindAccessible<QRadioButton>(dialog_.get(), QAccessible::RadioButton,
+                                                          "no truncation"),
+                    Qt::LeftButton);
   const int redraws = window_.Count();
   Press("Apply");
   EXPECT_GT(window_.Count(), redraws);

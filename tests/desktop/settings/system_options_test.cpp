@@ -9,7 +9,7 @@
 
 #include "desktop/settings/service_config_dlg.h"
 #include "platform/linux/host/settings_store.h"
-#include "tests/privileged/privileged_test_support.h"
+#include "tests/platform/linux/privileged/privileged_test_support.h"
 #include "tests/support/qt/widget_driver.h"
 
 namespace corvane::desktop {

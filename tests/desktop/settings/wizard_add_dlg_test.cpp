@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "tests/desktop/settings/dialog_test_support.h"
+#include "tests/desktop/settings/settings_dialog_support.h"
 
 namespace corvane::desktop {
 namespace {

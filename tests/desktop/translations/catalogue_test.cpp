@@ -29,8 +29,8 @@
 #include "platform/qt/product_text.h"
 #include "platform/qt/translations.h"
 #include "screensaver/options_dialog.h"
+#include "tests/core/recording/recording_test_support.h"
 #include "tests/desktop/desktop_test_support.h"
-#include "tests/recording/recording_test_support.h"
 
 namespace corvane::desktop::testing {
 namespace {

@@ -19,6 +19,23 @@ QPushButton* FindButton(QWidget* root, const QString& caption) {
   return nullptr;
 }
 
+QWidget* FindAccessible(QWidget* root, QAccessible::Role role, const QString& name) {
+  QWidget* found = nullptr;
+  int matches = 0;
+  for (QWidget* widget : root->findChildren<QWidget*>()) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+    if (accessible == nullptr || accessible->role() != role ||
+        accessible->text(QAccessible::Name).trimmed() != name)
+      continue;
+    found = widget;
+    ++matches;
+  }
+  if (matches == 1) return found;
+  ADD_FAILURE() << matches << " widgets of role " << role << " are named \"" << name.toStdString()
+                << '"';
+  return nullptr;
+}
+
 bool PressButton(QWidget* root, const QString& caption) {
   QPushButton* button = FindButton(root, caption);
   if (button == nullptr) {

@@ -1,8 +1,10 @@
-// Driving widgets as a user does, for the GUI tests: pressing a button by the caption the user
-// reads, replacing a field's text by typing, acting on the next modal window that opens.
+// Driving widgets as a user does, for the GUI tests: finding a widget by the role and name a
+// screen reader gives it, pressing a button by the caption the user reads, replacing a field's
+// text by typing, acting on the next modal window that opens.
 // GUI (test) thread only.
 #pragma once
 
+#include <QAccessible>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -16,6 +18,15 @@ namespace corvane::qt_test {
 // The push button under `root` whose caption, without its mnemonic marks ("&Apply"), is
 // `caption`; null when there is none.
 QPushButton* FindButton(QWidget* root, const QString& caption);
+
+// The one widget under `root` that assistive technology knows by `role` and `name` (the
+// accessible name a screen reader speaks, blanks around it ignored); null, and a test failure,
+// when no widget or more than one has them.
+QWidget* FindAccessible(QWidget* root, QAccessible::Role role, const QString& name);
+template <typename T>
+T* FindAccessible(QWidget* root, QAccessible::Role role, const QString& name) {
+  return qobject_cast<T*>(FindAccessible(root, role, name));
+}
 
 // Clicks that button with the mouse; false (and a test failure) when there is none.
 bool PressButton(QWidget* root, const QString& caption);

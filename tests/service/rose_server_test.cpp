@@ -1,0 +1,178 @@
+// The rose's pages on a real socket: headers that forbid anything from elsewhere, sizes that
+// are checked, one drawing per picture however many ask, a stream event for every repaint,
+// and streams held below the listener's connection limit.
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "chart/svg_surface.h"
+#include "service/metrics_server.h"
+#include "tests/support/http_client.h"
+
+namespace corvane::service {
+namespace {
+
+using test_support::HttpGet;
+using test_support::HttpRequest;
+
+http::ListenAddress AnyPort() {
+  std::string error;
+  http::ListenAddress address = *http::ParseListenAddress("127.0.0.1:1", &error);
+  reinterpret_cast<sockaddr_in*>(&address.socket_address)->sin_port = 0;
+  return address;
+}
+
+class RoseServerTest : public ::testing::Test {
+ protected:
+  void Start(const http::HttpLimits& limits = {}) {
+    const auto copy = [this](MetricsSnapshot* snapshot) {
+      snapshot->axes.resize(1);
+      snapshot->axis_count = 1;
+      snapshot->axes[0].name = "<img src=x onerror=alert(1)>";
+      snapshot->axes[0].current = {static_cast<double>(value_.load()),
+                                   chart::ValueState::kCritical};
+      snapshot->axes[0].critical_value = 5;
+      snapshot->timing = {};
+      snapshot->timing.NoteSampleEnd(1700000000);
+    };
+    MetricsServer::RoseSource rose;
+    rose.draw = [this](chart::DrawingSurface& surface, const chart::Rect& rect) {
+      ++draws_;
+      surface.FillRect(rect, 0x123456);
+    };
+    rose.profile_name = [] { return std::string("night shift"); };
+    http::StartError error;
+    server_ = MetricsServer::Start(AnyPort(), copy, &error, limits, nullptr, std::move(rose));
+    ASSERT_NE(server_, nullptr) << error.text;
+  }
+  std::uint16_t port() const { return server_->port(); }
+
+  std::atomic<int> value_{10};
+  std::atomic<int> draws_{0};
+  std::unique_ptr<MetricsServer> server_;
+};
+
+TEST_F(RoseServerTest, ThePageForbidsAnythingFromElsewhereAndOnlyGetAndHeadAreAnswered) {
+  Start();
+  const test_support::HttpAnswer page = HttpGet(port(), "/");
+  ASSERT_EQ(page.status, 200);
+  EXPECT_NE(page.headers.find("Content-Security-Policy: default-src 'none'; script-src 'self'; "
+                              "style-src 'self'; img-src 'self'; connect-src 'self';"),
+            std::string::npos)
+      << page.headers;
+  EXPECT_NE(page.headers.find("X-Content-Type-Options: nosniff\r\n"), std::string::npos);
+  EXPECT_NE(page.body.find("&lt;img src=x onerror=alert(1)&gt;"), std::string::npos);
+  EXPECT_NE(page.body.find("<h1>night shift</h1>"), std::string::npos);
+  EXPECT_NE(page.body.find("<td>10.00</td>"), std::string::npos);
+
+  const struct {
+    const char* path;
+    std::string_view type;
+  } assets[] = {
+      {"/rose.js", "text/javascript"}, {"/rose.css", "text/css"}, {"/rose.svg", "image/svg+xml"}};
+  std::size_t weight = page.body.size();
+  for (const auto& asset : assets) {
+    const test_support::HttpAnswer answer = HttpGet(port(), asset.path);
+    EXPECT_EQ(answer.status, 200) << asset.path;
+    EXPECT_NE(answer.headers.find("Content-Type: " + std::string(asset.type)), std::string::npos)
+        << asset.path;
+    if (asset.type != "image/svg+xml") weight += answer.body.size();
+  }
+  EXPECT_LT(weight, 30u * 1024) << "the page with its script and style";
+
+  for (const char* method : {"POST", "PUT", "DELETE", "OPTIONS"}) {
+    for (const char* path : {"/", "/events", "/rose.svg"}) {
+      const test_support::HttpAnswer answer = HttpRequest(port(), method, path);
+      EXPECT_EQ(answer.status, 405) << method << " " << path;
+      EXPECT_NE(answer.headers.find("Allow: GET, HEAD\r\n"), std::string::npos);
+    }
+  }
+}
+
+TEST_F(RoseServerTest, APictureIsDrawnOncePerRepaintAndSizeWhoeverAsks) {
+  Start();
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(HttpGet(port(), "/").status, 200);
+    ASSERT_EQ(HttpGet(port(), "/rose.svg").status, 200);
+  }
+  EXPECT_EQ(draws_, 1);
+  const test_support::HttpAnswer small = HttpGet(port(), "/rose.svg?size=100x50");
+  ASSERT_EQ(small.status, 200);
+  EXPECT_NE(small.body.find("width=\"100\" height=\"50\""), std::string::npos) << small.body;
+  EXPECT_NE(small.body.find("#563412"), std::string::npos);  // colours are 0x00BBGGRR
+  EXPECT_EQ(HttpGet(port(), "/rose.svg?size=100x50").status, 200);
+  EXPECT_EQ(draws_, 2);
+
+  server_->Repainted();
+  ASSERT_EQ(HttpGet(port(), "/rose.svg").status, 200);
+  ASSERT_EQ(HttpGet(port(), "/").status, 200);
+  EXPECT_EQ(draws_, 3);
+
+  for (const char* size : {"10x10", "5000x100", "100", "axb", "100x100x1"}) {
+    const test_support::HttpAnswer answer = HttpGet(port(), std::string("/rose.svg?size=") + size);
+    EXPECT_EQ(answer.status, 400) << size;
+  }
+  EXPECT_EQ(draws_, 3);
+}
+
+TEST_F(RoseServerTest, AStreamGetsTheCurrentSampleThenOneEventPerRepaint) {
+  Start();
+  test_support::Connection stream(port());
+  ASSERT_TRUE(stream.Send("GET /events HTTP/1.1\r\nHost: x\r\n\r\n"));
+  std::string text;
+  ASSERT_TRUE(stream.ReadUntil(&text, "\"current\":\"10.00\"")) << text;
+  EXPECT_NE(text.find("Content-Type: text/event-stream"), std::string::npos);
+  EXPECT_NE(text.find("retry: 1000\n\n"), std::string::npos);
+  EXPECT_NE(text.find("id: 0\nevent: sample\n"), std::string::npos);
+
+  for (int n = 1; n <= 3; ++n) {
+    value_ = 10 + n;
+    server_->Repainted();
+    ASSERT_TRUE(stream.ReadUntil(&text, "\"current\":\"" + std::to_string(10 + n) + ".00\""))
+        << text;
+    EXPECT_NE(text.find("id: " + std::to_string(n) + "\n"), std::string::npos);
+  }
+  EXPECT_EQ(server_->StreamCount(), 1u);
+}
+
+TEST_F(RoseServerTest, StreamsLeaveConnectionsForScrapesAndPages) {
+  http::HttpLimits limits;
+  limits.connections = 7;
+  Start(limits);
+  ASSERT_EQ(MetricsServer::StreamLimit(limits), 3u);
+  std::vector<std::unique_ptr<test_support::Connection>> streams;
+  for (int i = 0; i < 3; ++i) {
+    streams.push_back(std::make_unique<test_support::Connection>(port()));
+    ASSERT_TRUE(streams.back()->Send("GET /events HTTP/1.1\r\nHost: x\r\n\r\n"));
+    std::string text;
+    ASSERT_TRUE(streams.back()->ReadUntil(&text, "event: sample")) << i;
+  }
+  const test_support::HttpAnswer refused = HttpGet(port(), "/events");
+  EXPECT_EQ(refused.status, 503);
+  EXPECT_EQ(HttpGet(port(), "/metrics").status, 200);
+  EXPECT_EQ(HttpGet(port(), "/").status, 200);
+
+  streams.pop_back();  // a browser goes away: its slot is free again
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (server_->StreamCount() > 2 && std::chrono::steady_clock::now() < deadline) {
+    server_->Repainted();  // the server learns of the closed socket when it writes to it
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_EQ(server_->StreamCount(), 2u);
+}
+
+TEST_F(RoseServerTest, WithoutALogThereAreNoRecordedMomentsAndNoSlider) {
+  Start();
+  EXPECT_EQ(HttpGet(port(), "/").body.find("type=\"range\""), std::string::npos);
+  EXPECT_EQ(HttpGet(port(), "/?at=1700000000").status, 404);
+  EXPECT_EQ(HttpGet(port(), "/rose.svg?at=1700000000").status, 404);
+  EXPECT_EQ(HttpGet(port(), "/rose.png").status, 404);
+}
+
+}  // namespace
+}  // namespace corvane::service
