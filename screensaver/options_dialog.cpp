@@ -37,7 +37,7 @@ QLineEdit* NumberBox(QWidget* parent, const char* name) {
 }
 
 QLabel* RightAligned(const char* text, QWidget* buddy, QWidget* parent) {
-  auto* label = new QLabel(QObject::tr(text), parent);
+  auto* label = new QLabel(ScreensaverOptionsDialog::tr(text), parent);
   label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   label->setBuddy(buddy);
   return label;
@@ -114,11 +114,16 @@ QGroupBox* ScreensaverOptionsDialog::CreateSettingsGroup() {
   area_size_ = NumberBox(group, "area_size");
   timeout_ = NumberBox(group, "timeout");
   grid->addWidget(
-      RightAligned("Percentage of screen area used by graph (1-100):", area_size_, group), 0, 0);
+      RightAligned(QT_TRANSLATE_NOOP("corvane::screensaver::ScreensaverOptionsDialog",
+                                     "Percentage of screen area used by graph (1-100):"),
+                   area_size_, group),
+      0, 0);
   grid->addWidget(area_size_, 0, 1);
   grid->addWidget(
-      RightAligned("Time interval in seconds for changing position (1-100):", timeout_, group), 1,
-      0);
+      RightAligned(QT_TRANSLATE_NOOP("corvane::screensaver::ScreensaverOptionsDialog",
+                                     "Time interval in seconds for changing position (1-100):"),
+                   timeout_, group),
+      1, 0);
   grid->addWidget(timeout_, 1, 1);
   grid->setColumnStretch(0, 1);
   return group;

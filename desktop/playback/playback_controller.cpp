@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "core/recording/local_seconds.h"
 #include "core/recording/moment_chart.h"
 
 namespace corvane::playback {
@@ -76,7 +77,7 @@ void PlaybackController::OnIndexProgress() {
     }
   }
   Q_EMIT rangeChanged(start_, end_);
-  if (!damage.isEmpty()) Q_EMIT problem(damage + "; the recording ends there");
+  if (!damage.isEmpty()) Q_EMIT problem(damage + tr("; the recording ends there"));
 }
 
 void PlaybackController::StopIndexing() {
@@ -115,7 +116,15 @@ void PlaybackController::ShowTime(std::int64_t time) {
   }
   current_ = time;
   recording::ShowMoment(chart_, moment);
-  Q_EMIT momentShown(QString::fromStdString(recording::DescribeMoment(moment)));
+  Q_EMIT momentShown(Caption(moment));
+}
+
+QString PlaybackController::Caption(const recording::Moment& moment) {
+  QString caption =
+      tr("Recorded %1").arg(QString::fromStdString(recording::FormatLocalSeconds(moment.time)));
+  if (moment.states_only)
+    caption += tr(". Only the moments at which a counter changed its state were recorded");
+  return caption;
 }
 
 void PlaybackController::StepSamples(int samples) {

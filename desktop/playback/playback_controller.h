@@ -80,6 +80,8 @@ class PlaybackController : public QObject {
   void closed();
 
  private:
+  // The moment's caption in the user's language; the sentences are the recording's own.
+  static QString Caption(const recording::Moment& moment);
   void StopIndexing();
   void OnIndexProgress();
 

@@ -46,6 +46,17 @@
     </message>
 </context>
 <context>
+    <name>DialogSupport</name>
+    <message>
+        <source>Please enter an integer.</source>
+        <translation>Bitte geben Sie eine ganze Zahl ein.</translation>
+    </message>
+    <message>
+        <source>Please enter an integer between %1 and %2.</source>
+        <translation>Bitte geben Sie eine ganze Zahl zwischen %1 und %2 ein.</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>Corvane</source>
@@ -375,6 +386,26 @@
     <message>
         <source>Help</source>
         <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>Please enter a number.</source>
+        <translation>Bitte geben Sie eine Zahl ein.</translation>
+    </message>
+    <message>
+        <source>All range values must be positive numbers.</source>
+        <translation>Alle Bereichswerte müssen positive Zahlen sein.</translation>
+    </message>
+    <message>
+        <source>Maximal value should be more than minimal value.</source>
+        <translation>Der Maximalwert muss größer als der Minimalwert sein.</translation>
+    </message>
+    <message>
+        <source>Critical value should be in between of minimal and maximal values.</source>
+        <translation>Der kritische Wert muss zwischen dem Minimal- und dem Maximalwert liegen.</translation>
+    </message>
+    <message>
+        <source>Exceeded maximal number of counters.</source>
+        <translation>Die höchste Anzahl an Zählern ist überschritten.</translation>
     </message>
 </context>
 <context>
@@ -1151,6 +1182,21 @@
     </message>
 </context>
 <context>
+    <name>corvane::playback::PlaybackController</name>
+    <message>
+        <source>; the recording ends there</source>
+        <translation>; die Aufzeichnung endet dort</translation>
+    </message>
+    <message>
+        <source>Recorded %1</source>
+        <translation>Aufgezeichnet %1</translation>
+    </message>
+    <message>
+        <source>. Only the moments at which a counter changed its state were recorded</source>
+        <translation>. Aufgezeichnet wurden nur die Zeitpunkte, an denen ein Zähler seinen Zustand änderte</translation>
+    </message>
+</context>
+<context>
     <name>corvane::screensaver::ScreensaverOptionsDialog</name>
     <message>
         <source>Apply the same setting for the screensaver at logon</source>
@@ -1213,6 +1259,14 @@ Ihre eigenen Einstellungen sind gespeichert. Entfernen Sie das Häkchen, um zu s
     <message>
         <source>This is a Wayland session: GNOME and KDE run no screen savers of this kind there. Run Corvane with its caption off and always on top instead.</source>
         <translation>Dies ist eine Wayland-Sitzung: GNOME und KDE führen dort keine Bildschirmschoner dieser Art aus. Starten Sie Corvane stattdessen ohne Fenstertitel und immer im Vordergrund.</translation>
+    </message>
+    <message>
+        <source>Percentage of screen area used by graph (1-100):</source>
+        <translation>Anteil der Bildschirmfläche für das Diagramm in Prozent (1-100):</translation>
+    </message>
+    <message>
+        <source>Time interval in seconds for changing position (1-100):</source>
+        <translation>Zeitabstand in Sekunden für den Positionswechsel (1-100):</translation>
     </message>
 </context>
 </TS>

@@ -4,8 +4,10 @@
 // profile a German program writes is byte for byte the English one.
 #include <QAccessible>
 #include <QFile>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSet>
+#include <QSlider>
 #include <QTranslator>
 #include <QXmlStreamReader>
 #include <fstream>
@@ -18,6 +20,7 @@
 #include "desktop/counters/counters_dlg.h"
 #include "desktop/frame/command_ids.h"
 #include "desktop/frame/corvane_view.h"
+#include "desktop/frame/playback_session.h"
 #include "desktop/help/about_dlg.h"
 #include "desktop/settings/log_settings.h"
 #include "desktop/settings/options_dlg.h"
@@ -26,6 +29,7 @@
 #include "platform/qt/product_text.h"
 #include "platform/qt/translations.h"
 #include "screensaver/options_dialog.h"
+#include "tests/core/recording/recording_test_support.h"
 #include "tests/desktop/desktop_test_support.h"
 
 namespace corvane::desktop::testing {
@@ -87,9 +91,10 @@ class RecordingTranslator final : public QTranslator {
   mutable std::set<Key> asked_;
 };
 
-// Qt's own classes have their texts from Qt's translations.
+// Qt's own classes have their texts from Qt's translations; QObject's context is the program's.
 bool IsQtContext(const QString& context) {
-  return context.size() > 1 && context[0] == QLatin1Char('Q') && context[1].isUpper();
+  return context.size() > 1 && context[0] == QLatin1Char('Q') && context[1].isUpper() &&
+         context != QLatin1String("QObject");
 }
 
 // The placeholders a text has (%1 .. %9, %n), each once.
@@ -106,6 +111,25 @@ class TranslationTest : public DesktopFixture {
   void TearDown() override {
     DesktopFixture::TearDown();
     for (QTranslator* translator : qApp->findChildren<QTranslator*>()) delete translator;
+  }
+  // A log of two samples beside the profile that wrote it; its path.
+  QString WriteRecording() {
+    const std::filesystem::path folder = temp_ / "night";
+    testing_recording::WriteFile(
+        folder / "Night.crvn",
+        testing_recording::ProfileText("Interval=1\r\nLogMode=1\r\nLogFormat=1\r\n",
+                                       {{"Load", 100, 80, 1, false, "\\Test\\Load"}}));
+    const std::filesystem::path log = folder / "Logs" / "Night-log.csv";
+    testing_recording::WriteFile(log,
+                                 "Corvane Log: Night\n\nStarted on Sunday 03/01/2026 at 09:59:59\n"
+                                 "Date,Time,Load\n03/01,10:00:00,1.00\n03/01,10:00:01,2.00\n");
+    return QString::fromStdString(log.string());
+  }
+  // Shows the log at `path` on the chart, as File > Open Log... does.
+  void Play(const QString& path) {
+    frame().OpenLog(path);
+    WaitForStops();
+    QTRY_VERIFY_WITH_TIMEOUT(frame().playback().IsActive(), 8000);
   }
   static std::string Bytes(const QString& path) {
     std::ifstream in(path.toStdString(), std::ios::binary);
@@ -133,6 +157,10 @@ TEST_F(TranslationTest, EveryTextTheWindowsAskForIsInTheExtractedCatalogue) {
   { CCountersDlg counters(engine(), view, no_help, &frame()); }
   { CComputerDlg computer(no_help, &frame()); }
   { CServiceConfigDlg service(QStringLiteral("/tmp/p.crvn"), true, true, &frame()); }
+  // A recording played back, and the moment it shows.
+  Play(WriteRecording());
+  QTest::keyClick(frame().playback().bar()->slider(), Qt::Key_End);
+  QTest::keyClick(frame().playback().bar()->slider(), Qt::Key_Escape);
   // What a screen reader says of the chart and of its axes.
   QAccessibleInterface* chart = QAccessible::queryAccessibleInterface(frame().view());
   ASSERT_NE(chart, nullptr);
@@ -185,6 +213,37 @@ TEST_F(TranslationTest, TheGermanTranslationCoversTheCatalogueAndShowsGermanMenu
   for (QAction* menu : frame().menuBar()->actions()) titles << menu->text();
   EXPECT_EQ(titles, (QStringList{"&Datei", "&Optionen", "&Hilfe"}));
   EXPECT_EQ(frame().action(cmd::kFileOpenLog)->text(), QStringLiteral("&Protokoll öffnen..."));
+  // Every item of every menu, and every text of the playback bar, reads in German: a text that
+  // bypasses the translation would show in English here.
+  QSet<QString> translations;
+  for (const auto& [key, message] : german) translations.insert(message.translation);
+  QList<QMenu*> menus{frame().context_menu(), frame().tray_menu()};
+  for (QAction* top : frame().menuBar()->actions()) menus << top->menu();
+  int items = 0;
+  for (int i = 0; i < menus.size(); ++i) {
+    for (QAction* item : menus[i]->actions()) {
+      if (item->menu() != nullptr) menus << item->menu();
+      if (item->isSeparator() || !item->isVisible() || item->data().toInt() == cmd::kFileMru1)
+        continue;
+      ++items;
+      EXPECT_TRUE(translations.contains(item->text())) << item->text().toStdString();
+      if (!item->statusTip().isEmpty()) {
+        EXPECT_TRUE(translations.contains(item->statusTip())) << item->statusTip().toStdString();
+      }
+    }
+  }
+  EXPECT_GT(items, 50);
+  for (QWidget* widget : frame().playback().bar()->findChildren<QWidget*>()) {
+    for (const QString& text : {widget->accessibleName(), widget->toolTip()}) {
+      if (!text.isEmpty()) {
+        EXPECT_TRUE(translations.contains(text)) << text.toStdString();
+      }
+    }
+  }
+  Play(WriteRecording());
+  EXPECT_EQ(frame().windowTitle(),
+            QStringLiteral("Night-log.csv (Aufgezeichnet 2026-03-01 10:00:00) - Corvane"));
+  EXPECT_EQ(frame().playback().bar()->leaveButton()->text(), QStringLiteral("Live-Diagramm"));
 }
 
 TEST_F(TranslationTest, TheProfileAGermanProgramWritesIsByteForByteTheEnglishOne) {
