@@ -16,7 +16,6 @@ namespace corvane {
 namespace {
 
 using testing_support::AddCounterAxis;
-using testing_support::FixedScreen;
 using testing_support::MemoryProfileWriter;
 using testing_support::TempDir;
 
@@ -30,11 +29,9 @@ void WriteFile(const std::filesystem::path& path, const std::string& text) {
   out << text;
 }
 
-class EngineProfileTest : public ::testing::Test {
+class EngineProfileTest : public testing_support::EngineFixture {
  protected:
-  FixedScreen screen_{{1280, 1024}};
-  fake::FakeProvider fake_;
-  Corvane engine_{fake_, false, EngineHost{nullptr, &screen_}};
+  EngineProfileTest() : EngineFixture(testing_support::kBareEngine, ScreenSize{1280, 1024}) {}
 };
 
 TEST_F(EngineProfileTest, HeaderLines) {
