@@ -17,18 +17,8 @@ namespace {
 using chart::ValueState;
 using testing_support::AddCounterAxis;
 using testing_support::FixedScreen;
-
-struct Shown {
-  double value;
-  ValueState state;
-};
-
-Shown SeriesAt(const Corvane& engine, int axis, int series) {
-  Shown shown{0, ValueState::kNormal};
-  EXPECT_TRUE(engine.GetSeriesValue(axis, &shown.value, series));
-  EXPECT_TRUE(engine.GetValueState(axis, &shown.state, series));
-  return shown;
-}
+using testing_support::SeriesAt;
+using testing_support::Shown;
 
 // No screen, no sinks, not interactive.
 using EngineTest = testing_support::EngineFixture;

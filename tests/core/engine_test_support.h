@@ -60,6 +60,19 @@ inline std::vector<AxisInfo> Axes(const Corvane& engine) {
   return axes;
 }
 
+// One axis's value and state in one series; a getter that refuses fails the case.
+struct Shown {
+  double value = 0;
+  chart::ValueState state = chart::ValueState::kNormal;
+};
+
+inline Shown SeriesAt(const Corvane& engine, int axis, int series) {
+  Shown shown;
+  EXPECT_TRUE(engine.GetSeriesValue(axis, &shown.value, series));
+  EXPECT_TRUE(engine.GetValueState(axis, &shown.state, series));
+  return shown;
+}
+
 inline std::vector<std::string> AxisNames(const Corvane& engine) {
   std::vector<std::string> names;
   for (const AxisInfo& a : Axes(engine)) names.push_back(a.name);
@@ -196,6 +209,15 @@ class MemoryProfileWriter : public chart::ProfileWriter {
 
 using TempDir = test_support::TempFolder;
 
+// Gives `engine` a new profile's three series with no axes and logging off.
+inline void StartEmpty(Corvane& engine) {
+  engine.SetUpNewProfile();
+  engine.RemoveAllAxes();
+  CorvaneSettings settings = engine.GetSettings();
+  settings.LogMode = log_mode::kOff;
+  engine.SetSettings(settings);
+}
+
 // What the fixture's engine is given besides the scripted provider; a piece left out is absent.
 enum EnginePiece : unsigned {
   kBareEngine = 0,
@@ -206,8 +228,8 @@ enum EnginePiece : unsigned {
 
 // One engine over the scripted provider, with the host pieces a case's suite chooses; without
 // a screen the engine counts it as 1024 x 768. The engine is built with the fixture and is
-// not started; the recorders it is given outlive it. Test thread only, apart from what the
-// recorders allow.
+// not started; the recorders it is given, and the window a case starts it with, outlive it. Test
+// thread only, apart from what the recorders allow.
 class EngineFixture : public ::testing::Test {
  protected:
   explicit EngineFixture(unsigned pieces = kBareEngine,
@@ -218,14 +240,7 @@ class EngineFixture : public ::testing::Test {
                            screen ? &screen_ : nullptr, nullptr,
                            (pieces & kAlertSink) != 0 ? &alerts_ : nullptr}) {}
 
-  // A new profile's three series with no axes and logging off.
-  void StartEmpty() {
-    engine_.SetUpNewProfile();
-    engine_.RemoveAllAxes();
-    CorvaneSettings settings = engine_.GetSettings();
-    settings.LogMode = log_mode::kOff;
-    engine_.SetSettings(settings);
-  }
+  void StartEmpty() { testing_support::StartEmpty(engine_); }
 
   // StartEmpty, then `axes` plain axes a0, a1, ... (0..100, critical 80) on \A\c0, \A\c1, ...
   void SetUpEngine(int axes) {
@@ -238,6 +253,7 @@ class EngineFixture : public ::testing::Test {
   FixedScreen screen_;
   RecordingSink messages_;
   RecordingAlertSink alerts_;
+  RecordingWindow window_;
   Corvane engine_;
 };
 
