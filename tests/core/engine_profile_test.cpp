@@ -11,23 +11,16 @@
 #include "core/engine.h"
 #include "platform/fake/fake_provider.h"
 #include "tests/core/engine_test_support.h"
+#include "tests/core/file_text.h"
 
 namespace corvane {
 namespace {
 
 using testing_support::AddCounterAxis;
 using testing_support::MemoryProfileWriter;
+using testing_support::ReadFile;
 using testing_support::TempDir;
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const std::filesystem::path& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-}
+using testing_support::WriteFile;
 
 class EngineProfileTest : public testing_support::EngineFixture {
  protected:
