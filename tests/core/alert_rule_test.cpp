@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -107,55 +106,16 @@ TEST(AlertRuleTest, StatesCountTheCountersInAlert) {
   EXPECT_FALSE(states.InAlert(1));
 }
 
-// Keeps every call's events as plain copies.
-class RecordingAlertSink : public AlertSink {
- public:
-  struct Event {
-    int axis;
-    bool entered;
-    bool stopped;
-    bool available;
-    double value;
-    double critical;
-    std::string name;
-    std::string path;
-  };
-  struct Call {
-    std::vector<Event> events;
-    int in_alert;
-  };
-
-  void AlertsChanged(std::span<const AlertEvent> changes, int in_alert) override {
-    Call call{{}, in_alert};
-    for (const AlertEvent& e : changes) {
-      call.events.push_back(Event{e.axis, e.entered, e.stopped, e.available, e.value, e.critical,
-                                  std::string(e.name), std::string(e.counter_path)});
-    }
-    const std::lock_guard<std::mutex> hold(mutex_);
-    calls_.push_back(std::move(call));
-  }
-  std::vector<Call> Calls() {
-    const std::lock_guard<std::mutex> hold(mutex_);
-    return calls_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<Call> calls_;
-};
-
-class EngineAlertTest : public ::testing::Test {
+class EngineAlertTest : public testing_support::EngineFixture {
  protected:
+  EngineAlertTest() : EngineFixture(testing_support::kAlertSink) {}
+
   void SetUp() override {
-    engine_.SetUpNewProfile();
-    engine_.RemoveAllAxes();
+    StartEmpty();
     ASSERT_TRUE(AddCounterAxis(engine_, "CPU", "\\Processor(_Total)\\% Processor Time"));
     ASSERT_TRUE(AddCounterAxis(engine_, "Disk", "\\\\db1\\PhysicalDisk(_Total)\\% Disk Time"));
     // Bytes shown in KB: the event carries the shown value, in the critical value's units.
     ASSERT_TRUE(AddCounterAxis(engine_, "Memory", "\\Memory\\Committed Bytes", 100, 80, 1024));
-    CorvaneSettings s = engine_.GetSettings();
-    s.LogMode = log_mode::kOff;
-    engine_.SetSettings(s);
     ASSERT_EQ(engine_.PrepareStatistics(), 3);
   }
 
@@ -171,18 +131,14 @@ class EngineAlertTest : public ::testing::Test {
     }
     engine_.EndSample();
   }
-
-  fake::FakeProvider fake_;
-  RecordingAlertSink sink_;
-  Corvane engine_{fake_, false, EngineHost{nullptr, nullptr, nullptr, &sink_}};
 };
 
 TEST_F(EngineAlertTest, ABurstIsOneCallAndEventsCarryTheShownValues) {
   Sample(95, 90, 10 * 1024);
   Sample(95, 90, 10 * 1024);
-  EXPECT_TRUE(sink_.Calls().empty()) << "two critical samples are not an alert yet";
+  EXPECT_TRUE(alerts_.Calls().empty()) << "two critical samples are not an alert yet";
   Sample(96, 91, 10 * 1024);
-  const auto calls = sink_.Calls();
+  const auto calls = alerts_.Calls();
   ASSERT_EQ(calls.size(), 1U);
   EXPECT_EQ(calls[0].in_alert, 2);
   ASSERT_EQ(calls[0].events.size(), 2U);
@@ -201,15 +157,15 @@ TEST_F(EngineAlertTest, ABurstIsOneCallAndEventsCarryTheShownValues) {
 
 TEST_F(EngineAlertTest, MultiplierAndNotAvailable) {
   for (int i = 0; i < 3; ++i) Sample(10, 10, 90 * 1024);
-  ASSERT_EQ(sink_.Calls().size(), 1U);
-  EXPECT_DOUBLE_EQ(sink_.Calls()[0].events[0].value, 90) << "in KB, as the axis shows it";
+  ASSERT_EQ(alerts_.Calls().size(), 1U);
+  EXPECT_DOUBLE_EQ(alerts_.Calls()[0].events[0].value, 90) << "in KB, as the axis shows it";
   // A counter without readings stays in alert: it never read normal.
   for (int i = 0; i < 5; ++i) Sample(10, 10, -1);
-  EXPECT_EQ(sink_.Calls().size(), 1U);
+  EXPECT_EQ(alerts_.Calls().size(), 1U);
   EXPECT_TRUE(engine_.IsInAlert(2));
   Sample(10, 10, 1024);
   Sample(10, 10, 1024);
-  const auto calls = sink_.Calls();
+  const auto calls = alerts_.Calls();
   ASSERT_EQ(calls.size(), 2U);
   EXPECT_FALSE(calls[1].events[0].entered);
   EXPECT_FALSE(calls[1].events[0].stopped);
@@ -223,18 +179,18 @@ TEST_F(EngineAlertTest, TheProfilesNumbersApply) {
   s.AlertClear = 3;
   engine_.SetSettings(s);
   Sample(95, 10, 0);
-  ASSERT_EQ(sink_.Calls().size(), 1U) << "one critical sample is enough now";
+  ASSERT_EQ(alerts_.Calls().size(), 1U) << "one critical sample is enough now";
   Sample(10, 10, 0);
   Sample(10, 10, 0);
-  EXPECT_EQ(sink_.Calls().size(), 1U);
+  EXPECT_EQ(alerts_.Calls().size(), 1U);
   Sample(10, 10, 0);
-  EXPECT_EQ(sink_.Calls().size(), 2U);
+  EXPECT_EQ(alerts_.Calls().size(), 2U);
 }
 
 TEST_F(EngineAlertTest, StoppingEndsTheAlertsThatRemain) {
   for (int i = 0; i < 3; ++i) Sample(95, 10, 0);
   engine_.ReleaseStatistics();
-  const auto calls = sink_.Calls();
+  const auto calls = alerts_.Calls();
   ASSERT_EQ(calls.size(), 2U);
   ASSERT_EQ(calls[1].events.size(), 1U);
   EXPECT_FALSE(calls[1].events[0].entered);
@@ -246,7 +202,7 @@ TEST_F(EngineAlertTest, StoppingEndsTheAlertsThatRemain) {
 TEST_F(EngineAlertTest, WithoutASinkNothingIsTold) {
   engine_.SetAlertSink(nullptr);
   for (int i = 0; i < 3; ++i) Sample(95, 10, 0);
-  EXPECT_TRUE(sink_.Calls().empty());
+  EXPECT_TRUE(alerts_.Calls().empty());
   EXPECT_EQ(engine_.GetAlertCount(), 1) << "the state is kept all the same";
 }
 

@@ -27,23 +27,12 @@ using chart::ValueState;
 using testing_support::AddCounterAxis;
 using testing_support::RecordingSink;
 using testing_support::RecordingWindow;
+using testing_support::SeriesAt;
 using testing_support::WaitFor;
 
 constexpr auto kSlow = 20s;  // a connection that only ends when the test releases it
 
 bool CollectorRunning() { return CollectorControl::Instance().Snapshot().running; }
-
-struct Shown {
-  double value = 0;
-  ValueState state = ValueState::kNormal;
-};
-
-Shown SeriesAt(const Corvane& engine, int axis, int series) {
-  Shown shown;
-  engine.GetSeriesValue(axis, &shown.value, series);
-  engine.GetValueState(axis, &shown.state, series);
-  return shown;
-}
 
 bool AllUnavailable(const Corvane& engine) {
   for (int i = 0; i < engine.GetAxisCount(); ++i) {
@@ -53,8 +42,10 @@ bool AllUnavailable(const Corvane& engine) {
   return true;
 }
 
-class CollectorTest : public ::testing::Test {
+class CollectorTest : public testing_support::EngineFixture {
  protected:
+  CollectorTest() : EngineFixture(testing_support::kMessageSink | testing_support::kInteractive) {}
+
   void SetUp() override {
     ASSERT_FALSE(CollectorRunning()) << "an earlier test left a collector running";
     Configure(engine_);
@@ -68,10 +59,8 @@ class CollectorTest : public ::testing::Test {
 
   // Three series, no log, and an interval long enough that only resample requests sample.
   static void Configure(Corvane& engine, int interval = 120) {
-    engine.SetUpNewProfile();
-    engine.RemoveAllAxes();
+    testing_support::StartEmpty(engine);
     CorvaneSettings s = engine.GetSettings();
-    s.LogMode = log_mode::kOff;
     s.Interval = interval;
     engine.SetSettings(s);
   }
@@ -87,11 +76,6 @@ class CollectorTest : public ::testing::Test {
   void WaitForFirstSample(Corvane& engine) {
     ASSERT_TRUE(WaitFor([&] { return engine.GetSampleCount() >= 1; })) << "no first sample";
   }
-
-  fake::FakeProvider fake_;
-  RecordingSink sink_;
-  RecordingWindow window_;
-  Corvane engine_{fake_, true, EngineHost{&sink_, nullptr}};
 };
 
 TEST_F(CollectorTest, SamplesReachTheSeriesAndTheWindow) {
@@ -221,7 +205,7 @@ TEST_F(CollectorTest, ConnectsOncePerDistinctMachine) {
   EXPECT_EQ(fake_.ConnectCalls(), (std::vector<std::string>{"\\\\a", "\\\\b", "\\\\A"}));
   EXPECT_EQ(fake_.AddedPaths(), paths);
   EXPECT_EQ(fake_.Counts().open_query_calls, 1);
-  EXPECT_TRUE(sink_.Messages().empty());
+  EXPECT_TRUE(messages_.Messages().empty());
   for (int i = 0; i < 5; ++i)
     EXPECT_EQ(SeriesAt(engine_, i, Corvane::kCurrentSeries).value, i) << i;
 }
@@ -237,7 +221,7 @@ TEST_F(CollectorTest, AllMachinesAreConnectedInOneCall) {
   ASSERT_TRUE(engine_.Start(&window_, false));
   WaitForFirstSample(engine_);
   EXPECT_EQ(fake_.ConnectBatches(), (std::vector<std::vector<std::string>>{machines}));
-  const std::vector<EngineMessage> messages = sink_.Messages();
+  const std::vector<EngineMessage> messages = messages_.Messages();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_TRUE(messages[0].text.ends_with("\\\\m6\n\\\\m7")) << messages[0].text;
 }
@@ -259,7 +243,7 @@ TEST_F(CollectorTest, UnreachableMachinesAreListedOnce) {
   // The first axis naming an unreachable machine gets no counter; later ones keep their path.
   EXPECT_EQ(fake_.AddedPaths(),
             (std::vector<std::string>{"", "\\\\good\\X\\2", "\\\\bad\\X\\3", "", "\\\\bad\\X\\5"}));
-  const std::vector<EngineMessage> messages = sink_.Messages();
+  const std::vector<EngineMessage> messages = messages_.Messages();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].string_id, 61213);
   EXPECT_EQ(messages[0].text,
@@ -298,7 +282,7 @@ TEST_F(CollectorTest, InteractiveEngineWithoutAQueryTellsAndEnds) {
   AddCounterAxis(engine_, "x", "\\A\\x");
   ASSERT_TRUE(engine_.Start(&window_, false));
   ASSERT_TRUE(WaitFor([] { return !CollectorRunning(); }));
-  const std::vector<EngineMessage> messages = sink_.Messages();
+  const std::vector<EngineMessage> messages = messages_.Messages();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].text, "Cannot create a query for performance data.");
   EXPECT_EQ(messages[0].help_context, 0);
@@ -351,12 +335,12 @@ void ExpectStopGivesUpOnASlowConnection(fake::FakeProvider& fake, RecordingSink&
 }
 
 TEST_F(CollectorTest, StopGivesUpOnASlowConnectionAfterItsLimit) {
-  ExpectStopGivesUpOnASlowConnection(fake_, sink_, window_, 200ms);
+  ExpectStopGivesUpOnASlowConnection(fake_, messages_, window_, 200ms);
 }
 
 // The same with the engine's own five seconds, in real time (labelled slow).
 TEST_F(CollectorTest, StopGivesUpOnASlowConnectionAfterFiveSeconds) {
-  ExpectStopGivesUpOnASlowConnection(fake_, sink_, window_, std::nullopt);
+  ExpectStopGivesUpOnASlowConnection(fake_, messages_, window_, std::nullopt);
 }
 
 TEST_F(CollectorTest, WithoutAWindowNoStatusTextIsShown) {

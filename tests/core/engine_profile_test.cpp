@@ -11,30 +11,20 @@
 #include "core/engine.h"
 #include "platform/fake/fake_provider.h"
 #include "tests/core/engine_test_support.h"
+#include "tests/core/file_text.h"
 
 namespace corvane {
 namespace {
 
 using testing_support::AddCounterAxis;
-using testing_support::FixedScreen;
 using testing_support::MemoryProfileWriter;
+using testing_support::ReadFile;
 using testing_support::TempDir;
+using testing_support::WriteFile;
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const std::filesystem::path& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary);
-  out << text;
-}
-
-class EngineProfileTest : public ::testing::Test {
+class EngineProfileTest : public testing_support::EngineFixture {
  protected:
-  FixedScreen screen_{{1280, 1024}};
-  fake::FakeProvider fake_;
-  Corvane engine_{fake_, false, EngineHost{nullptr, &screen_}};
+  EngineProfileTest() : EngineFixture(testing_support::kBareEngine, ScreenSize{1280, 1024}) {}
 };
 
 TEST_F(EngineProfileTest, HeaderLines) {

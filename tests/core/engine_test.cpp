@@ -17,35 +17,11 @@ namespace {
 using chart::ValueState;
 using testing_support::AddCounterAxis;
 using testing_support::FixedScreen;
+using testing_support::SeriesAt;
+using testing_support::Shown;
 
-struct Shown {
-  double value;
-  ValueState state;
-};
-
-Shown SeriesAt(const Corvane& engine, int axis, int series) {
-  Shown shown{0, ValueState::kNormal};
-  EXPECT_TRUE(engine.GetSeriesValue(axis, &shown.value, series));
-  EXPECT_TRUE(engine.GetValueState(axis, &shown.state, series));
-  return shown;
-}
-
-class EngineTest : public ::testing::Test {
- protected:
-  // An engine with the three series and `axes` plain axes (0..100, critical 80), logging off.
-  void SetUpEngine(int axes) {
-    engine_.SetUpNewProfile();
-    engine_.RemoveAllAxes();
-    for (int i = 0; i < axes; ++i)
-      ASSERT_TRUE(AddCounterAxis(engine_, "a" + std::to_string(i), "\\A\\c" + std::to_string(i)));
-    CorvaneSettings settings = engine_.GetSettings();
-    settings.LogMode = log_mode::kOff;
-    engine_.SetSettings(settings);
-  }
-
-  fake::FakeProvider fake_;
-  Corvane engine_{fake_, false};
-};
+// No screen, no sinks, not interactive.
+using EngineTest = testing_support::EngineFixture;
 
 TEST_F(EngineTest, ConstructionTakesDefaultsFromTheHostsScreen) {
   const FixedScreen screen({1920, 1080});

@@ -1,7 +1,7 @@
-// Helpers for the engine tests: a snapshot of an engine's axes, a window and a message sink
-// that record what the collector asks of them, a fixed screen, an in-memory profile writer, a
-// temporary folder and a bounded wait. The recorders are thread-safe; the rest is test-thread
-// only.
+// Helpers for the engine tests: the engine fixture, a snapshot of an engine's axes, a window,
+// a message sink and an alert sink that record what the collector asks of them, a fixed
+// screen, an in-memory profile writer, a temporary folder and a bounded wait. The recorders
+// are thread-safe; the rest is test-thread only.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <optional>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,6 +23,7 @@
 #include "core/counter_item.h"
 #include "core/engine.h"
 #include "core/engine_host.h"
+#include "platform/fake/fake_provider.h"
 #include "tests/support/temp_folder.h"
 
 namespace corvane::testing_support {
@@ -55,6 +58,19 @@ inline std::vector<AxisInfo> Axes(const Corvane& engine) {
     axes.push_back(a);
   }
   return axes;
+}
+
+// One axis's value and state in one series; a getter that refuses fails the case.
+struct Shown {
+  double value = 0;
+  chart::ValueState state = chart::ValueState::kNormal;
+};
+
+inline Shown SeriesAt(const Corvane& engine, int axis, int series) {
+  Shown shown;
+  EXPECT_TRUE(engine.GetSeriesValue(axis, &shown.value, series));
+  EXPECT_TRUE(engine.GetValueState(axis, &shown.state, series));
+  return shown;
 }
 
 inline std::vector<std::string> AxisNames(const Corvane& engine) {
@@ -127,6 +143,43 @@ class FixedScreen : public ScreenInfo {
   ScreenSize size_;
 };
 
+// Keeps every call's events as plain copies.
+class RecordingAlertSink : public AlertSink {
+ public:
+  struct Event {
+    int axis;
+    bool entered;
+    bool stopped;
+    bool available;
+    double value;
+    double critical;
+    std::string name;
+    std::string path;
+  };
+  struct Call {
+    std::vector<Event> events;
+    int in_alert;
+  };
+
+  void AlertsChanged(std::span<const AlertEvent> changes, int in_alert) override {
+    Call call{{}, in_alert};
+    for (const AlertEvent& e : changes) {
+      call.events.push_back(Event{e.axis, e.entered, e.stopped, e.available, e.value, e.critical,
+                                  std::string(e.name), std::string(e.counter_path)});
+    }
+    const std::lock_guard<std::mutex> hold(mutex_);
+    calls_.push_back(std::move(call));
+  }
+  std::vector<Call> Calls() {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    return calls_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<Call> calls_;
+};
+
 // Records the lines a profile hook writes, in the file's own notation.
 class MemoryProfileWriter : public chart::ProfileWriter {
  public:
@@ -155,6 +208,54 @@ class MemoryProfileWriter : public chart::ProfileWriter {
 };
 
 using TempDir = test_support::TempFolder;
+
+// Gives `engine` a new profile's three series with no axes and logging off.
+inline void StartEmpty(Corvane& engine) {
+  engine.SetUpNewProfile();
+  engine.RemoveAllAxes();
+  CorvaneSettings settings = engine.GetSettings();
+  settings.LogMode = log_mode::kOff;
+  engine.SetSettings(settings);
+}
+
+// What the fixture's engine is given besides the scripted provider; a piece left out is absent.
+enum EnginePiece : unsigned {
+  kBareEngine = 0,
+  kMessageSink = 1u << 0,  // the recording message sink
+  kAlertSink = 1u << 1,    // the recording alert sink
+  kInteractive = 1u << 2,  // an engine that may show its messages
+};
+
+// One engine over the scripted provider, with the host pieces a case's suite chooses; without
+// a screen the engine counts it as 1024 x 768. The engine is built with the fixture and is
+// not started; the recorders it is given, and the window a case starts it with, outlive it. Test
+// thread only, apart from what the recorders allow.
+class EngineFixture : public ::testing::Test {
+ protected:
+  explicit EngineFixture(unsigned pieces = kBareEngine,
+                         std::optional<ScreenSize> screen = std::nullopt)
+      : screen_(screen.value_or(kNoScreenSize)),
+        engine_(fake_, (pieces & kInteractive) != 0,
+                EngineHost{(pieces & kMessageSink) != 0 ? &messages_ : nullptr,
+                           screen ? &screen_ : nullptr, nullptr,
+                           (pieces & kAlertSink) != 0 ? &alerts_ : nullptr}) {}
+
+  void StartEmpty() { testing_support::StartEmpty(engine_); }
+
+  // StartEmpty, then `axes` plain axes a0, a1, ... (0..100, critical 80) on \A\c0, \A\c1, ...
+  void SetUpEngine(int axes) {
+    StartEmpty();
+    for (int i = 0; i < axes; ++i)
+      ASSERT_TRUE(AddCounterAxis(engine_, "a" + std::to_string(i), "\\A\\c" + std::to_string(i)));
+  }
+
+  fake::FakeProvider fake_;
+  FixedScreen screen_;
+  RecordingSink messages_;
+  RecordingAlertSink alerts_;
+  RecordingWindow window_;
+  Corvane engine_;
+};
 
 // Polls `done` every 2 ms until it holds or `limit` has passed; returns its last answer.
 inline bool WaitFor(const std::function<bool()>& done,

@@ -16,23 +16,15 @@
 #include <vector>
 
 #include "core/activity_log.h"
+#include "tests/core/file_text.h"
 #include "tests/support/temp_folder.h"
 
 namespace corvane::testing_log {
 
 using TempFolder = test_support::TempFolder;
 
-inline std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_TRUE(in.good()) << "cannot read " << path;
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteFile(const std::filesystem::path& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-  ASSERT_TRUE(out.good()) << "cannot write " << path;
-}
+using testing_support::ReadFile;
+using testing_support::WriteFile;
 
 // Saturday, December 07, 2024 at 20:35:09.
 inline std::tm TestTime() {

@@ -13,20 +13,13 @@
 
 #include "core/engine.h"
 #include "platform/fake/fake_provider.h"
+#include "tests/core/file_text.h"
 #include "tests/support/temp_folder.h"
 
 namespace corvane::testing_recording {
 
-inline std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteFile(const std::filesystem::path& path, const std::string& text) {
-  std::filesystem::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-}
+using testing_support::ReadFile;
+using testing_support::WriteFile;
 
 struct TestAxis {
   std::string name;
