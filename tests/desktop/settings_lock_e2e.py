@@ -1,0 +1,141 @@
+#!/usr/bin/python3
+"""The desktop program while another process holds its settings store's lock: the real program
+under Xvfb with openbox, on a private accessibility bus, its settings files in a temporary
+folder and their lock file held (flock) by this test from before the program starts.
+
+- opening a profile writes the recent-file list; that write fails after its bounded wait with a
+  message on the standard error naming the lock file, and the profile still opens;
+- throughout, a pyatspi client asks the window's accessible tree and every question is answered
+  (within a generous 10 s each: this is no timing goal, a window whose GUI thread waits for
+  the lock would not answer at all while it waits);
+- once the lock is free and the program is left through its menu, the recent-file list it kept
+  in memory is in the settings file.
+
+usage: settings_lock_e2e.py CORVANE SCREENSHOT_FOLDER
+Every process the test starts is ended by its id, also when a check fails."""
+
+import fcntl
+import os
+import subprocess
+import sys
+import threading
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import profile_file  # noqa: E402
+import x11_session as x11  # noqa: E402
+
+ANSWER_BOUND = 10.0  # seconds one accessibility question may take
+
+
+def hold_lock(lock_file):
+    """A descriptor of `lock_file` (made 0600, as the store makes it) holding flock on it."""
+    fd = os.open(lock_file, os.O_RDWR | os.O_CREAT | os.O_CLOEXEC, 0o600)
+    fcntl.flock(fd, fcntl.LOCK_EX)
+    return fd
+
+
+def read_text(path):
+    with open(path, errors="replace") as source:
+        return source.read()
+
+
+def inner(corvane, screenshots):
+    import pyatspi  # only under the private session bus
+
+    with x11.session("corvane-settings-lock-e2e-") as (processes, root, env):
+        x11.start_display(processes, env, for_this_process=True)
+        profile = os.path.join(root, "Locked.crvn")
+        profile_file.write_profile(profile, Caption=0)
+        registry = env["CORVANE_USER_REGISTRY"]
+        lock_file = os.path.join(os.path.dirname(registry),
+                                 "." + os.path.basename(registry) + ".lock")
+        lock = hold_lock(lock_file)
+        x11.start_accessibility_bus(processes, env)
+        env.update(QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+        errors_path = os.path.join(root, "stderr.txt")
+        with open(errors_path, "w") as errors:
+            app = processes.start([corvane, profile], env=env, stderr=errors)
+
+        slowest = [0.0]
+
+        def ask():
+            """One question to the window's tree: its chart's name; the time it took is kept."""
+            start = time.monotonic()
+            application = x11.accessible_application(pyatspi, app.pid)
+            chart = x11.find_accessible(application, lambda n: n.getRoleName() == "chart")
+            name = chart.name if chart is not None else None
+            slowest[0] = max(slowest[0], time.monotonic() - start)
+            return name
+
+        name = x11.wait_pumped(ask, 30, "the chart on the accessibility bus")
+        x11.check(name == "Locked.crvn", "the profile opened with the lock held: " + str(name))
+
+        # Ask all the while the writer waits for the lock and after it gave up.
+        answers = []
+        failed_write = None
+        deadline = time.monotonic() + 60
+        while time.monotonic() < deadline:
+            answers.append(ask())
+            x11.pump_events()
+            text = read_text(errors_path)
+            if failed_write is None and "not saved to" in text:
+                failed_write = text
+                deadline = min(deadline, time.monotonic() + 2)
+            time.sleep(0.1)
+        x11.check(failed_write is not None and lock_file in failed_write,
+                  "the recent-file list's failed write is reported with the lock file: " +
+                  repr(failed_write))
+        x11.check(len(answers) > 5 and all(a == "Locked.crvn" for a in answers),
+                  "the window answered each of %d questions while the lock was held" % len(answers))
+        x11.check(slowest[0] < ANSWER_BOUND,
+                  "no question waited %.0f s (slowest %.2f s)" % (ANSWER_BOUND, slowest[0]))
+        x11.check(app.poll() is None, "the program still runs")
+
+        os.makedirs(screenshots, exist_ok=True)
+        shot = os.path.join(screenshots, "settings_locked.png")
+        x11.Picture.of_window(env, save_as=shot)
+        print("screenshot:", shot)
+
+        # Free the lock and leave through the context menu: the kept list is written at the end.
+        os.close(lock)
+        wid = x11.wait_for(lambda: x11.search_windows(env, "--pid", app.pid, "--name", "Locked"),
+                           10, "the main window")[0]
+        subprocess.run(["xdotool", "windowactivate", "--sync", wid], env=env, check=False)
+        watch = x11.MenuWatch(pyatspi, app.pid)
+        watch.forget()
+        subprocess.run(["xdotool", "key", "--window", wid, "shift+F10"], env=env, check=True)
+        menu = watch.wait_for_menu("Exit")
+        x11.check(menu is not None, "the context menu opened")
+        if menu is not None:
+            item = x11.find_accessible(menu, lambda n: n.name == "Exit")
+            item.queryAction().doAction(0)
+            try:
+                app.wait(timeout=60)
+            except subprocess.TimeoutExpired:
+                pass
+            x11.check(app.poll() == 0, "the program ended through Exit: %s" % app.poll())
+            stored = read_text(registry) if os.path.exists(registry) else ""
+            x11.check("File1=" + profile in stored,
+                      "the recent-file list reached the settings file at the end")
+        print(read_text(errors_path), end="")
+
+
+def main():
+    if len(sys.argv) == 4 and sys.argv[1] == "--inner":
+        inner(sys.argv[2], sys.argv[3])
+        return x11.status()
+    corvane = os.path.abspath(sys.argv[1])
+    screenshots = os.path.abspath(sys.argv[2])
+    # scripts/deps.sh test installs them.
+    skipped = x11.skip_for(
+        x11.missing_tools(["Xvfb", "openbox", "xdotool", "xprop", "xwd", x11.CONVERT,
+                           "dbus-run-session", x11.AT_SPI_LAUNCHER]) +
+        x11.missing_modules([("pyatspi", "python3-pyatspi"), ("gi", "python3-gi")]))
+    if skipped is not None:
+        return skipped
+    return x11.run_inner(__file__, corvane, screenshots)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
