@@ -6,6 +6,9 @@ folder and their lock file held (flock) by this test from before the program sta
 - opening a profile writes the recent-file list, File > New the next profile number; each write
   fails after its bounded wait with a message on the standard error naming the lock file, and
   the window takes its keys and answers while the write waits;
+- Options > System... (the screen saver for the current user) is written on a thread of its own
+  too: the window answers while it waits, and its failure comes in a message box naming the
+  lock file;
 - throughout, a pyatspi client asks the window's accessible tree and every question is answered
   (within a generous 10 s each: this is no timing goal, a window whose GUI thread waits for
   the lock would not answer at all while it waits);
@@ -124,6 +127,36 @@ def inner(corvane, screenshots):
         for _ in range(2):
             subprocess.run(["xdotool", "key", "Escape"], env=env, check=True)
             time.sleep(0.5)
+
+        # Options > System...: the screen saver for the current user, a write of the same store
+        # made on a thread of its own; its failure comes as a message box over the window.
+        def find(predicate):
+            return x11.find_accessible(x11.accessible_application(pyatspi, app.pid), predicate)
+
+        subprocess.run(["xdotool", "key", "alt+o", "y"], env=env, check=True)
+        box = x11.wait_pumped(lambda: find(lambda n: n.getRoleName() == "check box" and
+                                           "current user" in n.name), 20,
+                              "the system options dialog")
+        box.queryAction().doAction(0)
+        ok = find(lambda n: n.getRoleName() == "push button" and n.name == "OK")
+        ok.queryAction().doAction(0)
+        system_answers = []
+
+        def system_failure():
+            label = find(lambda n: lock_file in (n.name or "") + (n.description or ""))
+            if label is None:
+                system_answers.append(ask())
+            return label
+        label = x11.wait_pumped(system_failure, 60, "the system options' failure message")
+        x11.check("could not be saved" in label.name + label.description,
+                  "the system options' failure names the lock file: " + label.name)
+        x11.check(len(system_answers) >= 3 and all(a is not None for a in system_answers),
+                  "the window answered %d questions while the system options' write waited" %
+                  len(system_answers))
+        x11.Picture.of_window(env, save_as=os.path.join(screenshots, "settings_system.png"))
+        subprocess.run(["xdotool", "key", "Return"], env=env, check=True)
+        x11.wait_pumped(lambda: find(lambda n: lock_file in (n.name or "")) is None, 20,
+                        "the message box to close")
 
         # Free the lock and leave through the context menu: the kept list is written at the end.
         os.close(lock)
