@@ -5,9 +5,11 @@
 #include <QStandardPaths>
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <string>
 #include <system_error>
 
+#include "platform/linux/host/event_log.h"
 #include "platform/linux/host/program_path.h"
 #include "platform/server_settings.h"
 
@@ -22,6 +24,14 @@ bool IsUnder(const std::filesystem::path& path, const std::filesystem::path& roo
 
 std::string FileValueName(int i) { return "File" + std::to_string(i + 1); }
 
+// Where a user of a desktop program looks for what went wrong: the standard error (the
+// session's journal) and the system log.
+void ReportToUser(const std::string& message) {
+  std::fprintf(stderr, "%s: %s\n", product::kAppTitle, message.c_str());
+  static host::EventLog log(product::kAppTitle, false);
+  log.Note(host::EventLog::Severity::kWarning, message);
+}
+
 }  // namespace
 
 std::filesystem::path ChooseProfileFolder(const std::filesystem::path& program_folder,
@@ -33,20 +43,35 @@ std::filesystem::path ChooseProfileFolder(const std::filesystem::path& program_f
   return documents / product::kAppTitle;
 }
 
-MachineSettings::MachineSettings(host::SettingsStore store, std::filesystem::path profile_folder)
-    : store_(std::move(store)), profile_folder_(std::move(profile_folder)) {}
+MachineSettings::MachineSettings(host::SettingsStore store, std::filesystem::path profile_folder,
+                                 StoreWriteQueue::Reporter reporter)
+    : store_(std::move(store)), profile_folder_(std::move(profile_folder)) {
+  if (!reporter) reporter = ReportToUser;
+  writes_ = std::make_unique<StoreWriteQueue>(store_, std::move(reporter));
+}
+
+const MachineSettings::RecentEntries& MachineSettings::Recent() const {
+  if (!recent_) {
+    RecentEntries entries;
+    for (int i = 0; i < kRecentFileCount; ++i) {
+      auto file = store_.QueryValue(kRecentFileListKey, FileValueName(i));
+      if (file.ok()) entries[i] = std::move(file.value);
+    }
+    recent_ = std::move(entries);
+  }
+  return *recent_;
+}
 
 std::optional<QString> MachineSettings::LastProfile() const {
-  const auto file = store_.QueryValue(kRecentFileListKey, "File1");
-  if (!file.ok()) return std::nullopt;
-  return QString::fromStdString(file.value);
+  const std::optional<std::string>& file = Recent()[0];
+  if (!file) return std::nullopt;
+  return QString::fromStdString(*file);
 }
 
 QStringList MachineSettings::RecentFiles() const {
   QStringList files;
-  for (int i = 0; i < kRecentFileCount; ++i) {
-    const auto file = store_.QueryValue(kRecentFileListKey, FileValueName(i));
-    if (file.ok() && !file.value.empty()) files.append(QString::fromStdString(file.value));
+  for (const std::optional<std::string>& file : Recent()) {
+    if (file && !file->empty()) files.append(QString::fromStdString(*file));
   }
   return files;
 }
@@ -65,28 +90,26 @@ void MachineSettings::RemoveRecentFile(const QString& path) {
 }
 
 void MachineSettings::WriteRecentFiles(const QStringList& files) {
-  if (!store_.CreateKey(kRecentFileListKey).ok()) return;
+  RecentEntries entries;
   for (int i = 0; i < kRecentFileCount; ++i) {
-    if (i < files.size()) {
-      store_.SetValue(kRecentFileListKey, FileValueName(i), files[i].toStdString());
-    } else {
-      store_.DeleteValue(kRecentFileListKey, FileValueName(i));
-    }
+    if (i < files.size()) entries[i] = files[i].toStdString();
+    writes_->Set(std::string(kRecentFileListKey), FileValueName(i), entries[i]);
   }
+  recent_ = std::move(entries);
 }
 
 QString MachineSettings::NewProfileName() {
-  long long n = 0;
-  if (const auto stored = store_.QueryValue(kSettingsKey, "NewFileNum"); stored.ok()) {
-    const std::string& text = stored.value;
-    long long parsed = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
-    if (error == std::errc() && end != text.data()) n = parsed;
+  if (!new_file_num_) {
+    new_file_num_ = 0;
+    if (const auto stored = store_.QueryValue(kSettingsKey, "NewFileNum"); stored.ok()) {
+      const std::string& text = stored.value;
+      long long parsed = 0;
+      const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), parsed);
+      if (error == std::errc() && end != text.data()) new_file_num_ = parsed;
+    }
   }
-  const long long next = n + 1;
-  if (store_.CreateKey(kSettingsKey).ok()) {
-    store_.SetValue(kSettingsKey, "NewFileNum", std::to_string(next));
-  }
+  const long long next = ++*new_file_num_;
+  writes_->Set(std::string(kSettingsKey), "NewFileNum", std::to_string(next));
   std::error_code ignored;
   std::filesystem::create_directories(profile_folder_, ignored);
   const std::string name =

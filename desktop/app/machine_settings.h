@@ -2,16 +2,24 @@
 // recent-file list ("Recent File List", File1..File4, File1 the latest) and the counter that
 // names new profiles ("Settings", "NewFileNum"); the Prometheus server new profiles read through
 // (kServerSettingsKey, "DefaultServer"); and the folder new profiles are put in.
-// Every call reads or writes the store at once, so the screen saver sees File1 as soon as a
-// profile is opened or saved. Failed writes are ignored (the defaults stay). GUI thread.
+// The recent-file list and the counter are read from the store once, at the first call that
+// needs them; after that they are served from memory. Writes never wait: they go to a
+// StoreWriteQueue, whose thread writes them at once when the store's lock is free, so the screen
+// saver sees File1 soon after a profile is opened or saved. A write that fails is reported
+// (standard error and the system log unless a reporter is given) and kept in memory, tried again
+// with the next write and at the end, when the object goes. GUI thread; the reporter runs on the
+// writer's thread.
 #pragma once
 
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "desktop/app/store_write_queue.h"
 #include "platform/linux/host/settings_store.h"
 #include "platform/qt/product_text.h"
 
@@ -29,7 +37,9 @@ std::filesystem::path ChooseProfileFolder(const std::filesystem::path& program_f
 
 class MachineSettings {
  public:
-  MachineSettings(host::SettingsStore store, std::filesystem::path profile_folder);
+  // An empty reporter writes each failure to the standard error and the system log.
+  MachineSettings(host::SettingsStore store, std::filesystem::path profile_folder,
+                  StoreWriteQueue::Reporter reporter = {});
 
   // "File1" of the recent-file list; nothing when the key or the value is missing.
   std::optional<QString> LastProfile() const;
@@ -50,11 +60,20 @@ class MachineSettings {
 
   const std::filesystem::path& profile_folder() const { return profile_folder_; }
 
+  // Waits until the writes made so far have been tried; true when all of them are in the
+  // store. For the tests and for callers that hand the store to another process.
+  bool Flush() { return writes_->Flush(); }
+
  private:
+  using RecentEntries = std::array<std::optional<std::string>, kRecentFileCount>;
+  const RecentEntries& Recent() const;
   void WriteRecentFiles(const QStringList& files);
 
   host::SettingsStore store_;
   std::filesystem::path profile_folder_;
+  mutable std::optional<RecentEntries> recent_;  // File1.. as read or last written
+  std::optional<long long> new_file_num_;
+  std::unique_ptr<StoreWriteQueue> writes_;  // a pointer, so that the settings can move
 };
 
 // The settings of the running program: the current user's store and the folder chosen from

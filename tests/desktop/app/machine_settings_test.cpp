@@ -3,17 +3,57 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
+#include <vector>
+
+#include "tests/support/lock_holder.h"
 #include "tests/support/temp_folder.h"
 
 namespace corvane::desktop {
 namespace {
 
+// What the settings reported, from the writer's thread.
+class Reports {
+ public:
+  StoreWriteQueue::Reporter Reporter() {
+    return [this](const std::string& line) {
+      std::lock_guard lock(mutex_);
+      lines_.push_back(line);
+    };
+  }
+  std::vector<std::string> Lines() {
+    std::lock_guard lock(mutex_);
+    return lines_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::string> lines_;
+};
+
 class MachineSettingsTest : public ::testing::Test {
  protected:
   std::string Registry() const { return (temp_ / "registry.ini").string(); }
-  MachineSettings Settings() const {
-    return MachineSettings(host::SettingsStore(Registry()), temp_ / "Profiles");
+  MachineSettings Settings() { return Settings(host::SettingsStore(Registry())); }
+  MachineSettings Settings(host::SettingsStore store) {
+    return MachineSettings(std::move(store), temp_ / "Profiles", reports_.Reporter());
   }
+  // A store whose writes give up at once when another process holds its lock.
+  host::SettingsStore Impatient() const {
+    host::SettingsStore store(Registry());
+    store.set_lock_wait({1, std::chrono::milliseconds(1)});
+    return store;
+  }
+  std::string Stored(std::string_view key, std::string_view name) const {
+    const auto value = host::SettingsStore(Registry()).QueryValue(key, name);
+    return value.ok() ? value.value : "(missing)";
+  }
+  // Makes the store's files, its lock file among them, as a first write does.
+  void MakeStore() const {
+    host::SettingsStore store(Registry());
+    ASSERT_TRUE(store.CreateKey(kSettingsKey).ok());
+  }
+  Reports reports_;
   QString Name(const char* file) const {
     return QString::fromStdString((temp_ / "Profiles" / file).string());
   }
@@ -24,6 +64,7 @@ TEST_F(MachineSettingsTest, NewProfileNamesRunWithoutANumberOne) {
   MachineSettings settings = Settings();
   EXPECT_EQ(settings.NewProfileName(), Name("MyProfile.crvn"));
   EXPECT_EQ(settings.NewProfileName(), Name("MyProfile2.crvn"));
+  ASSERT_TRUE(settings.Flush());
   EXPECT_EQ(Settings().NewProfileName(), Name("MyProfile3.crvn"));
   EXPECT_TRUE(std::filesystem::is_directory(temp_ / "Profiles"));
 }
@@ -53,8 +94,77 @@ TEST_F(MachineSettingsTest, RecentFilesKeepFourWithTheLatestFirstAndNoRepeats) {
   EXPECT_EQ(settings.RecentFiles(), QStringList({"/c", "/e", "/d", "/b"}));
   EXPECT_EQ(settings.LastProfile(), QStringLiteral("/c"));
   settings.RemoveRecentFile("/e");
+  ASSERT_TRUE(settings.Flush());
   EXPECT_EQ(Settings().RecentFiles(), QStringList({"/c", "/d", "/b"}));
   EXPECT_FALSE(host::SettingsStore(Registry()).QueryValue(kRecentFileListKey, "File4").ok());
+}
+
+TEST_F(MachineSettingsTest, WritesReturnWhileAnotherProcessHoldsTheLockAndLandWhenItGoes) {
+  MakeStore();
+  test_support::LockHolder holder(host::LockFileOf(Registry()));
+  ASSERT_TRUE(holder.held());
+  MachineSettings settings = Settings();
+  settings.AddRecentFile("/p/a.crvn");
+  EXPECT_EQ(settings.NewProfileName(), Name("MyProfile.crvn"));
+  // The calls came back while the lock was still held, so nothing can be in the file yet.
+  EXPECT_EQ(Stored(kRecentFileListKey, "File1"), "(missing)");
+  EXPECT_EQ(settings.RecentFiles(), QStringList({"/p/a.crvn"}));
+  EXPECT_EQ(settings.NewProfileName(), Name("MyProfile2.crvn"));
+  holder.Release();
+  EXPECT_TRUE(settings.Flush());
+  EXPECT_EQ(Stored(kRecentFileListKey, "File1"), "/p/a.crvn");
+  EXPECT_EQ(Stored(kSettingsKey, "NewFileNum"), "2");
+}
+
+TEST_F(MachineSettingsTest, AWriteThatCannotTakeTheLockIsReportedAndTriedAgain) {
+  MakeStore();
+  test_support::LockHolder holder(host::LockFileOf(Registry()));
+  ASSERT_TRUE(holder.held());
+  MachineSettings settings = Settings(Impatient());
+  settings.AddRecentFile("/p/a.crvn");
+  EXPECT_FALSE(settings.Flush());
+  const std::vector<std::string> failed = reports_.Lines();
+  ASSERT_FALSE(failed.empty());
+  EXPECT_NE(failed.front().find(Registry()), std::string::npos) << failed.front();
+  EXPECT_NE(failed.front().find(host::LockFileOf(Registry())), std::string::npos) << failed.front();
+  EXPECT_EQ(settings.LastProfile(), QStringLiteral("/p/a.crvn"));
+
+  holder.Release();
+  settings.AddRecentFile("/p/b.crvn");
+  EXPECT_TRUE(settings.Flush());
+  EXPECT_EQ(Stored(kRecentFileListKey, "File1"), "/p/b.crvn");
+  EXPECT_EQ(Stored(kRecentFileListKey, "File2"), "/p/a.crvn");
+  EXPECT_EQ(reports_.Lines().size(), failed.size());
+}
+
+TEST_F(MachineSettingsTest, TheLastValuesReachTheStoreAtQuitOrAreReportedLost) {
+  for (const bool locked : {false, true}) {
+    SCOPED_TRACE(locked ? "locked" : "free");
+    std::filesystem::remove(Registry());
+    MakeStore();
+    std::optional<test_support::LockHolder> holder;
+    if (locked) holder.emplace(host::LockFileOf(Registry()));
+    {
+      MachineSettings settings = Settings(Impatient());
+      for (const char* file : {"/a", "/b", "/c", "/d", "/e"}) {
+        settings.AddRecentFile(file);
+        settings.NewProfileName();
+      }
+      settings.RemoveRecentFile("/d");
+    }
+    holder.reset();
+    const std::vector<std::string> lines = reports_.Lines();
+    if (locked) {
+      ASSERT_FALSE(lines.empty());
+      EXPECT_NE(lines.back().find("at exit"), std::string::npos) << lines.back();
+      EXPECT_EQ(Stored(kRecentFileListKey, "File1"), "(missing)");
+    } else {
+      EXPECT_TRUE(lines.empty()) << lines.front();
+      EXPECT_EQ(Settings().RecentFiles(), QStringList({"/e", "/c", "/b"}));
+      EXPECT_EQ(Stored(kRecentFileListKey, "File4"), "(missing)");
+      EXPECT_EQ(Stored(kSettingsKey, "NewFileNum"), "5");
+    }
+  }
 }
 
 struct FolderCase {

@@ -51,6 +51,7 @@ TEST_F(DocumentTest, FirstStartMakesMyProfileWithTheDefaultCountersAndRunsTheWiz
   EXPECT_TRUE(app().flags().show_wizard);
   EXPECT_FALSE(frame().statusBar()->isVisible());
   // The new name is not a recent file until it is saved.
+  ASSERT_TRUE(app().machine().Flush());
   EXPECT_FALSE(Machine().LastProfile().has_value());
   EXPECT_EQ(host::SettingsStore(RegistryFile()).QueryValue(kSettingsKey, "NewFileNum").value, "1");
 }
@@ -88,6 +89,7 @@ TEST_F(DocumentTest, AProfileOnTheCommandLineOpensWithoutTheWizard) {
   ASSERT_TRUE(StartProgram({path}));
   EXPECT_EQ(doc().PathName(), path);
   EXPECT_EQ(dialogs_.wizard_runs, 0);
+  ASSERT_TRUE(app().machine().Flush());
   EXPECT_EQ(Machine().LastProfile(), path);
   EXPECT_FALSE(StartProgram({QStringLiteral("--bogus")}));
 }
@@ -164,6 +166,7 @@ TEST_F(DocumentTest, AnUnreadableProfileShowsAnEmptyDiagramUnderItsNameAndExitAs
   EXPECT_EQ(engine().GetAxisCount(), 0);
   EXPECT_EQ(doc().PathName(), bad);
   EXPECT_EQ(frame().windowTitle(), QStringLiteral("bad.crvn - Corvane"));
+  ASSERT_TRUE(app().machine().Flush());
   EXPECT_NE(Machine().LastProfile(), bad);
   MessageBoxAnswerer none({}, QMessageBox::Cancel);
   EXPECT_TRUE(frame().close());
@@ -338,6 +341,7 @@ TEST_F(DocumentTest, DroppedProfilesOpenInTurnAndTheLastStaysOpen) {
   MessageBoxAnswerer discard({}, QMessageBox::Discard);
   QApplication::sendEvent(&frame(), &drop);
   QTRY_COMPARE(doc().PathName(), second);
+  ASSERT_TRUE(app().machine().Flush());
   EXPECT_EQ(Machine().RecentFiles(), QStringList({second, first}));
 }
 
