@@ -244,9 +244,19 @@ void SvgSurface::DrawText(Point top_left, std::string_view text) {
     FillRect(Rect{top_left.x, top_left.y, top_left.x + size.width, top_left.y + size.height},
              back_colour_);
   }
+  // The spaces around a value text are drawn as an offset and left out of the element: an SVG
+  // embedded in a page drops them whatever xml:space says, and textLength would then spread
+  // the digits over the width of the spaces too.
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return;
+  const std::size_t last = text.find_last_not_of(' ');
+  const std::string_view shown = text.substr(first, last - first + 1);
   const int pixel_size = PixelSize();
+  const int offset = first == 0 ? 0 : dejavu_sans::TextWidth(text.substr(0, first), pixel_size);
+  const int width =
+      shown.size() == text.size() ? size.width : dejavu_sans::TextWidth(shown, pixel_size);
   body_ += "<text x=\"";
-  AppendInt(body_, top_left.x);
+  AppendInt(body_, static_cast<long long>(top_left.x) + offset);
   body_ += "\" y=\"";
   AppendInt(body_, static_cast<long long>(top_left.y) + dejavu_sans::Ascent(pixel_size));
   body_ += "\" font-family=\"";
@@ -256,13 +266,13 @@ void SvgSurface::DrawText(Point top_left, std::string_view text) {
   body_ += "\" fill=\"";
   AppendColour(body_, text_colour_);
   body_ += '"';
-  if (size.width > 0) {
+  if (width > 0) {
     body_ += " textLength=\"";
-    AppendInt(body_, size.width);
+    AppendInt(body_, width);
     body_ += '"';
   }
   body_ += '>';
-  AppendEscaped(body_, text);
+  AppendEscaped(body_, shown);
   body_ += "</text>\n";
 }
 
@@ -278,8 +288,7 @@ std::string SvgSurface::Document() const {
   AppendInt(document, width_);
   document += ' ';
   AppendInt(document, height_);
-  // Value texts begin and end with spaces that the layout counts; keep them. Widths come from
-  // the font's advance table, which has no kerning.
+  // Widths come from the font's advance table, which has no kerning.
   document += "\" xml:space=\"preserve\" style=\"white-space:pre;font-kerning:none\">\n";
   document += body_;
   document += "</svg>\n";

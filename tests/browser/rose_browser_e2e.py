@@ -161,7 +161,9 @@ def html_rows(log):
     for m in re.finditer(r"<td>(\d\d)/(\d\d)</td><td>(\d\d):(\d\d):(\d\d)</td>(.*?)</tr>", text,
                          re.S):
         mo, d, h, mi, s = (int(g) for g in m.groups()[:5])
-        cells = re.findall(r"<td[^>]*>([^<]*)</td>", m.group(6))
+        # A value that rose or fell carries an arrow in tags of its own after the number.
+        cells = [re.sub(r"<[^>]*>|&[a-z]+;", "", cell).strip()
+                 for cell in re.findall(r"<td[^>]*>(.*?)</td>", m.group(6), re.S)]
         rows.append((calendar.timegm((year, mo, d, h, mi, s)), cells))
     return rows
 

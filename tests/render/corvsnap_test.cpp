@@ -136,7 +136,7 @@ TEST_F(SnapRun, SamplesTheProfileAndWritesItsRoseWithoutTouchingItsLog) {
             std::string::npos);
   // "Answer" is 7543 font units wide: 44 px at 12 px.
   EXPECT_NE(svg.find("fill=\"#00ff00\" textLength=\"44\">Answer</text>"), std::string::npos) << svg;
-  EXPECT_NE(svg.find(">42 </text>"), std::string::npos) << svg;  // the average
+  EXPECT_NE(svg.find(">42</text>"), std::string::npos) << svg;  // the average
   EXPECT_FALSE(std::filesystem::exists(folder_.path() / "Logs"));
   // Only the profile and the picture: no temporary file left behind.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path()),
