@@ -141,8 +141,16 @@ TEST(ProfileFileDialogTest, BrowseOffersProfilesThenEveryFileAndAnswersTheChoice
   qt_test::OnNextModal<QFileDialog>([&](QFileDialog* files) {
     title = files->windowTitle();
     filters = files->nameFilters();
-    files->selectFile(profile);
+    // Typed, as a user does: a selection made through the dialog's model waits for its
+    // folder to be read, which a loaded machine delays.
+    auto* name = files->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(name, nullptr);
+    name->setText(profile);
     QMetaObject::invokeMethod(files, "accept");
+    if (files->isVisible()) {
+      ADD_FAILURE() << "the file dialog did not take " << profile.toStdString();
+      files->reject();
+    }
   });
   const std::optional<QString> chosen = BrowseForProfile(folder.path(), nullptr);
   EXPECT_EQ(title.toStdString(), "Browse Corvane Profiles");
