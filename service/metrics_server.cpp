@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <ctime>
 
 #include "core/recording/local_seconds.h"
 #include "service/metrics_page.h"
@@ -37,17 +36,6 @@ constexpr http::Header kAssetHeaders[] = {{"X-Content-Type-Options", "nosniff"},
                                           {"Cache-Control", "no-cache"}};
 constexpr http::Header kStreamHeaders[] = {{"X-Content-Type-Options", "nosniff"},
                                            {"Cache-Control", "no-store"}};
-
-// The live sample's time on the recording's time line (local wall-clock seconds); 0 before
-// the first sample.
-std::int64_t LocalSecondsOf(double unix_seconds) {
-  if (!(unix_seconds > 0)) return 0;
-  const std::time_t seconds = static_cast<std::time_t>(unix_seconds);
-  std::tm local{};
-  if (localtime_r(&seconds, &local) == nullptr) return 0;
-  return recording::LocalSeconds({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                                  local.tm_hour, local.tm_min, local.tm_sec});
-}
 
 std::string MachineName() {
   char name[HOST_NAME_MAX + 1] = {};
@@ -143,7 +131,8 @@ RoseView MetricsServer::CurrentView() {
 }
 
 std::int64_t MetricsServer::LiveLocalSeconds() const {
-  return LocalSecondsOf(snapshot_.timing.last_sample_time());
+  // 0 before the first sample.
+  return recording::LocalSecondsAt(snapshot_.timing.last_sample_time()).value_or(0);
 }
 
 RecordedRose* MetricsServer::Recorded() {

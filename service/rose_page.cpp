@@ -1,10 +1,10 @@
 #include "service/rose_page.h"
 
 #include <charconv>
-#include <ctime>
 
 #include "chart/utf8.h"
 #include "core/log_format.h"
+#include "core/recording/local_seconds.h"
 
 namespace corvane::service {
 namespace {
@@ -87,13 +87,8 @@ std::vector<RoseRow> RowsOf(const MetricsSnapshot& snapshot) {
 }
 
 std::string LocalTimeText(double unix_seconds) {
-  if (!(unix_seconds > 0)) return {};
-  const std::time_t seconds = static_cast<std::time_t>(unix_seconds);
-  std::tm local{};
-  if (localtime_r(&seconds, &local) == nullptr) return {};
-  char text[32];
-  const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-  return std::string(text, length);
+  const std::optional<std::int64_t> local = recording::LocalSecondsAt(unix_seconds);
+  return local ? recording::FormatLocalSeconds(*local) : std::string();
 }
 
 void AppendHtmlEscaped(std::string* out, std::string_view text) {

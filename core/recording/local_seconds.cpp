@@ -1,6 +1,7 @@
 #include "core/recording/local_seconds.h"
 
 #include <cstdio>
+#include <ctime>
 
 namespace corvane::recording {
 namespace {
@@ -44,6 +45,15 @@ LocalTime FromLocalSeconds(std::int64_t seconds) {
   t.minute = static_cast<int>(rest / 60 % 60);
   t.second = static_cast<int>(rest % 60);
   return t;
+}
+
+std::optional<std::int64_t> LocalSecondsAt(double unix_seconds) {
+  if (!(unix_seconds > 0)) return std::nullopt;
+  const auto seconds = static_cast<std::time_t>(unix_seconds);
+  std::tm local{};
+  if (localtime_r(&seconds, &local) == nullptr) return std::nullopt;
+  return LocalSeconds({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                       local.tm_min, local.tm_sec});
 }
 
 std::string FormatLocalSeconds(std::int64_t seconds) {

@@ -14,6 +14,10 @@ namespace corvane::recording {
 
 std::int64_t LocalSeconds(const LocalTime& time);
 LocalTime FromLocalSeconds(std::int64_t seconds);
+// Where a Unix time (seconds since the epoch, as a sample's timestamp) falls on this line in
+// the machine's time zone; nothing for a time before the epoch or one the system cannot
+// convert.
+std::optional<std::int64_t> LocalSecondsAt(double unix_seconds);
 
 // "2026-12-09 00:28:09".
 std::string FormatLocalSeconds(std::int64_t seconds);

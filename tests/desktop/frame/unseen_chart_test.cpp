@@ -17,60 +17,14 @@
 #include <string>
 #include <vector>
 
-#include "core/counter_item.h"
-#include "desktop/frame/corvane_view.h"
-#include "tests/desktop/accessibility/accessibility_events.h"
-#include "tests/desktop/desktop_test_support.h"
+#include "tests/desktop/frame/stopped_chart_fixture.h"
 
 namespace corvane::desktop::testing {
 namespace {
 
-class UnseenChartTest : public DesktopFixture {
+class UnseenChartTest : public StoppedChartFixture {
  protected:
-  static constexpr int kAxes = 8;
-
-  void SetUp() override {
-    ASSERT_TRUE(StartProgram());
-    QTRY_VERIFY_WITH_TIMEOUT(engine().PollStop(), 8000);
-    engine().SetStatusText({});
-    engine().RemoveAllAxes();
-    for (int i = 0; i < kAxes; ++i) {
-      ASSERT_TRUE(engine().AddAxis(
-          "Axis " + std::to_string(i + 1), "", false, 0, 100, 80, 1,
-          new CounterItem("\\Processor(" + std::to_string(i) + ")\\% Processor Time")));
-    }
-    engine().SetShowNames(1);
-    engine().SetShowValues(1);
-    engine().PrepareStatistics();
-    frame().resize(420, 380);
-    frame().show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame()));
-    Q_EMIT doc().updateAllViews();
-    Settle();
-  }
-
-  void TearDown() override {
-    SetAccessibilityActive(false);
-    DesktopFixture::TearDown();
-  }
-
-  CCorvaneView& view() { return *frame().view(); }
-
-  static void Settle() {
-    for (int i = 0; i < 5; ++i) {
-      QCoreApplication::processEvents();
-      QTest::qWait(5);
-    }
-  }
-
-  void Sample(const std::vector<double>& readings) {
-    for (std::size_t i = 0; i < readings.size(); ++i) {
-      engine().SetValue(static_cast<int>(i), readings[i]);
-    }
-    engine().EndSample();
-    view().engine_window().Invalidate(true);
-    Settle();
-  }
+  UnseenChartTest() : StoppedChartFixture(QSize(420, 380)) {}
 
   static std::vector<double> Readings(double base) {
     std::vector<double> readings;
