@@ -1,7 +1,6 @@
 #include "service/rose_picture.h"
 
-#include <charconv>
-
+#include "chart/picture_size.h"
 #include "chart/svg_surface.h"
 
 namespace corvane::service {
@@ -23,15 +22,11 @@ const std::string& RosePicture::Svg(std::uint64_t picture, int width, int height
 }
 
 bool RosePicture::ParseSize(std::string_view text, int* width, int* height) {
-  const std::size_t x = text.find('x');
-  if (x == std::string_view::npos) return false;
-  const auto side = [](std::string_view digits, int* value) {
-    if (digits.empty() || digits.size() > 5) return false;
-    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), *value);
-    return result.ec == std::errc{} && result.ptr == digits.data() + digits.size() &&
-           *value >= kMinSide && *value <= kMaxSide;
-  };
-  return side(text.substr(0, x), width) && side(text.substr(x + 1), height);
+  const std::optional<chart::PictureSize> size = chart::ParsePictureSize(text, kMinSide, kMaxSide);
+  if (!size) return false;
+  *width = size->width;
+  *height = size->height;
+  return true;
 }
 
 }  // namespace corvane::service

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <charconv>
 
+#include "chart/picture_size.h"
+
 namespace corvane::corvsnap {
 namespace {
 
@@ -58,19 +60,13 @@ ParsedOptions ParseSnapOptions(const std::vector<std::string_view>& args) {
         }
         options.seconds = *seconds;
       } else {
-        const std::size_t x = value.find_first_of("xX");
-        const std::optional<int> width = x == std::string_view::npos
-                                             ? std::nullopt
-                                             : ParseBounded(value.substr(0, x), 1, kMaxSide);
-        const std::optional<int> height = x == std::string_view::npos
-                                              ? std::nullopt
-                                              : ParseBounded(value.substr(x + 1), 1, kMaxSide);
-        if (!width || !height) {
+        const std::optional<chart::PictureSize> size = chart::ParsePictureSize(value, 1, kMaxSide);
+        if (!size) {
           return Failure("--size: \"" + std::string(value) + "\" is not WxH with sides from 1 to " +
                          std::to_string(kMaxSide));
         }
-        options.width = *width;
-        options.height = *height;
+        options.width = size->width;
+        options.height = size->height;
       }
       continue;
     }
