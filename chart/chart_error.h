@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
 namespace corvane::chart {
 
@@ -18,8 +17,5 @@ enum class ChartError : std::int32_t {
   kPenCreation = 7,
   kFontCreation = 8,
 };
-
-// A short English text for a code, for logs and messages ("index out of range").
-std::string_view ChartErrorText(ChartError error);
 
 }  // namespace corvane::chart

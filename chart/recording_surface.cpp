@@ -112,13 +112,6 @@ std::vector<std::string> RecordingSurface::Texts() const {
   return texts;
 }
 
-const RecordedCall* RecordingSurface::FindText(std::string_view text) const {
-  for (const RecordedCall& call : calls_) {
-    if (call.kind == RecordedCall::Kind::kDrawText && call.text == text) return &call;
-  }
-  return nullptr;
-}
-
 void RecordingSurface::Clear() {
   calls_.clear();
   measure_count_ = 0;

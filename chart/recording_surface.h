@@ -68,8 +68,6 @@ class RecordingSurface final : public DrawingSurface {
   std::vector<RecordedCall> CallsOf(RecordedCall::Kind kind) const;
   // The texts drawn, in order.
   std::vector<std::string> Texts() const;
-  // The first drawn text equal to `text`, or nullptr.
-  const RecordedCall* FindText(std::string_view text) const;
   std::size_t measure_count() const { return measure_count_; }
   void Clear();
 

@@ -29,7 +29,6 @@ class CollectorSession {
   void Prepare(int counters);
   // Opens the query. Without one every reading fails.
   perf::Status OpenQuery();
-  bool HasQuery() const { return query_ != nullptr; }
   // Adds the counter of a path into handle slot `slot`; the result is not needed, a failed add
   // leaves the null handle. Does nothing without a query.
   void AddCounter(int slot, std::string_view path);

@@ -47,18 +47,6 @@ int Recording::mode() const {
   return settings_.mode;
 }
 
-double Recording::IndexedFraction() const {
-  if (done_) return 1.0;
-  std::int64_t total = 0;
-  std::int64_t read = 0;
-  for (std::size_t i = 0; i < parts_.size(); ++i) {
-    total += parts_[i]->reader.size();
-    if (i < part_) read += parts_[i]->reader.size();
-    if (i == part_) read += parts_[i]->reader.position();
-  }
-  return total > 0 ? std::min(1.0, static_cast<double>(read) / static_cast<double>(total)) : 1.0;
-}
-
 bool Recording::IndexSome(std::int64_t bytes) {
   while (!done_) {
     if (part_ >= parts_.size()) {

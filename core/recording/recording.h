@@ -63,8 +63,6 @@ class Recording {
     }
   }
   bool indexed() const { return done_; }
-  // How far the index has come, 0..1.
-  double IndexedFraction() const;
 
   // Empty while the log is sound; else "<file>: line N: <why>".
   const std::string& damage() const { return damage_; }

@@ -65,7 +65,6 @@ class PlaybackController : public QObject {
   void Pause();
   bool IsPlaying() const { return playing_; }
   void SetSpeed(int speed);
-  int Speed() const { return speed_; }
   // The playing timer's step; also called by tests that move the clock themselves.
   void Tick();
 

@@ -22,11 +22,6 @@ class RowTable {
     return rows_[size_++];
   }
 
-  // Drops the last row (a parser that gives up on a line).
-  void DropLast() {
-    if (size_ > 0) --size_;
-  }
-
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
   Row& operator[](std::size_t i) { return rows_[i]; }
