@@ -173,7 +173,7 @@ def xscreensaver_part(env, home, display):
         os.chown(home, 65534, 65534)
         os.chown(os.path.join(home, ".xscreensaver"), 65534, 65534)
     host_log = open(os.path.join(home, "xscreensaver.log"), "w+")
-    host = start(as_user + ["xscreensaver", "-no-splash"], env, stderr=host_log)
+    host = start(as_user + ["xscreensaver", "-no-splash", "-verbose"], env, stderr=host_log)
     try:
         run_host(env, display, host, host_log)
     finally:

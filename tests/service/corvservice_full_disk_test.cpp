@@ -154,7 +154,8 @@ TEST(CorvserviceFullDisk, TheSystemLogHearsOnceOfTheFailureAndOnceOfTheRecovery)
 
   run.Signal(SIGTERM);
   ASSERT_TRUE(run.Wait().has_value());
-  EXPECT_FALSE(syslog.Receive(200).has_value()) << "nothing more to tell";
+  const std::optional<std::string> more = syslog.Receive(200);
+  EXPECT_FALSE(more.has_value()) << "nothing more to tell, yet heard: " << more.value_or("");
   const std::string after = ReadFile(log);
   EXPECT_EQ(after.compare(0, old_rows.size(), old_rows), 0) << "the old rows are kept";
   EXPECT_EQ(ReadFile(profile), profile_bytes);
