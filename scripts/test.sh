@@ -38,8 +38,13 @@ report_times() {
 trap 'report_times' EXIT
 stage_done "formatting"
 
-run_suite() {  # run_suite NAME BUILD_DIR TEST_JOBS [cmake options...]
-  local name=$1 dir=$2 test_jobs=$3; shift 3
+# Most cases wait (on a sample, a server, a window) far more than they compute, under the
+# sanitizers too: with one case per core the stages kept the cores busy a sixth of their time,
+# so they run four cases per core. The cases that share something of the machine (a mount
+# table, an X display number) hold a resource lock.
+test_jobs=$((jobs * 4))
+run_suite() {  # run_suite NAME BUILD_DIR [cmake options...]
+  local name=$1 dir=$2; shift 2
   cmake -S . -B "$dir" -G Ninja -DCORVANE_WERROR=ON "${launcher[@]}" "$@"
   cmake --build "$dir" -j "$jobs"
   stage_done "$name build"
@@ -52,12 +57,9 @@ run_suite() {  # run_suite NAME BUILD_DIR TEST_JOBS [cmake options...]
 }
 
 # The plain stage is built with Debian's own flags and paths, so that the packages are made
-# from its programs below. It runs each case as a process of its own, and most of them wait
-# (on a sample, a server, a window) far more than they compute: with one case per core the
-# stage kept the cores busy a sixth of its time, so it runs four cases per core. The cases that
-# share something of the machine (a mount table, an X display number) hold a resource lock.
+# from its programs below.
 mapfile -t deb_flags < <(scripts/deb-build-flags.sh)
-run_suite plain build/ci $((jobs * 4)) "${deb_flags[@]}" -DCORVANE_TEST_EACH_CASE=ON
+run_suite plain build/ci "${deb_flags[@]}" -DCORVANE_TEST_EACH_CASE=ON
 if [ "${1:-}" = --quick ]; then exit 0; fi
 
 # The Debian packages, made from build/ci's programs (scripts/package.sh), then taken apart,
@@ -82,13 +84,13 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan-suppressions.txt:print_suppressions=0
 # Line tables (-g1) are all the sanitizers' reports need, and much cheaper to build than full
 # debug information.
-run_suite asan build/asan "$jobs" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
+run_suite asan build/asan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
   -DCORVANE_SANITIZE=address,undefined -DCORVANE_BUILD_BENCHMARKS=OFF -DCORVANE_TEST_EACH_CASE=OFF
 # ThreadSanitizer runs without the GUI: Qt is not built with it, so its own threads (the
 # offscreen platform's, QThreadPool's, D-Bus's) report races inside uninstrumented code that
 # are no fault of ours. The collector, where the threads are, is in the core and tested here.
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
-run_suite tsan build/tsan "$jobs" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
+run_suite tsan build/tsan -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
   -DCORVANE_SANITIZE=thread -DCORVANE_BUILD_GUI=OFF -DCORVANE_BUILD_BENCHMARKS=OFF \
   -DCORVANE_TEST_EACH_CASE=OFF
 # Each fuzz target runs for a short while from its seed corpus (copied, so the run's new inputs
