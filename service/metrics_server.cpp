@@ -67,7 +67,7 @@ MetricsServer::MetricsServer(CopyMetrics copy, RoseSource rose)
     : copy_(std::move(copy)),
       rose_(std::move(rose)),
       machine_(MachineName()),
-      picture_(rose_.draw) {}
+      picture_(rose_.draw, rose_.png ? rose_.png : RosePicture::Render(RosePicture::RenderPng)) {}
 
 unsigned MetricsServer::StreamLimit(const http::HttpLimits& limits) {
   return limits.connections > kKeptForRequests ? limits.connections - kKeptForRequests : 0;
@@ -149,24 +149,25 @@ RecordedRose* MetricsServer::Recorded() {
   return recorded_.get();
 }
 
-bool MetricsServer::AddRecording(const http::Request& request, RoseView* view, std::string* svg,
-                                 std::string* error) {
+bool MetricsServer::AddRecording(const http::Request& request, PictureFormat format, RoseView* view,
+                                 std::string* image, Failure* failure) {
   const std::optional<std::string_view> at = request.Argument("at");
   RecordedRose* recorded = Recorded();
   std::string reason;
   if (recorded != nullptr) view->log = recorded->Range(LiveLocalSeconds(), &reason);
   if (!at) return true;
+  failure->status = 404;
   if (recorded == nullptr) {
-    *error = "This profile keeps no activity log, so there are no recorded moments.\n";
+    failure->text = "This profile keeps no activity log, so there are no recorded moments.\n";
     return false;
   }
   if (!view->log) {
-    *error = reason + "\n";
+    failure->text = reason + "\n";
     return false;
   }
   const std::optional<std::int64_t> time = RecordedRose::ParseMoment(*at);
   if (!time) {
-    *error = "A moment is given in local seconds or as YYYY-MM-DD HH:MM:SS.\n";
+    failure->text = "A moment is given in local seconds or as YYYY-MM-DD HH:MM:SS.\n";
     return false;
   }
   int width = RosePicture::kDefaultWidth;
@@ -174,13 +175,19 @@ bool MetricsServer::AddRecording(const http::Request& request, RoseView* view, s
   if (const auto size = request.Argument("size")) {
     RosePicture::ParseSize(*size, &width, &height);  // checked by the caller
   }
+  // A moment that cannot be drawn is missing; a picture that cannot be made is the service's.
+  bool drawn = true;
+  const RosePicture::Render& render = picture_.Renderer(format);
+  const auto drawing = [&](const RosePicture::Draw& draw, int w, int h, std::string* out,
+                           std::string* why) { return drawn = render(draw, w, h, out, why); };
   RecordedRose::Picture picture;
-  if (!recorded->Draw(*time, width, height, &picture, error)) {
-    error->push_back('\n');
+  if (!recorded->Draw(*time, width, height, drawing, &picture, &failure->text)) {
+    if (!drawn) failure->status = 503;
+    failure->text = PictureFailure(format, failure->text, drawn);
     return false;
   }
-  *svg = std::move(picture.svg);
-  view->svg = *svg;
+  *image = std::move(picture.image);
+  if (format == PictureFormat::kSvg) view->svg = *image;
   view->rows = std::move(picture.rows);
   view->time = recording::FormatLocalSeconds(picture.time);
   view->moment = picture.time;
@@ -199,6 +206,49 @@ const std::string& MetricsServer::CurrentEvent(std::uint64_t* picture) {
   }
   *picture = event_picture_;
   return event_;
+}
+
+std::string MetricsServer::PictureFailure(PictureFormat format, std::string_view reason,
+                                          bool drawn) {
+  if (drawn || format != PictureFormat::kPng) return std::string(reason) + "\n";
+  return "This service cannot draw PNG pictures: " + std::string(reason) +
+         "; /rose.svg has the same picture.\n";
+}
+
+http::Reply MetricsServer::AnswerPicture(const http::Request& request, PictureFormat format,
+                                         std::string* body) {
+  int width = RosePicture::kDefaultWidth;
+  int height = RosePicture::kDefaultHeight;
+  if (const auto size = request.Argument("size");
+      size && !RosePicture::ParseSize(*size, &width, &height)) {
+    body->append("The size is WIDTHxHEIGHT, each side from 16 to 4096 pixels.\n");
+    return {400, kTextType};
+  }
+  const std::string_view type = format == PictureFormat::kPng ? "image/png" : "image/svg+xml";
+  if (request.Argument("at")) {
+    RoseView view;
+    std::string image;
+    Failure failure;
+    if (!AddRecording(request, format, &view, &image, &failure)) {
+      body->append(failure.text);
+      return {failure.status, kTextType};
+    }
+    body->append(image);
+    return {200, type, kPictureHeaders};
+  }
+  const std::uint64_t picture = repaints_.load(std::memory_order_acquire);
+  if (format == PictureFormat::kSvg) {
+    body->append(picture_.Svg(picture, width, height));
+    return {200, type, kPictureHeaders};
+  }
+  std::string reason;
+  const std::string* png = picture_.Png(picture, width, height, &reason);
+  if (png == nullptr) {
+    body->append(PictureFailure(format, reason, false));
+    return {503, kTextType};
+  }
+  body->append(*png);
+  return {200, type, kPictureHeaders};
 }
 
 http::Reply MetricsServer::Get(std::string_view path, std::string* body) {
@@ -220,36 +270,16 @@ http::Reply MetricsServer::Answer(const http::Request& request, std::string* bod
   if (path == "/") {
     RoseView view = CurrentView();
     std::string moment_svg;
-    std::string error;
-    if (!AddRecording(request, &view, &moment_svg, &error)) {
-      body->append(error);
-      return {404, kTextType};
+    Failure failure;
+    if (!AddRecording(request, PictureFormat::kSvg, &view, &moment_svg, &failure)) {
+      body->append(failure.text);
+      return {failure.status, kTextType};
     }
     AppendRosePage(view, body);
     return {200, kHtmlType, kPageHeaders};
   }
-  if (path == "/rose.svg") {
-    int width = RosePicture::kDefaultWidth;
-    int height = RosePicture::kDefaultHeight;
-    if (const auto size = request.Argument("size");
-        size && !RosePicture::ParseSize(*size, &width, &height)) {
-      body->append("The size is WIDTHxHEIGHT, each side from 16 to 4096 pixels.\n");
-      return {400, kTextType};
-    }
-    if (request.Argument("at")) {
-      RoseView view;
-      std::string moment_svg;
-      std::string error;
-      if (!AddRecording(request, &view, &moment_svg, &error)) {
-        body->append(error);
-        return {404, kTextType};
-      }
-      body->append(moment_svg);
-    } else {
-      body->append(picture_.Svg(repaints_.load(std::memory_order_acquire), width, height));
-    }
-    return {200, "image/svg+xml", kPictureHeaders};
-  }
+  if (path == "/rose.svg") return AnswerPicture(request, PictureFormat::kSvg, body);
+  if (path == "/rose.png") return AnswerPicture(request, PictureFormat::kPng, body);
   if (path == "/events") {
     if (server_->StreamCount() >= stream_limit_) {
       body->append("Too many open streams; try again later.\n");
@@ -265,10 +295,6 @@ http::Reply MetricsServer::Answer(const http::Request& request, std::string* bod
   if (path == "/rose.css") {
     body->append(RoseStyle());
     return {200, "text/css; charset=utf-8", kAssetHeaders};
-  }
-  if (path == "/rose.png") {
-    body->append("This service draws SVG only: /rose.svg (corvsnap makes a PNG of a profile).\n");
-    return {404, kTextType};
   }
   body->append("Not found\n");
   return {404, kTextType};

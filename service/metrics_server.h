@@ -1,6 +1,7 @@
 // The service's metrics endpoint: an HTTP server on the configured address that answers
 // GET /metrics with the metrics page of the engine's last sample, and, for a browser, / with
-// the live wind rose and its table, /rose.svg with the picture alone, /events with a stream of
+// the live wind rose and its table, /rose.svg and /rose.png with the picture alone (503 for the
+// PNG when cairo is not installed), /events with a stream of
 // every new picture and its values, /rose.js and /rose.css; anything else with 404 (405 for
 // other methods). Owns the server, the picture kept for the current sample and the buffers a
 // scrape reuses.
@@ -55,6 +56,7 @@ class MetricsServer final : public http::RequestHandler {
     std::function<std::string()> profile_name;  // the running profile's name
     std::function<MonitorEngine::LogPlace()> log_place;  // where recorded moments are read
     RecordedRose::MakeProvider make_provider;            // for the engine that draws them
+    RosePicture::Render png;                             // makes the PNG pictures; null: cairo
   };
 
   // Serves on `address`; nothing with *error saying why ("cannot listen on 127.0.0.1:9393:
@@ -84,6 +86,11 @@ class MetricsServer final : public http::RequestHandler {
 
  private:
   class SampleStream;
+  // Why a request could not be answered: its status and the one line it gets.
+  struct Failure {
+    unsigned status = 404;
+    std::string text;
+  };
 
   MetricsServer(CopyMetrics copy, RoseSource rose);
   // The view of the current sample: snapshot, rows, picture at the default size.
@@ -96,10 +103,16 @@ class MetricsServer final : public http::RequestHandler {
   RecordedRose* Recorded();
   // The time of the sample in snapshot_ in the recording's local seconds; 0 before one.
   std::int64_t LiveLocalSeconds() const;
-  // Puts the log's range and, when the request asks for one, a recorded moment into `view`;
-  // false with *error (for the answer) when the moment asked for cannot be shown.
-  bool AddRecording(const http::Request& request, RoseView* view, std::string* svg,
-                    std::string* error);
+  // Puts the log's range and, when the request asks for one, a recorded moment into `view`
+  // and its picture in `format` into *image; false with *failure (for the answer) when the
+  // moment asked for cannot be shown.
+  bool AddRecording(const http::Request& request, PictureFormat format, RoseView* view,
+                    std::string* image, Failure* failure);
+  // /rose.svg and /rose.png: the current picture or a recorded moment, at the size asked for.
+  http::Reply AnswerPicture(const http::Request& request, PictureFormat format, std::string* body);
+  // The answer's line for a picture that could not be drawn: `drawn` false when the picture
+  // could not be made at all (no cairo), not for want of a moment.
+  static std::string PictureFailure(PictureFormat format, std::string_view reason, bool drawn);
 
   CopyMetrics copy_;
   RoseSource rose_;
