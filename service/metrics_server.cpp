@@ -49,10 +49,10 @@ std::string MachineName() {
 class MetricsServer::SampleStream final : public http::EventStream {
  public:
   explicit SampleStream(MetricsServer* server) : server_(server) {}
-  bool Next(std::string* out) override {
+  bool Next(std::shared_ptr<const std::string>* piece) override {
     const std::uint64_t picture = server_->repaints_.load(std::memory_order_acquire);
     if (sent_ && picture == last_) return true;
-    out->append(server_->CurrentEvent(&last_));
+    *piece = server_->CurrentEvent(&last_);
     sent_ = true;
     return true;
   }
@@ -195,14 +195,15 @@ bool MetricsServer::AddRecording(const http::Request& request, PictureFormat for
   return true;
 }
 
-const std::string& MetricsServer::CurrentEvent(std::uint64_t* picture) {
+const std::shared_ptr<const std::string>& MetricsServer::CurrentEvent(std::uint64_t* picture) {
   const std::uint64_t now = repaints_.load(std::memory_order_acquire);
-  if (!event_made_ || event_picture_ != now) {
+  if (event_ == nullptr || event_picture_ != now) {
     const RoseView view = CurrentView();
-    event_.clear();
-    AppendSampleEvent(view, &event_);
+    // A new buffer each time: streams still sending the last one keep it until they are done.
+    auto event = std::make_shared<std::string>();
+    AppendSampleEvent(view, event.get());
+    event_ = std::move(event);
     event_picture_ = view.picture;
-    event_made_ = true;
   }
   *picture = event_picture_;
   return event_;

@@ -95,9 +95,9 @@ class MetricsServer final : public http::RequestHandler {
   MetricsServer(CopyMetrics copy, RoseSource rose);
   // The view of the current sample: snapshot, rows, picture at the default size.
   RoseView CurrentView();
-  // The stream event of the current picture, made once for every stream; sets *picture to
-  // the picture it shows.
-  const std::string& CurrentEvent(std::uint64_t* picture);
+  // The stream event of the current picture, made and framed once and shared by every
+  // stream; sets *picture to the picture it shows.
+  const std::shared_ptr<const std::string>& CurrentEvent(std::uint64_t* picture);
   // The recording of the profile's log, made (again) for the log it writes now; null when it
   // writes none.
   RecordedRose* Recorded();
@@ -119,11 +119,10 @@ class MetricsServer final : public http::RequestHandler {
   std::string machine_;
   unsigned stream_limit_ = 0;
   std::atomic<std::uint64_t> repaints_{0};
-  MetricsSnapshot snapshot_;  // server thread only
-  RosePicture picture_;       // server thread only
-  std::string event_;         // server thread only
+  MetricsSnapshot snapshot_;                  // server thread only
+  RosePicture picture_;                       // server thread only
+  std::shared_ptr<const std::string> event_;  // server thread only; null before the first
   std::uint64_t event_picture_ = 0;
-  bool event_made_ = false;
   std::unique_ptr<RecordedRose> recorded_;            // server thread only
   MonitorEngine::LogPlace recorded_place_;            // what recorded_ reads
   std::unique_ptr<http::ListenerSecurity> security_;  // null: plain HTTP for anyone

@@ -41,7 +41,8 @@ std::string Profile() {
       "\n# CORVANE CONFIGURATION FILE. DO NOT MODIFY!\n\nGridStep=0\nCriticalBorder=0\n"
       "ShowNames=1\nShowNumbers=0\nShowValues=1\nLabelTrunc=0\nHistory=30\nInterval=1\n"
       "AlwaysOntop=0\nEnableTray=0\nCaption=1\nShowCurrent=1\nShowAverage=1\nShowMax=1\n"
-      "CurColor=" + std::to_string(kCurrent) + "\nAvgColor=" + std::to_string(kAverage) +
+      "CurColor=" +
+      std::to_string(kCurrent) + "\nAvgColor=" + std::to_string(kAverage) +
       "\nMaxColor=" + std::to_string(kMax) + "\nBackColor=0\nTextColor=" + std::to_string(kText) +
       "\nLineColor=" + std::to_string(kLine) +
       "\nCritColor=255\nBoldCur=1\nBoldAvg=1\nBoldMax=1\nBoldCrit=0\nWndLeft=0\nWndRight=400\n"
@@ -117,8 +118,8 @@ double DistanceFromShadeOf(const Rgba& pixel, chart::Colour colour) {
   const Rgba full = test_support::OpaqueOf(colour);
   const double c[3] = {double(full.r), double(full.g), double(full.b)};
   const double p[3] = {double(pixel.r), double(pixel.g), double(pixel.b)};
-  const double along = (p[0] * c[0] + p[1] * c[1] + p[2] * c[2]) /
-                       (c[0] * c[0] + c[1] * c[1] + c[2] * c[2]);
+  const double along =
+      (p[0] * c[0] + p[1] * c[1] + p[2] * c[2]) / (c[0] * c[0] + c[1] * c[1] + c[2] * c[2]);
   const double shade = std::clamp(along, 0.0, 1.0);
   double sum = 0;
   for (int i = 0; i < 3; ++i) sum += (p[i] - shade * c[i]) * (p[i] - shade * c[i]);
@@ -207,8 +208,8 @@ TEST_F(RosePngTest, ThePolylinesVerticesHaveTheProfilesSeriesColours) {
       for (std::size_t i = 0; i + 1 < polyline.points.size(); ++i) {
         const chart::Point vertex = polyline.points[i];
         EXPECT_EQ(ShadeOf(AtVertex(image, vertex)), polyline.pen.colour)
-            << width << "x" << height << " vertex " << i << " at (" << vertex.x << ", "
-            << vertex.y << ")";
+            << width << "x" << height << " vertex " << i << " at (" << vertex.x << ", " << vertex.y
+            << ")";
       }
     }
     EXPECT_THAT(colours, ::testing::UnorderedElementsAre(kCurrent, kAverage, kMax));

@@ -97,22 +97,30 @@ TEST(CairoSurface, ShapesCoverThePixelsTheChartMeans) {
   };
   const Case cases[] = {
       {"an area, right and bottom excluded",
-       [](CairoSurface& s) { s.FillRect(Rect{10, 10, 20, 20}, kRed); },
+       [](CairoSurface& s) {
+         s.FillRect(Rect{10, 10, 20, 20}, kRed);
+       },
        {{{10, 10}, true}, {{19, 19}, true}, {{20, 19}, false}, {{19, 20}, false}, {{9, 9}, false}}},
       {"a one-pixel line on the pixels' centres, not blurred over two rows",
        line(Pen{PenStyle::kSolid, 1, kRed}, {0, 5}, {40, 5}),
        {{{20, 5}, true}, {{20, 4}, false}, {{20, 6}, false}}},
-      {"width 0 draws one pixel wide", line(Pen{PenStyle::kSolid, 0, kRed}, {0, 5}, {40, 5}),
+      {"width 0 draws one pixel wide",
+       line(Pen{PenStyle::kSolid, 0, kRed}, {0, 5}, {40, 5}),
        {{{20, 5}, true}, {{20, 4}, false}, {{20, 6}, false}}},
-      {"a wide line covers its width", line(Pen{PenStyle::kSolid, 4, kRed}, {0, 20}, {40, 20}),
+      {"a wide line covers its width",
+       line(Pen{PenStyle::kSolid, 4, kRed}, {0, 20}, {40, 20}),
        {{{20, 18}, true}, {{20, 21}, true}, {{20, 16}, false}, {{20, 23}, false}}},
-      {"dashes of 18 and gaps of 6", line(Pen{PenStyle::kDash, 1, kRed}, {0, 5}, {60, 5}),
+      {"dashes of 18 and gaps of 6",
+       line(Pen{PenStyle::kDash, 1, kRed}, {0, 5}, {60, 5}),
        {{{2, 5}, true}, {{16, 5}, true}, {{20, 5}, false}, {{26, 5}, true}}},
-      {"dots of 3", line(Pen{PenStyle::kDot, 1, kRed}, {0, 5}, {60, 5}),
+      {"dots of 3",
+       line(Pen{PenStyle::kDot, 1, kRed}, {0, 5}, {60, 5}),
        {{{1, 5}, true}, {{4, 5}, false}, {{7, 5}, true}}},
-      {"dash dot", line(Pen{PenStyle::kDashDot, 1, kRed}, {0, 5}, {60, 5}),
+      {"dash dot",
+       line(Pen{PenStyle::kDashDot, 1, kRed}, {0, 5}, {60, 5}),
        {{{4, 5}, true}, {{11, 5}, false}, {{16, 5}, true}, {{20, 5}, false}}},
-      {"a null pen draws nothing", line(Pen{PenStyle::kNull, 3, kRed}, {0, 5}, {60, 5}),
+      {"a null pen draws nothing",
+       line(Pen{PenStyle::kNull, 3, kRed}, {0, 5}, {60, 5}),
        {{{20, 5}, false}, {{40, 5}, false}}},
       {"the whole ring inscribed in its box, nothing filled",
        [](CairoSurface& s) {
@@ -179,7 +187,7 @@ TEST(CairoSurface, TextIsDrawnAsWideAsItMeasuresAndAsTheSvgPicturesLayItOut) {
   const struct {
     std::string_view text;
     int pixel_size;
-  } cases[] = {{"W", 12},        {"10176.21", 12}, {"HWH", 20},
+  } cases[] = {{"W", 12},        {"10176.21", 12},  {"HWH", 20},
                {"Nét ü ÅÖ", 12}, {"MMMMMMMMMM", 9}, {"Processes", 12}};
   for (const auto& c : cases) {
     std::unique_ptr<CairoSurface> surface = MakeSurface(400, 40);
@@ -227,8 +235,8 @@ TEST(CairoSurface, TextThatIsNotUtf8ShowsReplacementCharactersAndDrawingGoesOn) 
   } cases[] = {
       {"a stray byte", "\xFF", std::string(replacement)},
       {"a cut sequence", "a\xC3", "a" + std::string(replacement)},
-      {"a surrogate", "\xED\xA0\x80x", std::string(replacement) + std::string(replacement) +
-                                           std::string(replacement) + "x"},
+      {"a surrogate", "\xED\xA0\x80x",
+       std::string(replacement) + std::string(replacement) + std::string(replacement) + "x"},
       {"a NUL inside", std::string("x\0y", 3), "x" + std::string(replacement) + "y"},
       {"a control character", "tab\there", "tab" + std::string(replacement) + "here"},
   };

@@ -69,7 +69,8 @@ class PngImage {
  private:
   static std::uint32_t BigEndian(std::string_view bytes, std::size_t at) {
     std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    for (std::size_t i = 0; i < 4; ++i)
+      value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
     return value;
   }
 
