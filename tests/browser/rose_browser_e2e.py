@@ -9,7 +9,8 @@ chromium-driver by Selenium, on the page of a real `corvservice -run` with local
 - the service is stopped: the page says the stream is lost; started again on the same port,
   the same page (never reloaded) says it is back and shows new samples;
 - the slider over the profile's CSV log, and then over an HTML log, goes to a recorded row, and
-  the table shows that row's values.
+  the table shows that row's values;
+- /rose.png opens in the browser at the size asked, on the profile's background.
 
 usage: rose_browser_e2e.py CORVSERVICE [SCREENSHOT_DIR]
 Skips (77) when chromium, chromedriver or Selenium is missing. Every process the test starts
@@ -291,6 +292,20 @@ def run(program, screenshots):
         wait_until("three rows in the HTML log", lambda: len(html_rows(log)) >= 4)
         driver.get("http://127.0.0.1:%d/" % html_service.port)
         check_recorded_row(driver, html_rows(log))
+
+        # The PNG picture opened on its own: the size asked, on the profile's background.
+        png_url = "http://127.0.0.1:%d/rose.png?size=300x200" % html_service.port
+        driver.get(png_url)
+        shown = wait_until("the PNG in the browser", lambda: driver.execute_script(
+            "const i = document.images[0];"
+            "return i && i.complete && i.naturalWidth ? [i.naturalWidth, i.naturalHeight] : null"))
+        assert shown == [300, 200], shown
+        driver.save_screenshot(os.path.join(screenshots, "rose-png.png"))
+        with urllib.request.urlopen(png_url, timeout=10) as answer:
+            assert answer.headers["Content-Type"] == "image/png", answer.headers
+            width, height, pixels = png_pixels(answer.read())
+        assert (width, height) == (300, 200), (width, height)
+        assert pixels[2][2] == (0, 0, 0), pixels[2][2]  # the profile's black background
 
         # Nothing the page's policy refused; the lost stream and the icon the browser asks for
         # on its own are no faults.
