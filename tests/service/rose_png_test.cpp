@@ -1,9 +1,10 @@
 // The service's PNG pictures drawn from a real engine and profile: the polylines' vertices, as
 // a recording of the same drawing places them, have the profile's series colours in the PNG;
 // the layout is the SVG picture's; an axis name that is not UTF-8 draws; and a recorded moment
-// is drawn as PNG too, from a real log.
+// is drawn as PNG too, from a real log, with a missing moment told from a missing picture.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -18,9 +19,11 @@
 #include "core/recording/local_seconds.h"
 #include "platform/fake/fake_provider.h"
 #include "platform/linux/cairo/cairo_surface.h"
+#include "service/metrics_server.h"
 #include "service/recorded_rose.h"
 #include "service/rose_picture.h"
 #include "tests/platform/linux/cairo/png_image.h"
+#include "tests/support/http_client.h"
 #include "tests/support/temp_folder.h"
 
 namespace corvane::service {
@@ -262,6 +265,64 @@ TEST(RecordedRosePng, ARecordedMomentIsDrawnAsPngOrSaysWhyNot) {
   };
   EXPECT_FALSE(rose.Draw(kStart, 300, 200, refuse, &picture, &error));
   EXPECT_EQ(error, "no raster library");
+}
+
+TEST(RecordedRosePng, TheServerAnswersAMomentAsPngAndTellsAMissingMomentFromAMissingPicture) {
+  constexpr std::int64_t kStart = 1796896800;  // 2026-12-10 10:00:00 on the recording's line
+  test_support::TempFolder folder;
+  const std::string log = (folder / "Night-log.csv").string();
+  std::ofstream(log) << "Corvane Log: Night\n\nStarted on Thursday 12/10/2026 at 10:00:00\n"
+                        "Date,Time,Load,Free\n12/10,10:00:00,10.00,50.00\n";
+  const auto refuse = [](const RosePicture::Draw&, int, int, std::string*, std::string* why) {
+    *why = "libcairo.so.2 cannot be loaded (the package libcairo2 installs it)";
+    return false;
+  };
+  const struct {
+    const char* what;
+    RosePicture::Render png;
+    std::int64_t at;
+    int status;
+  } cases[] = {
+      {"a moment of the log", nullptr, kStart, 200},
+      {"a moment before the log", nullptr, kStart - 100, 404},
+      {"a moment of the log without cairo", refuse, kStart, 503},
+      {"a moment before the log without cairo", refuse, kStart - 100, 404},
+  };
+  for (const auto& c : cases) {
+    MetricsServer::RoseSource rose;
+    rose.draw = [](chart::DrawingSurface& surface, const chart::Rect& rect) {
+      surface.FillRect(rect, 0x000000);
+    };
+    rose.log_place = [&log] { return MonitorEngine::LogPlace{log, ""}; };
+    rose.make_provider = [] { return std::make_unique<fake::FakeProvider>(); };
+    rose.png = c.png;
+    const auto copy = [](MetricsSnapshot* snapshot) {
+      snapshot->timing = {};
+      snapshot->timing.NoteSampleEnd(1796900400);  // an hour after the log began, UTC or not
+    };
+    std::string error;
+    http::ListenAddress address = *http::ParseListenAddress("127.0.0.1:1", &error);
+    reinterpret_cast<sockaddr_in*>(&address.socket_address)->sin_port = 0;
+    http::StartError start_error;
+    const std::unique_ptr<MetricsServer> server =
+        MetricsServer::Start(address, copy, &start_error, {}, nullptr, std::move(rose));
+    ASSERT_NE(server, nullptr) << start_error.text;
+    const test_support::HttpAnswer answer =
+        test_support::HttpGet(server->port(), "/rose.png?size=320x240&at=" + std::to_string(c.at));
+    EXPECT_EQ(answer.status, c.status) << c.what << ": " << answer.body;
+    if (c.status == 200) {
+      int width = 0;
+      int height = 0;
+      ASSERT_TRUE(PngImage::ReadHeader(answer.body, &width, &height)) << c.what;
+      EXPECT_EQ(width, 320);
+      EXPECT_EQ(height, 240);
+    } else {
+      EXPECT_EQ(answer.body.find('\n'), answer.body.size() - 1) << c.what << ": " << answer.body;
+    }
+    if (c.status == 503) {
+      EXPECT_NE(answer.body.find("libcairo2"), std::string::npos) << answer.body;
+    }
+  }
 }
 
 }  // namespace
