@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "core/recording/local_seconds.h"
+#include "service/layered_svg.h"
 #include "service/metrics_page.h"
 
 namespace corvane::service {
@@ -52,7 +53,11 @@ class MetricsServer::SampleStream final : public http::EventStream {
   bool Next(std::shared_ptr<const std::string>* piece) override {
     const std::uint64_t picture = server_->repaints_.load(std::memory_order_acquire);
     if (sent_ && picture == last_) return true;
-    *piece = server_->CurrentEvent(&last_);
+    const Event& event = server_->CurrentEvent();
+    // The moving group alone while the still layer is the one this reader was sent last.
+    *piece = sent_ && event.still == still_ ? event.moving : event.whole;
+    last_ = event.picture;
+    still_ = event.still;
     sent_ = true;
     return true;
   }
@@ -60,7 +65,8 @@ class MetricsServer::SampleStream final : public http::EventStream {
  private:
   MetricsServer* server_;
   bool sent_ = false;
-  std::uint64_t last_ = 0;
+  std::uint64_t last_ = 0;   // the picture sent last
+  std::uint64_t still_ = 0;  // the still layer it has
 };
 
 MetricsServer::MetricsServer(CopyMetrics copy, RoseSource rose)
@@ -195,17 +201,24 @@ bool MetricsServer::AddRecording(const http::Request& request, PictureFormat for
   return true;
 }
 
-const std::shared_ptr<const std::string>& MetricsServer::CurrentEvent(std::uint64_t* picture) {
+const MetricsServer::Event& MetricsServer::CurrentEvent() {
   const std::uint64_t now = repaints_.load(std::memory_order_acquire);
-  if (event_ == nullptr || event_picture_ != now) {
+  if (event_.whole == nullptr || event_.picture != now) {
     const RoseView view = CurrentView();
-    // A new buffer each time: streams still sending the last one keep it until they are done.
-    auto event = std::make_shared<std::string>();
-    AppendSampleEvent(view, event.get());
-    event_ = std::move(event);
-    event_picture_ = view.picture;
+    const std::string_view still = LayeredSvg::Cut(view.svg).still;
+    if (event_.whole == nullptr || still != still_layer_) {
+      still_layer_.assign(still);
+      ++event_.still;
+    }
+    // New buffers each time: streams still sending the last ones keep them until they are done.
+    auto whole = std::make_shared<std::string>();
+    AppendSampleEvent(view, whole.get());
+    auto moving = std::make_shared<std::string>();
+    AppendSampleEvent(view, moving.get(), /*moving_only=*/true);
+    event_.whole = std::move(whole);
+    event_.moving = std::move(moving);
+    event_.picture = view.picture;
   }
-  *picture = event_picture_;
   return event_;
 }
 

@@ -7,7 +7,9 @@
 // scrape reuses.
 //
 // Each picture is drawn once, on the server's thread, when the first request after the
-// engine's repaint asks for it; every request and stream then shares it.
+// engine's repaint asks for it; every request and stream then shares it. A stream gets the
+// picture whole first, and then only its moving group (value texts and polylines) for as long
+// as the rest of the picture stays the same.
 //
 // A scrape copies the last sample through `copy` (which takes the chart lock only to copy) and
 // formats the page on the server's own thread, outside the lock; the collector is never
@@ -95,9 +97,16 @@ class MetricsServer final : public http::RequestHandler {
   MetricsServer(CopyMetrics copy, RoseSource rose);
   // The view of the current sample: snapshot, rows, picture at the default size.
   RoseView CurrentView();
-  // The stream event of the current picture, made and framed once and shared by every
-  // stream; sets *picture to the picture it shows.
-  const std::shared_ptr<const std::string>& CurrentEvent(std::uint64_t* picture);
+  // A sample's stream events, made and framed once and shared by every stream: the picture
+  // whole, and its moving group alone for the streams that have its still layer.
+  struct Event {
+    std::shared_ptr<const std::string> whole;  // null before the first
+    std::shared_ptr<const std::string> moving;
+    std::uint64_t picture = 0;  // the picture they show
+    std::uint64_t still = 0;    // counts the still layers: which one the picture has
+  };
+  // The events of the current picture.
+  const Event& CurrentEvent();
   // The recording of the profile's log, made (again) for the log it writes now; null when it
   // writes none.
   RecordedRose* Recorded();
@@ -119,10 +128,10 @@ class MetricsServer final : public http::RequestHandler {
   std::string machine_;
   unsigned stream_limit_ = 0;
   std::atomic<std::uint64_t> repaints_{0};
-  MetricsSnapshot snapshot_;                  // server thread only
-  RosePicture picture_;                       // server thread only
-  std::shared_ptr<const std::string> event_;  // server thread only; null before the first
-  std::uint64_t event_picture_ = 0;
+  MetricsSnapshot snapshot_;  // server thread only
+  RosePicture picture_;       // server thread only
+  Event event_;               // server thread only
+  std::string still_layer_;   // server thread only: the still part of event_'s picture
   std::unique_ptr<RecordedRose> recorded_;            // server thread only
   MonitorEngine::LogPlace recorded_place_;            // what recorded_ reads
   std::unique_ptr<http::ListenerSecurity> security_;  // null: plain HTTP for anyone

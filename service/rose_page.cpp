@@ -6,6 +6,7 @@
 #include "chart/utf8.h"
 #include "core/log_format.h"
 #include "core/recording/local_seconds.h"
+#include "service/layered_svg.h"
 
 namespace corvane::service {
 namespace {
@@ -233,11 +234,12 @@ void AppendStreamStart(std::string* out, int retry_ms) {
   out->append("\n\n");
 }
 
-void AppendSampleEvent(const RoseView& view, std::string* out) {
+void AppendSampleEvent(const RoseView& view, std::string* out, bool moving_only) {
   out->append("id: ");
   AppendNumber(out, static_cast<std::int64_t>(view.picture));
   out->append("\nevent: sample\ndata: {\"picture\":");
   AppendNumber(out, static_cast<std::int64_t>(view.picture));
+  out->append(moving_only ? ",\"still\":false" : ",\"still\":true");
   out->append(",\"time\":");
   AppendJsonString(out, view.time);
   out->append(",\"axes\":[");
@@ -260,7 +262,11 @@ void AppendSampleEvent(const RoseView& view, std::string* out) {
   // for once (memchr), not character by character against a set: the picture is some
   // kilobytes, made into an event every sample.
   std::string inline_svg;
-  AppendInlineSvg(&inline_svg, view.svg);
+  if (moving_only) {
+    inline_svg = LayeredSvg::Cut(view.svg).moving;
+  } else {
+    AppendInlineSvg(&inline_svg, view.svg);
+  }
   const std::string_view svg = inline_svg;
   out->reserve(out->size() + svg.size() + svg.size() / 16);
   std::size_t next_cr = svg.find('\r');

@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "chart/picture_size.h"
-#include "chart/svg_surface.h"
 #include "platform/linux/cairo/cairo_surface.h"
+#include "service/layered_svg.h"
 
 namespace corvane::service {
 
@@ -59,7 +59,7 @@ bool RosePicture::ParseSize(std::string_view text, int* width, int* height) {
 
 bool RosePicture::RenderSvg(const Draw& draw, int width, int height, std::string* image,
                             std::string* /*error*/) {
-  chart::SvgSurface surface(width, height);
+  LayeredSvg surface(width, height);
   if (draw) draw(surface, chart::Rect{0, 0, width, height});
   *image = surface.Document();
   return true;

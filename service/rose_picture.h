@@ -57,7 +57,8 @@ class RosePicture {
   // "WxH" with both sides within kMinSide..kMaxSide; false otherwise.
   static bool ParseSize(std::string_view text, int* width, int* height);
 
-  // The SVG document of `draw`; never fails.
+  // The SVG document of `draw`, its moving layer last in a group of its own (LayeredSvg);
+  // never fails.
   static bool RenderSvg(const Draw& draw, int width, int height, std::string* image,
                         std::string* error);
   // The PNG file of `draw`, drawn with cairo; false when cairo cannot be loaded ("libcairo.so.2

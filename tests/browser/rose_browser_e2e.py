@@ -2,8 +2,9 @@
 """The live wind rose in a real browser: Debian's chromium, headless, driven through
 chromium-driver by Selenium, on the page of a real `corvservice -run` with local counters.
 
-- the page shows the rose (an inline SVG) and the axis table; the stream replaces both, so the
-  time and the values change without a reload; a screenshot shows the profile's colours;
+- the page shows the rose (an inline SVG) and the axis table; the stream replaces both (the
+  picture's moving group alone while the rest stays), so the time and the values change
+  without a reload; a screenshot shows the profile's colours;
 - an axis named <img src=x onerror=alert(1)> reads as that text, no img element exists and no
   alert opened;
 - the service is stopped: the page says the stream is lost; started again on the same port,
@@ -225,10 +226,19 @@ def run(program, screenshots):
         assert driver.find_elements("css selector", "#rose svg"), driver.page_source[:500]
         first_time = driver.find_element("id", "time").text
         first_uptime = table(driver)["Uptime"][0]
+        moving_text = ("const g = document.querySelectorAll('#rose svg > g#moving');"
+                       "return g.length === 1 ? g[0].textContent : null")
+        first_moving = driver.execute_script(moving_text)
+        assert first_moving, "no moving group in the page's picture"
         driver.execute_script("window.neverReloaded = true;")
         wait_until("a new sample on the page", lambda: status(driver) == "Live." and
                    driver.find_element("id", "time").text != first_time)
         wait_until("the uptime to change", lambda: table(driver)["Uptime"][0] != first_uptime)
+        # The stream sends the moving group alone once a reader has the picture: it takes the
+        # place of the old one, and the picture's still part stays.
+        wait_until("the moving group to change", lambda: driver.execute_script(moving_text)
+                   not in (None, first_moving))
+        assert driver.execute_script("return document.querySelectorAll('#rose svg').length") == 1
         picture = driver.execute_script("return document.getElementById('rose').dataset.picture")
         assert int(picture) > 0, picture
 

@@ -45,7 +45,10 @@ class RoseServerTest : public ::testing::Test {
     MetricsServer::RoseSource rose;
     rose.draw = [this](chart::DrawingSurface& surface, const chart::Rect& rect) {
       ++draws_;
-      surface.FillRect(rect, 0x123456);
+      surface.FillRect(rect, still_colour_.load());
+      surface.SetLayer(chart::DrawingLayer::kMoving);
+      surface.DrawText(chart::Point{2, 2}, "value " + std::to_string(value_.load()));
+      surface.SetLayer(chart::DrawingLayer::kStill);
     };
     rose.profile_name = [] { return std::string("night shift"); };
     rose.png = std::move(png);
@@ -56,6 +59,7 @@ class RoseServerTest : public ::testing::Test {
   std::uint16_t port() const { return server_->port(); }
 
   std::atomic<int> value_{10};
+  std::atomic<chart::Colour> still_colour_{0x123456};
   std::atomic<int> draws_{0};
   std::unique_ptr<MetricsServer> server_;
 };
@@ -213,6 +217,40 @@ TEST_F(RoseServerTest, AStreamGetsTheCurrentSampleThenOneEventPerRepaint) {
     EXPECT_NE(text.find("id: " + std::to_string(n) + "\n"), std::string::npos);
   }
   EXPECT_EQ(server_->StreamCount(), 1u);
+}
+
+TEST_F(RoseServerTest, AStreamGetsThePictureWholeThenItsMovingGroupUntilTheRestChanges) {
+  Start();
+  test_support::Connection stream(port());
+  ASSERT_TRUE(stream.Send("GET /events HTTP/1.1\r\nHost: x\r\n\r\n"));
+  std::string text;
+  ASSERT_TRUE(stream.ReadUntil(&text, "value 10</text>")) << text;
+  EXPECT_NE(text.find("\"still\":true"), std::string::npos);
+  EXPECT_NE(text.find("data: <svg"), std::string::npos);
+
+  value_ = 11;
+  server_->Repainted();
+  text.clear();
+  ASSERT_TRUE(stream.ReadUntil(&text, "value 11</text>")) << text;
+  EXPECT_NE(text.find("\"still\":false"), std::string::npos) << text;
+  EXPECT_EQ(text.find("<svg"), std::string::npos) << "only the moving group: " << text;
+  EXPECT_EQ(text.find("#563412"), std::string::npos) << "no still element: " << text;
+  EXPECT_NE(text.find("data: <g id=\"moving\">"), std::string::npos) << text;
+
+  still_colour_ = 0x654321;
+  value_ = 12;
+  server_->Repainted();
+  text.clear();
+  ASSERT_TRUE(stream.ReadUntil(&text, "value 12</text>")) << text;
+  EXPECT_NE(text.find("\"still\":true"), std::string::npos) << text;
+  EXPECT_NE(text.find("#214365"), std::string::npos) << "the new background: " << text;
+
+  // A stream that comes now gets the picture whole, whatever the others had.
+  test_support::Connection late(port());
+  ASSERT_TRUE(late.Send("GET /events HTTP/1.1\r\nHost: x\r\n\r\n"));
+  std::string late_text;
+  ASSERT_TRUE(late.ReadUntil(&late_text, "value 12</text>")) << late_text;
+  EXPECT_NE(late_text.find("data: <svg"), std::string::npos) << late_text;
 }
 
 TEST_F(RoseServerTest, StreamsLeaveConnectionsForScrapesAndPages) {
