@@ -37,24 +37,6 @@ void AppendColour(std::string& out, Colour colour) {
   }
 }
 
-void AppendUtf8(std::string& out, char32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
 // Character data and attribute values: markup characters as entities, and everything XML 1.0
 // does not allow in a document (controls, U+FFFE, U+FFFF, malformed UTF-8) as U+FFFD, so that
 // a counter name with stray bytes cannot make the whole snapshot unreadable.
@@ -79,7 +61,7 @@ void AppendEscaped(std::string& out, std::string_view text) {
         break;
     }
     if (code < 0x20 || code == 0xFFFE || code == 0xFFFF) code = utf8::kReplacement;
-    AppendUtf8(out, code);
+    utf8::Append(code, &out);
   }
 }
 

@@ -34,6 +34,8 @@ class SvgSurface final : public DrawingSurface {
 
   // The complete document: the XML declaration, the svg element and everything drawn so far.
   std::string Document() const;
+  // The elements drawn so far, without the document around them.
+  const std::string& Body() const { return body_; }
   // Forgets what was drawn; the state (pen, font, colours, position) stays.
   void ClearDrawing();
 

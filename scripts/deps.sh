@@ -7,7 +7,8 @@ set -euo pipefail
 
 build_packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
                 libcurl4-openssl-dev libmicrohttpd-dev libsystemd-dev qt6-base-dev qt6-svg-dev libxcb1-dev scdoc
-                libsimdjson-dev libyaml-cpp-dev libcrypt-dev libgnutls28-dev qt6-l10n-tools)
+                libsimdjson-dev libyaml-cpp-dev libcrypt-dev libgnutls28-dev qt6-l10n-tools
+                libcairo2-dev)
 test_packages=(prometheus-node-exporter prometheus xvfb clang clang-format libclang-rt-14-dev
                openbox xdotool x11-apps x11-utils imagemagick dbus-daemon at-spi2-core python3-pyatspi
                qt6-base-private-dev xscreensaver python3-dbusmock

@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "core/recording/local_seconds.h"
+#include "service/layered_svg.h"
 #include "service/metrics_page.h"
 
 namespace corvane::service {
@@ -49,10 +50,14 @@ std::string MachineName() {
 class MetricsServer::SampleStream final : public http::EventStream {
  public:
   explicit SampleStream(MetricsServer* server) : server_(server) {}
-  bool Next(std::string* out) override {
+  bool Next(std::shared_ptr<const std::string>* piece) override {
     const std::uint64_t picture = server_->repaints_.load(std::memory_order_acquire);
     if (sent_ && picture == last_) return true;
-    out->append(server_->CurrentEvent(&last_));
+    const Event& event = server_->CurrentEvent();
+    // The moving group alone while the still layer is the one this reader was sent last.
+    *piece = sent_ && event.still == still_ ? event.moving : event.whole;
+    last_ = event.picture;
+    still_ = event.still;
     sent_ = true;
     return true;
   }
@@ -60,14 +65,15 @@ class MetricsServer::SampleStream final : public http::EventStream {
  private:
   MetricsServer* server_;
   bool sent_ = false;
-  std::uint64_t last_ = 0;
+  std::uint64_t last_ = 0;   // the picture sent last
+  std::uint64_t still_ = 0;  // the still layer it has
 };
 
 MetricsServer::MetricsServer(CopyMetrics copy, RoseSource rose)
     : copy_(std::move(copy)),
       rose_(std::move(rose)),
       machine_(MachineName()),
-      picture_(rose_.draw) {}
+      picture_(rose_.draw, rose_.png ? rose_.png : RosePicture::Render(RosePicture::RenderPng)) {}
 
 unsigned MetricsServer::StreamLimit(const http::HttpLimits& limits) {
   return limits.connections > kKeptForRequests ? limits.connections - kKeptForRequests : 0;
@@ -149,24 +155,25 @@ RecordedRose* MetricsServer::Recorded() {
   return recorded_.get();
 }
 
-bool MetricsServer::AddRecording(const http::Request& request, RoseView* view, std::string* svg,
-                                 std::string* error) {
+bool MetricsServer::AddRecording(const http::Request& request, PictureFormat format, RoseView* view,
+                                 std::string* image, Failure* failure) {
   const std::optional<std::string_view> at = request.Argument("at");
   RecordedRose* recorded = Recorded();
   std::string reason;
   if (recorded != nullptr) view->log = recorded->Range(LiveLocalSeconds(), &reason);
   if (!at) return true;
+  failure->status = 404;
   if (recorded == nullptr) {
-    *error = "This profile keeps no activity log, so there are no recorded moments.\n";
+    failure->text = "This profile keeps no activity log, so there are no recorded moments.\n";
     return false;
   }
   if (!view->log) {
-    *error = reason + "\n";
+    failure->text = reason + "\n";
     return false;
   }
   const std::optional<std::int64_t> time = RecordedRose::ParseMoment(*at);
   if (!time) {
-    *error = "A moment is given in local seconds or as YYYY-MM-DD HH:MM:SS.\n";
+    failure->text = "A moment is given in local seconds or as YYYY-MM-DD HH:MM:SS.\n";
     return false;
   }
   int width = RosePicture::kDefaultWidth;
@@ -174,13 +181,19 @@ bool MetricsServer::AddRecording(const http::Request& request, RoseView* view, s
   if (const auto size = request.Argument("size")) {
     RosePicture::ParseSize(*size, &width, &height);  // checked by the caller
   }
+  // A moment that cannot be drawn is missing; a picture that cannot be made is the service's.
+  bool drawn = true;
+  const RosePicture::Render& render = picture_.Renderer(format);
+  const auto drawing = [&](const RosePicture::Draw& draw, int w, int h, std::string* out,
+                           std::string* why) { return drawn = render(draw, w, h, out, why); };
   RecordedRose::Picture picture;
-  if (!recorded->Draw(*time, width, height, &picture, error)) {
-    error->push_back('\n');
+  if (!recorded->Draw(*time, width, height, drawing, &picture, &failure->text)) {
+    if (!drawn) failure->status = 503;
+    failure->text = PictureFailure(format, failure->text, drawn);
     return false;
   }
-  *svg = std::move(picture.svg);
-  view->svg = *svg;
+  *image = std::move(picture.image);
+  if (format == PictureFormat::kSvg) view->svg = *image;
   view->rows = std::move(picture.rows);
   view->time = recording::FormatLocalSeconds(picture.time);
   view->moment = picture.time;
@@ -188,17 +201,68 @@ bool MetricsServer::AddRecording(const http::Request& request, RoseView* view, s
   return true;
 }
 
-const std::string& MetricsServer::CurrentEvent(std::uint64_t* picture) {
+const MetricsServer::Event& MetricsServer::CurrentEvent() {
   const std::uint64_t now = repaints_.load(std::memory_order_acquire);
-  if (!event_made_ || event_picture_ != now) {
+  if (event_.whole == nullptr || event_.picture != now) {
     const RoseView view = CurrentView();
-    event_.clear();
-    AppendSampleEvent(view, &event_);
-    event_picture_ = view.picture;
-    event_made_ = true;
+    const std::string_view still = LayeredSvg::Cut(view.svg).still;
+    if (event_.whole == nullptr || still != still_layer_) {
+      still_layer_.assign(still);
+      ++event_.still;
+    }
+    // New buffers each time: streams still sending the last ones keep them until they are done.
+    auto whole = std::make_shared<std::string>();
+    AppendSampleEvent(view, whole.get());
+    auto moving = std::make_shared<std::string>();
+    AppendSampleEvent(view, moving.get(), /*moving_only=*/true);
+    event_.whole = std::move(whole);
+    event_.moving = std::move(moving);
+    event_.picture = view.picture;
   }
-  *picture = event_picture_;
   return event_;
+}
+
+std::string MetricsServer::PictureFailure(PictureFormat format, std::string_view reason,
+                                          bool drawn) {
+  if (drawn || format != PictureFormat::kPng) return std::string(reason) + "\n";
+  return "This service cannot draw PNG pictures: " + std::string(reason) +
+         "; /rose.svg has the same picture.\n";
+}
+
+http::Reply MetricsServer::AnswerPicture(const http::Request& request, PictureFormat format,
+                                         std::string* body) {
+  int width = RosePicture::kDefaultWidth;
+  int height = RosePicture::kDefaultHeight;
+  if (const auto size = request.Argument("size");
+      size && !RosePicture::ParseSize(*size, &width, &height)) {
+    body->append("The size is WIDTHxHEIGHT, each side from 16 to 4096 pixels.\n");
+    return {400, kTextType};
+  }
+  const std::string_view type = format == PictureFormat::kPng ? "image/png" : "image/svg+xml";
+  if (request.Argument("at")) {
+    RoseView view;
+    std::string image;
+    Failure failure;
+    if (!AddRecording(request, format, &view, &image, &failure)) {
+      body->append(failure.text);
+      return {failure.status, kTextType};
+    }
+    body->append(image);
+    return {200, type, kPictureHeaders};
+  }
+  const std::uint64_t picture = repaints_.load(std::memory_order_acquire);
+  if (format == PictureFormat::kSvg) {
+    body->append(picture_.Svg(picture, width, height));
+    return {200, type, kPictureHeaders};
+  }
+  std::string reason;
+  const std::string* png = picture_.Png(picture, width, height, &reason);
+  if (png == nullptr) {
+    body->append(PictureFailure(format, reason, false));
+    return {503, kTextType};
+  }
+  body->append(*png);
+  return {200, type, kPictureHeaders};
 }
 
 http::Reply MetricsServer::Get(std::string_view path, std::string* body) {
@@ -220,36 +284,16 @@ http::Reply MetricsServer::Answer(const http::Request& request, std::string* bod
   if (path == "/") {
     RoseView view = CurrentView();
     std::string moment_svg;
-    std::string error;
-    if (!AddRecording(request, &view, &moment_svg, &error)) {
-      body->append(error);
-      return {404, kTextType};
+    Failure failure;
+    if (!AddRecording(request, PictureFormat::kSvg, &view, &moment_svg, &failure)) {
+      body->append(failure.text);
+      return {failure.status, kTextType};
     }
     AppendRosePage(view, body);
     return {200, kHtmlType, kPageHeaders};
   }
-  if (path == "/rose.svg") {
-    int width = RosePicture::kDefaultWidth;
-    int height = RosePicture::kDefaultHeight;
-    if (const auto size = request.Argument("size");
-        size && !RosePicture::ParseSize(*size, &width, &height)) {
-      body->append("The size is WIDTHxHEIGHT, each side from 16 to 4096 pixels.\n");
-      return {400, kTextType};
-    }
-    if (request.Argument("at")) {
-      RoseView view;
-      std::string moment_svg;
-      std::string error;
-      if (!AddRecording(request, &view, &moment_svg, &error)) {
-        body->append(error);
-        return {404, kTextType};
-      }
-      body->append(moment_svg);
-    } else {
-      body->append(picture_.Svg(repaints_.load(std::memory_order_acquire), width, height));
-    }
-    return {200, "image/svg+xml", kPictureHeaders};
-  }
+  if (path == "/rose.svg") return AnswerPicture(request, PictureFormat::kSvg, body);
+  if (path == "/rose.png") return AnswerPicture(request, PictureFormat::kPng, body);
   if (path == "/events") {
     if (server_->StreamCount() >= stream_limit_) {
       body->append("Too many open streams; try again later.\n");
@@ -265,10 +309,6 @@ http::Reply MetricsServer::Answer(const http::Request& request, std::string* bod
   if (path == "/rose.css") {
     body->append(RoseStyle());
     return {200, "text/css; charset=utf-8", kAssetHeaders};
-  }
-  if (path == "/rose.png") {
-    body->append("This service draws SVG only: /rose.svg (corvsnap makes a PNG of a profile).\n");
-    return {404, kTextType};
   }
   body->append("Not found\n");
   return {404, kTextType};

@@ -1,12 +1,15 @@
 // The service's metrics endpoint: an HTTP server on the configured address that answers
 // GET /metrics with the metrics page of the engine's last sample, and, for a browser, / with
-// the live wind rose and its table, /rose.svg with the picture alone, /events with a stream of
+// the live wind rose and its table, /rose.svg and /rose.png with the picture alone (503 for the
+// PNG when cairo is not installed), /events with a stream of
 // every new picture and its values, /rose.js and /rose.css; anything else with 404 (405 for
 // other methods). Owns the server, the picture kept for the current sample and the buffers a
 // scrape reuses.
 //
 // Each picture is drawn once, on the server's thread, when the first request after the
-// engine's repaint asks for it; every request and stream then shares it.
+// engine's repaint asks for it; every request and stream then shares it. A stream gets the
+// picture whole first, and then only its moving group (value texts and polylines) for as long
+// as the rest of the picture stays the same.
 //
 // A scrape copies the last sample through `copy` (which takes the chart lock only to copy) and
 // formats the page on the server's own thread, outside the lock; the collector is never
@@ -55,6 +58,7 @@ class MetricsServer final : public http::RequestHandler {
     std::function<std::string()> profile_name;  // the running profile's name
     std::function<MonitorEngine::LogPlace()> log_place;  // where recorded moments are read
     RecordedRose::MakeProvider make_provider;            // for the engine that draws them
+    RosePicture::Render png;                             // makes the PNG pictures; null: cairo
   };
 
   // Serves on `address`; nothing with *error saying why ("cannot listen on 127.0.0.1:9393:
@@ -84,22 +88,40 @@ class MetricsServer final : public http::RequestHandler {
 
  private:
   class SampleStream;
+  // Why a request could not be answered: its status and the one line it gets.
+  struct Failure {
+    unsigned status = 404;
+    std::string text;
+  };
 
   MetricsServer(CopyMetrics copy, RoseSource rose);
   // The view of the current sample: snapshot, rows, picture at the default size.
   RoseView CurrentView();
-  // The stream event of the current picture, made once for every stream; sets *picture to
-  // the picture it shows.
-  const std::string& CurrentEvent(std::uint64_t* picture);
+  // A sample's stream events, made and framed once and shared by every stream: the picture
+  // whole, and its moving group alone for the streams that have its still layer.
+  struct Event {
+    std::shared_ptr<const std::string> whole;  // null before the first
+    std::shared_ptr<const std::string> moving;
+    std::uint64_t picture = 0;  // the picture they show
+    std::uint64_t still = 0;    // counts the still layers: which one the picture has
+  };
+  // The events of the current picture.
+  const Event& CurrentEvent();
   // The recording of the profile's log, made (again) for the log it writes now; null when it
   // writes none.
   RecordedRose* Recorded();
   // The time of the sample in snapshot_ in the recording's local seconds; 0 before one.
   std::int64_t LiveLocalSeconds() const;
-  // Puts the log's range and, when the request asks for one, a recorded moment into `view`;
-  // false with *error (for the answer) when the moment asked for cannot be shown.
-  bool AddRecording(const http::Request& request, RoseView* view, std::string* svg,
-                    std::string* error);
+  // Puts the log's range and, when the request asks for one, a recorded moment into `view`
+  // and its picture in `format` into *image; false with *failure (for the answer) when the
+  // moment asked for cannot be shown.
+  bool AddRecording(const http::Request& request, PictureFormat format, RoseView* view,
+                    std::string* image, Failure* failure);
+  // /rose.svg and /rose.png: the current picture or a recorded moment, at the size asked for.
+  http::Reply AnswerPicture(const http::Request& request, PictureFormat format, std::string* body);
+  // The answer's line for a picture that could not be drawn: `drawn` false when the picture
+  // could not be made at all (no cairo), not for want of a moment.
+  static std::string PictureFailure(PictureFormat format, std::string_view reason, bool drawn);
 
   CopyMetrics copy_;
   RoseSource rose_;
@@ -108,9 +130,8 @@ class MetricsServer final : public http::RequestHandler {
   std::atomic<std::uint64_t> repaints_{0};
   MetricsSnapshot snapshot_;  // server thread only
   RosePicture picture_;       // server thread only
-  std::string event_;         // server thread only
-  std::uint64_t event_picture_ = 0;
-  bool event_made_ = false;
+  Event event_;               // server thread only
+  std::string still_layer_;   // server thread only: the still part of event_'s picture
   std::unique_ptr<RecordedRose> recorded_;            // server thread only
   MonitorEngine::LogPlace recorded_place_;            // what recorded_ reads
   std::unique_ptr<http::ListenerSecurity> security_;  // null: plain HTTP for anyone

@@ -4,7 +4,6 @@
 #include <charconv>
 #include <system_error>
 
-#include "chart/svg_surface.h"
 #include "core/engine_picture.h"
 #include "core/recording/local_seconds.h"
 #include "core/recording/moment_chart.h"
@@ -103,8 +102,8 @@ std::optional<LogRange> RecordedRose::Range(std::int64_t now, std::string* error
   return LogRange{recording_->StartTime(), std::max(recording_->EndTime(), now)};
 }
 
-bool RecordedRose::Draw(std::int64_t time, int width, int height, Picture* picture,
-                        std::string* error) {
+bool RecordedRose::Draw(std::int64_t time, int width, int height, const RosePicture::Render& render,
+                        Picture* picture, std::string* error) {
   if (!Open(false, error)) return false;
   IndexUpTo(time);
   // Rows written since the log was opened: read it again, once, up to the moment.
@@ -122,9 +121,10 @@ bool RecordedRose::Draw(std::int64_t time, int width, int height, Picture* pictu
   recording::Moment moment;
   if (!recording_->MomentAt(time, &moment, error)) return false;
   recording::ShowMoment(*engine_, moment);
-  chart::SvgSurface surface(width, height);
-  DrawWholePicture(*engine_, surface, chart::Rect{0, 0, width, height});
-  picture->svg = surface.Document();
+  const auto draw = [this](chart::DrawingSurface& surface, const chart::Rect& rect) {
+    DrawWholePicture(*engine_, surface, rect);
+  };
+  if (!render(draw, width, height, &picture->image, error)) return false;
   picture->rows = RowsOf(MomentAxes(*engine_));
   picture->time = time;
   picture->note = recording::DescribeMoment(moment);

@@ -1,6 +1,6 @@
 // The wind rose of a recorded moment of the running profile's activity log, for the browser's
 // slider: the log is read by the same recording reader corvsnap --log uses and drawn by the
-// engine's drawing path into SVG, with the table rows of that moment. Owns a playback engine
+// engine's drawing path into SVG or PNG, with the table rows of that moment. Owns a playback engine
 // (with a provider that is never collected from) and the open recording, opened again when
 // the log has grown since.
 //
@@ -19,6 +19,7 @@
 #include "core/perf_data.h"
 #include "core/recording/recording.h"
 #include "service/rose_page.h"
+#include "service/rose_picture.h"
 
 namespace corvane::service {
 
@@ -37,14 +38,16 @@ class RecordedRose {
 
   struct Picture {
     std::int64_t time = 0;  // the moment drawn, local seconds
-    std::string svg;
+    std::string image;      // as `render` drew it
     std::vector<RoseRow> rows;
     std::string note;  // "Recorded ..." and what the log kept
   };
-  // The moment at `time` (local seconds) at width x height pixels, the log indexed as far as
-  // it (a log that grew since it was opened is opened again); a time after the last row shows
-  // that row. False with *error when the log cannot be read there or begins later.
-  bool Draw(std::int64_t time, int width, int height, Picture* picture, std::string* error);
+  // The moment at `time` (local seconds) at width x height pixels, drawn by `render`, the log
+  // indexed as far as it (a log that grew since it was opened is opened again); a time after
+  // the last row shows that row. False with *error when the log cannot be read there or begins
+  // later, or the picture cannot be drawn.
+  bool Draw(std::int64_t time, int width, int height, const RosePicture::Render& render,
+            Picture* picture, std::string* error);
 
   // A moment as the slider and the address give it: local seconds, or "YYYY-MM-DD HH:MM:SS".
   static std::optional<std::int64_t> ParseMoment(std::string_view text);

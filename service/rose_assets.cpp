@@ -14,6 +14,7 @@ std::string_view RoseScript() {
   const rose = document.getElementById('rose');
   const time = document.getElementById('time');
   const slider = document.getElementById('at');
+  const SVG = 'http://www.w3.org/2000/svg';
   if (slider) {
     slider.addEventListener('change', function () { slider.form.submit(); });
   }
@@ -27,10 +28,20 @@ std::string_view RoseScript() {
     const data = event.data;
     const cut = data.indexOf('\n');
     const values = JSON.parse(cut < 0 ? data : data.slice(0, cut));
-    if (cut >= 0) {
+    if (cut >= 0 && values.still === false) {
+      // Only the moving group: it takes the place of the one in the picture shown.
+      const part = new DOMParser().parseFromString(
+          '<svg xmlns="' + SVG + '">' + data.slice(cut + 1) + '</svg>', 'image/svg+xml');
+      const group = part.documentElement.firstElementChild;
+      const old = rose.querySelector('svg > g#moving');
+      if (group && group.localName === 'g' && group.namespaceURI === SVG && old) {
+        old.replaceWith(document.importNode(group, true));
+        rose.dataset.picture = String(values.picture);
+      }
+    } else if (cut >= 0) {
       const picture = new DOMParser().parseFromString(data.slice(cut + 1), 'image/svg+xml');
       const svg = picture.documentElement;
-      if (svg && svg.localName === 'svg' && svg.namespaceURI === 'http://www.w3.org/2000/svg') {
+      if (svg && svg.localName === 'svg' && svg.namespaceURI === SVG) {
         rose.replaceChildren(document.importNode(svg, true));
         rose.dataset.picture = String(values.picture);
       }

@@ -1,10 +1,12 @@
 #include "service/rose_page.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "chart/utf8.h"
 #include "core/log_format.h"
 #include "core/recording/local_seconds.h"
+#include "service/layered_svg.h"
 
 namespace corvane::service {
 namespace {
@@ -232,11 +234,12 @@ void AppendStreamStart(std::string* out, int retry_ms) {
   out->append("\n\n");
 }
 
-void AppendSampleEvent(const RoseView& view, std::string* out) {
+void AppendSampleEvent(const RoseView& view, std::string* out, bool moving_only) {
   out->append("id: ");
   AppendNumber(out, static_cast<std::int64_t>(view.picture));
   out->append("\nevent: sample\ndata: {\"picture\":");
   AppendNumber(out, static_cast<std::int64_t>(view.picture));
+  out->append(moving_only ? ",\"still\":false" : ",\"still\":true");
   out->append(",\"time\":");
   AppendJsonString(out, view.time);
   out->append(",\"axes\":[");
@@ -255,14 +258,24 @@ void AppendSampleEvent(const RoseView& view, std::string* out) {
   }
   out->append("]}\n");
   // Every line of the picture a data line of its own; a lone CR ends a line in this format
-  // as LF and CR LF do, so all three are cut at.
+  // as LF and CR LF do, so all three are cut at. The next CR and the next LF are each looked
+  // for once (memchr), not character by character against a set: the picture is some
+  // kilobytes, made into an event every sample.
   std::string inline_svg;
-  AppendInlineSvg(&inline_svg, view.svg);
+  if (moving_only) {
+    inline_svg = LayeredSvg::Cut(view.svg).moving;
+  } else {
+    AppendInlineSvg(&inline_svg, view.svg);
+  }
   const std::string_view svg = inline_svg;
+  out->reserve(out->size() + svg.size() + svg.size() / 16);
+  std::size_t next_cr = svg.find('\r');
+  std::size_t next_lf = svg.find('\n');
   std::size_t start = 0;
   while (start < svg.size()) {
-    std::size_t end = svg.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) end = svg.size();
+    if (next_cr < start) next_cr = svg.find('\r', start);
+    if (next_lf < start) next_lf = svg.find('\n', start);
+    const std::size_t end = std::min({next_cr, next_lf, svg.size()});
     out->append("data: ").append(svg.substr(start, end - start)).push_back('\n');
     start = end;
     if (start < svg.size() && svg[start] == '\r') ++start;

@@ -57,9 +57,11 @@ void AppendJsonString(std::string* out, std::string_view text);
 void AppendRosePage(const RoseView& view, std::string* out);
 
 // One event of the stream: "id", "event: sample" and the data, whose first line is a JSON
-// object of the picture id, the time and every row's values and state, and whose other lines
-// are the SVG document's. No line of data can end the event or start a field of its own.
-void AppendSampleEvent(const RoseView& view, std::string* out);
+// object of the picture id, whether the picture comes whole ("still": true), the time and every
+// row's values and state, and whose other lines are the SVG document's, or with `moving_only`
+// only its moving group (<g id="moving">...</g>), for a reader that has the rest of it already.
+// No line of data can end the event or start a field of its own.
+void AppendSampleEvent(const RoseView& view, std::string* out, bool moving_only = false);
 
 // What a stream starts with: the retry time a browser reconnects after (milliseconds).
 void AppendStreamStart(std::string* out, int retry_ms);

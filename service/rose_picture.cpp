@@ -1,24 +1,52 @@
 #include "service/rose_picture.h"
 
+#include <algorithm>
+#include <memory>
+
 #include "chart/picture_size.h"
-#include "chart/svg_surface.h"
+#include "platform/linux/cairo/cairo_surface.h"
+#include "service/layered_svg.h"
 
 namespace corvane::service {
 
+RosePicture::RosePicture(Draw draw, Render png) : draw_(std::move(draw)), png_(std::move(png)) {
+  kept_.reserve(kKept);
+}
+
 const std::string& RosePicture::Svg(std::uint64_t picture, int width, int height) {
-  Kept& kept = width == kDefaultWidth && height == kDefaultHeight ? default_ : other_;
-  if (kept.valid && kept.picture == picture && kept.width == width && kept.height == height) {
-    return kept.svg;
+  std::string error;
+  return *Get(PictureFormat::kSvg, picture, width, height, &error);
+}
+
+const std::string* RosePicture::Png(std::uint64_t picture, int width, int height,
+                                    std::string* error) {
+  return Get(PictureFormat::kPng, picture, width, height, error);
+}
+
+const std::string* RosePicture::Get(PictureFormat format, std::uint64_t picture, int width,
+                                    int height, std::string* error) {
+  ++asks_;
+  auto same = [&](const Kept& kept) {
+    return kept.format == format && kept.width == width && kept.height == height;
+  };
+  auto slot = std::find_if(kept_.begin(), kept_.end(), same);
+  if (slot != kept_.end() && slot->picture == picture) {
+    slot->used = asks_;
+    return &slot->image;
   }
-  chart::SvgSurface surface(width, height);
-  if (draw_) draw_(surface, chart::Rect{0, 0, width, height});
-  kept.svg = surface.Document();
-  kept.valid = true;
-  kept.picture = picture;
-  kept.width = width;
-  kept.height = height;
+  std::string image;
+  if (!Renderer(format)(draw_, width, height, &image, error)) return nullptr;
   ++draws_;
-  return kept.svg;
+  if (slot == kept_.end()) {
+    if (kept_.size() < kKept) {
+      slot = kept_.emplace(kept_.end());
+    } else {
+      slot = std::min_element(kept_.begin(), kept_.end(),
+                              [](const Kept& a, const Kept& b) { return a.used < b.used; });
+    }
+  }
+  *slot = Kept{format, picture, width, height, asks_, std::move(image)};
+  return &slot->image;
 }
 
 bool RosePicture::ParseSize(std::string_view text, int* width, int* height) {
@@ -27,6 +55,24 @@ bool RosePicture::ParseSize(std::string_view text, int* width, int* height) {
   *width = size->width;
   *height = size->height;
   return true;
+}
+
+bool RosePicture::RenderSvg(const Draw& draw, int width, int height, std::string* image,
+                            std::string* /*error*/) {
+  LayeredSvg surface(width, height);
+  if (draw) draw(surface, chart::Rect{0, 0, width, height});
+  *image = surface.Document();
+  return true;
+}
+
+bool RosePicture::RenderPng(const Draw& draw, int width, int height, std::string* image,
+                            std::string* error) {
+  const std::unique_ptr<cairo::CairoSurface> surface =
+      cairo::CairoSurface::Create(width, height, error);
+  if (surface == nullptr) return false;
+  if (draw) draw(*surface, chart::Rect{0, 0, width, height});
+  image->clear();
+  return surface->WritePng(image, error);
 }
 
 }  // namespace corvane::service

@@ -101,7 +101,7 @@ bool RunSteps(const ServiceRunContext& context, std::unique_ptr<MonitorEngine>* 
           source->DrawPicture(surface, rect);
         },
         [source] { return source->ProfileName(); }, [source] { return source->GetLogPlace(); },
-        [source] { return source->MakePlaybackProvider(); }};
+        [source] { return source->MakePlaybackProvider(); }, RosePicture::RenderPng};
     // Room for a wall of browsers watching the rose (each stream holds a connection) beside
     // the scrapes: 60 streams at most, the last 4 connections for everyone else.
     http::HttpLimits limits;

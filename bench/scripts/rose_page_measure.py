@@ -10,9 +10,16 @@ samples, divided by the samples taken (corvane_samples_total on /metrics, read b
 after; the two reads cost the same in every stretch). Streams are plain sockets, 8 from each
 loopback address (the listener's limit per client), that read every event.
 
+The floor: what one send of an event of the same size to each of 32 loopback streams costs the
+sending thread on this machine (its CPU time, the kernel's TCP work for both ends included, as
+it is for the service), with another process reading: with one send per stream per sample, the
+32 streams cannot cost the service less; and the same for 100 bytes, to see what a smaller
+event would save.
+
 usage: rose_page_measure.py CORVSERVICE [SECONDS_PER_STRETCH]   (default 60)"""
 
 import glob
+import multiprocessing
 import os
 import re
 import select
@@ -86,6 +93,43 @@ def stretch(pid, port, streams, seconds):
     return (last_ns - first_ns) / 1e6 / count, count, events
 
 
+def drain(port, count):
+    """Reads `count` streams of the floor's listener until they close."""
+    streams = [socket.create_connection(("127.0.0.1", port)) for _ in range(count)]
+    while streams:
+        ready, _, _ = select.select(streams, [], [], 10)
+        if not ready:
+            return
+        for s in ready:
+            if not s.recv(1 << 16):
+                streams.remove(s)
+                s.close()
+
+
+def send_floor_us(size, count=32, rounds=300):
+    """The sending thread's CPU per send of `size` bytes to each of `count` loopback streams,
+    in microseconds; the sends of a round follow each other as the service's do, and rounds
+    are apart, so that each finds its reader asleep as a sample's does."""
+    with socket.socket() as listener:
+        listener.bind(("127.0.0.1", 0))
+        listener.listen(count)
+        reader = multiprocessing.Process(target=drain, args=(listener.getsockname()[1], count))
+        reader.start()
+        streams = [listener.accept()[0] for _ in range(count)]
+    data = b"x" * size
+    spent = 0.0
+    for _ in range(rounds):
+        start = time.thread_time()
+        for s in streams:
+            s.sendall(data)
+        spent += time.thread_time() - start
+        time.sleep(0.01)
+    for s in streams:
+        s.close()
+    reader.join(30)
+    return spent / rounds / count * 1e6
+
+
 def first_picture_ms(port, tries=5):
     try:
         from selenium import webdriver
@@ -149,6 +193,16 @@ def main():
                                                  % paint if paint is not None
                                                  else "not measured (no Selenium)"))
 
+        # The size of one event as a stream gets it: from its id line to the blank line that
+        # ends it (the first event, the one a stream starts with, is the same).
+        with socket.create_connection(("127.0.0.1", port), timeout=10) as s:
+            s.sendall(b"GET /events HTTP/1.1\r\nHost: x\r\n\r\n")
+            text = b""
+            while text.find(b"\n\n", text.find(b"\nid: ") + 1) < 0 or b"\nid: " not in text:
+                text += s.recv(1 << 16)
+            start = text.find(b"\nid: ") + 1
+            event = text.find(b"\n\n", start) + 2 - start
+
         results = {}
         for count in (0, 1, 32):
             streams = open_streams(port, count)
@@ -163,6 +217,12 @@ def main():
             time.sleep(3)  # the closed streams are noticed and freed
         print("32 streams add %.1f %% to the service's CPU per sample"
               % (100.0 * (results[32] - results[0]) / results[0]))
+        floor = send_floor_us(event)
+        print("floor: one send of %d bytes (an event) to each of 32 loopback streams costs the "
+              "sender %.1f us a stream, %.3f ms a sample: %.1f %% of the service's CPU with no "
+              "stream" % (event, floor, floor * 32 / 1000, 100.0 * floor * 32 / 1000 / results[0]))
+        # Whether a smaller event would lower the floor.
+        print("       a send of 100 bytes instead: %.1f us a stream" % send_floor_us(100))
         return 0
     finally:
         service.send_signal(signal.SIGINT)

@@ -2,14 +2,16 @@
 """The live wind rose in a real browser: Debian's chromium, headless, driven through
 chromium-driver by Selenium, on the page of a real `corvservice -run` with local counters.
 
-- the page shows the rose (an inline SVG) and the axis table; the stream replaces both, so the
-  time and the values change without a reload; a screenshot shows the profile's colours;
+- the page shows the rose (an inline SVG) and the axis table; the stream replaces both (the
+  picture's moving group alone while the rest stays), so the time and the values change
+  without a reload; a screenshot shows the profile's colours;
 - an axis named <img src=x onerror=alert(1)> reads as that text, no img element exists and no
   alert opened;
 - the service is stopped: the page says the stream is lost; started again on the same port,
   the same page (never reloaded) says it is back and shows new samples;
 - the slider over the profile's CSV log, and then over an HTML log, goes to a recorded row, and
-  the table shows that row's values.
+  the table shows that row's values;
+- /rose.png opens in the browser at the size asked, on the profile's background.
 
 usage: rose_browser_e2e.py CORVSERVICE [SCREENSHOT_DIR]
 Skips (77) when chromium, chromedriver or Selenium is missing. Every process the test starts
@@ -224,10 +226,19 @@ def run(program, screenshots):
         assert driver.find_elements("css selector", "#rose svg"), driver.page_source[:500]
         first_time = driver.find_element("id", "time").text
         first_uptime = table(driver)["Uptime"][0]
+        moving_text = ("const g = document.querySelectorAll('#rose svg > g#moving');"
+                       "return g.length === 1 ? g[0].textContent : null")
+        first_moving = driver.execute_script(moving_text)
+        assert first_moving, "no moving group in the page's picture"
         driver.execute_script("window.neverReloaded = true;")
         wait_until("a new sample on the page", lambda: status(driver) == "Live." and
                    driver.find_element("id", "time").text != first_time)
         wait_until("the uptime to change", lambda: table(driver)["Uptime"][0] != first_uptime)
+        # The stream sends the moving group alone once a reader has the picture: it takes the
+        # place of the old one, and the picture's still part stays.
+        wait_until("the moving group to change", lambda: driver.execute_script(moving_text)
+                   not in (None, first_moving))
+        assert driver.execute_script("return document.querySelectorAll('#rose svg').length") == 1
         picture = driver.execute_script("return document.getElementById('rose').dataset.picture")
         assert int(picture) > 0, picture
 
@@ -291,6 +302,20 @@ def run(program, screenshots):
         wait_until("three rows in the HTML log", lambda: len(html_rows(log)) >= 4)
         driver.get("http://127.0.0.1:%d/" % html_service.port)
         check_recorded_row(driver, html_rows(log))
+
+        # The PNG picture opened on its own: the size asked, on the profile's background.
+        png_url = "http://127.0.0.1:%d/rose.png?size=300x200" % html_service.port
+        driver.get(png_url)
+        shown = wait_until("the PNG in the browser", lambda: driver.execute_script(
+            "const i = document.images[0];"
+            "return i && i.complete && i.naturalWidth ? [i.naturalWidth, i.naturalHeight] : null"))
+        assert shown == [300, 200], shown
+        driver.save_screenshot(os.path.join(screenshots, "rose-png.png"))
+        with urllib.request.urlopen(png_url, timeout=10) as answer:
+            assert answer.headers["Content-Type"] == "image/png", answer.headers
+            width, height, pixels = png_pixels(answer.read())
+        assert (width, height) == (300, 200), (width, height)
+        assert pixels[2][2] == (0, 0, 0), pixels[2][2]  # the profile's black background
 
         # Nothing the page's policy refused; the lost stream and the icon the browser asks for
         # on its own are no faults.

@@ -31,13 +31,16 @@ struct Pieces {
 class PieceStream final : public EventStream {
  public:
   explicit PieceStream(Pieces* pieces) : pieces_(pieces) {}
-  bool Next(std::string* out) override {
+  bool Next(std::shared_ptr<const std::string>* piece) override {
     ++pieces_->asked;
     if (pieces_->ended) return false;
+    if (given_ >= pieces_->available) return true;
+    auto out = std::make_shared<std::string>();
     while (given_ < pieces_->available) {
       out->append("piece ").append(std::to_string(given_++)).append("\n");
       out->append(pieces_->filler, 'x');
     }
+    *piece = std::move(out);
     return true;
   }
 

@@ -170,6 +170,53 @@ TEST_F(CorvserviceMetricsTest, ABusyAddressEndsTheRunWithStatusOneBeforeAnySampl
   ::close(fd);
 }
 
+// Whether the process has mapped a library whose file name begins with `name`.
+bool Maps(pid_t pid, const std::string& name) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/maps");
+  for (std::string line; std::getline(in, line);) {
+    if (line.find("/" + name) != std::string::npos) return true;
+  }
+  return false;
+}
+
+TEST_F(CorvserviceMetricsTest, CairoIsLoadedForTheFirstPngAndWithoutItOnlyThePngIsMissing) {
+  // A libcairo.so.2 that is no library stands for a machine without libcairo2: the loader
+  // finds it first on the library path and fails on it.
+  const std::filesystem::path no_cairo = folder_ / "no-cairo";
+  std::filesystem::create_directories(no_cairo);
+  WriteFile(no_cairo / "libcairo.so.2", "");
+  const struct {
+    const char* what;
+    std::optional<std::string> library_path;
+    unsigned png_status;
+  } cases[] = {{"cairo installed", std::nullopt, 200}, {"cairo missing", no_cairo.string(), 503}};
+  for (const auto& c : cases) {
+    const std::uint16_t port = test_support::ChildProcess::FreePort();
+    auto env = Env();
+    if (c.library_path) env["LD_LIBRARY_PATH"] = *c.library_path;
+    ProgramRun run(program_,
+                   {"-run", CsvProfile(), "--metrics", "127.0.0.1:" + std::to_string(port)}, env,
+                   folder_.path());
+    ASSERT_TRUE(WaitFor([&] { return test_support::HttpGet(port, "/metrics").status == 200; }))
+        << c.what;
+    ASSERT_EQ(test_support::HttpGet(port, "/rose.svg").status, 200) << c.what;
+    EXPECT_FALSE(Maps(run.pid(), "libcairo.so")) << c.what << ": before any PNG was asked for";
+
+    const test_support::HttpAnswer png = test_support::HttpGet(port, "/rose.png?size=200x100");
+    EXPECT_EQ(png.status, c.png_status) << c.what << ": " << png.body;
+    if (c.png_status == 200) {
+      EXPECT_EQ(png.body.substr(0, 8), "\x89PNG\r\n\x1a\n") << c.what;
+      EXPECT_TRUE(Maps(run.pid(), "libcairo.so")) << c.what;
+    } else {
+      EXPECT_NE(png.body.find("libcairo2"), std::string::npos) << png.body;
+      EXPECT_EQ(png.body.find('\n'), png.body.size() - 1) << "one line: " << png.body;
+      EXPECT_EQ(test_support::HttpGet(port, "/").status, 200) << "the page is still served";
+    }
+    run.Signal(SIGINT);
+    EXPECT_TRUE(ExitedWith(run.Wait(), 0)) << c.what;
+  }
+}
+
 TEST_F(CorvserviceMetricsTest, ThePagePassesPromtoolAndEqualsTheLogRowOfItsSample) {
   const std::uint16_t port = test_support::ChildProcess::FreePort();
   SetStore("MetricsAddress=127.0.0.1:1\n");  // the command line wins

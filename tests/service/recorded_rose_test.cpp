@@ -38,7 +38,7 @@ class RecordedRoseTest : public ::testing::Test {
   RecordedRose::Picture Draw(RecordedRose& rose, std::int64_t time) {
     RecordedRose::Picture picture;
     std::string error;
-    EXPECT_TRUE(rose.Draw(time, 200, 200, &picture, &error)) << error;
+    EXPECT_TRUE(rose.Draw(time, 200, 200, RosePicture::RenderSvg, &picture, &error)) << error;
     return picture;
   }
 
@@ -60,7 +60,7 @@ TEST_F(RecordedRoseTest, AMomentShowsItsRowAndTheRangeRunsToTheLiveSample) {
   EXPECT_EQ(picture.rows[0].current, "12.00");
   EXPECT_EQ(picture.rows[0].maximum, "12.00");
   EXPECT_EQ(picture.time, kStart + 2);
-  EXPECT_NE(picture.svg.find("<svg"), std::string::npos);
+  EXPECT_NE(picture.image.find("<svg"), std::string::npos);
   EXPECT_EQ(picture.note, "Recorded 2026-12-10 10:00:02");
 }
 
@@ -77,7 +77,7 @@ TEST_F(RecordedRoseTest, RowsWrittenAfterTheLogWasOpenedAreFoundAndLaterTimesSho
 TEST_F(RecordedRoseTest, AMomentBeforeTheLogOrAMissingLogIsRefusedWithItsReason) {
   RecordedRose::Picture picture;
   std::string error;
-  EXPECT_FALSE(rose_.Draw(kStart - 1, 200, 200, &picture, &error));
+  EXPECT_FALSE(rose_.Draw(kStart - 1, 200, 200, RosePicture::RenderSvg, &picture, &error));
   EXPECT_NE(error.find("before the log"), std::string::npos) << error;
 
   RecordedRose missing([] { return std::make_unique<fake::FakeProvider>(); },

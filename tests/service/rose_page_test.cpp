@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "service/layered_svg.h"
 #include "service/rose_picture.h"
 
 namespace corvane::service {
@@ -183,11 +184,70 @@ TEST(RoseStreamEvents, APictureWithAnyLineBreaksStaysInsideOneEvent) {
   ASSERT_EQ(events.size(), 2u) << stream;
   const std::size_t cut = events[0].find('\n');
   EXPECT_EQ(events[0].substr(0, cut),
-            "{\"picture\":7,\"time\":\"2026-12-10 10:00:00\",\"axes\":[{\"current\":\"12.50\","
+            "{\"picture\":7,\"still\":true,\"time\":\"2026-12-10 10:00:00\",\"axes\":[{"
+            "\"current\":\"12.50\","
             "\"average\":\"10.00\",\"maximum\":\"20.00\",\"state\":\"critical\"}]}");
   EXPECT_EQ(events[0].substr(cut + 1),
             "<svg>\n<text>one</text>\n\n<text>event: evil</text>\nid: 99\n\n\n</svg>");
   EXPECT_EQ(stream.substr(0, 20), "id: 7\nevent: sample\n");
+}
+
+// A picture as the service draws it: a still background and label, a moving value text and
+// polyline, the state set while drawing the still layer applying to the moving one too.
+std::string LayeredPicture(std::string_view value) {
+  LayeredSvg surface(100, 80);
+  surface.FillRect(chart::Rect{0, 0, 100, 80}, 0x000000);
+  surface.SetTextColour(0x0000FF);
+  surface.DrawText(chart::Point{5, 5}, "CPU");
+  surface.SetLayer(chart::DrawingLayer::kMoving);
+  surface.DrawText(chart::Point{5, 20}, value);
+  surface.SelectPen(chart::Pen{chart::PenStyle::kSolid, 2, 0x00FF00});
+  const chart::Point points[] = {{10, 10}, {20, 30}};
+  surface.Polyline(points);
+  surface.SetLayer(chart::DrawingLayer::kStill);
+  surface.MoveTo(chart::Point{0, 79});
+  surface.LineTo(chart::Point{99, 79});
+  return surface.Document();
+}
+
+TEST(LayeredSvg, TheMovingLayerIsTheLastGroupAndTheRestIsTheStillLayer) {
+  const std::string document = LayeredPicture("42 %");
+  const LayeredSvg::Parts parts = LayeredSvg::Cut(document);
+  EXPECT_TRUE(parts.moving.starts_with("<g id=\"moving\">\n<rect ")) << document;
+  EXPECT_TRUE(parts.moving.ends_with("</g>")) << document;
+  EXPECT_NE(parts.moving.find(">42 %</text>"), std::string_view::npos) << document;
+  EXPECT_NE(parts.moving.find("fill=\"#ff0000\""), std::string_view::npos) << "the text colour";
+  EXPECT_NE(parts.moving.find("<polyline"), std::string_view::npos);
+  EXPECT_EQ(parts.still.find(">42 %<"), std::string_view::npos);
+  EXPECT_NE(parts.still.find(">CPU</text>"), std::string_view::npos);
+  // The still line drawn after the moving layer is still, with the pen chosen meanwhile.
+  EXPECT_NE(parts.still.find("<line x1=\"0\" y1=\"79\" x2=\"99\" y2=\"79\" fill=\"none\" "
+                             "stroke=\"#00ff00\" stroke-width=\"2\"/>"),
+            std::string_view::npos)
+      << document;
+  EXPECT_TRUE(document.ends_with("</g>\n</svg>\n")) << document;
+  EXPECT_EQ(LayeredSvg::Cut(LayeredPicture("7 %")).still, parts.still) << "values move only";
+
+  const std::string plain = "<svg><text>&lt;g id=\"moving\"&gt;</text></svg>";
+  EXPECT_EQ(LayeredSvg::Cut(plain).still, plain);
+  EXPECT_TRUE(LayeredSvg::Cut(plain).moving.empty());
+}
+
+TEST(RoseStreamEvents, AMovingOnlyEventCarriesTheMovingGroupAlone) {
+  RoseView view = HostileView();
+  const std::string document = LayeredPicture("42 %");
+  view.svg = document;
+  std::string stream;
+  AppendSampleEvent(view, &stream, /*moving_only=*/true);
+  AppendSampleEvent(view, &stream);
+  const std::vector<std::string> events = EventData(stream);
+  ASSERT_EQ(events.size(), 2u) << stream;
+  const std::size_t cut = events[0].find('\n');
+  EXPECT_TRUE(events[0].starts_with("{\"picture\":7,\"still\":false,")) << events[0];
+  EXPECT_EQ(events[0].substr(cut + 1), LayeredSvg::Cut(document).moving);
+  EXPECT_TRUE(events[1].starts_with("{\"picture\":7,\"still\":true,")) << events[1];
+  EXPECT_NE(events[1].find("<svg"), std::string::npos);
+  EXPECT_NE(events[1].find("<g id=\"moving\">"), std::string::npos);
 }
 
 }  // namespace

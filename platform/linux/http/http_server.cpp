@@ -54,9 +54,9 @@ struct HttpServer::Private {
     Private* d = nullptr;
     MHD_Connection* connection = nullptr;
     std::unique_ptr<EventStream> source;
-    std::string pending;
-    std::size_t sent = 0;    // bytes of `pending` handed to the library
-    bool suspended = false;  // under the server's stream lock: waits for Wake
+    std::shared_ptr<const std::string> pending;  // null once all of it was handed on
+    std::size_t sent = 0;                        // bytes of `pending` handed to the library
+    bool suspended = false;                      // under the server's stream lock: waits for Wake
   };
 
   const MicrohttpdLibrary* mhd = nullptr;
@@ -140,12 +140,13 @@ MHD_Result HttpServer::Private::Send(MHD_Connection* connection, unsigned status
 ssize_t HttpServer::Private::ReadStream(void* cls, std::uint64_t, char* buffer, std::size_t max) {
   auto* slot = static_cast<StreamSlot*>(cls);
   Private* d = slot->d;
-  while (slot->sent == slot->pending.size()) {
-    slot->pending.clear();
+  while (slot->pending == nullptr || slot->sent == slot->pending->size()) {
+    slot->pending.reset();
     slot->sent = 0;
     const std::uint64_t seen = d->news.load(std::memory_order_acquire);
     if (!slot->source->Next(&slot->pending)) return MHD_CONTENT_READER_END_OF_STREAM;
-    if (!slot->pending.empty()) break;
+    if (slot->pending != nullptr && !slot->pending->empty()) break;
+    slot->pending.reset();
     // Nothing new: the connection sleeps until Wake, unless a Wake came while the source was
     // asked (the library would otherwise call again at once, and again).
     std::lock_guard lock(d->streams_mutex);
@@ -155,8 +156,8 @@ ssize_t HttpServer::Private::ReadStream(void* cls, std::uint64_t, char* buffer, 
     d->mhd->suspend_connection(slot->connection);
     return 0;
   }
-  const std::size_t count = std::min(max, slot->pending.size() - slot->sent);
-  std::memcpy(buffer, slot->pending.data() + slot->sent, count);
+  const std::size_t count = std::min(max, slot->pending->size() - slot->sent);
+  std::memcpy(buffer, slot->pending->data() + slot->sent, count);
   slot->sent += count;
   return static_cast<ssize_t>(count);
 }
@@ -186,7 +187,7 @@ MHD_Result HttpServer::Private::SendStream(MHD_Connection* connection, Reply rep
   slot->d = this;
   slot->connection = connection;
   slot->source = std::move(reply.stream);
-  slot->pending = body;
+  slot->pending = std::make_shared<const std::string>(body);
   MHD_Response* response = mhd->create_response_from_callback(
       MHD_SIZE_UNKNOWN, kStreamBlockBytes, &Private::ReadStream, slot.get(), &Private::FreeStream);
   if (response == nullptr) return MHD_NO;

@@ -54,9 +54,10 @@ struct Header {
 class EventStream {
  public:
   virtual ~EventStream() = default;
-  // Appends to *out what this reader has not had yet (nothing when there is no news); false
-  // once the stream is over.
-  virtual bool Next(std::string* out) = 0;
+  // Sets *piece, which comes null, to what this reader has not had yet (left null when there
+  // is no news); false once the stream is over. A piece may be shared by every stream: it is
+  // never changed once handed on, and it is sent from where it lies, not copied per stream.
+  virtual bool Next(std::shared_ptr<const std::string>* piece) = 0;
 };
 
 struct Reply {
