@@ -73,9 +73,10 @@ void TrayRose::TrayVisibilityChanged() {
   tray_checked_ms_.reset();
   if (!TrayShows()) {
     deferred_.stop();
-    return;
+  } else if (missed_ && !deferred_.isActive()) {
+    Refresh();
   }
-  if (missed_ && !deferred_.isActive()) Refresh();
+  Q_EMIT showsChanged();
 }
 
 void TrayRose::SampleEnded() {

@@ -41,6 +41,36 @@ TEST(QtEngineWindowTest, ABurstOfRequestsFromAnotherThreadCostsOnePaint) {
   QTRY_COMPARE(window->DeliveredRequests(), 2);
 }
 
+TEST(QtEngineWindowTest, AHeldWindowPostsNothingAndItsReleaseDeliversWhatWasHeldBackOnce) {
+  PaintCounter widget;
+  auto* window = new QtEngineWindow(&widget);
+  const auto from_collector = [window](int requests) {
+    std::thread([window, requests] {
+      for (int i = 0; i < requests; ++i) window->Invalidate(true);
+    }).join();
+  };
+  window->SetHeld(true);
+  from_collector(50);
+  QTest::qWait(20);
+  EXPECT_EQ(window->PostedRequests(), 0) << "no event wakes the widget's thread";
+  EXPECT_EQ(window->DeliveredRequests(), 0);
+
+  window->SetHeld(false);
+  QTRY_COMPARE(window->DeliveredRequests(), 1);
+  EXPECT_EQ(window->PostedRequests(), 1);
+
+  // Held and released with nothing held back meanwhile: no delivery.
+  window->SetHeld(true);
+  window->SetHeld(false);
+  QTest::qWait(20);
+  EXPECT_EQ(window->PostedRequests(), 1);
+
+  // Released, requests reach the widget again, each burst once.
+  from_collector(10);
+  QTRY_COMPARE(window->DeliveredRequests(), 2);
+  EXPECT_EQ(window->PostedRequests(), 2);
+}
+
 TEST(QtMessageSinkTest, MessagesFromAnotherThreadBecomeBoxesAndHelpReachesTheHandler) {
   QWidget main_window;
   main_window.show();
