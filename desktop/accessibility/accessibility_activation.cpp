@@ -6,9 +6,7 @@ AccessibilityActivation::AccessibilityActivation(QObject* parent) : QObject(pare
   QAccessible::installActivationObserver(this);
 }
 
-AccessibilityActivation::~AccessibilityActivation() {
-  QAccessible::removeActivationObserver(this);
-}
+AccessibilityActivation::~AccessibilityActivation() { QAccessible::removeActivationObserver(this); }
 
 void AccessibilityActivation::accessibilityActiveChanged(bool active) { Q_EMIT changed(active); }
 
