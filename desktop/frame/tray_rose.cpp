@@ -86,7 +86,7 @@ void TrayRose::SampleEnded() {
   }
   if (deferred_.isActive()) return;  // the deferred redraw takes this sample too
   const qint64 now = clock_();
-  if (!last_redraw_ms_ || now - *last_redraw_ms_ >= kMinRedrawGapMs) {
+  if (!last_redraw_ms_ || now - *last_redraw_ms_ >= kMinRedrawGapMs - kRedrawSlackMs) {
     Refresh();
     return;
   }
