@@ -42,6 +42,25 @@ CCorvaneView::CCorvaneView(CCorvaneDoc& document, QWidget* parent)
   connect(&document_, &CCorvaneDoc::updateAllViews, this, [this] { announcer_.Announce(); });
   connect(&document_, &CCorvaneDoc::titleChanged, this, &CCorvaneView::AnnounceTitle);
   connect(&obscuration_, &qt::WindowObscuration::changed, this, &CCorvaneView::MaybeSeenAgain);
+  connect(&activation_, &AccessibilityActivation::changed, this, &CCorvaneView::DemandChanged);
+  demand_recheck_.setInterval(kDemandRecheckMs);
+  connect(&demand_recheck_, &QTimer::timeout, this, &CCorvaneView::DemandChanged);
+}
+
+void CCorvaneView::SetOtherDemand(std::function<bool()> wanted) {
+  other_demand_ = std::move(wanted);
+  DemandChanged();
+}
+
+void CCorvaneView::DemandChanged() {
+  const bool wanted = Seen() || announcer_.Listening() || (other_demand_ && other_demand_());
+  if (!wanted) missed_ = true;  // the samples held back are drawn when it can be seen again
+  engine_window_.SetHeld(!wanted);
+  if (!wanted && other_demand_) {
+    if (!demand_recheck_.isActive()) demand_recheck_.start();
+  } else {
+    demand_recheck_.stop();
+  }
 }
 
 void CCorvaneView::AnnounceTitle() {
@@ -88,6 +107,10 @@ bool CCorvaneView::eventFilter(QObject* watched, QEvent* event) {
         MaybeSeenAgain();
       }
       break;
+    case QEvent::Hide:
+      // Hidden (to the tray, say): the samples are held from now on unless wanted elsewhere.
+      if (watched == watched_top_) DemandChanged();
+      break;
     case QEvent::WinIdChange:
       if (watched == watched_top_) {
         watched_handle_ = nullptr;  // a new native window: watched anew
@@ -107,16 +130,21 @@ void CCorvaneView::showEvent(QShowEvent* event) {
 }
 
 void CCorvaneView::MaybeSeenAgain() {
-  if (!missed_ || !Seen()) return;
-  missed_ = false;
-  // The whole view: its paint records the picture as it is now.
-  requested_ = QRegion();
-  update();
+  if (missed_ && Seen()) {
+    missed_ = false;
+    // The whole view: its paint records the picture as it is now.
+    requested_ = QRegion();
+    update();
+  }
+  // Released after that paint is asked for, so the delivery of what was held back finds the
+  // picture already current.
+  DemandChanged();
 }
 
 void CCorvaneView::RepaintChanges() {
   if (!Seen()) {
     missed_ = true;  // recorded when it can be seen again
+    DemandChanged();
     return;
   }
   const QRegion changed = layers_.Update(draw_, rect(), devicePixelRatioF());

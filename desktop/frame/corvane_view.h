@@ -8,13 +8,18 @@
 // changes through its ChartAnnouncer. While nobody can see it (the view or its window hidden,
 // the window minimised, or not exposed: fully covered) a sample neither records nor paints
 // the picture; the announcer still hears every sample, and the first paint once the window
-// shows again draws the picture as it is then.
+// shows again draws the picture as it is then. While nothing wants the samples at all (the
+// chart unseen, no assistive technology listening, and no other demand such as a tray showing
+// the rose) the engine window is held, so a sample does not wake the GUI thread.
 // GUI thread only; the document must outlive the view.
 #pragma once
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
+#include <functional>
 
+#include "desktop/accessibility/accessibility_activation.h"
 #include "desktop/accessibility/chart_announcer.h"
 #include "platform/qt/chart_layers.h"
 #include "platform/qt/qt_engine_window.h"
@@ -42,6 +47,14 @@ class CCorvaneView final : public QWidget {
   // Whether the window system shows the chart: the view shown, its window neither minimised
   // nor hidden, and exposed (not fully covered by other windows).
   bool Seen() const;
+
+  // What besides the chart and a screen reader wants every sample (the tray's rose, while a
+  // tray shows it). It is asked whenever the hold is weighed, and every kDemandRecheckMs while
+  // held, since it may start wanting samples unannounced.
+  void SetOtherDemand(std::function<bool()> wanted);
+  // Weighs again whether anything wants the samples, holding or releasing the engine window.
+  void DemandChanged();
+  static constexpr int kDemandRecheckMs = 30'000;
   // When the first paint and the first paint of a sampled chart happened, as wall-clock
   // milliseconds since the epoch (0 until then). With CORVANE_REPORT_PAINTS set in the
   // environment each is also written to standard error once, for bench/desktop_measure.sh.
@@ -80,6 +93,9 @@ class CCorvaneView final : public QWidget {
   QPointer<QWidget> watched_top_;
   QPointer<QObject> watched_handle_;
   qt::WindowObscuration obscuration_{this};  // covering, which the X exposure does not follow
+  AccessibilityActivation activation_{this};
+  std::function<bool()> other_demand_;
+  QTimer demand_recheck_;  // runs while held with another demand set
 
   int paint_count_ = 0;
   const bool report_paints_;

@@ -227,6 +227,10 @@ void CMainFrame::CreateTray() {
                              action(cmd::kTrayMinimize));
   connect(&view_->engine_window(), &qt::QtEngineWindow::delivered, tray_->rose(),
           &TrayRose::SampleEnded);
+  // An unseen window still hands the rose its samples while a tray shows it.
+  TrayRose* rose = tray_->rose();
+  view_->SetOtherDemand([rose] { return rose->TrayShows(); });
+  connect(rose, &TrayRose::showsChanged, view_, &CCorvaneView::DemandChanged);
   connect(&document_.alert_notifier(), &AlertNotifier::alertCountChanged, tray_->rose(),
           &TrayRose::SetAlertCount);
 }

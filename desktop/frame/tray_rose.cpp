@@ -73,9 +73,10 @@ void TrayRose::TrayVisibilityChanged() {
   tray_checked_ms_.reset();
   if (!TrayShows()) {
     deferred_.stop();
-    return;
+  } else if (missed_ && !deferred_.isActive()) {
+    Refresh();
   }
-  if (missed_ && !deferred_.isActive()) Refresh();
+  Q_EMIT showsChanged();
 }
 
 void TrayRose::SampleEnded() {
@@ -85,7 +86,7 @@ void TrayRose::SampleEnded() {
   }
   if (deferred_.isActive()) return;  // the deferred redraw takes this sample too
   const qint64 now = clock_();
-  if (!last_redraw_ms_ || now - *last_redraw_ms_ >= kMinRedrawGapMs) {
+  if (!last_redraw_ms_ || now - *last_redraw_ms_ >= kMinRedrawGapMs - kRedrawSlackMs) {
     Refresh();
     return;
   }

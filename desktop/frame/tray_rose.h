@@ -1,9 +1,12 @@
 // TrayRose: the tray icon as a live mini wind rose. After a sample it builds the TrayPicture
 // for the size the tray asks for at the screen's device pixel ratio and draws it into the
 // icon's pixmap only when the picture changed, at most once a second (a sample sooner is drawn
-// when the second is over), and only while a tray shows the icon: the icon visible and a tray
+// when the second is over; one up to kRedrawSlackMs early, as a 1-second interval's samples
+// come, is drawn at once rather than woken for again a moment later), and only while a tray
+// shows the icon: the icon visible and a tray
 // there, which is asked of the desktop at most every kTrayRecheckMs (the question goes over
-// D-Bus and X). A sample while no tray shows it draws nothing. An axis in alert is drawn with a
+// D-Bus and X). A sample while no tray shows it draws nothing, and the view need not hand it
+// samples then (TrayShows is its demand). An axis in alert is drawn with a
 // line more than twice as wide and a square marker, not only in the critical colour. The tip says
 // how many counters are in alert.
 //
@@ -32,6 +35,7 @@ class TrayRose final : public QObject {
 
  public:
   static constexpr qint64 kMinRedrawGapMs = 1000;
+  static constexpr qint64 kRedrawSlackMs = 100;
   static constexpr int kDefaultIconSize = 22;  // logical pixels, when the tray does not say
   static constexpr qint64 kTrayRecheckMs = 30'000;
 
@@ -54,6 +58,7 @@ class TrayRose final : public QObject {
   void SetTrayProbe(std::function<bool()> available) {
     available_ = std::move(available);
     tray_checked_ms_.reset();
+    Q_EMIT showsChanged();
   }
   void SetIconGeometry(QSize logical_size, qreal device_pixel_ratio);
   int redraw_count() const { return redraws_; }
@@ -64,6 +69,11 @@ class TrayRose final : public QObject {
   // Draws the picture into an image of its own size (device pixels), transparent outside the
   // rose's disc.
   static QImage Render(const TrayPicture& picture);
+
+ Q_SIGNALS:
+  // The icon was shown or hidden, or the tray is asked another way: whether a tray shows it
+  // may have changed.
+  void showsChanged();
 
  private:
   void Refresh();

@@ -23,6 +23,7 @@ class CoalescedCall {
 
   void Request() {
     if (pending_.exchange(true, std::memory_order_acq_rel)) return;
+    posted_.fetch_add(1, std::memory_order_relaxed);
     QMetaObject::invokeMethod(
         context_,
         [this] {
@@ -32,10 +33,14 @@ class CoalescedCall {
         Qt::QueuedConnection);
   }
 
+  // Calls posted so far (any thread).
+  int posted() const { return posted_.load(std::memory_order_relaxed); }
+
  private:
   QObject* context_;
   std::function<void()> call_;
   std::atomic<bool> pending_{false};
+  std::atomic<int> posted_{0};
 };
 
 }  // namespace corvane::qt

@@ -4,7 +4,19 @@ namespace corvane::qt {
 
 QtEngineWindow::QtEngineWindow(QWidget* widget) : QObject(widget), widget_(widget) {}
 
-void QtEngineWindow::Invalidate(bool /*erase*/) { request_.Request(); }
+void QtEngineWindow::Invalidate(bool /*erase*/) {
+  if (held_.load()) {
+    held_back_.store(true);
+    // Released between the two reads: the release may not have seen the note.
+    if (held_.load()) return;
+  }
+  request_.Request();
+}
+
+void QtEngineWindow::SetHeld(bool held) {
+  held_.store(held);
+  if (!held && held_back_.exchange(false)) request_.Request();
+}
 
 void QtEngineWindow::Deliver() {
   ++delivered_;

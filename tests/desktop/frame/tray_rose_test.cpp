@@ -13,6 +13,7 @@
 #include <QPixmap>
 #include <QSystemTrayIcon>
 #include <QThread>
+#include <utility>
 #include <vector>
 
 #include "core/counter_item.h"
@@ -100,7 +101,7 @@ TEST_F(TrayRoseTest, AtMostOneRedrawASecond) {
   Sample({10, 20, 30, 40});
   rose_.SampleEnded();
   ASSERT_EQ(rose_.redraw_count(), 1);
-  now_ms_ += 990;
+  now_ms_ += 500;
   Sample({60, 20, 30, 40});
   rose_.SampleEnded();
   EXPECT_EQ(rose_.redraw_count(), 1) << "too soon";
@@ -120,6 +121,26 @@ TEST_F(TrayRoseTest, AtMostOneRedrawASecond) {
   rose_.SampleEnded();
   EXPECT_EQ(rose_.redraw_count(), 2) << "the deferred redraw drew the latest picture";
   EXPECT_EQ(MakeTrayPicture(engine_, 44), latest);
+}
+
+// Samples of a 1-second interval come a little early or late: each is drawn in the wake-up
+// that brings it, none a moment later by a timer of its own.
+TEST_F(TrayRoseTest, ASampleOfA1SecondIntervalIsDrawnWithoutASecondWakeUp) {
+  Sample({10, 20, 30, 40});
+  rose_.SampleEnded();
+  ASSERT_EQ(rose_.redraw_count(), 1);
+  // Each gap with values far enough apart to change the little picture.
+  const std::pair<qint64, double> samples[] = {{998, 60},  {1003, 30}, {995, 70}, {1000, 35},
+                                               {1001, 80}, {990, 40},  {1010, 90}};
+  for (const auto& [gap, value] : samples) {
+    SCOPED_TRACE(gap);
+    now_ms_ += gap;
+    Sample({value, 20, 30, 40});
+    const int before = rose_.redraw_count();
+    rose_.SampleEnded();
+    EXPECT_EQ(rose_.redraw_count(), before + 1);
+    EXPECT_FALSE(rose_.redraw_scheduled());
+  }
 }
 
 TEST_F(TrayRoseTest, AxesInAlertAreWiderNotOnlyAnotherColour) {

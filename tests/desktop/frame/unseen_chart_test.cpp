@@ -6,6 +6,9 @@
 //     that stayed shown draws (built into the 200 % screen's test too, and into one run on a
 //     real X server, where another window covers it; the restored pictures stay in the build
 //     folder);
+//   - while nothing wants the samples no sample wakes the GUI thread (nothing is posted to it);
+//     a tray showing the rose wants them, and gets each new picture, while the window is
+//     hidden;
 //   - a screen reader listening to a minimised window still hears an axis turn critical.
 #include <QAccessible>
 #include <QBackingStore>
@@ -17,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "desktop/frame/tray_controller.h"
+#include "desktop/frame/tray_rose.h"
 #include "tests/desktop/frame/stopped_chart_fixture.h"
 
 namespace corvane::desktop::testing {
@@ -115,9 +120,12 @@ TEST_F(UnseenChartTest, AnUnseenWindowNeitherRecordsNorPaintsAndComesBackCurrent
     const int recordings = view().layers().recordings();
     const int paints = view().paint_count();
     const int engine_samples = engine().GetSampleCount();
+    const int posted = view().engine_window().PostedRequests();
     for (int i = 0; i < 4; ++i) Sample(Readings(base + 10 + 9 * i));
     EXPECT_EQ(view().layers().recordings(), recordings);
     EXPECT_EQ(view().paint_count(), paints);
+    EXPECT_EQ(view().engine_window().PostedRequests(), posted)
+        << "no sample wakes the GUI thread while nothing wants it";
     EXPECT_EQ(engine().GetSampleCount(), engine_samples + 4) << "the engine keeps sampling";
 
     way.reveal(frame());
@@ -144,6 +152,56 @@ TEST_F(UnseenChartTest, AnUnseenWindowNeitherRecordsNorPaintsAndComesBackCurrent
   }
 }
 
+// As a user who keeps the monitor hidden meets it: with a tray the rose follows the samples,
+// without one (or once it goes) nothing is drawn and nothing is posted to the GUI thread.
+TEST_F(UnseenChartTest, AHiddenWindowHandsItsSamplesOnlyToATrayThatShowsTheRose) {
+  if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+    GTEST_SKIP() << "the tray is stood in for on the offscreen platform";
+  }
+  TrayController& tray = frame().tray();
+  TrayRose& rose = *tray.rose();
+  rose.SetIconGeometry(QSize(22, 22), 1.0);
+  qint64 now_ms = 1'000'000;  // the rose draws at most once a second: samples a second apart
+  rose.SetClock([&now_ms] { return now_ms; });
+  tray.SetAvailable(true);
+  tray.SetEnabled(true);
+  frame().hide();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !view().Seen(); }, 5000));
+  Settle();
+
+  struct Phase {
+    const char* name;
+    bool tray;
+    bool posts;  // the samples reach the GUI thread
+  };
+  double base = 4;
+  for (const Phase& phase :
+       {Phase{"a tray shows the rose", true, true}, Phase{"no tray", false, false},
+        Phase{"the tray is back", true, true}}) {
+    SCOPED_TRACE(phase.name);
+    tray.SetAvailable(phase.tray);
+    Settle();
+    const int posted = view().engine_window().PostedRequests();
+    const int draws = rose.redraw_count();
+    const int paints = view().paint_count();
+    for (int i = 0; i < 3; ++i) {
+      now_ms += 1000;
+      Sample(Readings(base));
+      base += 11;
+    }
+    EXPECT_EQ(view().paint_count(), paints) << "the chart is not drawn while hidden";
+    if (phase.posts) {
+      EXPECT_GE(view().engine_window().PostedRequests(), posted + 3);
+      EXPECT_GE(rose.redraw_count(), draws + 2) << "each new picture is drawn";
+      EXPECT_EQ(rose.pixmap().toImage(), TrayRose::Render(MakeTrayPicture(engine(), 22)))
+          << "the rose shows the last sample";
+    } else {
+      EXPECT_EQ(view().engine_window().PostedRequests(), posted);
+      EXPECT_EQ(rose.redraw_count(), draws);
+    }
+  }
+}
+
 TEST_F(UnseenChartTest, AScreenReaderStillHearsAnAxisTurnCriticalWhileMinimised) {
   if (!SetAccessibilityActive(true)) {
     GTEST_SKIP() << "Qt's accessibility cannot be switched on here";
@@ -156,6 +214,7 @@ TEST_F(UnseenChartTest, AScreenReaderStillHearsAnAxisTurnCriticalWhileMinimised)
   frame().setWindowState(frame().windowState() | Qt::WindowMinimized);
   Settle();
   ASSERT_FALSE(view().Seen());
+  EXPECT_FALSE(view().engine_window().held()) << "a listener wants every sample";
   heard.Clear();
   std::vector<double> readings = Readings(10);
   readings[3] = 95;
