@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace corvane::chart {
 
@@ -39,5 +40,17 @@ struct FontSpec {
 
   bool operator==(const FontSpec&) const = default;
 };
+
+// Whether a face stands for the platform's default dialog font (none, "MS Sans Serif" and the
+// like, or the generic sans-serif names): every surface draws it in its sans-serif family.
+constexpr bool IsDefaultDialogFace(std::string_view face) {
+  constexpr std::string_view kDefaults[] = {
+      "",           "MS Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2", "Microsoft Sans Serif",
+      "Sans Serif", "sans-serif"};
+  for (const std::string_view name : kDefaults) {
+    if (face == name) return true;
+  }
+  return false;
+}
 
 }  // namespace corvane::chart

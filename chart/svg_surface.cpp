@@ -65,12 +65,10 @@ void AppendEscaped(std::string& out, std::string_view text) {
   }
 }
 
-// Faces that stand for the platform's default dialog font, drawn in the sans-serif family.
+// Faces drawn in the sans-serif family: the default dialog faces, and DejaVu Sans, whose
+// metrics the picture is laid out with.
 bool IsDefaultFace(std::string_view face) {
-  static constexpr std::string_view kDefaults[] = {
-      "",           "MS Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2", "Microsoft Sans Serif",
-      "Sans Serif", "sans-serif",    "DejaVu Sans"};
-  return std::find(std::begin(kDefaults), std::end(kDefaults), face) != std::end(kDefaults);
+  return IsDefaultDialogFace(face) || face == "DejaVu Sans";
 }
 
 std::string FontFamily(std::string_view face) {

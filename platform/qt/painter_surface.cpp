@@ -45,13 +45,6 @@ QPen ToQPen(const chart::Pen& pen) {
   return qt_pen;
 }
 
-bool IsDefaultFace(std::string_view face) {
-  static constexpr std::string_view kDefaults[] = {
-      "",           "MS Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2", "Microsoft Sans Serif",
-      "Sans Serif", "sans-serif"};
-  return std::find(std::begin(kDefaults), std::end(kDefaults), face) != std::end(kDefaults);
-}
-
 QString FromUtf8(std::string_view text) {
   // Malformed bytes become U+FFFD.
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -66,7 +59,8 @@ QColor PainterSurface::ToQColor(chart::Colour colour) {
 }
 
 QFont PainterSurface::ToQFont(const chart::FontSpec& font) {
-  QFont qt_font(IsDefaultFace(font.face) ? QStringLiteral("Sans Serif") : FromUtf8(font.face));
+  QFont qt_font(chart::IsDefaultDialogFace(font.face) ? QStringLiteral("Sans Serif")
+                                                      : FromUtf8(font.face));
   qt_font.setStyleHint(QFont::SansSerif);
   qt_font.setPixelSize(font.height > 0 ? font.height : kDefaultPixelSize);
   return qt_font;

@@ -15,14 +15,6 @@ constexpr int kDefaultPixelSize = 12;  // pixels
 // cairo keeps coordinates as 24.8 fixed point: a side beyond this cannot be addressed.
 constexpr int kMaxSide = 32767;
 
-// Faces that stand for the platform's default dialog font, drawn in the sans-serif family.
-bool IsDefaultFace(std::string_view face) {
-  static constexpr std::string_view kDefaults[] = {
-      "",           "MS Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2", "Microsoft Sans Serif",
-      "Sans Serif", "sans-serif"};
-  return std::find(std::begin(kDefaults), std::end(kDefaults), face) != std::end(kDefaults);
-}
-
 // Whole pixel coordinates name pixels; a line of odd width through their centres is drawn
 // half a pixel in, so that it covers whole pixels instead of blurring over two.
 double StrokeOffset(const chart::Pen& pen) {
@@ -142,7 +134,7 @@ bool CairoSurface::UsePen() {
 }
 
 void CairoSurface::UseFont() {
-  const std::string face = IsDefaultFace(font_.face) ? "DejaVu Sans" : font_.face;
+  const std::string face = chart::IsDefaultDialogFace(font_.face) ? "DejaVu Sans" : font_.face;
   cairo_->select_font_face(context_, face.c_str(), CAIRO_FONT_SLANT_NORMAL,
                            CAIRO_FONT_WEIGHT_NORMAL);
   cairo_->set_font_size(context_, font_.height > 0 ? font_.height : kDefaultPixelSize);
