@@ -101,15 +101,31 @@ cmake -S . -B "$fuzz_dir" -G Ninja -DCORVANE_WERROR=ON -DCMAKE_BUILD_TYPE=RelWit
   -DCORVANE_BUILD_TESTS=OFF -DCORVANE_BUILD_BENCHMARKS=OFF "${launcher[@]}"
 cmake --build "$fuzz_dir" -j "$jobs" --target corvane_fuzzers
 stage_done "fuzz build"
+# A finding prints the fuzzer's report and the input that caused it (also kept under
+# build/fuzz/findings), so that a run elsewhere can be repeated here.
+findings="$fuzz_dir/findings"
+rm -rf "$findings" && mkdir -p "$findings"
 for fuzzer in "$fuzz_dir"/fuzz/*_fuzz; do
   name=$(basename "$fuzzer" _fuzz)
   corpus=$(mktemp -d)
   cp -r "fuzz/corpus/$name/." "$corpus/" 2>/dev/null || true
   echo "Fuzzing $name for ${CORVANE_FUZZ_SECONDS:-30} s"
-  "$fuzzer" -max_total_time="${CORVANE_FUZZ_SECONDS:-30}" -print_final_stats=1 "$corpus" 2>&1 | tail -n 3
-  status=${PIPESTATUS[0]}
+  status=0
+  "$fuzzer" -max_total_time="${CORVANE_FUZZ_SECONDS:-30}" -print_final_stats=1 \
+    -artifact_prefix="$findings/$name-" "$corpus" >"$findings/$name.log" 2>&1 || status=$?
   rm -rf "$corpus"
-  [ "$status" -eq 0 ] || { echo "Fuzz target $name failed" >&2; exit 1; }
+  if [ "$status" -ne 0 ]; then
+    grep -v -e '^#[0-9]' -e 'NEW_FUNC' "$findings/$name.log" | tail -n 60 >&2
+    for input in "$findings/$name"-*; do
+      [ -f "$input" ] || continue
+      echo "The input, base64 ($input):" >&2
+      base64 "$input" | head -c 20000 >&2
+      echo >&2
+    done
+    echo "Fuzz target $name failed (status $status)" >&2
+    exit 1
+  fi
+  tail -n 3 "$findings/$name.log"
 done
 stage_done "fuzzing"
 echo "All test suites passed."

@@ -123,9 +123,10 @@ bool Recording::IndexSome(std::int64_t bytes) {
 }
 
 bool Recording::OnBanner(const Banner& banner) {
-  if (settings_.axes.empty()) {
+  if (!axes_known_ && settings_.axes.empty()) {
     for (const std::string& name : banner.columns) settings_.axes.push_back(RecordingAxis{name});
   }
+  axes_known_ = true;
   if (banner.columns.size() != settings_.axes.size()) {
     damage_ = "the banner names " + std::to_string(banner.columns.size()) + " counters where " +
               (settings_.from_profile ? "the profile has " : "the recording began with ") +
@@ -154,6 +155,8 @@ void Recording::OnRow(const Row& row, std::size_t part) {
     has_base_ = true;
   }
   time = std::max({time, last_time_, base_time_});  // a clock set back keeps the order
+  // The index keeps a row's time as seconds after the first row's: 136 years at most.
+  time = std::min<std::int64_t>(time, base_time_ + UINT32_MAX);
   last_time_ = time;
   const std::size_t index = offsets_.size();
 

@@ -127,6 +127,8 @@ class Recording {
   RecordingSettings settings_;
   LogKind kind_ = LogKind::kCsv;
   bool kind_known_ = false;
+  // The axes are fixed by the profile or by the first banner, even one that names none.
+  bool axes_known_ = false;
   std::vector<std::string> paths_;
   std::vector<std::unique_ptr<Part>> parts_;
   std::size_t part_ = 0;  // the part being indexed

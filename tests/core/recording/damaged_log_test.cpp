@@ -81,6 +81,22 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"GarbageAfterRows", "Night-log.csv",
              kCsvHead + kCsvRows + std::string("\x7f\x45\x4c\x46\x01\x00\xff\n\x02", 9), 2,
              "line 7: the row has 0 cells where the banner names 2 counters"},
+        // A banner naming no counters fixes the recording at none: a later banner naming some
+        // ends it, and the rows read before stay readable with no cells.
+        Case{"CsvBannerWithoutCountersThenWithTwo", "Night-log.csv",
+             "Corvane Log: Night\n\nStarted on Wednesday 12/31/2025 at 23:59:58\nDate,Time\n"
+             "12/31,23:59:59\n\n" +
+                 kCsvHead.substr(kCsvHead.find("Started")) + kCsvRows,
+             1,
+             "line 8: the banner names 2 counters where the recording began with 0; the "
+             "recording ends before it"},
+        Case{"HtmlBannerWithoutCountersThenWithTwo", "Night-log.html",
+             kHtmlHead.substr(0, kHtmlHead.find("  <th>Load")) + " </tr>\n\n" +
+                 " <tr bgcolor=aliceblue><td>12/31</td><td>23:59:59</td>\n </tr>\n" + kHtmlEnd +
+                 "\n\n" + kHtmlHead.substr(kHtmlHead.find("<p><font")) + kHtmlRow + kHtmlEnd,
+             1,
+             "line 27: the banner names 2 counters where the recording began with 0; the "
+             "recording ends before it"},
         Case{"BinaryFile", "Night-log.csv", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), 0,
              "line 1: this is not a Corvane activity log (it does not begin with \"Corvane Log:\" "
              "or an HTML log's first line)"},
@@ -142,6 +158,31 @@ TEST(RecordingWithoutProfileTest, TakesTheAxesFromTheBannerAndTheCriticalMarksFr
   EXPECT_EQ(moment.values[0].shown, 90.0);
   EXPECT_TRUE(moment.values[0].logged_critical);
   EXPECT_FALSE(moment.values[1].available);
+}
+
+// A banner whose date cannot be read leaves its rows in 1970; a later banner a century on
+// puts its rows further from the first than the index can count. Times still never go back,
+// and the last row is still the one found at the end.
+TEST(RecordingTimesTest, NeverGoBackWhenTheLogSpansMoreThanTheIndexCounts) {
+  test_support::TempFolder folder;
+  const std::filesystem::path path = folder / "Logs" / "Night-log.csv";
+  WriteFile(path,
+            "Corvane Log: Night\n\nStarted on Frid\xff\xffy 12/05/2025 at 10:00:00\n"
+            "Date,Time,A\n12/05,10:00:01,1.00\n\n"
+            "Started on Friday 12/05/2025 at 10:00:01\nDate,Time,A\n12/05,10:00:03,3.00\n\n"
+            "Started on Friday 12/05/2125 at 10:05:00\nDate,Time,A\n12/05,10:05:00,4.00\n");
+  std::string error;
+  std::unique_ptr<Recording> recording = Recording::Open(path.string(), std::nullopt, &error);
+  ASSERT_NE(recording, nullptr) << error;
+  recording->IndexAll();
+  ASSERT_EQ(recording->RowCount(), 3u) << recording->damage();
+  EXPECT_LE(recording->RowTime(0), recording->RowTime(1));
+  EXPECT_LE(recording->RowTime(1), recording->RowTime(2));
+  EXPECT_EQ(recording->RowAt(recording->EndTime()), 2u);
+  Moment moment;
+  ASSERT_TRUE(recording->MomentAt(recording->EndTime(), &moment, &error)) << error;
+  EXPECT_EQ(moment.row, 2u);
+  EXPECT_EQ(moment.values.at(0).shown, 4.0);
 }
 
 }  // namespace
