@@ -158,7 +158,11 @@ def csv_rows(log):
 
 
 def html_rows(log):
+    """(local seconds, [values]) of every sample row of an HTML log; none before the service
+    has made the log at its first sample."""
     rows, year = [], time.localtime().tm_year
+    if not os.path.exists(log):
+        return rows
     text = open(log).read()
     for m in re.finditer(r"<td>(\d\d)/(\d\d)</td><td>(\d\d):(\d\d):(\d\d)</td>(.*?)</tr>", text,
                          re.S):

@@ -86,6 +86,13 @@ def visible_main(env, title):
     return x11.search_windows(env, "--onlyvisible", "--name", "^" + title + "$")
 
 
+def hidden_to_tray(env, window):
+    """The window manager iconifies the window first; the program then withdraws it into the
+    tray, a moment later on a loaded machine."""
+    return bool(x11.poll(lambda: wm_state(env, window) in ("Withdrawn", "none")
+                         and not visible_main(env, "Tray.crvn - Corvane"), 10))
+
+
 def comes_back(env):
     """The main window is shown again and still shown a second later (a second toggle would
     hide it again at once)."""
@@ -150,8 +157,7 @@ def sni_case(corvane, output, env, processes, folder):
     check(labels == MENU, "the item's menu: %s" % labels)
 
     x11.xdotool(env, "windowminimize", window)
-    x11.wait_for(lambda: not visible_main(env, "Tray.crvn - Corvane"), 10, "hidden to the tray")
-    check(wm_state(env, window) in ("Withdrawn", "none"),
+    check(hidden_to_tray(env, window),
           "minimising hides the window to the tray (state %s)" % wm_state(env, window))
     activate = dbus.Interface(item, "org.kde.StatusNotifierItem")
     activate.Activate(10, 10)
@@ -207,8 +213,8 @@ def xembed_case(corvane, output, env, processes, folder):
     time.sleep(0.5)
 
     x11.xdotool(env, "windowminimize", window)
-    x11.wait_for(lambda: not visible_main(env, "Tray.crvn - Corvane"), 10, "hidden to the tray")
-    check(True, "minimising hides the window to the tray")
+    check(hidden_to_tray(env, window),
+          "minimising hides the window to the tray (state %s)" % wm_state(env, window))
     x11.xdotool(env, "mousemove", ix + iw // 2, iy + ih // 2)
     x11.xdotool(env, "click", "--repeat", "2", "--delay", "80", "1")
     check(comes_back(env),
