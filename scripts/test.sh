@@ -64,9 +64,11 @@ if [ "${1:-}" = --quick ]; then exit 0; fi
 
 # The Debian packages, made from build/ci's programs (scripts/package.sh), then taken apart,
 # run, linted, installed and purged by the tests labelled packaging, which compare them with
-# what build/ci installs.
+# what build/ci installs. They start a display and the real programs on it, so a case that
+# fails is run once more, as in the stages' suites.
 CORVANE_PREBUILT_TREE=build/ci scripts/package.sh build/packages
-ctest --test-dir build/ci --output-on-failure --timeout 600 --label-regex packaging
+ctest --test-dir build/ci --output-on-failure --timeout 600 --repeat until-pass:2 \
+  --label-regex packaging
 stage_done "packages"
 
 # The sanitizer stages run each test program as one process (CORVANE_TEST_EACH_CASE=OFF), not

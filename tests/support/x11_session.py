@@ -171,12 +171,29 @@ def start_xvfb(processes, env, screen="1024x768x24"):
     return env["DISPLAY"]
 
 
-def start_openbox(processes, env):
-    """Starts openbox and waits until it owns the window manager's check window."""
-    processes.start(["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    wait_for(lambda: "window id" in subprocess.run(
-        ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env, stdout=subprocess.PIPE,
-        stderr=subprocess.STDOUT, text=True).stdout, 30, "openbox")
+def start_openbox(processes, env, attempts=3):
+    """Starts openbox and waits until it owns the window manager's check window. An openbox
+    that ends or does not take the screen within 15 s is started once more; the last one's
+    status and messages are told when none did."""
+    def managing():
+        return "window id" in subprocess.run(
+            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env, stdout=subprocess.PIPE,
+            stderr=subprocess.STDOUT, text=True).stdout
+
+    for attempt in range(attempts):
+        messages = tempfile.TemporaryFile(mode="w+")
+        openbox = processes.start(["openbox"], env=env, stdout=messages, stderr=subprocess.STDOUT)
+        if poll(lambda: managing() or openbox.poll() is not None, 15) and managing():
+            messages.close()
+            return
+        if openbox.poll() is None:
+            openbox.kill()
+        openbox.wait()
+        messages.seek(0)
+        told = messages.read().strip()
+        messages.close()
+    raise AssertionError("timed out waiting for openbox (%d tries; the last ended with status"
+                         " %s: %s)" % (attempts, openbox.returncode, told or "no message"))
 
 
 def start_display(processes, env, screen="1024x768x24", for_this_process=False):
