@@ -180,18 +180,17 @@ def start_openbox(processes, env, attempts=3):
             ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=env, stdout=subprocess.PIPE,
             stderr=subprocess.STDOUT, text=True).stdout
 
-    for attempt in range(attempts):
-        messages = tempfile.TemporaryFile(mode="w+")
-        openbox = processes.start(["openbox"], env=env, stdout=messages, stderr=subprocess.STDOUT)
-        if poll(lambda: managing() or openbox.poll() is not None, 15) and managing():
-            messages.close()
-            return
-        if openbox.poll() is None:
-            openbox.kill()
-        openbox.wait()
-        messages.seek(0)
-        told = messages.read().strip()
-        messages.close()
+    for _ in range(attempts):
+        with tempfile.TemporaryFile(mode="w+") as messages:
+            openbox = processes.start(["openbox"], env=env, stdout=messages,
+                                      stderr=subprocess.STDOUT)
+            if poll(lambda: managing() or openbox.poll() is not None, 15) and managing():
+                return
+            if openbox.poll() is None:
+                openbox.kill()
+            openbox.wait()
+            messages.seek(0)
+            told = messages.read().strip()
     raise AssertionError("timed out waiting for openbox (%d tries; the last ended with status"
                          " %s: %s)" % (attempts, openbox.returncode, told or "no message"))
 

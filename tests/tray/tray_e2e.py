@@ -37,6 +37,7 @@ AXES = [("Available", "\\Memory\\Available MBytes", MEMORY_KB / 1024, MEMORY_KB 
         ("Cached", "\\Memory\\Cache Bytes", MEMORY_KB * 1024, MEMORY_KB * 1024 * 0.9),
         ("Free", "\\Memory\\Available Bytes", MEMORY_KB * 1024, MEMORY_KB * 1024 * 0.9)]
 MENU = ["Restore", "Minimize", "About...", "Exit"]
+TITLE = "Tray.crvn - Corvane"
 
 check = x11.check
 
@@ -82,24 +83,24 @@ def wm_state(env, window):
     return "none"
 
 
-def visible_main(env, title):
-    return x11.search_windows(env, "--onlyvisible", "--name", "^" + title + "$")
+def visible_main(env):
+    return x11.search_windows(env, "--onlyvisible", "--name", "^" + TITLE + "$")
 
 
 def hidden_to_tray(env, window):
     """The window manager iconifies the window first; the program then withdraws it into the
     tray, a moment later on a loaded machine."""
     return bool(x11.poll(lambda: wm_state(env, window) in ("Withdrawn", "none")
-                         and not visible_main(env, "Tray.crvn - Corvane"), 10))
+                         and not visible_main(env), 10))
 
 
 def comes_back(env):
     """The main window is shown again and still shown a second later (a second toggle would
     hide it again at once)."""
-    if not x11.poll(lambda: visible_main(env, "Tray.crvn - Corvane"), 10):
+    if not x11.poll(lambda: visible_main(env), 10):
         return False
     time.sleep(1)
-    return bool(visible_main(env, "Tray.crvn - Corvane"))
+    return bool(visible_main(env))
 
 
 def start(folder, env, processes, corvane, output, case):
@@ -111,7 +112,7 @@ def start(folder, env, processes, corvane, output, case):
     env.update(CORVANE_SYSTEM_ROOT=root, QT_QPA_PLATFORM="xcb")
     app = processes.start([corvane, profile], env=env, stdout=subprocess.DEVNULL,
                           stderr=subprocess.PIPE, text=True)
-    window = x11.wait_for(lambda: visible_main(env, "Tray.crvn - Corvane"), 20, "the main window")
+    window = x11.wait_for(lambda: visible_main(env), 20, "the main window")
     return root, app, window[0]
 
 
@@ -220,7 +221,7 @@ def xembed_case(corvane, output, env, processes, folder):
     check(comes_back(env),
           "a double-click on the icon brings the window back")
     x11.xdotool(env, "windowminimize", window)
-    x11.wait_for(lambda: not visible_main(env, "Tray.crvn - Corvane"), 10, "hidden again")
+    x11.wait_for(lambda: not visible_main(env), 10, "hidden again")
     time.sleep(0.8)
     # Slower than a double-click (400 ms), within the two-click time (500 ms).
     x11.xdotool(env, "mousemove", ix + iw // 2, iy + ih // 2, "click", "--repeat", "2",
@@ -241,7 +242,7 @@ def none_case(corvane, output, env, processes, folder):
     time.sleep(1)
     check(wm_state(env, window) == "Iconic", "and stays iconic, not hidden to a missing tray")
     x11.xdotool(env, "windowactivate", window)
-    check(bool(x11.poll(lambda: visible_main(env, "Tray.crvn - Corvane"), 10)),
+    check(bool(x11.poll(lambda: visible_main(env), 10)),
           "activating it brings it back")
 
 
